@@ -1,0 +1,63 @@
+# The two commands of the README:
+#   make run   - builds and starts vondrel under its own unit root in ./run
+#   make test  - builds and runs every test (AddressSanitizer + UBSan)
+# Both install the Debian packages they need first (quick when present).
+
+SHELL := /bin/bash
+JOBS  ?= $(shell nproc)
+BUILD ?= build
+ROOT  := $(CURDIR)/run/root
+
+# Build and run-time libraries, then the peers that tests talk to.
+PACKAGES := cmake ninja-build g++ ccache pkg-config \
+	libgtest-dev libgmock-dev libbenchmark-dev \
+	zlib1g-dev libjpeg62-turbo-dev libfreetype-dev liblzo2-dev libxml2-dev libpng-dev \
+	libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri libsdl2-dev \
+	clang libclang-rt-14-dev libssl-dev \
+	lrzsz libopenjp2-tools proj-bin socat tshark iproute2 \
+	fonts-dejavu-core fonts-liberation
+
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_DIR ?= $(HOME)/.cache/ccache
+export CCACHE_MAXSIZE ?= 5G
+
+.PHONY: all deps configure build test run bench clean
+
+all: build
+
+deps:
+	@missing=$$(dpkg-query -W -f='$${Package} $${Status}\n' $(PACKAGES) 2>/dev/null \
+	    | awk '$$NF=="installed"{print $$1}' | sort -u | comm -13 - <(tr ' ' '\n' <<<"$(PACKAGES)" | grep . | sort -u)); \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:" $$missing; \
+	  SUDO=$$( [ "$$(id -u)" = 0 ] || echo sudo ); \
+	  export DEBIAN_FRONTEND=noninteractive; \
+	  $$SUDO apt-get install -y -q --no-install-recommends $$missing \
+	    || { $$SUDO apt-get update -q && $$SUDO apt-get install -y -q --no-install-recommends $$missing; }; \
+	fi
+
+$(BUILD)/build.ninja: | deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" -DVONDREL_SANITIZE=ON
+
+configure: $(BUILD)/build.ninja
+
+build: deps configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 600
+
+run: build
+	@mkdir -p $(ROOT)/usr/vondrel $(ROOT)/tmp $(ROOT)/dev $(ROOT)/mnt
+	@if [ -n "$${DISPLAY:-}" ] && [ -x $(BUILD)/tools/vondrel-view ]; then \
+	  VONDREL_ROOT=$(ROOT) $(BUILD)/tools/vondrel-view & fi
+	VONDREL_ROOT=$(ROOT) VONDREL_CWD=$(ROOT)/usr/vondrel $(BUILD)/app/vondrel $(ARGS)
+
+bench: deps
+	cmake -S . -B build-rel -G Ninja -DCMAKE_BUILD_TYPE=Release -DVONDREL_SANITIZE=OFF
+	cmake --build build-rel -j $(JOBS)
+	for b in build-rel/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+clean:
+	rm -rf $(BUILD) build-rel build-tsan

@@ -1,0 +1,94 @@
+// Entries of the tasks whose subsystem is not part of this build yet, and
+// the empty entries of tasks the system does not run. Each ends its own
+// task at once. The start-up task's stand-in does the least the process
+// frame needs of it: it starts the tasks the real start-up task starts and
+// then releases Main.
+#include "app/a_entries.h"
+
+#include "kernel/l_clock.h"
+#include "kernel/l_task.h"
+#include "kernel/lm_log.h"
+
+#define ENDS_AT_ONCE(entry) \
+    void entry(void) { L_TASK_Terminate(0); }
+
+// Tasks the system never runs, or runs empty.
+ENDS_AT_ONCE(T_DUMMY_vMain) // 3
+ENDS_AT_ONCE(T_BAROMETER_vMain) // 22
+ENDS_AT_ONCE(T_ACC_COMM_vMain) // 27
+ENDS_AT_ONCE(T_BOBRIN_vMain) // 29
+ENDS_AT_ONCE(T_3D_HISTORY_vMain) // 33
+ENDS_AT_ONCE(T_3D_PROCESS_vMain) // 34
+ENDS_AT_ONCE(T_DEVELOPMENT_vMain) // 35
+ENDS_AT_ONCE(T_3D_HISTORY_RENDER_vMain) // 36
+ENDS_AT_ONCE(T_DOWNRIGGER_vMain) // 37
+ENDS_AT_ONCE(T_BATHYMETRY_vMain) // 38
+ENDS_AT_ONCE(T_GATEWAY_vMain) // 41
+ENDS_AT_ONCE(T_GATEWAY_NAV_vMain) // 42
+ENDS_AT_ONCE(T_SOUND_vMain) // 44
+ENDS_AT_ONCE(T_XMWEATHER_vMain) // 45
+ENDS_AT_ONCE(T_XMWEATHER_DATA_vMain) // 46
+ENDS_AT_ONCE(T_SLPD_vMain) // 47
+ENDS_AT_ONCE(T_SOCKET_vMain) // 49
+ENDS_AT_ONCE(T_XDUCERID_vMain) // 50
+ENDS_AT_ONCE(T_GMSG_vTestMain) // 53
+ENDS_AT_ONCE(T_MSSCONTROL_vMain) // 64
+ENDS_AT_ONCE(T_MSS_UPDATER_vMain) // 65
+ENDS_AT_ONCE(T_MSSBCAST_vMain) // 66
+
+// Subsystems not built yet.
+ENDS_AT_ONCE(T_UART_vMain) // 2
+ENDS_AT_ONCE(T_DISPLAY_vMain) // 4
+ENDS_AT_ONCE(T_VIEW_vMain) // 5
+ENDS_AT_ONCE(T_VIEWKEY_vMain) // 6
+ENDS_AT_ONCE(T_ADC_vMain) // 7
+ENDS_AT_ONCE(T_KEYBOARD_vMain) // 8
+ENDS_AT_ONCE(T_SPEED_vMain) // 9
+ENDS_AT_ONCE(T_INFO_vMain) // 10
+ENDS_AT_ONCE(T_N_PROCESS_vMain) // 11
+ENDS_AT_ONCE(T_N_PING_vMain) // 12
+ENDS_AT_ONCE(T_CHART_vMain) // 13
+ENDS_AT_ONCE(T_NVRAM_vMain) // 14
+ENDS_AT_ONCE(T_MENU_vMain) // 15
+ENDS_AT_ONCE(T_NAV_vMain) // 16
+ENDS_AT_ONCE(T_TONE_vMain) // 18
+ENDS_AT_ONCE(T_NMEA_vMain) // 19
+ENDS_AT_ONCE(T_ALARM_vMain) // 20
+ENDS_AT_ONCE(T_PCC_vMain) // 21
+ENDS_AT_ONCE(T_ACC_vMain) // 23
+ENDS_AT_ONCE(T_TEMP_vMain) // 24
+ENDS_AT_ONCE(T_BATTERY_vMain) // 25
+ENDS_AT_ONCE(T_INLINETEST_vMain) // 26
+ENDS_AT_ONCE(T_MMC_vMain) // 28
+ENDS_AT_ONCE(T_N_HISTORY_vMain) // 30
+ENDS_AT_ONCE(T_BUTTON_vMain) // 31
+ENDS_AT_ONCE(T_CHART_INFO_vMain) // 32
+ENDS_AT_ONCE(T_CHART_3D_vMain) // 39
+ENDS_AT_ONCE(T_HTML_vMain) // 40
+ENDS_AT_ONCE(T_ETHERNET_vMain) // 43
+ENDS_AT_ONCE(T_SLPTEST_vMain) // 48
+ENDS_AT_ONCE(T_GMSG_vMain) // 51
+ENDS_AT_ONCE(T_GMSG_vSocketMain) // 52
+ENDS_AT_ONCE(T_SLP_CLIENT_vMain) // 54
+ENDS_AT_ONCE(T_SUDP_IN_vMain) // 55
+ENDS_AT_ONCE(T_SUDP_OUT_vMain) // 56
+ENDS_AT_ONCE(T_RADAR_vMain) // 57
+ENDS_AT_ONCE(T_RADAR_DATA_vMain) // 58
+ENDS_AT_ONCE(T_RADAR_SERVER_vMain) // 59
+ENDS_AT_ONCE(T_READ_RECORD_PINGDATA_vMain) // 60
+ENDS_AT_ONCE(T_RADAR_CLIENT_vMain) // 61
+ENDS_AT_ONCE(T_ETHBCAST_vMain) // 62
+ENDS_AT_ONCE(T_ETH_UPDATER_vMain) // 63
+ENDS_AT_ONCE(T_NET_PING_RECEIVE_vMain) // 67
+ENDS_AT_ONCE(T_STEVRIN_vMain) // 68
+ENDS_AT_ONCE(T_BTREMOTE_vMain) // 69
+
+void T_STARTUP_vMain(void)
+{
+    static const TASK startedHere[] = {4, 5, 7, 6, 14, 8, 15};
+    for (TASK t : startedHere)
+        L_TASK_Start(t);
+    bStartupTaskInitialized = TRUE;
+    for (;;)
+        L_CLOCK_Sleep(3600 * 1000);
+}

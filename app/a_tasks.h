@@ -1,0 +1,9 @@
+// The task table and the start order of the system.
+#pragma once
+
+#include "kernel/l_task.h"
+
+extern const TASK_PARAM TaskParams[ntasks];
+
+// Tasks that Main starts after the start-up task has released it, in order.
+extern const TASK MAIN_START_ORDER[38];

@@ -1,0 +1,29 @@
+// Kernel timers: 50 one-shot or periodic timers, handed out as handles,
+// each signalling a semaphore at expiry.
+#pragma once
+
+#include "kernel/l_types.h"
+
+#include <atomic>
+#include <ctime>
+
+enum TIMER_STATE { TMRST_IDLE = 0, TMRST_RUNNING = 1, TMRST_CYCLING = 2, TMRST_COUNT = 3 };
+
+typedef struct tag_TIMER_INFO {
+    std::atomic<U8> u8TimerState;
+    std::atomic<U8> u8TimerSignal; // nonzero while an expiry is on its way
+    std::atomic<TASK> OwningTaskID;
+    std::atomic<SEMA> Semaphore;
+    timer_t TimerID;
+    std::atomic<U32> timer_fired_count;
+    std::atomic<U32> timer_queue_count;
+} TIMER_INFO;
+
+TIMER_INFO* L_TIMER_Allocate(void);
+TIMER_INFO* L_TIMER_Start(TIMER_INFO* tiptr, TICKS tStart, TICKS tRecur, SEMA sSemaphore);
+ERC L_TIMER_Stop(TIMER_INFO* tiptr);
+ERC L_TIMER_Release(TIMER_INFO* tiptr);
+TICKS L_TIMER_GetRemaining(TIMER_INFO* tiptr);
+TICKS L_TIMER_GetElapsed(TICKS* ptrTicks);
+ERC L_TIMER_InitTimer(TIMER_INFO* tiptr, TASK OwnerTaskID);
+void L_TIMER_Debug(void);
