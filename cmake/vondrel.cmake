@@ -18,6 +18,11 @@ function(vondrel_library name)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
   list(FILTER srcs EXCLUDE REGEX "/(tests|tools|fuzz)/")
+  if(NOT srcs)
+    # A folder whose modules have not landed yet still links.
+    set(srcs ${CMAKE_CURRENT_BINARY_DIR}/empty_${name}.cpp)
+    file(WRITE ${srcs} "")
+  endif()
   add_library(vondrel_${name} STATIC ${srcs})
   target_include_directories(vondrel_${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(vondrel_${name} PUBLIC ${ARG_DEPS} ${ARG_SYSTEM_DEPS} Threads::Threads)
