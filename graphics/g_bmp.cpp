@@ -17,6 +17,19 @@ namespace {
 
 constexpr U32 FULL_SCREEN_ROWS = 600;
 
+// u32Rows rows of u32Length pixels, each row one stride further; rows that
+// fill their strides in both bitmaps lie end to end and move in one go.
+void bmp_CopyRows(COLOR* pDestination, size_t destinationStride, const COLOR* pSource, size_t sourceStride,
+                  U32 u32Rows, U32 u32Length)
+{
+    if (u32Length == destinationStride && u32Length == sourceStride) {
+        memmove(pDestination, pSource, (size_t)u32Rows * u32Length * sizeof(COLOR));
+        return;
+    }
+    for (U32 row = 0; row < u32Rows; ++row, pSource += sourceStride, pDestination += destinationStride)
+        memmove(pDestination, pSource, (size_t)u32Length * sizeof(COLOR));
+}
+
 } // namespace
 
 void G_BMP_vSet(const BITMAP* pDest, const COLOR color)
@@ -33,12 +46,10 @@ void G_BMP_vCopyRegion(BITMAP* pbitmapSource, BITMAP* pbitmapDestination, PIXEL 
         return;
     if (u32Rows > FULL_SCREEN_ROWS)
         log_me("WOW %d %d", (int)u32Rows, (int)FULL_SCREEN_ROWS);
-    const COLOR* pSource = reinterpret_cast<const COLOR*>(pbitmapSource->pBuffer) + pixSource;
-    COLOR* pDestination = reinterpret_cast<COLOR*>(pbitmapDestination->pBuffer) + pixDestination;
-    const size_t sourceStride = pbitmapSource->__u32PixelWidthOfBuffer;
-    const size_t destinationStride = pbitmapDestination->__u32PixelWidthOfBuffer;
-    for (U32 row = 0; row < u32Rows; ++row, pSource += sourceStride, pDestination += destinationStride)
-        memmove(pDestination, pSource, (size_t)u32Length * sizeof(COLOR));
+    bmp_CopyRows(reinterpret_cast<COLOR*>(pbitmapDestination->pBuffer) + pixDestination,
+                 pbitmapDestination->__u32PixelWidthOfBuffer,
+                 reinterpret_cast<const COLOR*>(pbitmapSource->pBuffer) + pixSource,
+                 pbitmapSource->__u32PixelWidthOfBuffer, u32Rows, u32Length);
 }
 
 void G_BMP_vPlaceLogicalOnLogical(const BITMAP* pDestBitmap, const POINT* pLogicalDest, const BITMAP* pSrcBitmap,
@@ -48,12 +59,10 @@ void G_BMP_vPlaceLogicalOnLogical(const BITMAP* pDestBitmap, const POINT* pLogic
         return;
     // Top row of each rectangle first, then downward through the buffers.
     const PIXEL top = (PIXEL)(u32Height - 1);
-    COLOR* pDestination = G_PIXEL_pcolLogical(pDestBitmap, pLogicalDest->x, pLogicalDest->y + top);
-    const COLOR* pSource = G_PIXEL_pcolLogical(pSrcBitmap, pLogicalSrc->x, pLogicalSrc->y + top);
-    const size_t destinationStride = pDestBitmap->__u32PixelWidthOfBuffer;
-    const size_t sourceStride = pSrcBitmap->__u32PixelWidthOfBuffer;
-    for (U32 row = 0; row < u32Height; ++row, pSource += sourceStride, pDestination += destinationStride)
-        memmove(pDestination, pSource, (size_t)u32Width * sizeof(COLOR));
+    bmp_CopyRows(G_PIXEL_pcolLogical(pDestBitmap, pLogicalDest->x, pLogicalDest->y + top),
+                 pDestBitmap->__u32PixelWidthOfBuffer,
+                 G_PIXEL_pcolLogical(pSrcBitmap, pLogicalSrc->x, pLogicalSrc->y + top),
+                 pSrcBitmap->__u32PixelWidthOfBuffer, u32Height, u32Width);
 }
 
 void G_BMP_vCopyPhysicalToLogical(const BITMAP* pDestBitmap, const POINT* pLogicalDest, const BITMAP* pSrcBitmap,

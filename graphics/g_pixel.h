@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 
 inline bool G_PIXEL_bInsideClip(const BITMAP* pBmp, PIXEL nX, PIXEL nY)
 {
@@ -101,14 +102,22 @@ inline void G_PIXEL_vPutAlpha(const BITMAP* pDest, PIXEL nX, PIXEL nY, COLOR col
 }
 
 // Writes n pixels from pRun on: single pixels up to a 4-byte boundary, then
-// two pixels per 32-bit store of the doubled colour.
+// two pixels per 32-bit store of the doubled colour. Long runs leave the
+// 32-bit stores to wmemset, which the C library does with the widest stores
+// the processor has; short ones stay inline.
 inline void G_PIXEL_vFillRun(COLOR* pRun, size_t n, COLOR color)
 {
+    static_assert(sizeof(wchar_t) == sizeof(U32), "wmemset must store 32-bit words");
     if (n != 0 && (reinterpret_cast<uintptr_t>(pRun) & 2u) != 0) {
         *pRun++ = color;
         --n;
     }
     const U32 u32Pair = color * 0x10001u;
+    if (n >= 64) {
+        wmemset(reinterpret_cast<wchar_t*>(pRun), (wchar_t)u32Pair, n / 2);
+        pRun += n & ~size_t{1};
+        n &= 1;
+    }
     for (; n >= 2; n -= 2, pRun += 2)
         memcpy(pRun, &u32Pair, sizeof u32Pair);
     if (n != 0)

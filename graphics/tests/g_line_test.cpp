@@ -61,6 +61,23 @@ TEST(Line, HorizontalAndVerticalRunsClipOnceAgainstTheBox)
         EXPECT_EQ(drawLine(bmp, c.a, c.b), c.expected) << c.name << ": " << gt::describe(bmp.drawn());
 }
 
+TEST(Line, HorizontalRunsOfEveryLengthAndStartWriteExactlyTheirPixels)
+{
+    // Short runs are stored inline, long ones in bulk; both after a single
+    // pixel when the run starts at an odd element.
+    TestBitmap bmp(203, 3, 0x0000);
+    for (int x0 = 0; x0 <= 2; ++x0)
+        for (int length = 1; length <= 200; ++length) {
+            bmp.clear();
+            POINT a{x0, 1}, b{x0 + length - 1, 1};
+            G_LINE_vDraw(bmp, 0x1234, &a, &b);
+            ASSERT_EQ(bmp.count(0x1234), (size_t)length) << x0 << " " << length;
+            ASSERT_EQ(bmp.at(x0, 1), 0x1234);
+            ASSERT_EQ(bmp.at(x0 + length - 1, 1), 0x1234);
+            ASSERT_EQ(bmp.drawn().size(), (size_t)length) << x0 << " " << length;
+        }
+}
+
 TEST(Line, VerticalRunBeyondTheTopOfAFullScreenBitmap)
 {
     TestBitmap bmp(800, 600);
