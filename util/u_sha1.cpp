@@ -88,28 +88,26 @@ void U_SHA1_vProcessBlock(SHA1_CTX* ctx)
     U32 c = ctx->H[2];
     U32 d = ctx->H[3];
     U32 e = ctx->H[4];
-    for (int t = 0; t < 80; ++t) {
-        U32 f;
-        U32 k;
-        if (t < 20) {
-            f = (b & c) | (~b & d);
-            k = 0x5A827999;
-        } else if (t < 40) {
-            f = b ^ c ^ d;
-            k = 0x6ED9EBA1;
-        } else if (t < 60) {
-            f = (b & c) | (b & d) | (c & d);
-            k = 0x8F1BBCDC;
-        } else {
-            f = b ^ c ^ d;
-            k = 0xCA62C1D6;
-        }
-        U32 temp = rotl(a, 5) + f + e + w[t] + k;
+    // Four groups of twenty steps: Ch, Parity, Maj, Parity.
+    auto step = [&](U32 f, U32 k, U32 w) {
+        U32 temp = rotl(a, 5) + f + e + w + k;
         e = d;
         d = c;
         c = rotl(b, 30);
         b = a;
         a = temp;
+    };
+    for (int t = 0; t < 20; ++t) {
+        step((b & c) | (~b & d), 0x5A827999, w[t]);
+    }
+    for (int t = 20; t < 40; ++t) {
+        step(b ^ c ^ d, 0x6ED9EBA1, w[t]);
+    }
+    for (int t = 40; t < 60; ++t) {
+        step((b & c) | (b & d) | (c & d), 0x8F1BBCDC, w[t]);
+    }
+    for (int t = 60; t < 80; ++t) {
+        step(b ^ c ^ d, 0xCA62C1D6, w[t]);
     }
     ctx->H[0] += a;
     ctx->H[1] += b;
