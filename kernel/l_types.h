@@ -79,14 +79,9 @@ constexpr int nmaps = 0;
 constexpr int dnmaps = 8;
 
 // A point: Mercator metres for positions, pixels when it addresses a bitmap.
-// The guard is the one chart_sdk/geodesy/nv_conv.h tests, so the type is
-// defined once whichever header comes first.
-#ifndef VONDREL_CHART_POINT
-#define VONDREL_CHART_POINT
 typedef struct tag_POINT {
     S32 x;
     S32 y;
 } POINT;
-#endif
 
 constexpr TASK TASK_MAINTHREAD = 70; // id of the main thread and of plain threads
