@@ -397,7 +397,15 @@ BOOLEAN GMSG_bDeleteRequestByToken(GMSG_REQUEST_INFO* pMsgRequestInfo, U64 __u64
     if (!pMsgRequestInfo)
         return FALSE;
     RequestLock lock(pMsgRequestInfo);
-    return GMSG_bDeleteRequest(pMsgRequestInfo, GMSG_pFindRequest(pMsgRequestInfo, __u64ReplyToken));
+    GMSG_REQUEST_NODE* node = GMSG_pFindRequest(pMsgRequestInfo, __u64ReplyToken);
+    if (node) {
+        // Nobody takes the copy over here, so it goes with the node.
+        const G_DATA_TYPE* t = node->Request.pDataType;
+        if (t && node->Request.pData && t->pfDeallocate)
+            t->pfDeallocate(node->Request.pData, TRUE, t);
+        node->Request.pData = nullptr;
+    }
+    return GMSG_bDeleteRequest(pMsgRequestInfo, node);
 }
 
 void GMSG_vDeleteAllRequests(GMSG_REQUEST_INFO* pMsgRequestInfo)

@@ -263,7 +263,9 @@ BOOLEAN GMSG_bFree(GMSG_INFO* pMsgInfo);
 BOOLEAN GMSG_bHandleRequests(GMSG_REQUEST_INFO* pMsgRequestInfo, GMSG_INFO* pMsgInfo);
 BOOLEAN GMSG_bAddRequest(GMSG_REQUEST_INFO* pMsgRequestInfo, GMSG_INFO* pMsgInfo);
 GMSG_REQUEST_NODE* GMSG_pFindRequest(GMSG_REQUEST_INFO* pMsgRequestInfo, U64 __u64ReplyToken);
+// Unlinks and frees the node; its pData is left to whoever took it over.
 BOOLEAN GMSG_bDeleteRequest(GMSG_REQUEST_INFO* pMsgRequestInfo, GMSG_REQUEST_NODE* pNodeToDelete);
+// The same by reply token; here the decoded copy is freed with the node.
 BOOLEAN GMSG_bDeleteRequestByToken(GMSG_REQUEST_INFO* pMsgRequestInfo, U64 __u64ReplyToken);
 // Ends every pending request of a closing mailbox, their decoded copies too.
 void GMSG_vDeleteAllRequests(GMSG_REQUEST_INFO* pMsgRequestInfo);
