@@ -356,8 +356,10 @@ TEST(Serializer, EveryErrorResult)
     const G_DATA_TYPE narrowPointer = DATATYPE_Standard("narrowPointer", G_DF_POINTER_TO_TYPE, 4, u16List);
     const G_DATA_TYPE beyondTable = DATATYPE_Standard("beyondTable", (G_DATA_FORMAT)25, 4);
     G_DATA_TYPE customAsStandard = DATATYPE_Standard("customAsStandard", G_DF_CUSTOM, 4);
-    const G_DATA_TYPE* rejected[] = {&DT_DEFAULT,   &scalarWithList, &structWithout,   &ntOfScalars,
-                                     &narrowPointer, &beyondTable,   &customAsStandard};
+    const G_DATA_TYPE oddEnum = DATATYPE_Standard("oddEnum", G_DF_ENUM, 3);
+    const G_DATA_TYPE oddAlignment = DATATYPE_Standard("oddAlignment", G_DF_OPAQUE, 6, nullptr, 0, G_DU_NONE, 3);
+    const G_DATA_TYPE* rejected[] = {&DT_DEFAULT,  &scalarWithList,   &structWithout, &ntOfScalars, &narrowPointer,
+                                     &beyondTable, &customAsStandard, &oddEnum,       &oddAlignment};
     U8 scratch[16] = {};
     for (const G_DATA_TYPE* t : rejected) {
         SCOPED_TRACE(t->pTypeId);
