@@ -526,9 +526,13 @@ BOOLEAN GMSG_bReceiveSocket(GSOCKET* pReceiveSocket, GMSG_INFO* pMsgInfo)
         log_me("GMSG_nReceiveSocket: msg size = %u, limit = %u", (unsigned)size, (unsigned)GMSG_MAX_RECEIVE_SIZE);
         return FALSE;
     }
-    GMSG_HEADER* h = (GMSG_HEADER*)H_MEMORY_pvMalloc((U32)GMSG_HEADER_SIZE + size);
-    if (!h)
+    // Without waiting: a peer that floods large messages must not stall the
+    // task that reads every connection.
+    GMSG_HEADER* h = (GMSG_HEADER*)H_MEMORY_pvMallocNoWait((U32)GMSG_HEADER_SIZE + size);
+    if (!h) {
+        log_me("GMSG_nReceiveSocket: no memory for msg size = %u", (unsigned)size);
         return FALSE;
+    }
     *h = header;
     if (size == 0) {
         pMsgInfo->pMsgHeader = h;
