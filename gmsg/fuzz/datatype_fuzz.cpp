@@ -3,6 +3,8 @@
 // them, a failure must leave nothing allocated, and a decoded value must
 // measure and serialize to exactly the bytes it consumed (a value read in an
 // older version is the one exception: it is written in the current one).
+// A block leaked per input would soon exhaust the program heap, whose
+// allocations then wait: the run stops on its time-out.
 #include "gmsg/fuzz/fuzz_payload_types.h"
 #include "kernel/h_memory.h"
 #include "kernel/lm_log.h"

@@ -2,7 +2,8 @@
 // connection before it closes. Up to five messages are peeked, read, matched
 // against a pending request and decoded with a type chosen by their id, as
 // the message task does; the same bytes are also handed over as one
-// assembled block. Nothing a peer sends may crash, leak or end the process.
+// assembled block. Nothing a peer sends may crash, leak or end the process;
+// a leak shows as an exhausted program heap that waits, then a time-out.
 #include "gmsg/fuzz/fuzz_payload_types.h"
 #include "gmsg/gmsg.h"
 #include "kernel/h_memory.h"
