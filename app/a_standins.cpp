@@ -1,6 +1,6 @@
 // Entries of the tasks whose subsystem is not part of this build yet, and
 // the empty entries of tasks the system does not run. Each ends its own
-// task at once. The start-up task's stand-in does the least the process
+// task at once; a stand-in says so in the log. The start-up task's stand-in does the least the process
 // frame needs of it: it starts the tasks the real start-up task starts and
 // then releases Main.
 #include "app/a_entries.h"
@@ -11,6 +11,12 @@
 
 #define ENDS_AT_ONCE(entry) \
     void entry(void) { L_TASK_Terminate(0); }
+#define NOT_BUILT_YET(entry)     \
+    void entry(void)             \
+    {                            \
+        log_me("not built yet"); \
+        L_TASK_Terminate(0);     \
+    }
 
 // Tasks the system never runs, or runs empty.
 ENDS_AT_ONCE(T_DUMMY_vMain) // 3
@@ -37,51 +43,51 @@ ENDS_AT_ONCE(T_MSS_UPDATER_vMain) // 65
 ENDS_AT_ONCE(T_MSSBCAST_vMain) // 66
 
 // Subsystems not built yet.
-ENDS_AT_ONCE(T_UART_vMain) // 2
-ENDS_AT_ONCE(T_DISPLAY_vMain) // 4
-ENDS_AT_ONCE(T_VIEW_vMain) // 5
-ENDS_AT_ONCE(T_VIEWKEY_vMain) // 6
-ENDS_AT_ONCE(T_ADC_vMain) // 7
-ENDS_AT_ONCE(T_KEYBOARD_vMain) // 8
-ENDS_AT_ONCE(T_SPEED_vMain) // 9
-ENDS_AT_ONCE(T_INFO_vMain) // 10
-ENDS_AT_ONCE(T_N_PROCESS_vMain) // 11
-ENDS_AT_ONCE(T_N_PING_vMain) // 12
-ENDS_AT_ONCE(T_CHART_vMain) // 13
-ENDS_AT_ONCE(T_NVRAM_vMain) // 14
-ENDS_AT_ONCE(T_MENU_vMain) // 15
-ENDS_AT_ONCE(T_NAV_vMain) // 16
-ENDS_AT_ONCE(T_TONE_vMain) // 18
-ENDS_AT_ONCE(T_NMEA_vMain) // 19
-ENDS_AT_ONCE(T_ALARM_vMain) // 20
-ENDS_AT_ONCE(T_PCC_vMain) // 21
-ENDS_AT_ONCE(T_ACC_vMain) // 23
-ENDS_AT_ONCE(T_TEMP_vMain) // 24
-ENDS_AT_ONCE(T_BATTERY_vMain) // 25
-ENDS_AT_ONCE(T_INLINETEST_vMain) // 26
-ENDS_AT_ONCE(T_MMC_vMain) // 28
-ENDS_AT_ONCE(T_N_HISTORY_vMain) // 30
-ENDS_AT_ONCE(T_BUTTON_vMain) // 31
-ENDS_AT_ONCE(T_CHART_INFO_vMain) // 32
-ENDS_AT_ONCE(T_CHART_3D_vMain) // 39
-ENDS_AT_ONCE(T_HTML_vMain) // 40
-ENDS_AT_ONCE(T_ETHERNET_vMain) // 43
-ENDS_AT_ONCE(T_SLPTEST_vMain) // 48
-ENDS_AT_ONCE(T_GMSG_vMain) // 51
-ENDS_AT_ONCE(T_GMSG_vSocketMain) // 52
-ENDS_AT_ONCE(T_SLP_CLIENT_vMain) // 54
-ENDS_AT_ONCE(T_SUDP_IN_vMain) // 55
-ENDS_AT_ONCE(T_SUDP_OUT_vMain) // 56
-ENDS_AT_ONCE(T_RADAR_vMain) // 57
-ENDS_AT_ONCE(T_RADAR_DATA_vMain) // 58
-ENDS_AT_ONCE(T_RADAR_SERVER_vMain) // 59
-ENDS_AT_ONCE(T_READ_RECORD_PINGDATA_vMain) // 60
-ENDS_AT_ONCE(T_RADAR_CLIENT_vMain) // 61
-ENDS_AT_ONCE(T_ETHBCAST_vMain) // 62
-ENDS_AT_ONCE(T_ETH_UPDATER_vMain) // 63
-ENDS_AT_ONCE(T_NET_PING_RECEIVE_vMain) // 67
-ENDS_AT_ONCE(T_STEVRIN_vMain) // 68
-ENDS_AT_ONCE(T_BTREMOTE_vMain) // 69
+NOT_BUILT_YET(T_UART_vMain) // 2
+NOT_BUILT_YET(T_DISPLAY_vMain) // 4
+NOT_BUILT_YET(T_VIEW_vMain) // 5
+NOT_BUILT_YET(T_VIEWKEY_vMain) // 6
+NOT_BUILT_YET(T_ADC_vMain) // 7
+NOT_BUILT_YET(T_KEYBOARD_vMain) // 8
+NOT_BUILT_YET(T_SPEED_vMain) // 9
+NOT_BUILT_YET(T_INFO_vMain) // 10
+NOT_BUILT_YET(T_N_PROCESS_vMain) // 11
+NOT_BUILT_YET(T_N_PING_vMain) // 12
+NOT_BUILT_YET(T_CHART_vMain) // 13
+NOT_BUILT_YET(T_NVRAM_vMain) // 14
+NOT_BUILT_YET(T_MENU_vMain) // 15
+NOT_BUILT_YET(T_NAV_vMain) // 16
+NOT_BUILT_YET(T_TONE_vMain) // 18
+NOT_BUILT_YET(T_NMEA_vMain) // 19
+NOT_BUILT_YET(T_ALARM_vMain) // 20
+NOT_BUILT_YET(T_PCC_vMain) // 21
+NOT_BUILT_YET(T_ACC_vMain) // 23
+NOT_BUILT_YET(T_TEMP_vMain) // 24
+NOT_BUILT_YET(T_BATTERY_vMain) // 25
+NOT_BUILT_YET(T_INLINETEST_vMain) // 26
+NOT_BUILT_YET(T_MMC_vMain) // 28
+NOT_BUILT_YET(T_N_HISTORY_vMain) // 30
+NOT_BUILT_YET(T_BUTTON_vMain) // 31
+NOT_BUILT_YET(T_CHART_INFO_vMain) // 32
+NOT_BUILT_YET(T_CHART_3D_vMain) // 39
+NOT_BUILT_YET(T_HTML_vMain) // 40
+NOT_BUILT_YET(T_ETHERNET_vMain) // 43
+NOT_BUILT_YET(T_SLPTEST_vMain) // 48
+NOT_BUILT_YET(T_GMSG_vMain) // 51
+NOT_BUILT_YET(T_GMSG_vSocketMain) // 52
+NOT_BUILT_YET(T_SLP_CLIENT_vMain) // 54
+NOT_BUILT_YET(T_SUDP_IN_vMain) // 55
+NOT_BUILT_YET(T_SUDP_OUT_vMain) // 56
+NOT_BUILT_YET(T_RADAR_vMain) // 57
+NOT_BUILT_YET(T_RADAR_DATA_vMain) // 58
+NOT_BUILT_YET(T_RADAR_SERVER_vMain) // 59
+NOT_BUILT_YET(T_READ_RECORD_PINGDATA_vMain) // 60
+NOT_BUILT_YET(T_RADAR_CLIENT_vMain) // 61
+NOT_BUILT_YET(T_ETHBCAST_vMain) // 62
+NOT_BUILT_YET(T_ETH_UPDATER_vMain) // 63
+NOT_BUILT_YET(T_NET_PING_RECEIVE_vMain) // 67
+NOT_BUILT_YET(T_STEVRIN_vMain) // 68
+NOT_BUILT_YET(T_BTREMOTE_vMain) // 69
 
 void T_STARTUP_vMain(void)
 {

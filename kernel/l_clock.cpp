@@ -30,14 +30,6 @@ U64 CLOCK_u64SinceStart()
     return (U64)ns + s_testOffsetNanos.load(std::memory_order_relaxed);
 }
 
-void GCS_doit(struct timespec* ts, S64 addNanos)
-{
-    clock_gettime(CLOCK_MONOTONIC, ts);
-    S64 ns = ts->tv_nsec + addNanos;
-    ts->tv_sec += ns / NANOS_PER_SEC;
-    ts->tv_nsec = ns % NANOS_PER_SEC;
-}
-
 } // namespace
 
 void CLOCK_internalGetTimespec(struct timespec* ts)
@@ -51,9 +43,17 @@ U64 L_CLOCK_qwGetTimeInMicros(void) { return CLOCK_u64SinceStart() / 1000; }
 U64 L_CLOCK_qwGetTimeInMillis(void) { return CLOCK_u64SinceStart() / 1000000; }
 U64 L_CLOCK_qwGetTimeInTicks(void) { return CLOCK_u64SinceStart() / 1000000; }
 
+void L_CLOCK_vAddTicks(struct timespec* ts, TICKS ticks)
+{
+    S64 ns = ts->tv_nsec + (S64)ticks * 1000000;
+    ts->tv_sec += ns / NANOS_PER_SEC;
+    ts->tv_nsec = ns % NANOS_PER_SEC;
+}
+
 void L_CLOCK_PrepTimeoutTicks(struct timespec* ts, TICKS ticks)
 {
-    GCS_doit(ts, (S64)ticks * 1000000);
+    clock_gettime(CLOCK_MONOTONIC, ts);
+    L_CLOCK_vAddTicks(ts, ticks);
 }
 
 void L_CLOCK_PrepTimeoutSeconds(struct timespec* ts, U32 seconds)

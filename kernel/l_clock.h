@@ -17,6 +17,8 @@ U64 L_CLOCK_qwGetTimeInMicros(void);
 U64 L_CLOCK_qwGetTimeInMillis(void);
 U64 L_CLOCK_qwGetTimeInTicks(void);
 
+// ts += ticks, nanoseconds kept below one second.
+void L_CLOCK_vAddTicks(struct timespec* ts, TICKS ticks);
 void L_CLOCK_PrepTimeoutTicks(struct timespec* ts, TICKS ticks);
 void L_CLOCK_PrepTimeoutSeconds(struct timespec* ts, U32 seconds);
 void L_CLOCK_StoreTimerspec(struct itimerspec* its, TICKS sStart, TICKS sRecur);

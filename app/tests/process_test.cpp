@@ -1,0 +1,143 @@
+// The process frame run as a child process under a temporary unit root:
+// options, exit statuses, signals and the log format.
+#include "testing/t_proc.h"
+#include "testing/t_root.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <regex>
+#include <set>
+#include <sstream>
+
+namespace {
+
+struct Unit {
+    vt::TempRoot root;
+    std::vector<std::string> env() const
+    {
+        return {"VONDREL_ROOT=" + root.path(), "VONDREL_CWD=" + root.cwd()};
+    }
+    std::vector<std::string> argv(std::vector<std::string> args) const
+    {
+        args.insert(args.begin(), vt::buildPath("app/vondrel"));
+        return args;
+    }
+    vt::ProcResult run(std::vector<std::string> args, int timeoutMs = 20000) const
+    {
+        return vt::runProcess(argv(std::move(args)), env(), timeoutMs);
+    }
+};
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line))
+        out.push_back(line);
+    return out;
+}
+
+const std::regex LOG_LINE(R"([ 0-9]{5}\.\d{3} [ 0-9]{5}\.\d{3} [ 0-9]{2}\d? \S+ .*\r)");
+
+TEST(Process, CommandLineErrorsExitOne)
+{
+    Unit u;
+    struct Case {
+        std::vector<std::string> args;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{"quit_sec"}, "specifier required for argument quit_sec"},
+        {{"task_flush", "task_add"}, "specifier required for argument task_add"},
+        {{"bogus"}, "invalid argument bogus"},
+        {{"task_flush", "QUIT_SEC", "5"}, "invalid argument QUIT_SEC"},
+        {{"task_add", "5,70"}, "invalid task id 70 for argument task_add"},
+        {{"task_rem", "0"}, "invalid task id 0 for argument task_rem"},
+    };
+    for (const Case& c : cases) {
+        vt::ProcResult r = u.run(c.args);
+        EXPECT_EQ(r.status, 1) << c.text;
+        EXPECT_NE(r.out.find(c.text), std::string::npos) << r.out;
+        // Written even with no_log.
+        std::vector<std::string> quiet = c.args;
+        quiet.insert(quiet.begin(), "no_log");
+        r = u.run(quiet);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.out.find(c.text), std::string::npos) << r.out;
+    }
+}
+
+TEST(Process, QuitSecondsEndsWithFourAndOnlyChosenTasksStart)
+{
+    Unit u;
+    vt::ProcResult r = u.run({"task_flush", "task_add", "2,17", "quit_sec", "1"});
+    EXPECT_EQ(r.status, 4) << r.out;
+    // The kernel dump and everything after it go to standard error.
+    EXPECT_NE(r.err.find("task information (70 total)"), std::string::npos);
+    EXPECT_NE(r.err.find("quit seconds expired"), std::string::npos);
+    // Every log line has the log format; only the main thread and the one
+    // task left enabled that logs (the serial-port task) wrote lines.
+    std::set<std::string> writers;
+    for (const std::string& line : lines(r.out + r.err)) {
+        EXPECT_TRUE(std::regex_match(line, LOG_LINE)) << "[" << line << "]";
+        std::istringstream fields(line);
+        std::string since, now, id, name;
+        fields >> since >> now >> id >> name;
+        writers.insert(id + " " + name);
+    }
+    EXPECT_EQ(writers, (std::set<std::string>{"2 UARTTASK", "70 MAINTHREAD"}));
+}
+
+TEST(Process, AllTasksStartByDefault)
+{
+    Unit u;
+    vt::Child c(u.argv({}), u.env());
+    // Task 69 is the last one Main starts.
+    ASSERT_TRUE(c.waitForOutput("69 BTREMOTETASK", 10000)) << c.out();
+    for (const char* task : {" 2 UARTTASK", " 4 DISPTASK", "14 NVRTASK", "16 NAVTASK", "51 GMSGTASK"})
+        EXPECT_NE(c.out().find(task), std::string::npos) << task;
+    EXPECT_EQ(c.out().find("DUMMYTASK"), std::string::npos); // never started
+    c.signal(SIGTERM);
+    vt::ProcResult r;
+    ASSERT_TRUE(c.wait(r));
+    EXPECT_EQ(r.status, 2);
+}
+
+TEST(Process, SignalsEndWithTwo)
+{
+    for (int sig : {SIGTERM, SIGINT}) {
+        Unit u;
+        vt::Child c(u.argv({}), u.env());
+        ASSERT_TRUE(c.waitForOutput("start", 10000));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_TRUE(c.running()) << "the unit keeps running until stopped";
+        c.signal(sig);
+        vt::ProcResult r;
+        ASSERT_TRUE(c.wait(r, 10000));
+        EXPECT_EQ(r.status, 2) << sig;
+        // SIGINT dumps the kernel first; SIGTERM does not.
+        EXPECT_EQ(r.err.find("semaphore information (280 total)") != std::string::npos, sig == SIGINT);
+    }
+}
+
+TEST(Process, HangWatchdogEndsWithThree)
+{
+    Unit u;
+    // One log line starts the watchdog; then nothing logs (Main waits for a
+    // start-up task that is not running).
+    vt::ProcResult r = u.run({"task_flush", "task_add", "2", "debug_sec", "1"}, 20000);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("task information"), std::string::npos);
+}
+
+TEST(Process, NoLogStillHonoursQuitSeconds)
+{
+    Unit u;
+    vt::ProcResult r = u.run({"no_log", "quit_sec", "1"});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_EQ(r.out.find("not built yet"), std::string::npos);
+}
+
+} // namespace
