@@ -58,6 +58,7 @@ int Main(void)
     H_DATABASE_vInit();
     srand((unsigned)time(nullptr));
     H_TICK_vSetup(1000);
+    T_MAIN_vSetupMailboxes();
     U_CONVERT_vInitialiseConversionUtility();
     L_TASK_Start(2);
     L_TASK_Start(17);
