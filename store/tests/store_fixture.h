@@ -59,6 +59,8 @@ protected:
             drain(m);
         L_CLOCK_vResetTestClock();
     }
+    // Real time runs on under the stepped clock, so a check just below a
+    // time-out keeps a margin for the time the test itself takes.
     static void advanceSeconds(double s) { L_CLOCK_vAdvanceTestClock((U64)(s * 1000)); }
     static U32 fetchU32(FOURCHARID id, BOOLEAN* pbValid = nullptr)
     {
