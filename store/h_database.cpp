@@ -222,6 +222,7 @@ DATABASE_LIST_NODE* pdbFindOrCreateEntry(FOURCHARID id, const DB_ATTRIBUTES* pAt
 DATABASE_LIST_NODE* pdbFindWritten(FOURCHARID id);
 DB_DATA_TYPE dbNormalise(DB_DATA_TYPE dbValue, BOOLEAN bPointer);
 BOOLEAN bIsDataValid(const DATABASE_ELEMENT* pElement, U64 u64Now);
+BOOLEAN bIsDataValidNow(const DATABASE_ELEMENT* pElement);
 BOOLEAN bIsOwnedTaskKey(const DATABASE_ELEMENT* pElement, DB_DATA_TYPE dbValue, U32 u32Priority, U64 u64Now);
 void vUpdateEntryInDatabase(DATABASE_LIST_NODE* pNode, DB_DATA_TYPE dbValue, U32 u32Priority,
                             const DB_ATTRIBUTES* pAttributes);
@@ -406,7 +407,7 @@ BOOLEAN H_DATABASE_bFetch(FOURCHARID FourChardId, DB_DATA_TYPE* pdbDestination, 
     if (pdbDestination)
         *pdbDestination = e.dbValue;
     if (pbValid)
-        *pbValid = bIsDataValid(&e, L_CLOCK_qwGetTimeInMillis());
+        *pbValid = bIsDataValidNow(&e);
     if (pExtra)
         *pExtra = e.ExtraData;
     vUnlock();
@@ -496,7 +497,7 @@ BOOLEAN H_DATABASE_bFetchNextBeginningWith(MULTI_FETCH_CONTROL_STRUCTURE* pContr
             pControl->id = e.Id;
             pControl->data = e.dbValue;
             pControl->extras = e.ExtraData;
-            pControl->bValid = bIsDataValid(&e, L_CLOCK_qwGetTimeInMillis());
+            pControl->bValid = bIsDataValidNow(&e);
             vUnlock();
             return TRUE;
         }
@@ -706,6 +707,12 @@ BOOLEAN bIsDataValid(const DATABASE_ELEMENT* pElement, U64 u64Now)
         return TRUE;
     U64 u64Age = u64Now >= pElement->u64StampMillis ? u64Now - pElement->u64StampMillis : 0;
     return u64Age < (U64)u32TimeOut * 1000u;
+}
+
+// Reads read the clock only for values that can expire.
+BOOLEAN bIsDataValidNow(const DATABASE_ELEMENT* pElement)
+{
+    return pElement->ExtraData.u32TimeOut == DB_TIMEOUT_NEVER || bIsDataValid(pElement, L_CLOCK_qwGetTimeInMillis());
 }
 
 // A task's mailbox key has one owner: while the owner's value is fresh and
