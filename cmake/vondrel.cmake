@@ -51,8 +51,11 @@ function(vondrel_tests name)
   gtest_discover_tests(${name}_tests
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    # One variable per property: gtest_discover_tests flattens lists, so
+    # two variables in one ENVIRONMENT value would lose the second.
     PROPERTIES LABELS ${name} TIMEOUT ${ARG_TIMEOUT}
-               ENVIRONMENT "VONDREL_BINARY_DIR=${CMAKE_BINARY_DIR};VONDREL_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+               ENVIRONMENT "VONDREL_BINARY_DIR=${CMAKE_BINARY_DIR}"
+               ENVIRONMENT_MODIFICATION "VONDREL_SOURCE_DIR=set:${CMAKE_SOURCE_DIR}")
 endfunction()
 
 # vondrel_benchmark(NAME SOURCES... DEPS lib...)
