@@ -2,6 +2,7 @@
 // points that cannot be projected, the inverse projection of rows and
 // columns on the 3D chart camera, and vertex processing with its outcodes
 // and buffer ownership.
+#include "kernel/h_memory.h"
 #include "render3d/ts_display.h"
 
 #include <cmath>
@@ -214,9 +215,10 @@ TEST_F(TsProjectTest, FlatModeIgnoresTheHeightAndZeroWIsMarked)
 
 TEST_F(TsProjectTest, ACallersBuffersAreReplacedWhenTooSmallButNeverFreed)
 {
-    // Static arrays of the caller, as the 3D chart task hands in.
-    static tsTVertex trans[2];
-    static tsVertex screen[2];
+    // The caller's buffers, from the program heap: freeing them here would
+    // hand the caller's block to the next allocation.
+    auto* trans = static_cast<tsTVertex*>(H_MEMORY_pvMalloc(2 * sizeof(tsTVertex)));
+    auto* screen = static_cast<tsVertex*>(H_MEMORY_pvMalloc(2 * sizeof(tsVertex)));
     std::vector<S32> vertices(3 * 8, 0);
     std::vector<S32> tcoords(2 * 8, 0);
     tsDisplay_VertexPointer(d, 3, 0, 0, vertices.data());
@@ -227,11 +229,19 @@ TEST_F(TsProjectTest, ACallersBuffersAreReplacedWhenTooSmallButNeverFreed)
     EXPECT_EQ(d->TVerts, trans);
     EXPECT_EQ(d->SVerts, screen);
 
-    ASSERT_TRUE(tsDisplay_ProcessVertices(d, 0, 4)); // the caller's arrays are not freed
+    ASSERT_TRUE(tsDisplay_ProcessVertices(d, 0, 4));
     EXPECT_NE(d->TVerts, trans);
     EXPECT_NE(d->SVerts, screen);
     EXPECT_EQ(d->TVertCount, 4);
     EXPECT_EQ(d->SVertCount, 4);
+    void* probeT = H_MEMORY_pvMalloc(2 * sizeof(tsTVertex));
+    void* probeS = H_MEMORY_pvMalloc(2 * sizeof(tsVertex));
+    EXPECT_NE(probeT, trans);
+    EXPECT_NE(probeT, screen);
+    EXPECT_NE(probeS, trans);
+    EXPECT_NE(probeS, screen);
+    H_MEMORY_vFree(probeT);
+    H_MEMORY_vFree(probeS);
     const tsTVertex* own = d->TVerts;
 
     ASSERT_TRUE(tsDisplay_ProcessVertices(d, 0, 3));
@@ -249,6 +259,13 @@ TEST_F(TsProjectTest, ACallersBuffersAreReplacedWhenTooSmallButNeverFreed)
     EXPECT_FALSE(tsDisplay_ProcessVertices(d, 3, 3));
     EXPECT_FALSE(tsDisplay_ProcessVertices(d, 4, 2));
     EXPECT_EQ(d->TVertCount, 8);
+
+    // Handing buffers in again returns the pipeline's own to the heap.
+    tsDisplay_SetVertexBuffers(d, trans, screen, 2);
+    EXPECT_FALSE(d->TVertsOwned);
+    H_MEMORY_vFree(trans);
+    H_MEMORY_vFree(screen);
+    tsDisplay_SetVertexBuffers(d, nullptr, nullptr, 0);
 }
 
 } // namespace
