@@ -74,12 +74,13 @@ void tsDisplay_FusePhotoShadeHeight(U16* dst, const U16* photoMap, const U8* sha
         const U16* photo = photoMap + static_cast<size_t>(y >> shift) * photoWidth;
         U16* out = dst + static_cast<size_t>(y) * kSize;
         for (S32 x = 0; x < kSize; ++x) {
+            // Both candidates are formed and one is kept: water and land
+            // alternate too irregularly for a branch to be predicted.
             const U8 height = h[x];
-            if (height <= 128) {
-                out[x] = colorMap[height * 256 + s[x]];
-            } else {
-                out[x] = scale(photo[x >> shift], photoFactor(s[x]));
-            }
+            const U16 mapped = colorMap[height * 256 + s[x]];
+            const U16 photoPixel = scale(photo[x >> shift], photoFactor(s[x]));
+            const U16 land = static_cast<U16>(-static_cast<S32>(height > 128));
+            out[x] = static_cast<U16>((mapped & ~land) | (photoPixel & land));
         }
     }
 }
