@@ -156,8 +156,9 @@ void DD_LCD_vCloseGraphicsLib(void)
         destroy_pixmap_surfaces(gEglDisplay, g_pixmaps, PIXMAP_COUNT);
     if (gEglContext != EGL_NO_CONTEXT)
         eglDestroyContext(gEglDisplay, gEglContext);
-    eglTerminate(gEglDisplay);
-    eglReleaseThread();
+    // The display itself stays initialised, as it does in normal running: a
+    // later bring-up gets it back as it is, and terminating it would unload
+    // the driver with memory it still holds.
     gEglDisplay = EGL_NO_DISPLAY;
     gEglConfNum = nullptr;
     gEglConfigs = 0;

@@ -73,6 +73,7 @@ BOOLEAN read_back_pixmap_surface(void);
 // Whether pixmaps 0 and 1 both have memory: the 3D blend needs them.
 BOOLEAN DD_LCD_bBlendPixmapsReady(void);
 
-// Undoes the whole bring-up (shader, context, pixmaps, display). Normal
-// running keeps them until the process ends; tests start again with it.
+// Undoes the bring-up (shader, context, pixmaps; the EGL display stays
+// initialised). Normal running keeps them until the process ends; tests
+// start again with it.
 void DD_LCD_vCloseGraphicsLib(void);

@@ -237,6 +237,21 @@ TEST_F(FrameBuffer, OnlyTheFixedGeometryCanBeSet)
     EXPECT_EQ(g_lcdSurface.varInfo.yres_virtual, 2400u);
 }
 
+TEST_F(FrameBuffer, FillShowsTheNextPageInRotationAndLeavesThePageTableAlone)
+{
+    omapfb_fillrgb(&g_lcdSurface, 0x12341234);
+    EXPECT_EQ(countOther(page(0), 0x1234), 0u);
+    EXPECT_EQ(fileHeader().u32YOffset, 0u);
+    omapfb_fillrgb(&g_lcdSurface, 0xF800F800);
+    EXPECT_EQ(countOther(page(1), 0xF800), 0u);
+    EXPECT_EQ(fileHeader().u32YOffset, 600u);
+    EXPECT_EQ(states(), (std::vector{IDLE, IDLE, IDLE, IDLE}));
+
+    // A pan keeps the page: its y offset is not applied.
+    omapfb_pan(&g_lcdSurface, 0, 1800);
+    EXPECT_EQ(fileHeader().u32YOffset, 600u);
+}
+
 class NoFrameBuffer : public Display {};
 
 TEST_F(NoFrameBuffer, AFileThatIsNoDeviceIsLeftAloneAndTheUnitRunsWithoutAPicture)
@@ -258,12 +273,10 @@ TEST_F(NoFrameBuffer, AFileThatIsNoDeviceIsLeftAloneAndTheUnitRunsWithoutAPictur
 TEST_F(NoFrameBuffer, AnExistingDeviceKeepsItsPicture)
 {
     H_DISPLAY_vInitScreen(0);
-    U32* p = H_DISPLAY_pu32GetDisplayBuffer();
-    H_DISPLAY_pu32GetDisplayBuffer();
-    U32* p2 = H_DISPLAY_pu32GetDisplayBuffer();
-    paintPattern(p2, 3);
-    DD_LCD_vDisplayScreen(p2);
-    (void)p;
+    for (int i = 0; i < 3; ++i)
+        H_DISPLAY_pu32GetDisplayBuffer();
+    paintPattern(page(2), 3);
+    DD_LCD_vDisplayScreen(page(2));
     DD_LCD_vClose();
 
     // The unit starts again: the display shows what it showed until the first frame.

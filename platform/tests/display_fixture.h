@@ -38,8 +38,9 @@ inline FBFILE_HEADER fileHeader()
     FBFILE_HEADER h{};
     U8 bytes[FBFILE_HEADER_BYTES] = {};
     if (FILE* f = fopen(fb0Path().c_str(), "rb")) {
-        if (fseek(f, FBFILE_HEADER_OFFSET, SEEK_SET) == 0 && fread(bytes, 1, sizeof bytes, f) == sizeof bytes)
+        if (fseek(f, FBFILE_HEADER_OFFSET, SEEK_SET) == 0 && fread(bytes, 1, sizeof bytes, f) == sizeof bytes) {
             EXPECT_TRUE(FBFILE_bDecodeHeader(bytes, sizeof bytes, &h));
+        }
         fclose(f);
     }
     return h;
@@ -94,14 +95,23 @@ protected:
         DD_LCD_vClose();
         remove(fb0Path().c_str());
         FBDEV_vSetVsyncRate(0); // flips need not wait here; one test keeps the pace
-        for (unsigned long r : {FBIOPAN_DISPLAY, FBIO_WAITFORVSYNC, FBIOPUT_VSCREENINFO})
+        for (unsigned long r : {(unsigned long)FBIOPAN_DISPLAY, (unsigned long)FBIO_WAITFORVSYNC,
+                                (unsigned long)FBIOPUT_VSCREENINFO})
             FBDEV_vFailRequests(r, 0, 0);
-        H_DATABASE_vInit();
+        static const bool storeUp = (H_DATABASE_vInit(), true);
+        (void)storeUp;
+        forget3D();
     }
     void TearDown() override
     {
         DD_LCD_vClose();
         FBDEV_vSetVsyncRate(60);
+    }
+    // The 3D setting and the current view as never written.
+    static void forget3D()
+    {
+        H_DATABASE_vDeleteEntry(FCID("SP3E"));
+        H_DATABASE_vDeleteEntry(FCID("CVEW"));
     }
     static void set3D(bool on, S32 view)
     {

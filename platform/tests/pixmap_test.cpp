@@ -68,7 +68,7 @@ TEST_F(Gpu, BringUpMakesThreePixmapsAndTheShaderCurrent)
     EXPECT_TRUE(testEGLError());
 }
 
-TEST_F(Gpu, AClearIsReadBackThroughPixmapZeroInGlRowOrder)
+TEST_F(Gpu, AClearIsReadBackThroughPixmapZero)
 {
     DD_LCD_vInitGraphicsLib();
     ASSERT_NE(eglGetCurrentContext(), EGL_NO_CONTEXT);
@@ -76,20 +76,48 @@ TEST_F(Gpu, AClearIsReadBackThroughPixmapZeroInGlRowOrder)
 
     glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    // GL's rows 0-9 (its bottom edge) blue.
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, 800, 10);
-    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
     eglWaitGL();
+    ASSERT_TRUE(read_back_pixmap_surface());
+    EXPECT_EQ(countOther(g_pixmaps[0].pixmap.lAddress, 0xF800), 0u);
+}
+
+// A 1 x 2 texture, blue below red, over the whole render target through the
+// textured shader with an identity matrix: GL's bottom row is pixmap row 0.
+TEST_F(Gpu, TheTexturedShaderDrawsIntoPixmapZeroInGlRowOrder)
+{
+    DD_LCD_vInitGraphicsLib();
+    ASSERT_NE(g_texturedShader.program, 0u);
+    const GLuint program = g_texturedShader.program;
+
+    const U8 texels[] = {0, 0, 255, 255, 255, 0, 0, 255};
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    for (GLenum parameter : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER})
+        glTexParameteri(GL_TEXTURE_2D, parameter, GL_NEAREST);
+    for (GLenum parameter : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T})
+        glTexParameteri(GL_TEXTURE_2D, parameter, GL_CLAMP_TO_EDGE);
+    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    glUniformMatrix4fv(glGetUniformLocation(program, "MVPMatrix"), 1, GL_FALSE, identity);
+    glUniform1i(glGetUniformLocation(program, "sTexture"), 0);
+    const float vertices[] = {-1, -1, 0, 1, 1, -1, 0, 1, -1, 1, 0, 1, 1, 1, 0, 1};
+    const float texCoords[] = {0, 0, 1, 0, 0, 1, 1, 1};
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 0, vertices);
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 0, texCoords);
+    glEnableVertexAttribArray(0);
+    glEnableVertexAttribArray(1);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    eglWaitGL();
+    glDeleteTextures(1, &texture);
+    ASSERT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
     ASSERT_TRUE(read_back_pixmap_surface());
 
     const U16* p = pixels(g_pixmaps[0].pixmap.lAddress);
-    EXPECT_EQ(countOther(p, 0xF800), 10u * 800);
-    EXPECT_EQ(p[0], 0x001F);
-    EXPECT_EQ(p[10 * 800 - 1], 0x001F);
-    EXPECT_EQ(p[10 * 800], 0xF800);
+    EXPECT_EQ(countOther(p, 0x001F), 300u * 800) << "rows 0-299 blue";
+    EXPECT_EQ(p[299 * 800 + 799], 0x001F);
+    EXPECT_EQ(p[300 * 800], 0xF800);
+    EXPECT_EQ(p[599 * 800 + 799], 0xF800);
 }
 
 TEST_F(Gpu, ASecondBringUpOnlyMakesCurrentAgainAndRebuildsTheShader)
@@ -200,7 +228,7 @@ TEST_F(Blend, ReplacesExactlyTheKeyPixelsInTheBirdsEyeViewsWithTheSettingOn)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DD_LCD_vClose();
-        H_DATABASE_vInit();
+        forget3D();
         H_DISPLAY_vInitScreen(0);
         if (c.setting)
             H_DATABASE_bUpdateValueBoolean(FCID("SP3E"), c.on ? TRUE : FALSE, P_NORMAL);
