@@ -1,0 +1,307 @@
+// What the display task and its power-key pop-up ask of the view, menu and
+// input framework, the start-up, system-state and language services, the transducer
+// database and the trolling-motor link, stood in until those subsystems are
+// built. The client calls send the mails the real ones send, to the same
+// mailboxes, and the drawing routines draw what the real ones draw, so that
+// nothing changes for the callers when the real modules replace this file.
+#pragma once
+
+#include "graphics/g_fonts.h"
+#include "graphics/g_icon.h"
+#include "graphics/g_types.h"
+#include "kernel/l_mbox.h"
+#include "kernel/l_types.h"
+#include "store/h_dbtypes.h"
+
+// A user-interface text: one string per language, indexed by nCurrentLanguage().
+typedef const char* const TEXT_TABLE[DB_NUM_LANGUAGES];
+
+// ---- Keys and the keyboard task's client calls ----
+
+constexpr U32 KEY_POWER = 0x1;
+constexpr U32 KEY_VIEW = 0x2;
+constexpr U32 KEY_MENU = 0x4;
+constexpr U32 KEY_EXIT = 0x8;
+constexpr U32 KEY_CURSOR = 0x10;
+
+typedef enum tag_KEY_STATE : int { KEY_UP = 1, KEY_DOWN = 2, KEY_CHANGE = 3 } KEY_STATE;
+typedef enum tag_CURSOR_MODE : int { CURSOR_4 = 1, CURSOR_8 = 2, NOT_CURSOR_KEY = 3 } CURSOR_MODE;
+typedef enum tag_CURSOR_POSITION : int {
+    CURSOR_NORTH = 1,
+    CURSOR_NORTH_EAST = 2,
+    CURSOR_EAST = 3,
+    CURSOR_SOUTH_EAST = 4,
+    CURSOR_SOUTH = 5,
+    CURSOR_SOUTH_WEST = 6,
+    CURSOR_WEST = 7,
+    CURSOR_NORTH_WEST = 8,
+    CURSOR_UP = 9,
+    CURSOR_ILLEGAL = 10
+} CURSOR_POSITION;
+typedef enum tag_KEY_USAGE : int {
+    REGISTER_BASIC = 1,
+    REGISTER_EXCLUSIVE = 2,
+    REGISTER_VIEW = 3,
+    REGISTER_POP_UP = 4,
+    REGISTER_MENU = 5,
+    REGISTER_DIALOG_BOX = 6,
+    REGISTER_POS_TUTORIAL = 7,
+    REGISTER_SYSTEM_STATUS = 8,
+    REGISTER_PC_CONNECT = 9,
+    REGISTER_ALARM = 10,
+    REGISTER_CONTRAST = 11,
+    REGISTER_SCREEN_CAPTURE = 12,
+    REGISTER_STARTUP = 13,
+    REGISTER_REFLASH = 14,
+    REGISTER_DIAGNOSTIC = 15
+} KEY_USAGE;
+
+typedef struct tag_MSG_REGISTER_FOR_KEYS {
+    GENERIC_MESSAGE header; // CMD_ID_REGISTER_FOR_KEYS
+    U32 keys;
+    U32 flag;
+    MBOX mailbox;
+    KEY_STATE state;
+    KEY_USAGE usage;
+    CURSOR_MODE cursor_mode;
+    BOOLEAN repeat;
+    BOOLEAN accelerate;
+    BOOLEAN pass;
+} MSG_REGISTER_FOR_KEYS;
+
+typedef struct tag_MSG_UNREGISTER_FOR_KEYS {
+    GENERIC_MESSAGE header; // CMD_ID_UNREGISTER_FOR_KEYS
+    U32 keys;
+    MBOX mailbox;
+} MSG_UNREGISTER_FOR_KEYS;
+
+typedef struct tag_MSG_KEY_CHANGE {
+    GENERIC_MESSAGE header; // CMD_ID_KEY_CHANGE
+    U32 key;
+    KEY_STATE state;
+    U32 count;
+    CURSOR_POSITION cursor;
+    U32 flag;
+} MSG_KEY_CHANGE;
+
+// FALSE without sending when "TKBD" is absent or not valid.
+BOOLEAN U_KEYBOARD_bRegisterKeys(MBOX mboxOwner, U32 u32Keys, KEY_STATE state, BOOLEAN bRepeat,
+                                 BOOLEAN bAccelerate, CURSOR_MODE cursorMode, KEY_USAGE usage);
+BOOLEAN U_KEYBOARD_bUnregisterKeys(MBOX mboxOwner, U32 u32Keys);
+
+// ---- Layers and the view task's client calls ----
+
+typedef S32 LAYER_ID;
+constexpr LAYER_ID USED_BY_ALL = -1;
+
+typedef enum tag_SPLIT_WINDOW_TYPE : int {
+    UNKNOWN_SPLIT = -3,
+    NO_SPLIT_WINDOW = -2,
+    SPLIT_FULL_WINDOW = 1,
+    SPLIT_LEFT_WINDOW = 2,
+    SPLIT_RIGHT_WINDOW = 3,
+    SPLIT_QUICK_WINDOW = 4
+} SPLIT_WINDOW_TYPE;
+
+typedef struct tag_WINDOW_SPECIFICATION {
+    LAYER_ID currentLayer;
+    SPLIT_WINDOW_TYPE activeWindow;
+    SPLIT_WINDOW_TYPE drawWindowType;
+    BITMAP drawWindow;
+    BOOLEAN bExpedited;
+    U32 u32User;
+} WINDOW_SPECIFICATION;
+
+typedef void DRAW_FUNCTION(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
+
+typedef struct tag_MSG_REGISTER_LAYER {
+    GENERIC_MESSAGE header; // CMD_ID_REGISTER_LAYER
+    LAYER_ID layer;
+    LAYER_ID where_used;
+    DRAW_FUNCTION* pDrawFunction;
+    FOURCHARID fcidDisplayFlag;
+    BOOLEAN bDisplay;
+    U32 user;
+    const TEXT_TABLE* pPlaybackString;
+    const TEXT_TABLE* pSimString;
+    const TEXT_TABLE* pPOSString;
+    SPLIT_WINDOW_TYPE eLocation;
+    FOURCHARID fcidSplitControl;
+    BOOLEAN flag;
+} MSG_REGISTER_LAYER;
+
+typedef struct tag_MSG_UNREGISTER_LAYER {
+    GENERIC_MESSAGE header; // CMD_ID_UNREGISTER_LAYER
+    LAYER_ID layer;
+    SPLIT_WINDOW_TYPE eLocation;
+    BOOLEAN flag;
+} MSG_UNREGISTER_LAYER;
+
+// FALSE without sending when "TVUE" is absent or not valid.
+BOOLEAN U_VIEW_bRegisterLayer(DRAW_FUNCTION* pfnDraw, LAYER_ID layer, LAYER_ID layerWhereUsed, U32 u32User,
+                              FOURCHARID fcidControl, BOOLEAN bDefaultState, const TEXT_TABLE* pPlaybackString,
+                              const TEXT_TABLE* pSimString, const TEXT_TABLE* pPOSString);
+BOOLEAN U_VIEW_bUnRegisterLayer(LAYER_ID layer);
+
+// ---- Dialog text block ----
+
+typedef enum tag_JUSTIFICATION : int {
+    JUSTIFICATION_NOT_USED = 0,
+    JUSTIFICATION_LEFT = 1,
+    JUSTIFICATION_RIGHT = 2,
+    JUSTIFICATION_CENTER = 3,
+    JUSTIFICATION_TOP = 4,
+    JUSTIFICATION_BOTTOM = 5,
+    JUSTIFICATION_SCREEN_CENTER = 6
+} JUSTIFICATION;
+
+// Word-wraps the text to the box width, fills the block (placed by the box
+// justification relative to the anchor) and draws the lines; returns the
+// block's height. A box justification other than centre, top or bottom is
+// a programming error and resets the unit.
+U32 U_DIALOG_u32DrawMessageBlock(BITMAP* pBitmap, const char* pString, const FONT_DEF* pFont,
+                                 U32 u32PixelsBetweenLines, JUSTIFICATION TextJustification,
+                                 JUSTIFICATION BoxJustification, const POINT* ppointAnchor, U32 u32BoxWidth,
+                                 COLOR colorBackground, COLOR colorForeground);
+
+// ---- Menu control records and drawing ----
+
+typedef struct tag_MENU_LIMITS {
+    UNIT_TYPE Units;
+    float fMinimum;
+    float fMaximum;
+    float fIncrement;
+} MENU_LIMITS;
+
+typedef struct tag_MENU_STEP_LEVELS {
+    UNIT_TYPE Units;
+    float fStep1;
+    float fStep2;
+} MENU_STEP_LEVELS;
+
+typedef struct tag_M_SELECTION_BOX_PARAMETERS {
+    FOURCHARID FourCharId;
+    const TEXT_TABLE* const* pSelectionList; // one text table per choice
+    const ICON* const* pSelectionIcons;
+    const U32* pSelectionValueArray;
+    U8 CurSelection;
+    U32 numberSelections;
+} M_SELECTION_BOX_PARAMETERS;
+
+typedef struct tag_M_SLIDER_PARAMETERS {
+    FOURCHARID FourCharId;
+    DB_DATA_TYPE minValue;
+    DB_DATA_TYPE maxValue;
+    DB_DATA_TYPE stepValue;
+    DB_DATA_TYPE accelStep1;
+    DB_DATA_TYPE accelStep2;
+    const TEXT_TABLE* valueStrSuffix;
+    const TEXT_TABLE* pCtrlTextLeft;
+    const TEXT_TABLE* pCtrlTextRight;
+    char maxString[12];
+    char minString[12];
+    const MENU_LIMITS* pLimits;
+    const MENU_STEP_LEVELS* pLevels;
+    U8 u8precision;
+} M_SLIDER_PARAMETERS;
+
+typedef struct tag_M_PROGRESS_BAR_PARAMETERS {
+    FOURCHARID FourCharId;
+    DB_DATA_TYPE minValue;
+    DB_DATA_TYPE maxValue;
+    DB_DATA_TYPE stepValue;
+    const TEXT_TABLE* valueStrSuffix;
+    const TEXT_TABLE* pCtrlTextLeft;
+    const TEXT_TABLE* pCtrlTextRight;
+    char maxString[12];
+    char minString[12];
+    const MENU_LIMITS* pLimits;
+    U8 u8precision;
+} M_PROGRESS_BAR_PARAMETERS;
+
+// Controls anchored at their lower-left corner, in colour-table entries
+// 64..68 and the 11 x 14 font. Values must lie inside the record's limits.
+void U_MENU_vDrawControlSelectionBox(BITMAP* pBitmap, POINT anchor, U8 u8CurSel,
+                                     const M_SELECTION_BOX_PARAMETERS* parameters, U32 u32selectorWidth,
+                                     U32 u32selectorHeight, COLOR backgroundColor);
+void U_MENU_vDrawControlSlider(BITMAP* pBitmap, POINT anchor, DB_DATA_TYPE dbValue,
+                               const M_SLIDER_PARAMETERS* parameters, DATA_FORMAT dataFormat, U32 u32sliderWidth,
+                               U32 u32sliderHeight);
+void U_MENU_vDrawControlProgressBar(BITMAP* pBitmap, POINT anchor, DB_DATA_TYPE dbValue,
+                                    const M_PROGRESS_BAR_PARAMETERS* parameters, DATA_FORMAT dataFormat,
+                                    U32 u32barWidth, U32 u32barHeight);
+// A right-pointing arrow whose base is the vertical segment from (x, y)
+// upwards; an even height is drawn one less.
+void U_MENU_vDrawArrowRight(BITMAP* pBitmap, PIXEL x, PIXEL y, U32 u32Height, COLOR colour);
+void U_MENU_vDrawArrowLeft(BITMAP* pBitmap, PIXEL x, PIXEL y, U32 u32Height, COLOR colour);
+// "%.0f", "%.1f", "%.2f" for precision 0, 1, 2, otherwise "%.3f"; the
+// buffer holds at least 20 characters.
+void U_MENU_vPrecisionFormat(char* buffer, float value, U8 precision);
+
+// ---- Start-up, system state and language ----
+
+// The system state in key "CCST".
+typedef enum tag_SYSTEM_STATE : int {
+    STATE_STARTUP = 1,
+    STATE_BURN_IN = 2,
+    STATE_NORMAL_RUN = 3,
+    STATE_SIMULATION = 4,
+    STATE_PRE_POINT_OF_SALE = 5,
+    STATE_POINT_OF_SALE = 6,
+    STATE_DIAGNOSTIC = 7,
+    STATE_PC_CONNECT = 8,
+    STATE_INLINE_TEST = 9
+} SYSTEM_STATE;
+
+// The language index 0..21 of "SLNG"; 0 when it has no valid value or is
+// out of range.
+U32 nCurrentLanguage(void);
+
+// ---- Transducer database ----
+
+// The bit of the element selection for source type 0..3 (2D, down-looking,
+// side-looking, 360-degree): 1, 2, 4 or 8 when set, else 0.
+U32 S_TRANSDUCER_u32GetElementBit(U32 u32SonarElementSelection, U32 eNetSourceType);
+
+// ---- Trolling-motor link ----
+
+typedef enum tag_STEVRIN_NG_STATE : int {
+    NG_UNKNOWN = 0,
+    NG_STOWED = 1,
+    NG_DEPLOYING = 2,
+    NG_DEPLOYED = 3,
+    NG_STOWING = 4,
+    NG_PAUSED = 5,
+    NG_ERROR = 7
+} STEVRIN_NG_STATE;
+
+typedef enum tag_STEVRIN_MOTOR_TYPE : int {
+    ST_MT_UNKNOWN = 0,
+    ST_MT_V2 = 1,
+    ST_MT_POMARIN = 2,
+    ST_MT_QUENBY = 3,
+    ST_MT_KAVREL = 4,
+    ST_MT_V3 = 5,
+    ST_MT_POMARIN2 = 6,
+    ST_MT_LAST_MOTORTYPE = 7
+} STEVRIN_MOTOR_TYPE;
+
+constexpr MBOX STEVRIN_MAILBOX = 70;
+constexpr U32 ST_CMD_STOW_MOTOR = 56;
+constexpr U32 ST_CMD_DEPLOY_MOTOR = 57;
+constexpr U32 ST_CMD_PAUSE_MOTOR = 58;
+
+typedef struct tag_STEVRIN_DATA_MSG {
+    GENERIC_MESSAGE header; // CMD_ID_STEVRIN
+    U32 eStevrinCmd;
+    U32 u32flags;
+    U32 u32ItemIndex;
+    U32 u32SubIndex;
+    void* pMsgData;
+} STEVRIN_DATA_MSG;
+
+// Each posts one request to the link task's mailbox 70; nothing happens
+// when no mail block can be had.
+void U_STEVRIN_vStowMotor(void);
+void U_STEVRIN_vDeployMotor(void);
+void U_STEVRIN_vPauseMotor(void);
