@@ -134,6 +134,17 @@ TEST_F(TrueType, TextHeightRendersAtSixtyFortyFourthsOfItself)
     }
 }
 
+TEST_F(TrueType, OutlinedTextLeavesTheSizeOfLaterTextAlone)
+{
+    const gt::PixelSet expected = covered(reference('H', 30), 10, 20);
+    gt::TestBitmap bmp(300, 100);
+    POINT anchor{10, 20};
+    G_TRUETYPE_vPut(bmp, str("H"), &anchor, 0xFFFF, 22, 0);
+    G_TRUETYPE_vPutOutlined(bmp, str("H"), &anchor, 0xFFFF, 40, 0, 0x001F);
+    G_TRUETYPE_vRemoveList();
+    EXPECT_EQ(drawnText("H", 22), expected);
+}
+
 TEST_F(TrueType, WidthsAreGlyphWidthsPlusGapsAndHalfHeightSpaces)
 {
     const int a20 = reference('A', 27).width, b20 = reference('B', 27).width;
