@@ -9,6 +9,14 @@
 // descriptor that was closed (or reused) under it and a re-opened port
 // never has two readers.
 //
+// A pseudo-terminal delivers whatever its far end writes at once, a real
+// UART no faster than its line rate. The reader thread keeps to the line
+// rate of the port's current speed (ten bits a character, with a short
+// burst allowed after a pause), so that the serial-port task and the
+// owner of a port see bytes arrive as they would on the unit; without it a
+// block written in one go would overrun the receive queues that the line
+// rate lets the unit size small.
+//
 // The descriptor is non-blocking. A real UART drains at its line rate
 // whatever the far end does; a pseudo-terminal whose far end stops reading
 // would block a writer for ever. So a write waits a bounded time for room,
@@ -20,6 +28,7 @@
 #include "kernel/l_sema.h"
 #include "kernel/lm_log.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
@@ -48,6 +57,10 @@ constexpr std::array<XLAT_BAUD, 9> xbtable = {{
 
 // How long a write waits for room before the port counts as stalled.
 constexpr int WRITE_STALL_MS = 1000;
+// Characters the line may deliver at once after a pause.
+constexpr U64 LINE_BURST = 16;
+// Characters handed over together while more are arriving.
+constexpr U64 RX_TRIGGER = 8;
 
 // Per-port state the unit's record does not carry: the reader thread's
 // handle for joining, its wake-up event and its stop request.
@@ -58,9 +71,40 @@ struct PORT_CONTROL {
     std::atomic<bool> stop{false};
     std::atomic<bool> running{false};
     bool writeStalled = false;
+    std::atomic<U64> charNanos{0}; // line time of a character; 0: not paced
 };
 
 std::array<PORT_CONTROL, UART_PORT_COUNT> s_control;
+
+U64 monoNanos()
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return (U64)ts.tv_sec * 1000000000ull + (U64)ts.tv_nsec;
+}
+
+U64 charNanosOf(U32 baud)
+{
+    return baud >= 10 ? 10000000000ull / baud : 0;
+}
+
+// The rate of a terminal speed code; 0 when the table lacks it.
+U32 rateOfCode(speed_t code)
+{
+    for (const XLAT_BAUD& row : xbtable) {
+        if ((speed_t)row.baudbits == code)
+            return (U32)row.baudrate;
+    }
+    return 0;
+}
+
+// Sleeps up to ns unless the port's wake-up event comes first.
+void linePause(const PORT_CONTROL& c, U64 ns)
+{
+    struct timespec ts = {(time_t)(ns / 1000000000ull), (long)(ns % 1000000000ull)};
+    struct pollfd p = {c.wakeFd, POLLIN, 0};
+    ppoll(&p, 1, &ts, nullptr);
+}
 
 bool isOpen(U8 port)
 {
@@ -72,6 +116,7 @@ void* DD_UART_ReadThread(void* arg)
     UART_INFO* u = static_cast<UART_INFO*>(arg);
     PORT_CONTROL& c = s_control[(size_t)(u - uart_info)];
     const int fd = u->dev_handle.load();
+    U64 lineFree = 0; // from this time on the line has delivered nothing yet
     for (;;) {
         if (c.stop.load())
             break;
@@ -97,6 +142,26 @@ void* DD_UART_ReadThread(void* arg)
             break;
         if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR)))
             continue;
+        const U64 charNs = c.charNanos.load();
+        if (charNs) {
+            // Like a UART's receive FIFO: hand over a few characters at a
+            // time while more are coming, a lone one as soon as it is in.
+            int pending = 0;
+            ioctl(fd, FIONREAD, &pending);
+            U64 want = pending > 1 ? (U64)pending : 1;
+            want = std::min<U64>({want, RX_TRIGGER, room});
+            U64 now = monoNanos();
+            U64 burstStart = now > LINE_BURST * charNs ? now - LINE_BURST * charNs : 0;
+            if (lineFree < burstStart)
+                lineFree = burstStart;
+            U64 due = (now - lineFree) / charNs;
+            if (due < want) {
+                linePause(c, lineFree + want * charNs - now);
+                continue;
+            }
+            if (due < room)
+                room = (U32)due;
+        }
         ssize_t n = read(fd, &u->qbuffer[put], room);
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN)
@@ -105,6 +170,7 @@ void* DD_UART_ReadThread(void* arg)
         }
         if (n == 0)
             break; // end of file
+        lineFree += (U64)n * charNs;
         u->putidx.store((put + (U32)n) % UART_RING_SIZE, std::memory_order_release);
         L_SEMA_Signal(u->receive_sema);
     }
@@ -188,6 +254,7 @@ void DD_UART_vInit(U8 u8Port)
     tio.c_cflag &= (CBAUD | CBAUDEX);
     tio.c_cflag |= CS8 | CREAD | CLOCAL;
     tcsetattr(u.dev_handle.load(), TCSANOW, &tio);
+    s_control[u8Port].charNanos.store(charNanosOf(rateOfCode(cfgetispeed(&tio))));
     startReader(u8Port);
 }
 
@@ -203,7 +270,8 @@ void DD_UART_vChangeBaudRate(U8 u8Port, U32 u32Baud)
         if ((U32)row.baudrate == u32Baud) {
             cfsetispeed(&tio, (speed_t)row.baudbits);
             cfsetospeed(&tio, (speed_t)row.baudbits);
-            tcsetattr(fd, TCSANOW, &tio);
+            if (tcsetattr(fd, TCSANOW, &tio) == 0)
+                s_control[u8Port].charNanos.store(charNanosOf(u32Baud));
             return;
         }
     }

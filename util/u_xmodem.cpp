@@ -10,6 +10,10 @@
 // character send on room in the transmit queue, each for the time the step
 // allows, so a silent or vanished peer ends the transfer with FALSE.
 //
+// Some receivers confirm an EOT by a quiet line before they answer it
+// (lrzsz waits a second), so the answer to the first EOT gets as many
+// reads as the answer to the second.
+//
 // A receiver whose ACK was lost sees the same block again. That block is
 // read whole, acknowledged and dropped, as the protocol intends; treating
 // it as an error would make the sender repeat it until the transfer
@@ -162,16 +166,21 @@ bool sendEnd(void)
 {
     if (!discardInput() || !sendChar(EOT))
         return false;
-    U8 c;
-    if (!readChar(&c, REPLY_MS))
-        return false;
-    if (c == ACK)
-        return true;
-    if (c != NAK)
-        return false;
-    if (!discardInput() || !sendChar(EOT))
+    bool nak = false;
+    for (int i = 0; i < REPLY_READS && !nak; ++i) {
+        U8 c;
+        if (!readChar(&c, REPLY_MS))
+            continue;
+        if (c == ACK)
+            return true;
+        if (c != NAK)
+            return false;
+        nak = true;
+    }
+    if (!nak || !discardInput() || !sendChar(EOT))
         return false;
     for (int i = 0; i < REPLY_READS; ++i) {
+        U8 c;
         if (!readChar(&c, REPLY_MS))
             continue;
         if (c == ACK)

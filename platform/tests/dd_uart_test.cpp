@@ -181,7 +181,7 @@ TEST_F(UartDriver, ReopeningAHundredTimesLeavesOneReader)
         H_UART_vShutdown(0);
     }
     EXPECT_EQ(uartt::countThreadsNamed("uart"), 0);
-    H_UART_u32Setup(0, 4800, FALSE);
+    H_UART_u32Setup(0, 115200, FALSE);
     H_UART_vSetMode(0, UART_FULL_DUPLEX);
     EXPECT_EQ(uartt::countThreadsNamed("uart"), 1);
     DD_UART_vInit(0); // already open and reading: no second reader
@@ -194,6 +194,27 @@ TEST_F(UartDriver, ReopeningAHundredTimesLeavesOneReader)
     std::thread writer([&] { pty.write(data); });
     EXPECT_EQ(receive(0, data.size(), 5000), data);
     writer.join();
+}
+
+TEST_F(UartDriver, ReceptionKeepsToTheLineRate)
+{
+    // 200 bytes written at once take their line time to come in: about
+    // 2083 us each at 4800 baud (less a short burst), far less at 115200.
+    struct {
+        U32 baud;
+        int minMs, maxMs;
+    } cases[] = {{4800, 330, 3000}, {115200, 0, 300}};
+    DD_UART_vInit(0);
+    for (auto& c : cases) {
+        DD_UART_vChangeBaudRate(0, c.baud);
+        std::string data(200, 'x');
+        auto t0 = std::chrono::steady_clock::now();
+        pty.write(data);
+        EXPECT_EQ(receive(0, data.size(), 5000), data);
+        auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+        EXPECT_GE(ms, c.minMs) << c.baud;
+        EXPECT_LE(ms, c.maxMs) << c.baud;
+    }
 }
 
 TEST_F(UartDriver, ReaderEndsWhenTheFarEndHangsUpAndReopenStartsANewOne)

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <future>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -113,6 +115,46 @@ TEST(XmodemSend, CallbackWithNoDataSendsOnlyEot)
     peer.expect(EOT);
     peer.send(ACK);
     EXPECT_TRUE(result.get());
+}
+
+TEST(XmodemSend, EndOfTransmissionHandshakes)
+{
+    // How long the receiver keeps quiet after the first EOT, what it then
+    // answers, whether a second EOT follows, what it answers to that, and
+    // the result.
+    struct {
+        const char* name;
+        int quietMs;
+        U8 firstReply;
+        bool secondEot;
+        U8 secondReply;
+        BOOLEAN result;
+    } cases[] = {
+        {"ack", 0, ACK, false, 0, TRUE},
+        {"ack after a quiet second", 1500, ACK, false, 0, TRUE},
+        {"nak then ack", 0, NAK, true, ACK, TRUE},
+        {"nak then cancel", 0, NAK, true, CAN, FALSE},
+        {"other reply", 0, 'x', false, 0, FALSE},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Peer peer;
+        std::vector<U8> work(1024);
+        auto none = [](U8*, void*) -> U32 { return 0; };
+        auto result = std::async(std::launch::async,
+                                 [&] { return U_XMODEM_bTransmit(PORT, work.data(), 0, none, nullptr); });
+        peer.send('C');
+        peer.expect(EOT);
+        std::this_thread::sleep_for(std::chrono::milliseconds(c.quietMs));
+        EXPECT_EQ(peer.take(1, 0), ""); // no second EOT meanwhile
+        peer.send(c.firstReply);
+        if (c.secondEot) {
+            peer.expect(EOT);
+            peer.send(c.secondReply);
+        }
+        EXPECT_EQ(result.get(), c.result);
+        EXPECT_EQ(peer.take(1, 50), "");
+    }
 }
 
 TEST(XmodemSend, CallbackBlocksAndRetryAfterTenRepliesWithoutAck)
