@@ -55,6 +55,7 @@ int Main(void)
     L_TASK_vInstallTable(TaskParams, ntasks);
     srand((unsigned)time(nullptr));
     H_TICK_vSetup(1000);
+    T_MAIN_vSetupMailboxes();
     L_TASK_Start(2);
     L_TASK_Start(17);
     while (!bStartupTaskInitialized)

@@ -50,6 +50,9 @@ constexpr int NRECORDS = ntasks + 1;
 constexpr size_t GUARD = 4096;
 
 TASK_INFO* s_tasks = nullptr;
+// The calling thread's task id, found once: a thread's id changes only when
+// it starts as a task (TASK_KickOff) or ends.
+thread_local TASK t_myId = 0;
 TASK_PARAM s_table[ntasks];
 std::once_flag s_initOnce;
 pthread_mutex_t KickOffMutex = PTHREAD_MUTEX_INITIALIZER;
@@ -124,6 +127,7 @@ void* TASK_KickOff(void* arg)
 {
     TASK_INFO* t = static_cast<TASK_INFO*>(arg);
     t->ThreadID = pthread_self();
+    t_myId = (TASK)(t - s_tasks) + 1;
     t->active_count++;
     t->activ_time = TASK_s64NowMicros();
     pthread_detach(pthread_self());
@@ -145,9 +149,15 @@ void* TASK_KickOff(void* arg)
 
 size_t L_TASK_szStackBytes(U16 u16TableSize)
 {
+#if defined(__SANITIZE_THREAD__)
+    // ThreadSanitizer keeps its own per-thread state on the stack.
+    constexpr size_t MIN_STACK = 4 * 1024 * 1024;
+#else
+    constexpr size_t MIN_STACK = 256 * 1024;
+#endif
     size_t want = ((size_t)u16TableSize + 16384) * 8;
-    if (want < 256 * 1024)
-        want = 256 * 1024;
+    if (want < MIN_STACK)
+        want = MIN_STACK;
     return (want + 4095) & ~(size_t)4095;
 }
 
@@ -172,12 +182,21 @@ ERC L_TASK_SetParams(TASK sTaskID, const TASK_PARAM* pParam)
 TASK L_TASK_GetID(pthread_t ThreadID)
 {
     std::call_once(s_initOnce, TASK_Init);
+    bool self = ThreadID == 0 || ThreadID == pthread_self();
+    if (self && t_myId != 0)
+        return t_myId;
     if (ThreadID == 0)
         ThreadID = pthread_self();
-    for (int i = 0; i < NRECORDS; ++i)
-        if (s_tasks[i].ThreadID == ThreadID)
-            return i + 1;
-    return TASK_MAINTHREAD;
+    TASK found = TASK_MAINTHREAD;
+    for (int i = 0; i < NRECORDS; ++i) {
+        if (s_tasks[i].ThreadID == ThreadID) {
+            found = i + 1;
+            break;
+        }
+    }
+    if (self)
+        t_myId = found;
+    return found;
 }
 
 ERC L_TASK_Start(TASK sTaskID)

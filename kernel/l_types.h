@@ -78,4 +78,10 @@ constexpr int ntmrs = 50;
 constexpr int nmaps = 0;
 constexpr int dnmaps = 8;
 
+// A point: Mercator metres for positions, pixels when it addresses a bitmap.
+typedef struct tag_POINT {
+    S32 x;
+    S32 y;
+} POINT;
+
 constexpr TASK TASK_MAINTHREAD = 70; // id of the main thread and of plain threads

@@ -11,7 +11,11 @@
 #include "kernel/lm_log.h"
 
 #include "kernel/l_clock.h"
+#include "kernel/l_mbox.h"
+#include "kernel/l_mem.h"
+#include "kernel/l_mutex.h"
 #include "kernel/l_names.h"
+#include "kernel/l_queue.h"
 #include "kernel/l_sema.h"
 #include "kernel/l_task.h"
 #include "kernel/l_timer.h"
@@ -237,4 +241,8 @@ void debug_doit(void)
     L_TASK_Debug();
     L_TIMER_Debug();
     L_SEMA_Debug();
+    L_QUEUE_Debug();
+    L_MUTEX_Debug();
+    L_MBOX_Debug();
+    L_MEM_Debug();
 }

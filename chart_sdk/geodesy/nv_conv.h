@@ -16,15 +16,6 @@
 // soft results, below that hard errors.
 typedef U32 ERRORCODE;
 
-#ifndef VONDREL_CHART_POINT
-#define VONDREL_CHART_POINT
-// A position in Mercator metres (or a pixel where a bitmap is addressed).
-typedef struct tag_POINT {
-    S32 x;
-    S32 y;
-} POINT;
-#endif
-
 // Latitude and longitude in degrees, north and east positive.
 typedef struct tag_position {
     double lat;

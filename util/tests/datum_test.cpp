@@ -357,7 +357,10 @@ TEST(Datum, AgreesWithProjRunNow)
     }
     ASSERT_TRUE(vt::writeFile(file, text));
     const std::string wgs84 = "EPSG:4326";
-    for (int dp = DATUM_Chatham_1971; dp <= DATUM_Tokyo_Mean; ++dp) {
+    // Every datum is compared with the checked-in figures above; PROJ takes
+    // about half a second to start, so the live run samples every fifth one
+    // and the last.
+    for (int dp = DATUM_Chatham_1971; dp <= DATUM_Tokyo_Mean; dp = dp + 5 > DATUM_Tokyo_Mean && dp != DATUM_Tokyo_Mean ? DATUM_Tokyo_Mean : dp + 5) {
         std::string crs = boundCrs(GeodeticDatum[dp]);
         auto to = runCs2cs(cs2cs, wgs84, crs, file);
         auto from = runCs2cs(cs2cs, crs, wgs84, file);

@@ -1,0 +1,66 @@
+// Helpers of the drawing tests: an owned bitmap cleared to a background,
+// logical pixel reads, the set of pixels that differ from the background,
+// and PNG reading for golden pictures.
+#pragma once
+
+#include "graphics/g_buffers.h"
+
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace gt {
+
+using Pixel = std::pair<int, int>; // logical (x, y)
+using PixelSet = std::set<Pixel>;
+
+class TestBitmap {
+public:
+    TestBitmap(U32 width, U32 height, COLOR background = 0);
+    ~TestBitmap();
+    TestBitmap(const TestBitmap&) = delete;
+    TestBitmap& operator=(const TestBitmap&) = delete;
+
+    BITMAP* get() { return bmp_; }
+    operator BITMAP*() { return bmp_; }
+    BITMAP* operator->() { return bmp_; }
+
+    // Logical pixel; also outside the bitmap's surface as long as the
+    // element lies in the buffer.
+    COLOR at(int x, int y) const;
+    // Buffer element i, counted in COLOR units.
+    COLOR element(size_t i) const;
+    size_t elements() const;
+    // Every logical pixel of the surface whose colour is not the background.
+    PixelSet drawn() const;
+    // How many of the surface's pixels have this colour.
+    size_t count(COLOR color) const;
+    void setClip(S32 left, S32 bottom, S32 right, S32 top);
+    void clear();
+
+private:
+    BITMAP* bmp_;
+    COLOR background_;
+};
+
+PixelSet pixels(std::initializer_list<Pixel> list);
+std::string describe(const PixelSet& set);
+
+// An 8-bit RGB picture read from a PNG file; empty on failure.
+struct Rgb {
+    U32 width = 0;
+    U32 height = 0;
+    std::vector<U8> data; // top row first
+};
+Rgb readPng(const std::string& path);
+// The bitmap's surface as written to PNG.
+Rgb toRgb(const BITMAP* bmp);
+
+} // namespace gt
+
+namespace gt {
+// The '#' cells of a picture given top row first; the bottom row is y = y0,
+// the first column x = x0.
+PixelSet picture(std::initializer_list<const char*> rows, int x0 = 0, int y0 = 0);
+} // namespace gt
