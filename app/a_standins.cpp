@@ -47,7 +47,6 @@ ENDS_AT_ONCE(T_MSS_UPDATER_vMain) // 65
 ENDS_AT_ONCE(T_MSSBCAST_vMain) // 66
 
 // Subsystems not built yet.
-NOT_BUILT_YET(T_UART_vMain) // 2
 NOT_BUILT_YET(T_DISPLAY_vMain) // 4
 NOT_BUILT_YET(T_VIEW_vMain) // 5
 NOT_BUILT_YET(T_VIEWKEY_vMain) // 6
