@@ -41,7 +41,7 @@ TEST(Semaphore, ZeroTickWaitOnPendingReturnsAtOnce)
 {
     auto t0 = Clock::now();
     EXPECT_EQ(L_SEMA_WaitTicks(30, 0), -lsTIMEOUT);
-    EXPECT_LT(msSince(t0), 50);
+    EXPECT_LT(msSince(t0), 500); // no wait at all; generous for a loaded machine
     // A signal after the time-out stays done for the next wait.
     EXPECT_EQ(L_SEMA_Signal(30), 0);
     EXPECT_EQ(L_SEMA_WaitTicks(30, 0), 0);
