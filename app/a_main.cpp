@@ -9,6 +9,8 @@
 #include "kernel/l_task.h"
 #include "kernel/linux_fs.h"
 #include "kernel/lm_log.h"
+#include "store/h_database.h"
+#include "util/u_convert.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -54,9 +56,11 @@ long option_value(const char* text)
 int Main(void)
 {
     L_TASK_vInstallTable(TaskParams, ntasks);
+    H_DATABASE_vInit();
     srand((unsigned)time(nullptr));
     H_TICK_vSetup(1000);
     T_MAIN_vSetupMailboxes();
+    U_CONVERT_vInitialiseConversionUtility();
     LS_sync_vInit();
     L_TASK_Start(2);
     L_TASK_Start(17);
