@@ -143,11 +143,13 @@ void vLoadHeaderKeys(void)
     }
 }
 
-void vLoadSlots(BOOLEAN (*pfnRead)(U32, NVR_ENTRY*))
+U32 u32LoadSlots(BOOLEAN (*pfnRead)(U32, NVR_ENTRY*))
 {
     NVR_ENTRY e;
-    for (U32 i = 0; pfnRead(i, &e) && e.id != 0xFFFFFFFF; ++i)
+    U32 i = 0;
+    for (; pfnRead(i, &e) && e.id != 0xFFFFFFFF; ++i)
         T_NVRAM_vSetItem(e);
+    return i;
 }
 
 void vStopSaveTimer(void)
@@ -329,10 +331,11 @@ void T_NVRAM_vStart(void)
         vFatal(__LINE__, "Somebody else registered the NVR status");
     T_NVRAM_vInitHardware();
     vLoadHeaderKeys();
-    vLoadSlots(H_NVRAM_bReadFEntry);
-    vLoadSlots(H_NVRAM_bReadSEntry);
+    U32 loaded = u32LoadSlots(H_NVRAM_bReadFEntry);
+    loaded += u32LoadSlots(H_NVRAM_bReadSEntry);
     if (H_DATABASE_bUpdateEverythingU32(FCID("TNVR"), NVRAM_MBOX, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER))
         vFatal(__LINE__, "Somebody else registered the NVR Task Maibox");
+    log_me("NVRAM: %u settings loaded", loaded);
 
     s_pSaveTimer = L_TIMER_Allocate();
     if (s_pSaveTimer && !L_TIMER_Start(s_pSaveTimer, SAVE_PERIOD_TICKS, SAVE_PERIOD_TICKS, SEMA_NVRAM_TIMER)) {
