@@ -127,7 +127,9 @@ TEST(Semaphore, TasksWaitOnTheirOwnCondition)
     std::atomic<ERC> threadGot{1};
     std::thread plain([&] { threadGot = L_SEMA_WaitTicks(81, 3000); });
     ASSERT_EQ(L_TASK_Start(3), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    auto t1 = Clock::now();
+    while ((L_SEMA_GetWaitingTaskID(80) < 0 || L_SEMA_GetWaitingTaskID(81) < 0) && msSince(t1) < 5000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(L_SEMA_GetWaitingTaskID(80), 3);
     EXPECT_EQ(L_SEMA_GetWaitingTaskID(81), TASK_MAINTHREAD);
     L_SEMA_Signal(81);
