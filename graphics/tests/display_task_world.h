@@ -256,12 +256,17 @@ protected:
         for (MBOX m : {VIEW_MAILBOX, KEYBOARD_MAILBOX, STEVRIN_MAILBOX})
             drain(m);
     }
+    // A new frame with the pop-up, as the view task composes one.
+    static void redraw(gt::TestBitmap& screen)
+    {
+        screen.clear();
+        T_DISPLAY_vDrawLayer(screen, nullptr);
+    }
     // Opens the pop-up and lets the view task draw it once, as it would.
     static void openAndDraw(gt::TestBitmap& screen)
     {
         ASSERT_EQ(press(KEY_POWER), GOOD);
-        screen.clear();
-        T_DISPLAY_vDrawLayer(screen, nullptr);
+        redraw(screen);
     }
 };
 

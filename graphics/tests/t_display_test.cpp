@@ -228,7 +228,7 @@ TEST_F(DisplayTask, BackgroundRowStepsWithinWhiteBlueBlack)
     for (const Step& s : steps) {
         EXPECT_EQ(cursor(s.direction), s.response) << s.direction;
         EXPECT_EQ(fetchU32("SPAL"), s.spal);
-        T_DISPLAY_vDrawLayer(screen, nullptr);
+        redraw(screen);
     }
 }
 
@@ -241,7 +241,7 @@ TEST_F(DisplayTask, SelectionRowIsRefusedUntilAFrameHasShownIt)
     EXPECT_EQ(cursor(CURSOR_WEST), BAD);
     EXPECT_EQ(fetchU32("SSEN"), 1u);
     gt::TestBitmap screen(800, 600, SCREEN);
-    T_DISPLAY_vDrawLayer(screen, nullptr);
+    redraw(screen);
     EXPECT_EQ(cursor(CURSOR_WEST), GOOD);
     EXPECT_EQ(fetchU32("SSEN"), 0u);
 }
@@ -289,11 +289,11 @@ TEST_F(DisplayTask, StowedMotorOpensOnDeployAndTheHighlightWrapsThroughThe360Row
     ASSERT_EQ(rowFills(screen).size(), 5u);
     EXPECT_EQ(highlightedSlot(screen), 0);
     ASSERT_EQ(cursor(CURSOR_NORTH), GOOD);
-    T_DISPLAY_vDrawLayer(screen, nullptr);
+    redraw(screen);
     EXPECT_EQ(highlightedSlot(screen), 4);
     ASSERT_EQ(cursor(CURSOR_SOUTH), GOOD);
     ASSERT_EQ(cursor(CURSOR_SOUTH), GOOD);
-    T_DISPLAY_vDrawLayer(screen, nullptr);
+    redraw(screen);
     EXPECT_EQ(highlightedSlot(screen), 1);
     ASSERT_EQ(cursor(CURSOR_NORTH), GOOD);
 
@@ -328,7 +328,7 @@ TEST_F(DisplayTask, MotorStateChangeMovesTheHighlightToTheRowThatNowApplies)
     settle();
     setU32("SSEN", 0);
     gt::TestBitmap screen(800, 600, SCREEN);
-    T_DISPLAY_vDrawLayer(screen, nullptr);
+    redraw(screen);
     EXPECT_EQ(cursor(CURSOR_EAST), GOOD);
     EXPECT_EQ(fetchU32("SSEN"), 1u);
     EXPECT_TRUE(motorCommands().empty());
@@ -364,19 +364,19 @@ TEST_F(DisplayTask, PropellerRowsLeadAndTheirLossMovesTheHighlight)
     EXPECT_EQ(highlightedSlot(screen), 0);
     // Up from the switch wraps to the 360 row; down again to the switch.
     ASSERT_EQ(cursor(CURSOR_NORTH), GOOD);
-    T_DISPLAY_vDrawLayer(screen, nullptr);
+    redraw(screen);
     EXPECT_EQ(highlightedSlot(screen), -1);
     ASSERT_EQ(cursor(CURSOR_SOUTH), GOOD);
-    T_DISPLAY_vDrawLayer(screen, nullptr);
+    redraw(screen);
     EXPECT_EQ(highlightedSlot(screen), 0);
 
     // Down through the speed row to sonar, and back up.
     ASSERT_EQ(cursor(CURSOR_SOUTH), GOOD);
     ASSERT_EQ(cursor(CURSOR_SOUTH), GOOD);
-    T_DISPLAY_vDrawLayer(screen, nullptr);
+    redraw(screen);
     EXPECT_EQ(highlightedSlot(screen), 2);
     ASSERT_EQ(cursor(CURSOR_NORTH), GOOD);
-    T_DISPLAY_vDrawLayer(screen, nullptr);
+    redraw(screen);
     EXPECT_EQ(highlightedSlot(screen), 1);
     ASSERT_EQ(cursor(CURSOR_NORTH), GOOD);
 
@@ -384,24 +384,24 @@ TEST_F(DisplayTask, PropellerRowsLeadAndTheirLossMovesTheHighlight)
     // whatever the motor, and on to sonar; up from sonar to the switch.
     setU32("IPCA", TRUE);
     ASSERT_EQ(cursor(CURSOR_SOUTH), GOOD);
-    T_DISPLAY_vDrawLayer(screen, nullptr);
+    redraw(screen);
     ASSERT_EQ(rowFills(screen).size(), 4u);
     EXPECT_EQ(highlightedSlot(screen), -1);
     ASSERT_EQ(cursor(CURSOR_SOUTH), GOOD);
-    T_DISPLAY_vDrawLayer(screen, nullptr);
+    redraw(screen);
     EXPECT_EQ(highlightedSlot(screen), 1);
     ASSERT_EQ(cursor(CURSOR_NORTH), GOOD);
-    T_DISPLAY_vDrawLayer(screen, nullptr);
+    redraw(screen);
     EXPECT_EQ(highlightedSlot(screen), 0);
 
     // Locked out: the propeller rows go and the highlight leaves them.
     setU32("IPPL", TRUE);
     settle();
-    T_DISPLAY_vDrawLayer(screen, nullptr);
+    redraw(screen);
     ASSERT_EQ(rowFills(screen).size(), 3u);
     EXPECT_EQ(cursor(CURSOR_EAST), BAD); // on a motor row no motor has
     ASSERT_EQ(cursor(CURSOR_SOUTH), GOOD);
-    T_DISPLAY_vDrawLayer(screen, nullptr);
+    redraw(screen);
     EXPECT_EQ(highlightedSlot(screen), 0);
 }
 
