@@ -8,6 +8,7 @@
 #include "kernel/l_clock.h"
 #include "kernel/l_task.h"
 #include "kernel/lm_log.h"
+#include "platform/h_platform.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -54,6 +55,7 @@ int Main(void)
 {
     L_TASK_vInstallTable(TaskParams, ntasks);
     srand((unsigned)time(nullptr));
+    H_PLATFORM_vSetup();
     H_TICK_vSetup(1000);
     T_MAIN_vSetupMailboxes();
     L_TASK_Start(2);
