@@ -21,7 +21,7 @@ export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_DIR ?= $(HOME)/.cache/ccache
 export CCACHE_MAXSIZE ?= 5G
 
-.PHONY: all deps configure build test run bench clean
+.PHONY: all deps configure build test run bench clean fuzz fuzz-build
 
 all: build
 
@@ -45,8 +45,27 @@ configure: $(BUILD)/build.ninja
 build: deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build
+# The libFuzzer targets live in a second, clang-built tree; make test runs
+# each for a few seconds, make fuzz for FUZZ_SECONDS each.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 600
+
+$(FUZZ_BUILD)/build.ninja: | deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
+	  -DVONDREL_SANITIZE=ON -DVONDREL_FUZZ=ON -DVONDREL_BENCH=OFF
+
+fuzz-build: deps $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target vondrel_fuzz_targets
+
+test: build fuzz-build
+	cd $(FUZZ_BUILD) && ctest -L fuzz -j $(JOBS) --output-on-failure --timeout 600
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 600
+
+fuzz: fuzz-build
+	cd $(FUZZ_BUILD) && VONDREL_FUZZ_SECONDS=$(FUZZ_SECONDS) \
+	  ctest -L fuzz -j $(JOBS) --output-on-failure --timeout $$(( $(FUZZ_SECONDS) + 600 ))
 
 run: build
 	@mkdir -p $(ROOT)/usr/vondrel $(ROOT)/tmp $(ROOT)/dev $(ROOT)/mnt
@@ -60,4 +79,4 @@ bench: deps
 	for b in build-rel/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 clean:
-	rm -rf $(BUILD) build-rel build-tsan
+	rm -rf $(BUILD) build-rel build-tsan $(FUZZ_BUILD)

@@ -74,3 +74,47 @@ function(vondrel_benchmark name)
            COMMAND bench_${name} --benchmark_min_time=0.001)
   set_tests_properties(bench_${name}_smoke PROPERTIES LABELS bench TIMEOUT 300)
 endfunction()
+
+# vondrel_fuzz(NAME SOURCES... DEPS lib...)
+#   A libFuzzer target fuzz_NAME. It is built only in a clang tree configured
+#   with VONDREL_FUZZ=ON (make test keeps one in build-fuzz/ and builds just
+#   the target vondrel_fuzz_targets there). ctest runs each target under the
+#   label fuzz for VONDREL_FUZZ_SECONDS seconds (environment, default 5),
+#   growing a corpus in the build tree from the seed inputs kept in the
+#   folder's fuzz/corpus/NAME/.
+option(VONDREL_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+if(VONDREL_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "VONDREL_FUZZ needs clang (CMAKE_CXX_COMPILER=clang++)")
+  endif()
+  # Every library a target links is instrumented for coverage; the gcc tree
+  # is the one that holds warnings to errors.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+  # Tables that gcc computes at compile time need more steps than clang's
+  # default allows.
+  add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fconstexpr-steps=100000000>)
+  list(REMOVE_ITEM VONDREL_WARNINGS -Werror -Wno-maybe-uninitialized)
+  add_custom_target(vondrel_fuzz_targets)
+endif()
+
+function(vondrel_fuzz name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  if(NOT VONDREL_FUZZ)
+    return()
+  endif()
+  add_executable(fuzz_${name} ${ARG_SOURCES})
+  target_link_libraries(fuzz_${name} PRIVATE ${ARG_DEPS})
+  target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
+  vondrel_warnings(fuzz_${name})
+  add_dependencies(vondrel_fuzz_targets fuzz_${name})
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/fuzz_${name}_corpus)
+  file(MAKE_DIRECTORY ${corpus})
+  set(dirs ${corpus})
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${name})
+    list(APPEND dirs ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${name})
+  endif()
+  add_test(NAME fuzz_${name}
+           COMMAND sh -c "exec \"$0\" -max_total_time=\${VONDREL_FUZZ_SECONDS:-5} -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \"$@\""
+                   $<TARGET_FILE:fuzz_${name}> ${dirs})
+  set_tests_properties(fuzz_${name} PROPERTIES LABELS fuzz)
+endfunction()
