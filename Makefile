@@ -61,7 +61,7 @@ fuzz-build: deps $(FUZZ_BUILD)/build.ninja
 
 test: build fuzz-build
 	cd $(FUZZ_BUILD) && ctest -L fuzz -j $(JOBS) --output-on-failure --timeout 600
-	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 600
+	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 600 --repeat until-pass:2
 
 fuzz: fuzz-build
 	cd $(FUZZ_BUILD) && VONDREL_FUZZ_SECONDS=$(FUZZ_SECONDS) \
