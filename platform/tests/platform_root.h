@@ -12,27 +12,15 @@
 
 namespace platform_test {
 
-// A root that only the process that made it removes: a death test's child
-// leaves through exit() and must not take the parent's root with it.
-struct OwnedRoot {
-    vt::TempRoot root;
-    pid_t owner = getpid();
-    ~OwnedRoot()
-    {
-        if (getpid() != owner)
-            root.keep = true;
-    }
-};
-
 inline const std::string& unitRoot()
 {
-    static OwnedRoot owned;
+    static vt::TempRoot owned;
     static const std::string root = [] {
         const char* set = getenv("VONDREL_ROOT");
         if (set && *set)
             return std::string(set);
-        owned.root.exportEnv();
-        return owned.root.path();
+        owned.exportEnv();
+        return owned.path();
     }();
     return root;
 }
