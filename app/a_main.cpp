@@ -7,6 +7,7 @@
 
 #include "kernel/l_clock.h"
 #include "kernel/l_task.h"
+#include "kernel/linux_fs.h"
 #include "kernel/lm_log.h"
 #include "platform/h_platform.h"
 #include "store/h_database.h"
@@ -62,6 +63,7 @@ int Main(void)
     H_TICK_vSetup(1000);
     T_MAIN_vSetupMailboxes();
     U_CONVERT_vInitialiseConversionUtility();
+    LS_sync_vInit();
     L_TASK_Start(2);
     L_TASK_Start(17);
     while (!bStartupTaskInitialized)

@@ -41,8 +41,8 @@
 #include "kernel/l_sema.h"
 #include "kernel/l_utils.h"
 #include "kernel/lm_log.h"
+#include "util/u_hex.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdint>
@@ -88,7 +88,6 @@ BOOLEAN DD_SD_bFetchCID(int slot);
 void DD_SD_vFetchType(int slot);
 void DD_SD_vUmountPoint(int slot);
 void* DD_SD_pvThread(void* pvArg);
-void SD_vHexToBytes(const char* pcText, U8* pu8Out, U32 u32Count);
 
 int SD_Mount(const char* pcSource, const char* pcTarget, unsigned long ulFlags);
 int SD_Umount(const char* pcTarget);
@@ -276,7 +275,7 @@ BOOLEAN DD_SD_bFetchCID(int slot)
     close(fd);
     if (n != (ssize_t)sizeof acText)
         return FALSE;
-    SD_vHexToBytes(acText, s.cCID, SD_CID_BYTES);
+    U_HEX_v2Hex(acText, s.cCID, SD_CID_BYTES);
     return TRUE;
 }
 
@@ -367,19 +366,6 @@ void* DD_SD_pvThread(void* pvArg)
     }
     close(fd);
     return nullptr;
-}
-
-// Pairs of hexadecimal digits, high first; 'a'..'f' count as 'A'..'F'. The
-// kernel writes the register as digits, so they are not checked.
-U8 SD_u8Nibble(char c)
-{
-    return (U8)(c <= '9' ? c - '0' : toupper((unsigned char)c) - 55);
-}
-
-void SD_vHexToBytes(const char* pcText, U8* pu8Out, U32 u32Count)
-{
-    for (U32 i = 0; i < u32Count; ++i)
-        pu8Out[i] = (U8)(SD_u8Nibble(pcText[2 * i]) << 4 | (SD_u8Nibble(pcText[2 * i + 1]) & 0x0F));
 }
 
 // The mount strategy ----------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "chart_sdk/graphics/fnt_fonts.h"
 #include "chart_sdk/graphics/gr_context.h"
 #include "graphics/color.h"
+#include "graphics/g_icon.h"
 #include "platform/chart_standins.h"
 #include "platform/dd_sd.h"
 
@@ -18,8 +19,7 @@ FONT s_fontOrvane09x15;
 
 void H_PLATFORM_vSetup(void)
 {
-    // PENDING: G_ICON_vSetIconPalette(&gCOLOR_pcolColorTable[COLOR_SECTION_ICON]);
-    // (the icon module is not in this build yet)
+    G_ICON_vSetIconPalette(&gCOLOR_pcolColorTable[COLOR_SECTION_ICON]);
     DD_SD_vInit();
     U_CHART_CACHE_vInit();
     gr_SetColorPalette(&gCOLOR_pcolColorTable[COLOR_SECTION_CHART_HIGH]);
