@@ -79,7 +79,7 @@ TEST(WaterSpeed, MissingSensorIsFatal)
     unitRoot();
     drop("/dev/paddlewheel");
     EXPECT_EXIT(DD_SPEED_vInit(), ::testing::ExitedWithCode(10), "");
-    EXPECT_NE(vt::readFile(at("/usr/vondrel/FATAL.LOG")).find("DD_SPEED_vInit open?"), std::string::npos);
+    EXPECT_NE(fatalLog().find("DD_SPEED_vInit open?"), std::string::npos);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // first, and helpers to lay out device and sysfs files under it.
 #pragma once
 
+#include "kernel/l_utils.h"
 #include "testing/t_root.h"
 
 #include <cstdlib>
@@ -47,6 +48,12 @@ inline void drop(const std::string& unitPath)
 inline std::string contents(const std::string& unitPath)
 {
     return vt::readFile(at(unitPath));
+}
+
+// FATAL.LOG in the unit's working directory, as the fatal path writes it.
+inline std::string fatalLog()
+{
+    return vt::readFile(std::string(L_UTILS_cpGetPathnamePtr()) + "/FATAL.LOG");
 }
 
 } // namespace platform_test

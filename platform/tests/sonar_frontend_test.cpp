@@ -16,11 +16,6 @@
 namespace platform_test {
 namespace {
 
-std::string fatalLog()
-{
-    return vt::readFile(at("/usr/vondrel/FATAL.LOG"));
-}
-
 TEST(TransmitPower, MediumFromFifteenToFiftyFiveMetresInclusive)
 {
     const struct {
