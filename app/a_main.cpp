@@ -9,6 +9,7 @@
 #include "kernel/l_task.h"
 #include "kernel/linux_fs.h"
 #include "kernel/lm_log.h"
+#include "platform/h_platform.h"
 #include "store/h_database.h"
 #include "util/u_convert.h"
 
@@ -58,6 +59,7 @@ int Main(void)
     L_TASK_vInstallTable(TaskParams, ntasks);
     H_DATABASE_vInit();
     srand((unsigned)time(nullptr));
+    H_PLATFORM_vSetup();
     H_TICK_vSetup(1000);
     T_MAIN_vSetupMailboxes();
     U_CONVERT_vInitialiseConversionUtility();
