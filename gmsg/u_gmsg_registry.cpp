@@ -21,6 +21,9 @@
 #include "kernel/lm_log.h"
 
 #include <cstring>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 namespace {
 
@@ -36,6 +39,14 @@ public:
 private:
     MUTEX m_mutex;
 };
+
+// A message leaves as a header and its payload in separate writes; without
+// this the payload would wait for the acknowledgement of the header.
+void sendAtOnce(const GSOCKET* sock)
+{
+    const int on = 1;
+    setsockopt(sock->nSocket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
 
 bool isOwnSocket(const GMSG_MAILBOX* mb, int fd) { return fd >= 0 && mb->MsgObject.Socket.nSocket == fd; }
 
@@ -236,6 +247,7 @@ BOOLEAN GMSG_bAcceptMessage(GMSG_MAILBOX* pMailbox, GSOCKET* pReceiveSocket)
         log_me("GMSG_nReceiveSocket: accept error");
         return FALSE;
     }
+    sendAtOnce(pReceiveSocket);
     return TRUE;
 }
 
@@ -252,6 +264,7 @@ BOOLEAN GMSG_bNewSocket(GSOCKET* pSocket, const GMSG_ADDRESS* pDstAddress)
         log_me("GMSG_bNewSocket: connect to socket error");
         return FALSE;
     }
+    sendAtOnce(pSocket);
     return TRUE;
 }
 

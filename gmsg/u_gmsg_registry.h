@@ -114,6 +114,7 @@ BOOLEAN U_GMSG_bReleaseMailboxNode(GMSG_REG_MAILBOX_NODE* pNode, BOOLEAN bReadin
 BOOLEAN U_GMSG_bDeleteMailboxNode(GMSG_REG_MAILBOX_NODE* pNode);
 BOOLEAN U_GMSG_bDeleteMailboxNodeById(MBOX Mailbox);
 
+// Wakes the socket thread unless that mailbox still has something in flight.
 BOOLEAN U_GMSG_bSignal(MBOX Mailbox);
 BOOLEAN U_GMSG_bGetMailboxFdSet(GMSG_FD_SET* pReadFdSet, int* pnMaxSocket);
 BOOLEAN U_GMSG_bGetSocketInfoFdSet(GMSG_REG_MAILBOX_NODE* pNode, GMSG_FD_SET* pReadFdSet, int* pnMaxSocket);
