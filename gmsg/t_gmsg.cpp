@@ -2,6 +2,8 @@
 //
 // The socket thread watches every registered socket whose mailbox has no
 // report or delivered message in flight, for at most 7.5 ms at a time. A
+// mailbox that becomes free again ends a running wait at once, so that its
+// waiting messages are taken up without waiting for the other sockets. A
 // listening socket that is ready gets its connection accepted at once; a
 // connection or datagram socket with something to read is reported to the
 // GMSG task (mail 115), with reading holds on the mailbox and the connection
@@ -49,6 +51,8 @@ constexpr long SELECT_WAIT_NS = 7500000; // 7.5 ms
 
 TIMER_INFO* s_pGmsgTimer = nullptr;
 std::atomic<bool> s_bShutdown{false};
+// The socket thread's descriptor set, kept from wait to wait.
+GMSG_FD_SET s_ReadFdSet;
 
 template <typename T>
 T* newMail(CMD_ID cmd)
@@ -372,7 +376,7 @@ void T_GMSG_vMain(void)
 void T_GMSG_vSocketMain(void)
 {
     bool idle = true;
-    GMSG_FD_SET set;
+    GMSG_FD_SET& set = s_ReadFdSet;
     for (;;) {
         if (idle || s_bShutdown) {
             L_SEMA_Wait(SEMA_GMSG_SELECT);
@@ -386,11 +390,15 @@ void T_GMSG_vSocketMain(void)
             idle = true;
             continue;
         }
+        const size_t sockets = set.Fds.size();
+        set.Fds.push_back({U_GMSG_nWakeDescriptor(), POLLIN, 0});
         const struct timespec wait = {0, SELECT_WAIT_NS};
         const int ready = ppoll(set.Fds.data(), (nfds_t)set.Fds.size(), &wait, nullptr);
         if (ready < 0 && errno != EINTR)
             continue;
-        for (size_t i = 0; i < set.Fds.size(); ++i) {
+        if (set.Fds[sockets].revents & POLLIN)
+            U_GMSG_vClearWake();
+        for (size_t i = 0; i < sockets; ++i) {
             const struct pollfd& p = set.Fds[i];
             if (set.bPartial[i] || (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL | POLLRDHUP)))
                 readable(p.fd, p.revents);

@@ -23,7 +23,9 @@
 #include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -46,6 +48,14 @@ void sendAtOnce(const GSOCKET* sock)
 {
     const int on = 1;
     setsockopt(sock->nSocket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
+// Readable after a signal: the socket thread watches it beside the sockets,
+// so that a mailbox that becomes free again ends a running wait at once.
+int wakeDescriptor()
+{
+    static const int fd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    return fd;
 }
 
 bool isOwnSocket(const GMSG_MAILBOX* mb, int fd) { return fd >= 0 && mb->MsgObject.Socket.nSocket == fd; }
@@ -401,7 +411,21 @@ BOOLEAN U_GMSG_bSignal(MBOX Mailbox)
             return FALSE;
     }
     L_SEMA_Signal(SEMA_GMSG_SELECT);
+    const U64 one = 1;
+    if (wakeDescriptor() >= 0 && write(wakeDescriptor(), &one, sizeof one) < 0) {
+        // The counter already holds wake-ups; one more changes nothing.
+    }
     return TRUE;
+}
+
+int U_GMSG_nWakeDescriptor(void) { return wakeDescriptor(); }
+
+void U_GMSG_vClearWake(void)
+{
+    U64 count;
+    if (wakeDescriptor() >= 0 && read(wakeDescriptor(), &count, sizeof count) < 0) {
+        // Nothing was pending.
+    }
 }
 
 BOOLEAN U_GMSG_bGetMailboxFdSet(GMSG_FD_SET* pReadFdSet, int* pnMaxSocket)

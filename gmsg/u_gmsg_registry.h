@@ -114,8 +114,13 @@ BOOLEAN U_GMSG_bReleaseMailboxNode(GMSG_REG_MAILBOX_NODE* pNode, BOOLEAN bReadin
 BOOLEAN U_GMSG_bDeleteMailboxNode(GMSG_REG_MAILBOX_NODE* pNode);
 BOOLEAN U_GMSG_bDeleteMailboxNodeById(MBOX Mailbox);
 
-// Wakes the socket thread unless that mailbox still has something in flight.
+// Wakes the socket thread (from its semaphore or from a running wait)
+// unless that mailbox still has something in flight.
 BOOLEAN U_GMSG_bSignal(MBOX Mailbox);
+// The descriptor the socket thread watches beside the sockets, readable
+// after a signal, and its reset.
+int U_GMSG_nWakeDescriptor(void);
+void U_GMSG_vClearWake(void);
 BOOLEAN U_GMSG_bGetMailboxFdSet(GMSG_FD_SET* pReadFdSet, int* pnMaxSocket);
 BOOLEAN U_GMSG_bGetSocketInfoFdSet(GMSG_REG_MAILBOX_NODE* pNode, GMSG_FD_SET* pReadFdSet, int* pnMaxSocket);
 

@@ -16,10 +16,9 @@ namespace {
 
 class DatabaseClient : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { startGmsgTasks(); }
-
     void SetUp() override
     {
+        startGmsgTasks();
         serverPort = gt::listenOnLoopback(&server);
         ASSERT_TRUE(client.registerMailbox(freePort()));
         const GMSG_ADDRESS at = addressOf(serverPort);

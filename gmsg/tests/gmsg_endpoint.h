@@ -108,9 +108,10 @@ bool waitUntil(Pred pred, int ms = 5000)
 // on the loopback interface.
 inline void startGmsgTasks()
 {
+    // Each time: a test before may have pointed the unit's interface elsewhere.
+    GSOCKET_vSetInterface("lo");
     static std::once_flag once;
     std::call_once(once, [] {
-        GSOCKET_vSetInterface("lo");
         H_DATABASE_vInit();
         L_MBOX_DefineSema(GMSG_MBOX, SEMA_MBOX_GMSG);
         const TASK_PARAM gmsg = {4096, 90, T_GMSG_vMain};

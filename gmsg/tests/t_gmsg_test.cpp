@@ -29,7 +29,10 @@ constexpr U32 ID_TWICE = GMSG_MAKE_ID(SERVICE_CLASS_QUELLMAR_SONAR, 4);
 
 class GmsgTask : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { startGmsgTasks(); }
+    void SetUp() override
+    {
+        startGmsgTasks();
+    }
 };
 
 // A peer that speaks GMSG over a plain socket: it connects to a mailbox's
