@@ -51,8 +51,9 @@ constexpr long SELECT_WAIT_NS = 7500000; // 7.5 ms
 
 TIMER_INFO* s_pGmsgTimer = nullptr;
 std::atomic<bool> s_bShutdown{false};
-// The socket thread's descriptor set, kept from wait to wait.
-GMSG_FD_SET s_ReadFdSet;
+// The socket thread's descriptor set, kept from wait to wait. It is never
+// destroyed: the thread runs on while the process exits.
+GMSG_FD_SET* const s_pReadFdSet = new GMSG_FD_SET;
 
 template <typename T>
 T* newMail(CMD_ID cmd)
@@ -376,7 +377,7 @@ void T_GMSG_vMain(void)
 void T_GMSG_vSocketMain(void)
 {
     bool idle = true;
-    GMSG_FD_SET& set = s_ReadFdSet;
+    GMSG_FD_SET& set = *s_pReadFdSet;
     for (;;) {
         if (idle || s_bShutdown) {
             L_SEMA_Wait(SEMA_GMSG_SELECT);

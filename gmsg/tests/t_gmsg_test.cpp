@@ -10,6 +10,7 @@
 #include "gmsg/gmsg_wire.h"
 #include "kernel/l_clock.h"
 #include "kernel/l_mutex.h"
+#include "testing/t_root.h"
 
 #include <gtest/gtest.h>
 
@@ -580,6 +581,60 @@ TEST_F(GmsgTask, UnregisteringWhileAMessageIsInFlightFreesTheRecordLater)
     // The message was not dispatched, and everything went back.
     EXPECT_EQ(b.seenCount(), 0u);
     EXPECT_TRUE(waitUntil([&] { return freeBlocks() == before; }));
+}
+
+// ---------------------------------------------------------------- the task
+
+TEST_F(GmsgTask, ShutdownClosesEveryConnectionAndKeepsServingTheMailbox)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe"); // a fresh process, which the shutdown may spoil
+    EXPECT_EXIT(
+        {
+            Endpoint b(kPingIds, {{ID_PING, nullptr}});
+            if (!b.registerMailbox(freePort()))
+                std::_Exit(2);
+            RawPeer peer(b.port());
+            if (!peer.send(peer.message(ID_PING, 0, 1)) || !b.waitForSeen(1))
+                std::_Exit(3);
+            const GMSG_ADDRESS spoke = peer.own();
+
+            GENERIC_MESSAGE* m = (GENERIC_MESSAGE*)H_MEMORY_pvMalloc(sizeof(GENERIC_MESSAGE));
+            memset(m, 0, sizeof *m);
+            m->Cmd = CMD_ID_SHUTDOWN;
+            L_MBOX_Send(GMSG_MBOX, &m->msghdr, GMSG_MAIL_PRIORITY, 0);
+
+            if (!b.waitForDisconnects(1) || !GMSG_bAddressEqual(&b.disconnects()[0], &spoke))
+                std::_Exit(4);
+            if (!peer.closedByPeer())
+                std::_Exit(5);
+            if (!waitUntil([&] { return !U_GMSG_bGetMailboxAddress(nullptr, b.mbox()); }))
+                std::_Exit(6);
+            // Still served: a waiting call gets its answer rather than hanging.
+            Endpoint late(kNavIds, {});
+            late.registerMailbox(freePort());
+            std::_Exit(late.unregisterMailbox() ? 0 : 7);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+// Another task owns "TMSG" when the GMSG task starts.
+void startOverAnotherOwner()
+{
+    H_DATABASE_vInit();
+    H_DATABASE_bUpdateEverythingU32(FCID("TMSG"), 99, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
+    const TASK_PARAM gmsg = {4096, 90, T_GMSG_vMain};
+    L_TASK_SetParams(GMSG_TASK, &gmsg);
+    L_TASK_Start(GMSG_TASK);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    std::_Exit(0); // still running: the clash went unnoticed
+}
+
+TEST(GmsgTaskStart, AnotherOwnerOfTheTaskKeyIsFatal)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    vt::TempRoot root;
+    root.exportEnv();
+    EXPECT_EXIT(startOverAnotherOwner(), testing::ExitedWithCode(10), "");
 }
 
 } // namespace
