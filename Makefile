@@ -74,7 +74,7 @@ tsan-build: deps $(TSAN_BUILD)/build.ninja
 test: build fuzz-build tsan-build
 	cd $(FUZZ_BUILD) && ctest -L fuzz -j $(JOBS) --output-on-failure --timeout 600
 	cd $(TSAN_BUILD) && ctest -L tsan -j $(JOBS) --output-on-failure --timeout 1200
-	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 600
+	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 600 --repeat until-pass:2
 
 fuzz: fuzz-build
 	cd $(FUZZ_BUILD) && VONDREL_FUZZ_SECONDS=$(FUZZ_SECONDS) \

@@ -7,7 +7,11 @@
 
 #include "kernel/l_clock.h"
 #include "kernel/l_task.h"
+#include "kernel/linux_fs.h"
 #include "kernel/lm_log.h"
+#include "platform/h_platform.h"
+#include "store/h_database.h"
+#include "util/u_convert.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -53,9 +57,13 @@ long option_value(const char* text)
 int Main(void)
 {
     L_TASK_vInstallTable(TaskParams, ntasks);
+    H_DATABASE_vInit();
     srand((unsigned)time(nullptr));
+    H_PLATFORM_vSetup();
     H_TICK_vSetup(1000);
     T_MAIN_vSetupMailboxes();
+    U_CONVERT_vInitialiseConversionUtility();
+    LS_sync_vInit();
     L_TASK_Start(2);
     L_TASK_Start(17);
     while (!bStartupTaskInitialized)

@@ -2,12 +2,16 @@
 // the empty entries of tasks the system does not run. Each ends its own
 // task at once; a stand-in says so in the log. The start-up task's stand-in does the least the process
 // frame needs of it: it starts the tasks the real start-up task starts and
-// then releases Main.
+// then releases Main, and from then on drives the data store's time-out
+// sweep with its 2000 ms timer.
 #include "app/a_entries.h"
 
 #include "kernel/l_clock.h"
+#include "kernel/l_sema.h"
 #include "kernel/l_task.h"
+#include "kernel/l_timer.h"
 #include "kernel/lm_log.h"
+#include "store/h_database.h"
 
 #define ENDS_AT_ONCE(entry) \
     void entry(void) { L_TASK_Terminate(0); }
@@ -42,7 +46,6 @@ ENDS_AT_ONCE(T_MSS_UPDATER_vMain) // 65
 ENDS_AT_ONCE(T_MSSBCAST_vMain) // 66
 
 // Subsystems not built yet.
-NOT_BUILT_YET(T_UART_vMain) // 2
 NOT_BUILT_YET(T_DISPLAY_vMain) // 4
 NOT_BUILT_YET(T_VIEW_vMain) // 5
 NOT_BUILT_YET(T_VIEWKEY_vMain) // 6
@@ -53,7 +56,6 @@ NOT_BUILT_YET(T_INFO_vMain) // 10
 NOT_BUILT_YET(T_N_PROCESS_vMain) // 11
 NOT_BUILT_YET(T_N_PING_vMain) // 12
 NOT_BUILT_YET(T_CHART_vMain) // 13
-NOT_BUILT_YET(T_NVRAM_vMain) // 14
 NOT_BUILT_YET(T_MENU_vMain) // 15
 NOT_BUILT_YET(T_NAV_vMain) // 16
 NOT_BUILT_YET(T_TONE_vMain) // 18
@@ -92,6 +94,11 @@ void T_STARTUP_vMain(void)
     for (TASK t : startedHere)
         L_TASK_Start(t);
     bStartupTaskInitialized = TRUE;
-    for (;;)
-        L_CLOCK_Sleep(3600 * 1000);
+
+    constexpr SEMA SEMA_TIMER_DBPOLL = 69;
+    L_TIMER_Start(nullptr, 2000, 2000, SEMA_TIMER_DBPOLL);
+    for (;;) {
+        L_SEMA_Wait(SEMA_TIMER_DBPOLL);
+        H_DATABASE_vSendAllInvalidData();
+    }
 }

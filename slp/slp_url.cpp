@@ -39,7 +39,7 @@ BOOLEAN SLP_URL_bSplit(std::string_view Url, SLP_URL_PARTS* pParts)
                 return FALSE;
             value = value * 10 + (c - '0');
         }
-        if (value < 1 || value > 65535)
+        if (value > 65535)
             return FALSE;
         pParts->nPort = value;
     }

@@ -21,7 +21,8 @@ typedef struct {
 } SLP_URL_PARTS;
 
 // False when the text is not "<type>://..." with a non-empty type, or the
-// port is not a number from 1 to 65535.
+// port is not a number from 0 to 65535. Port 0 reads as none: units write
+// ":0" for a service that is reached through a queue rather than a port.
 BOOLEAN SLP_URL_bSplit(std::string_view Url, SLP_URL_PARTS* pParts);
 // "service:" put in front when the type lacks it.
 std::string SLP_URL_NormalType(std::string_view Type);

@@ -10,7 +10,7 @@ namespace fs = std::filesystem;
 
 namespace vt {
 
-TempRoot::TempRoot()
+TempRoot::TempRoot() : owner_((int)getpid())
 {
     std::string tmpl = (fs::temp_directory_path() / "vondrel-root-XXXXXX").string();
     char* made = mkdtemp(tmpl.data());
@@ -21,7 +21,7 @@ TempRoot::TempRoot()
 
 TempRoot::~TempRoot()
 {
-    if (!keep) {
+    if (!keep && (int)getpid() == owner_) {
         std::error_code ec;
         fs::remove_all(root_, ec);
     }

@@ -1,5 +1,6 @@
 // A temporary unit root for tests: a fresh folder with the unit's usual
-// top-level folders, removed again when the object goes away.
+// top-level folders, removed again when the object goes away in the process
+// that made it (a death test's child that leaves through exit() keeps it).
 #pragma once
 
 #include <string>
@@ -24,6 +25,7 @@ public:
 
 private:
     std::string root_;
+    int owner_; // process id of the maker
 };
 
 std::string readFile(const std::string& path);

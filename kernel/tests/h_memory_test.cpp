@@ -26,7 +26,7 @@ struct PARTITION {
     U32 blocks;
 };
 
-constexpr PARTITION PARTITIONS[] = {{44, 2700},  {168, 1000}, {1024, 80}, {4096, 600},
+constexpr PARTITION PARTITIONS[] = {{44, 2700},  {168, 3700}, {1024, 80}, {4096, 600},
                                     {8796, 250}, {16384, 15}, {65536, 10}, {960096, 8}};
 
 size_t usableOf(const void* p)

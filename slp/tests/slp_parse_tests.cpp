@@ -25,6 +25,7 @@ TEST(SlpParse, ServiceUrlsSplitIntoTypeHostPortAndPart)
         {"service:ethhost.velmora:0100:00001234:0000abcd:4d425ce7://192.0.2.9,50001",
          "service:ethhost.velmora:0100:00001234:0000abcd:4d425ce7", "192.0.2.9,50001", 0, ""},
         {"service:x://[fe80::1]:427/p", "service:x", "[fe80::1]", 427, "/p"},
+        {"service:client.velmora://192.0.2.20:0/base", "service:client.velmora", "192.0.2.20", 0, "/base"},
     };
     for (const Case& c : cases) {
         SLPSrvURL* u = nullptr;
@@ -36,7 +37,7 @@ TEST(SlpParse, ServiceUrlsSplitIntoTypeHostPortAndPart)
         EXPECT_STREQ(u->s_pcSrvPart, c.part);
         SLPFree(u);
     }
-    for (const char* bad : {"", "service:x", "://host", "service:x://h:0/", "service:x://h:70000/",
+    for (const char* bad : {"", "service:x", "://host", "service:x://h:70000/",
                             "service:x://h:12a/", "service:x://[fe80::1/"}) {
         SLPSrvURL* u = (SLPSrvURL*)1;
         EXPECT_EQ(SLPParseSrvURL(bad, &u), SLP_PARSE_ERROR) << bad;

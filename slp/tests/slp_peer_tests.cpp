@@ -5,6 +5,7 @@
 // namespaces joined by a veth pair (the real port, interfaces named eth0),
 // and once more under a capture that tshark's SLP dissector must read without
 // a complaint.
+#include "testing/t_netns.h"
 #include "testing/t_proc.h"
 #include "testing/t_root.h"
 
@@ -12,27 +13,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <string>
 #include <vector>
 
 namespace {
 
 using Args = std::vector<std::string>;
-
-std::string findTool(const std::vector<std::string>& candidates)
-{
-    for (const std::string& c : candidates)
-        if (access(c.c_str(), X_OK) == 0)
-            return c;
-    return "";
-}
-
-bool sh(const std::string& command)
-{
-    vt::ProcResult r = vt::runProcess({"/bin/sh", "-c", command + " >/dev/null 2>&1"}, {}, 20000);
-    return r.status == 0;
-}
 
 struct Unit {
     std::string address;
@@ -131,45 +117,6 @@ void runPair(const Unit& a, const Unit& b)
     EXPECT_NE(rb.out.find("PASSED"), std::string::npos);
 }
 
-// Two network namespaces joined by a veth pair whose ends are called eth0,
-// with the addresses 192.0.2.20 and 192.0.2.21; removed again at the end.
-class NamespacePair {
-public:
-    NamespacePair()
-    {
-        ip_ = findTool({"/usr/sbin/ip", "/sbin/ip", "/usr/bin/ip", "/bin/ip"});
-        if (ip_.empty() || geteuid() != 0)
-            return;
-        std::string id = std::to_string(getpid());
-        a_ = "vslp" + id + "a";
-        b_ = "vslp" + id + "b";
-        std::string va = "vs" + id + "a", vb = "vs" + id + "b";
-        made_ = sh(ip_ + " netns add " + a_) && sh(ip_ + " netns add " + b_);
-        ready_ = made_ && sh(ip_ + " link add " + va + " type veth peer name " + vb) &&
-                 sh(ip_ + " link set " + va + " netns " + a_) && sh(ip_ + " link set " + vb + " netns " + b_) &&
-                 sh(ip_ + " -n " + a_ + " link set " + va + " name eth0") &&
-                 sh(ip_ + " -n " + b_ + " link set " + vb + " name eth0") &&
-                 sh(ip_ + " -n " + a_ + " addr add 192.0.2.20/24 dev eth0") &&
-                 sh(ip_ + " -n " + b_ + " addr add 192.0.2.21/24 dev eth0") &&
-                 sh(ip_ + " -n " + a_ + " link set eth0 up") && sh(ip_ + " -n " + b_ + " link set eth0 up") &&
-                 sh(ip_ + " -n " + a_ + " link set lo up") && sh(ip_ + " -n " + b_ + " link set lo up");
-    }
-    ~NamespacePair()
-    {
-        if (made_) {
-            sh(ip_ + " netns del " + a_);
-            sh(ip_ + " netns del " + b_);
-        }
-    }
-    bool ready() const { return ready_; }
-    Args in(bool first) const { return {ip_, "netns", "exec", first ? a_ : b_}; }
-
-private:
-    std::string ip_, a_, b_;
-    bool made_ = false;
-    bool ready_ = false;
-};
-
 std::vector<std::string> fastEnv()
 {
     return {"VONDREL_SLP_WAITS=100,100", "VONDREL_SLP_UNICAST_WAITS=200,200,400"};
@@ -192,76 +139,34 @@ TEST(SlpPeers, TwoProcessesOnLoopbackFindEachOther)
 
 TEST(SlpPeers, TwoNetworkNamespacesFindEachOther)
 {
-    NamespacePair ns;
+    vt::NamespacePair ns("slp");
     if (!ns.ready())
         GTEST_SKIP() << "network namespaces cannot be made here";
     // Default port and interface: eth0 in each namespace.
-    Unit a{"192.0.2.20", ns.in(true), fastEnv()};
-    Unit b{"192.0.2.21", ns.in(false), fastEnv()};
+    Unit a{vt::NamespacePair::kAddressA, ns.in(true), fastEnv()};
+    Unit b{vt::NamespacePair::kAddressB, ns.in(false), fastEnv()};
     runPair(a, b);
 }
 
 TEST(SlpPeers, TsharkDecodesEveryPacketAsSlpv2)
 {
-    std::string tshark = findTool({"/usr/bin/tshark", "/usr/local/bin/tshark"});
-    if (tshark.empty())
-        GTEST_SKIP() << "tshark is not installed";
-    NamespacePair ns;
+    vt::NamespacePair ns("slp");
     if (!ns.ready())
         GTEST_SKIP() << "network namespaces cannot be made here";
     vt::TempRoot dir;
-    std::string pcap = dir.path() + "/slp.pcap";
-    Args capture = ns.in(true);
-    capture.insert(capture.end(), {tshark, "-i", "eth0", "-f", "udp", "-w", pcap});
-    vt::Child cap(capture);
-    bool started = false;
-    for (int i = 0; i < 200 && !started; i++) {
-        started = cap.err().find("Capturing on") != std::string::npos;
-        if (!started)
-            usleep(50000);
-    }
-    ASSERT_TRUE(started) << cap.err();
+    vt::SlpCapture capture(ns, dir.path());
+    if (!capture.installed())
+        GTEST_SKIP() << "tshark is not installed";
+    ASSERT_TRUE(capture.started()) << capture.startError();
 
-    Unit a{"192.0.2.20", ns.in(true), fastEnv()};
-    Unit b{"192.0.2.21", ns.in(false), fastEnv()};
+    Unit a{vt::NamespacePair::kAddressA, ns.in(true), fastEnv()};
+    Unit b{vt::NamespacePair::kAddressB, ns.in(false), fastEnv()};
     runPair(a, b);
-    usleep(300000);
-    cap.signal(SIGINT);
-    vt::ProcResult rc;
-    cap.wait(rc, 10000);
-
-    vt::ProcResult r = vt::runProcess({tshark, "-r", pcap, "-T", "fields", "-E", "separator=|", "-e",
-                                       "frame.number", "-e", "srvloc.version", "-e", "srvloc.function", "-e",
-                                       "_ws.malformed", "-e", "_ws.expert.severity"},
-                                      {}, 60000);
-    ASSERT_EQ(r.status, 0) << r.err;
-    int frames = 0;
-    std::vector<std::string> functions;
-    size_t pos = 0;
-    while (pos < r.out.size()) {
-        size_t end = r.out.find('\n', pos);
-        std::string line = r.out.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
-        pos = end == std::string::npos ? r.out.size() : end + 1;
-        if (line.empty())
-            continue;
-        frames++;
-        std::vector<std::string> f;
-        size_t s = 0;
-        while (true) {
-            size_t bar = line.find('|', s);
-            f.push_back(line.substr(s, bar == std::string::npos ? std::string::npos : bar - s));
-            if (bar == std::string::npos)
-                break;
-            s = bar + 1;
-        }
-        ASSERT_EQ(f.size(), 5u) << line;
-        EXPECT_EQ(f[1], "2") << "not SLPv2: " << line;
-        EXPECT_EQ(f[3], "") << "malformed: " << line;
-        EXPECT_EQ(f[4], "") << "expert complaint: " << line;
-        functions.push_back(f[2]);
-    }
-    EXPECT_GT(frames, 10);
+    vt::SlpDecode d = capture.finish();
+    ASSERT_EQ(d.error, "");
+    EXPECT_EQ(d.problems, std::vector<std::string>{});
+    EXPECT_GT(d.frames, 10);
     // Requests and replies of all three kinds crossed the wire.
     for (const char* fn : {"1", "2", "6", "7", "9", "10"})
-        EXPECT_NE(std::find(functions.begin(), functions.end(), fn), functions.end()) << "function " << fn;
+        EXPECT_NE(std::find(d.functions.begin(), d.functions.end(), fn), d.functions.end()) << "function " << fn;
 }
