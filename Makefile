@@ -21,7 +21,7 @@ export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_DIR ?= $(HOME)/.cache/ccache
 export CCACHE_MAXSIZE ?= 5G
 
-.PHONY: all deps configure build test run bench clean fuzz fuzz-build
+.PHONY: all deps configure build test run bench clean fuzz fuzz-build tsan-build
 
 all: build
 
@@ -59,8 +59,21 @@ $(FUZZ_BUILD)/build.ninja: | deps
 fuzz-build: deps $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target vondrel_fuzz_targets
 
-test: build fuzz-build
+# The ThreadSanitizer tree builds only the tests that need it (target
+# vondrel_tsan_targets); make test runs them under the label tsan.
+TSAN_BUILD ?= build-tsan
+
+$(TSAN_BUILD)/build.ninja: | deps
+	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
+	  -DVONDREL_TSAN=ON -DVONDREL_SANITIZE=OFF -DVONDREL_BENCH=OFF
+
+tsan-build: deps $(TSAN_BUILD)/build.ninja
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target vondrel_tsan_targets
+
+test: build fuzz-build tsan-build
 	cd $(FUZZ_BUILD) && ctest -L fuzz -j $(JOBS) --output-on-failure --timeout 600
+	cd $(TSAN_BUILD) && ctest -L tsan -j $(JOBS) --output-on-failure --timeout 1200
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 600 --repeat until-pass:2
 
 fuzz: fuzz-build

@@ -1,0 +1,415 @@
+// The GMSG task and its socket thread.
+//
+// The socket thread watches every registered socket whose mailbox has no
+// report or delivered message in flight, for at most 7.5 ms at a time. A
+// mailbox that becomes free again ends a running wait at once, so that its
+// waiting messages are taken up without waiting for the other sockets. A
+// listening socket that is ready gets its connection accepted at once; a
+// connection or datagram socket with something to read is reported to the
+// GMSG task (mail 115), with reading holds on the mailbox and the connection
+// that the report carries along. A mailbox with something in flight is not
+// watched, so no socket is reported twice and a busy task is not flooded;
+// when nothing can be watched the thread sleeps on semaphore 205.
+//
+// A connection that holds only part of a header keeps its connection: it is
+// looked at again after every wait, and closed when the header is still
+// incomplete after 5 s or the peer has finished sending. An empty datagram
+// is read and dropped; the shared datagram socket is never closed here.
+//
+// The GMSG task reads at most five messages per report, each only while a
+// whole header is waiting, and mails each to the owning task. It performs
+// every send over connections it opens on demand (a reply goes back on the
+// connection its request came on) and, every 250 ms, ends requests that
+// went unanswered for 12 ticks with a status 3 to the requester.
+#include "gmsg/t_gmsg.h"
+
+#include "gmsg/t_ethernet_standin.h"
+#include "gmsg/u_gmsg.h"
+#include "gmsg/u_gmsg_registry.h"
+#include "kernel/error.h"
+#include "kernel/h_memory.h"
+#include "kernel/l_clock.h"
+#include "kernel/l_mbox.h"
+#include "kernel/l_mutex.h"
+#include "kernel/l_sema.h"
+#include "kernel/l_task.h"
+#include "kernel/l_timer.h"
+#include "kernel/lm_log.h"
+#include "store/h_database.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <poll.h>
+
+namespace {
+
+constexpr FOURCHARID KEY_GMSG_TASK = FCID("TMSG");
+constexpr int MESSAGES_PER_REPORT = 5;
+constexpr long SELECT_WAIT_NS = 7500000; // 7.5 ms
+
+TIMER_INFO* s_pGmsgTimer = nullptr;
+std::atomic<bool> s_bShutdown{false};
+// The socket thread's descriptor set, kept from wait to wait. It is never
+// destroyed: the thread runs on while the process exits.
+GMSG_FD_SET* const s_pReadFdSet = new GMSG_FD_SET;
+
+template <typename T>
+T* newMail(CMD_ID cmd)
+{
+    T* mail = (T*)H_MEMORY_pvMalloc(sizeof(T));
+    memset(mail, 0, sizeof *mail);
+    mail->Header.Cmd = cmd;
+    return mail;
+}
+
+bool mailboxMarked(GMSG_REG_MAILBOX_NODE* node)
+{
+    L_MUTEX_LockWait(RES_GMSG_MBOX_LIST);
+    const bool b = node->Mailbox.bMarkForDelete;
+    L_MUTEX_Unlock(RES_GMSG_MBOX_LIST);
+    return b;
+}
+
+bool socketMarked(GMSG_MAILBOX* mb, GMSG_SOCKET_NODE* s)
+{
+    L_MUTEX_LockWait(mb->MsgSocketInfo.SocketInfoMutex);
+    const bool b = s->bMarkForDelete;
+    L_MUTEX_Unlock(mb->MsgSocketInfo.SocketInfoMutex);
+    return b;
+}
+
+// ------------------------------------------------------------ socket thread
+
+void report(GMSG_REG_MAILBOX_NODE* node, GMSG_SOCKET_NODE* s)
+{
+    MSG_GMSG_NEW_MESSAGE* mail = newMail<MSG_GMSG_NEW_MESSAGE>(CMD_ID_GMSG_NEW_MESSAGE);
+    mail->Mailbox = node->Mailbox.RtosMailbox;
+    mail->nSocket = s->MsgSocket.Socket.nSocket;
+    mail->pMailboxNode = node;
+    mail->pSocketNode = s;
+    L_MBOX_Send(GMSG_MBOX, &mail->Header.msghdr, GMSG_MAIL_PRIORITY, 0);
+}
+
+void readableDatagram(GMSG_REG_MAILBOX_NODE* node)
+{
+    GMSG_MAILBOX* mb = &node->Mailbox;
+    const int fd = mb->MsgObject.Socket.nSocket;
+    GMSG_SOCKET_NODE* s = U_GMSG_pAcquireSocketNodeByFd(mb, fd, TRUE);
+    if (!s) {
+        U_GMSG_pAddNewSocketNodeUdp(mb, nullptr, FALSE, FALSE);
+        U_GMSG_bReleaseMailboxNode(node, TRUE);
+        return;
+    }
+    U8 first;
+    const int n = GSOCKET_nDataAvailableUdp(&mb->MsgObject.Socket, &first, 1);
+    if (n >= 1) {
+        report(node, s);
+        return;
+    }
+    // An empty datagram would stay at the head of the queue and keep the
+    // socket readable for ever; read it away. A pending error was taken by
+    // the peek.
+    if (n == 0)
+        GSOCKET_nReceiveFrom(&mb->MsgObject.Socket, &first, 1);
+    U_GMSG_bReleaseSocketNode(mb, s, TRUE);
+    U_GMSG_bReleaseMailboxNode(node, TRUE);
+}
+
+void readableConnection(GMSG_REG_MAILBOX_NODE* node, int fd, short revents)
+{
+    GMSG_MAILBOX* mb = &node->Mailbox;
+    GMSG_SOCKET_NODE* s = U_GMSG_pAcquireSocketNodeByFd(mb, fd, TRUE);
+    if (!s) {
+        U_GMSG_bReleaseMailboxNode(node, TRUE);
+        return;
+    }
+    U8 header[GMSG_HEADER_SIZE];
+    const int n = GSOCKET_nDataAvailable(&s->MsgSocket.Socket, header, GMSG_HEADER_SIZE);
+    if (n == GMSG_HEADER_SIZE) {
+        s->u64PartialSince = 0;
+        report(node, s);
+        return;
+    }
+    bool close = n <= 0 || (revents & (POLLRDHUP | POLLHUP | POLLERR));
+    if (!close) {
+        const U64 now = L_CLOCK_qwGetTimeInMillis();
+        if (s->u64PartialSince == 0)
+            s->u64PartialSince = now ? now : 1;
+        else if (now - s->u64PartialSince >= GMSG_PARTIAL_HEADER_MS) {
+            log_me("T_GMSG_vSocketMain: incomplete header timed out (%d of %d bytes)", n, GMSG_HEADER_SIZE);
+            close = true;
+        }
+    }
+    if (close)
+        U_GMSG_bDeleteSocketNode(mb, s);
+    U_GMSG_bReleaseSocketNode(mb, s, TRUE);
+    U_GMSG_bReleaseMailboxNode(node, TRUE);
+}
+
+void readable(int fd, short revents)
+{
+    BOOLEAN bListen = FALSE;
+    GMSG_REG_MAILBOX_NODE* node = U_GMSG_pAcquireMailboxNodeByFd(fd, &bListen, TRUE);
+    if (!node)
+        return;
+    GMSG_MAILBOX* mb = &node->Mailbox;
+    if (mb->bUdp) {
+        readableDatagram(node);
+    } else if (bListen) {
+        U_GMSG_pAddNewSocketNode(mb, nullptr, FALSE, FALSE);
+        U_GMSG_bReleaseMailboxNode(node, TRUE);
+    } else {
+        readableConnection(node, fd, revents);
+    }
+}
+
+void exceptional(int fd)
+{
+    BOOLEAN bListen = FALSE;
+    GMSG_REG_MAILBOX_NODE* node = U_GMSG_pAcquireMailboxNodeByFd(fd, &bListen, TRUE);
+    if (!node)
+        return;
+    GMSG_MAILBOX* mb = &node->Mailbox;
+    if (!bListen && !mb->bUdp) {
+        GMSG_SOCKET_NODE* s = U_GMSG_pAcquireSocketNodeByFd(mb, fd, TRUE);
+        if (s) {
+            U_GMSG_bDeleteSocketNode(mb, s);
+            U_GMSG_bReleaseSocketNode(mb, s, TRUE);
+        }
+    }
+    U_GMSG_bReleaseMailboxNode(node, TRUE);
+}
+
+// ---------------------------------------------------------------- GMSG task
+
+void handleNewMessage(MSG_GMSG_NEW_MESSAGE* m)
+{
+    GMSG_REG_MAILBOX_NODE* node = m->pMailboxNode;
+    GMSG_SOCKET_NODE* s = m->pSocketNode;
+    if (!node || mailboxMarked(node)) {
+        log_me("T_GMSG_vHandleNewMessage: Mailbox Node not found");
+        if (node) {
+            if (s)
+                U_GMSG_bReleaseSocketNode(&node->Mailbox, s, TRUE);
+            U_GMSG_bReleaseMailboxNode(node, TRUE);
+        }
+        U_GMSG_bSignal(m->Mailbox);
+        return;
+    }
+    GMSG_MAILBOX* mb = &node->Mailbox;
+    if (mb->bUdp) {
+        if (GMSG_bMsgAvailableUdp(&mb->MsgObject.Socket, nullptr)) {
+            MSG_GMSG_RECEIVE* r = newMail<MSG_GMSG_RECEIVE>(CMD_ID_GMSG_RECEIVE);
+            if (GMSG_bReceiveUDPSocket(&mb->MsgObject.Socket, &r->MsgInfo))
+                U_GMSG_bDeliver(node, r);
+            else
+                H_MEMORY_vFree(r);
+        }
+        if (s)
+            U_GMSG_bReleaseSocketNode(mb, s, TRUE);
+    } else if (!s || socketMarked(mb, s)) {
+        log_me("T_GMSG_vHandleNewMessage: Socket Node not found");
+        if (s)
+            U_GMSG_bReleaseSocketNode(mb, s, TRUE);
+    } else {
+        bool failed = false;
+        for (int i = 0; i < MESSAGES_PER_REPORT && GMSG_bMsgAvailable(&s->MsgSocket.Socket, nullptr); ++i) {
+            MSG_GMSG_RECEIVE* r = newMail<MSG_GMSG_RECEIVE>(CMD_ID_GMSG_RECEIVE);
+            if (!GMSG_bReceiveMessage(&mb->MsgRequestInfo, &s->MsgSocket.Socket, &r->MsgInfo)) {
+                H_MEMORY_vFree(r);
+                // Marked first, so that the release below is what frees it.
+                U_GMSG_bDeleteSocketNode(mb, s);
+                U_GMSG_bReleaseSocketNode(mb, s, TRUE);
+                log_me("T_GMSG_vHandleNewMessage: Receive Message Failure");
+                failed = true;
+                break;
+            }
+            if (!s->bAddressSet)
+                U_GMSG_bUpdateSocketNodeAddress(mb, s, &r->MsgInfo.pMsgHeader->SrcAddress);
+            U_GMSG_bDeliver(node, r);
+        }
+        if (!failed)
+            U_GMSG_bReleaseSocketNode(mb, s, TRUE);
+    }
+    U_GMSG_bReleaseMailboxNode(node, TRUE);
+    U_GMSG_bSignal(m->Mailbox);
+}
+
+void handleNewMessageExt(MSG_GMSG_NEW_MESSAGE_EXT* m)
+{
+    GMSG_REG_MAILBOX_NODE* node = U_GMSG_pFindMailboxNodeById(m->Mailbox);
+    if (!node) {
+        log_me("T_GMSG_vHandleNewMessage: Socket Node not found");
+        // The block was handed over; with nobody to take it, it goes here.
+        if (m->cpMessageBody)
+            H_MEMORY_vFree(m->cpMessageBody);
+    } else {
+        MSG_GMSG_RECEIVE* r = newMail<MSG_GMSG_RECEIVE>(CMD_ID_GMSG_RECEIVE);
+        if (GMSG_bReceiveSocketAdapter(m->cpMessageBody, m->u32MessageLength, &r->MsgInfo))
+            U_GMSG_bDeliver(node, r);
+        else
+            H_MEMORY_vFree(r);
+    }
+    m->cpMessageBody = nullptr;
+    U_GMSG_bSignal(m->Mailbox);
+}
+
+void handleSend(MSG_GMSG_SEND* m)
+{
+    m->bSuccess = FALSE;
+    GMSG_INFO* info = &m->MsgInfo;
+    if (!info->pMsgHeader)
+        return;
+    if (!T_ETHERNET_bIsAddressReady()) {
+        GMSG_bFree(info);
+        return;
+    }
+    GMSG_REG_MAILBOX_NODE* node = U_GMSG_pAcquireMailboxNodeById(m->Mailbox, FALSE);
+    if (!node) {
+        log_me("T_GMSG_vHandleNewMessage: Mailbox Node not found");
+        GMSG_bFree(info);
+        return;
+    }
+    GMSG_MAILBOX* mb = &node->Mailbox;
+    GMSG_HEADER* h = info->pMsgHeader;
+    h->SrcAddress = mb->MsgAddress;
+    bool ok = true;
+    if (mb->bUdp) {
+        if (!GMSG_bSendSocketUDP(&mb->MsgObject.Socket, info->pStructMsg, (int)info->u32UdpLength,
+                                 &h->DstAddress.uAddr.Socket)) {
+            log_me("T_GMSG_vHandleSendMessage: Handle UDP Send Failure");
+            ok = false;
+        }
+    } else {
+        GMSG_SOCKET_NODE* s = U_GMSG_pAcquireSocketNodeByAddress(mb, &h->DstAddress, FALSE);
+        if (!s)
+            s = U_GMSG_pAddNewSocketNode(mb, &h->DstAddress, FALSE, TRUE);
+        if (!s) {
+            log_me("T_GMSG_vHandleSendMessage: Socket Node not found");
+            ok = false;
+        } else {
+            if (!GMSG_bHandleRequests(&mb->MsgRequestInfo, info)) {
+                log_me("T_GMSG_vHandleSendMessage: Handle Request Failure");
+                ok = false;
+            } else if (!GMSG_bSendSocket(info, &s->MsgSocket.Socket, FALSE)) {
+                log_me("T_GMSG_vHandleSendMessage: Send Failure");
+                ok = false;
+            }
+            if (!ok)
+                U_GMSG_bDeleteSocketNode(mb, s);
+            U_GMSG_bReleaseSocketNode(mb, s, FALSE);
+        }
+    }
+    U_GMSG_bReleaseMailboxNode(node, FALSE);
+    m->bSuccess = ok;
+    GMSG_bFree(info);
+}
+
+void handleMail(MSGHEADER* mail)
+{
+    GENERIC_MESSAGE* g = (GENERIC_MESSAGE*)mail;
+    switch (g->Cmd) {
+    case CMD_ID_SHUTDOWN:
+        s_bShutdown = true;
+        if (s_pGmsgTimer) {
+            L_TIMER_Stop(s_pGmsgTimer);
+            L_TIMER_Release(s_pGmsgTimer);
+            s_pGmsgTimer = nullptr;
+        }
+        U_GMSG_vShutdown();
+        break;
+    case CMD_ID_GMSG_REGISTER: {
+        MSG_GMSG_REGISTER* m = (MSG_GMSG_REGISTER*)mail;
+        m->bSuccess = U_GMSG_pAddNewMailboxNode(m->pMsgMapInfo, m->u16Port, m->Mailbox, m->ResLock, m->Sema,
+                                                m->bUdp) != nullptr;
+        U_GMSG_bSignal(m->Mailbox);
+        break;
+    }
+    case CMD_ID_GMSG_UNREGISTER: {
+        MSG_GMSG_UNREGISTER* m = (MSG_GMSG_UNREGISTER*)mail;
+        m->bSuccess = U_GMSG_bDeleteMailboxNodeById(m->Mailbox);
+        U_GMSG_bSignal(m->Mailbox);
+        break;
+    }
+    case CMD_ID_GMSG_NEW_MESSAGE:
+        handleNewMessage((MSG_GMSG_NEW_MESSAGE*)mail);
+        break;
+    case CMD_ID_GMSG_NEW_MESSAGE_EXT:
+        handleNewMessageExt((MSG_GMSG_NEW_MESSAGE_EXT*)mail);
+        break;
+    case CMD_ID_GMSG_SEND:
+        handleSend((MSG_GMSG_SEND*)mail);
+        break;
+    default:
+        break;
+    }
+    H_MEMORY_vDumpMail(mail);
+}
+
+} // namespace
+
+void T_GMSG_vMain(void)
+{
+    if (H_DATABASE_bUpdateEverythingU32(KEY_GMSG_TASK, (U32)GMSG_MBOX, P_NORMAL, D_MAILBOX, nullptr,
+                                        DB_TIMEOUT_NEVER)) {
+        ERROR_error(__FILE_NAME__, __LINE__, "Somebody else registered the GMSG Task Maibox");
+        U_RESET_vReset(FALSE, FALSE);
+    }
+    s_pGmsgTimer = L_TIMER_Allocate();
+    if (s_pGmsgTimer)
+        L_TIMER_Start(s_pGmsgTimer, GMSG_TIMER_PERIOD_MS, GMSG_TIMER_PERIOD_MS, SEMA_TIMER_GMSG);
+
+    const SEMA waitList[] = {SEMA_TIMER_GMSG, SEMA_MBOX_GMSG, 0};
+    for (;;) {
+        const SEMA fired = L_SEMA_WaitMultiple(waitList);
+        if (fired == SEMA_TIMER_GMSG) {
+            if (!s_bShutdown)
+                U_GMSG_vOnTimer();
+        } else if (fired == SEMA_MBOX_GMSG) {
+            while (MSGHEADER* mail = L_MBOX_Receive(GMSG_MBOX))
+                handleMail(mail);
+        }
+    }
+}
+
+void T_GMSG_vSocketMain(void)
+{
+    bool idle = true;
+    GMSG_FD_SET& set = *s_pReadFdSet;
+    for (;;) {
+        if (idle || s_bShutdown) {
+            L_SEMA_Wait(SEMA_GMSG_SELECT);
+            idle = false;
+            continue;
+        }
+        set.Fds.clear();
+        set.bPartial.clear();
+        int maxSocket = 0;
+        if (!U_GMSG_bGetMailboxFdSet(&set, &maxSocket)) {
+            idle = true;
+            continue;
+        }
+        const size_t sockets = set.Fds.size();
+        set.Fds.push_back({U_GMSG_nWakeDescriptor(), POLLIN, 0});
+        const struct timespec wait = {0, SELECT_WAIT_NS};
+        const int ready = ppoll(set.Fds.data(), (nfds_t)set.Fds.size(), &wait, nullptr);
+        if (ready < 0 && errno != EINTR)
+            continue;
+        if (set.Fds[sockets].revents & POLLIN)
+            U_GMSG_vClearWake();
+        for (size_t i = 0; i < sockets; ++i) {
+            const struct pollfd& p = set.Fds[i];
+            if (set.bPartial[i] || (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL | POLLRDHUP)))
+                readable(p.fd, p.revents);
+            else if (p.revents & POLLPRI)
+                exceptional(p.fd);
+        }
+    }
+}
+
+void T_GMSG_vTestMain(void)
+{
+    L_TASK_Terminate(0);
+}
