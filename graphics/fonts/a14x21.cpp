@@ -265,7 +265,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 6290, 14}, // 0x7E U+007E
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const a14x21_glyphs[256];
+const CHAR_DESC* const a14x21_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -300,6 +303,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF a14x21_font_def = {{s_apChars}, 34, 7, 6, 19, 2};
+extern const FONT_DEF a14x21_font_def = {{a14x21_glyphs}, 34, 7, 6, 19, 2};

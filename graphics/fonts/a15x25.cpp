@@ -723,7 +723,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 20520, 8}, // 0xF3 U+00A0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const a15x25_glyphs[256];
+const CHAR_DESC* const a15x25_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -758,6 +761,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF a15x25_font_def = {{s_apChars}, 40, 7, 8, 29, 2};
+extern const FONT_DEF a15x25_font_def = {{a15x25_glyphs}, 40, 7, 8, 29, 2};

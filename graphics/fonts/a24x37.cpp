@@ -81,7 +81,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 1813, 21}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const a24x37_glyphs[256];
+const CHAR_DESC* const a24x37_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -116,6 +119,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF a24x37_font_def = {{s_apChars}, 37, 0, 0, 25, 2};
+extern const FONT_DEF a24x37_font_def = {{a24x37_glyphs}, 37, 0, 0, 25, 2};

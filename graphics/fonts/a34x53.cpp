@@ -145,7 +145,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 4290, 30}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const a34x53_glyphs[256];
+const CHAR_DESC* const a34x53_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -180,6 +183,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF a34x53_font_def = {{s_apChars}, 55, 1, 1, 35, 2};
+extern const FONT_DEF a34x53_font_def = {{a34x53_glyphs}, 55, 1, 1, 35, 2};

@@ -166,7 +166,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 4836, 34}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const a38x60_glyphs[256];
+const CHAR_DESC* const a38x60_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -201,6 +204,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF a38x60_font_def = {{s_apChars}, 62, 1, 1, 40, 2};
+extern const FONT_DEF a38x60_font_def = {{a38x60_glyphs}, 62, 1, 1, 40, 2};

@@ -199,7 +199,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 6256, 37}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const a42x66_glyphs[256];
+const CHAR_DESC* const a42x66_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -234,6 +237,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF a42x66_font_def = {{s_apChars}, 68, 1, 1, 45, 2};
+extern const FONT_DEF a42x66_font_def = {{a42x66_glyphs}, 68, 1, 1, 45, 2};

@@ -684,7 +684,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 23769, 76}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const a87x133_glyphs[256];
+const CHAR_DESC* const a87x133_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -719,6 +722,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF a87x133_font_def = {{s_apChars}, 139, 3, 3, 97, 3};
+extern const FONT_DEF a87x133_font_def = {{a87x133_glyphs}, 139, 3, 3, 97, 3};

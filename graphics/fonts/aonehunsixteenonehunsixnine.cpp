@@ -1146,7 +1146,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 40887, 102}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const aonehunsixteenonehunsixnine_glyphs[256];
+const CHAR_DESC* const aonehunsixteenonehunsixnine_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -1181,6 +1184,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF aonehunsixteenonehunsixnine_font_def = {{s_apChars}, 177, 4, 4, 122, 2};
+extern const FONT_DEF aonehunsixteenonehunsixnine_font_def = {{aonehunsixteenonehunsixnine_glyphs}, 177, 4, 4, 122, 2};

@@ -1254,7 +1254,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 44408, 110}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const aonehuntwentfiveonehuneightone_glyphs[256];
+const CHAR_DESC* const aonehuntwentfiveonehuneightone_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -1289,6 +1292,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF aonehuntwentfiveonehuneightone_font_def = {{s_apChars}, 182, 1, 3, 125, 2};
+extern const FONT_DEF aonehuntwentfiveonehuneightone_font_def = {{aonehuntwentfiveonehuneightone_glyphs}, 182, 1, 3, 125, 2};

@@ -1364,7 +1364,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 46002, 12}, // 0xDE U+00A0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const atwentfourfourthreeRUS_glyphs[256];
+const CHAR_DESC* const atwentfourfourthreeRUS_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -1399,6 +1402,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF atwentfourfourthreeRUS_font_def = {{s_apChars}, 66, 12, 12, 50, 2};
+extern const FONT_DEF atwentfourfourthreeRUS_font_def = {{atwentfourfourthreeRUS_glyphs}, 66, 12, 12, 50, 2};

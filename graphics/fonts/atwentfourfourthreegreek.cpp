@@ -1459,7 +1459,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 49504, 12}, // 0xF3 U+00A0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const atwentfourfourthreegreek_glyphs[256];
+const CHAR_DESC* const atwentfourfourthreegreek_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -1494,6 +1497,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF atwentfourfourthreegreek_font_def = {{s_apChars}, 68, 12, 14, 50, 2};
+extern const FONT_DEF atwentfourfourthreegreek_font_def = {{atwentfourfourthreegreek_glyphs}, 68, 12, 14, 50, 2};

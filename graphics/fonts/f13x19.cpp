@@ -47,7 +47,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 570, 11}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f13x19_glyphs[256];
+const CHAR_DESC* const f13x19_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -82,6 +85,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f13x19_font_def = {{s_apChars}, 19, 0, 0, 13, 2};
+extern const FONT_DEF f13x19_font_def = {{f13x19_glyphs}, 19, 0, 0, 13, 2};

@@ -274,7 +274,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 6732, 15}, // 0x7E U+007E
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f15x21_glyphs[256];
+const CHAR_DESC* const f15x21_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -309,6 +312,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f15x21_font_def = {{s_apChars}, 33, 6, 6, 26, 2};
+extern const FONT_DEF f15x21_font_def = {{f15x21_glyphs}, 33, 6, 6, 26, 2};

@@ -54,7 +54,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 858, 14}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f16x26_glyphs[256];
+const CHAR_DESC* const f16x26_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -89,6 +92,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f16x26_font_def = {{s_apChars}, 26, 0, 0, 17, 2};
+extern const FONT_DEF f16x26_font_def = {{f16x26_glyphs}, 26, 0, 0, 17, 2};

@@ -55,7 +55,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 987, 13}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f17x21_glyphs[256];
+const CHAR_DESC* const f17x21_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -90,6 +93,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f17x21_font_def = {{s_apChars}, 21, 0, 0, 21, 2};
+extern const FONT_DEF f17x21_font_def = {{f17x21_glyphs}, 21, 0, 0, 21, 2};

@@ -64,7 +64,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 1296, 16}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f18x27_glyphs[256];
+const CHAR_DESC* const f18x27_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -99,6 +102,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f18x27_font_def = {{s_apChars}, 27, 0, 0, 19, 2};
+extern const FONT_DEF f18x27_font_def = {{f18x27_glyphs}, 27, 0, 0, 19, 2};

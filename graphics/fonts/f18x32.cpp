@@ -71,7 +71,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 1536, 16}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f18x32_glyphs[256];
+const CHAR_DESC* const f18x32_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -106,6 +109,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f18x32_font_def = {{s_apChars}, 32, 0, 0, 19, 2};
+extern const FONT_DEF f18x32_font_def = {{f18x32_glyphs}, 32, 0, 0, 19, 2};

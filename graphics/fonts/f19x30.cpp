@@ -69,7 +69,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 1440, 17}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f19x30_glyphs[256];
+const CHAR_DESC* const f19x30_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -104,6 +107,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f19x30_font_def = {{s_apChars}, 30, 0, 0, 20, 2};
+extern const FONT_DEF f19x30_font_def = {{f19x30_glyphs}, 30, 0, 0, 20, 2};

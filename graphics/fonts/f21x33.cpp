@@ -75,7 +75,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 1584, 19}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f21x33_glyphs[256];
+const CHAR_DESC* const f21x33_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -110,6 +113,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f21x33_font_def = {{s_apChars}, 33, 0, 0, 23, 2};
+extern const FONT_DEF f21x33_font_def = {{f21x33_glyphs}, 33, 0, 0, 23, 2};

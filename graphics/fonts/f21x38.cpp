@@ -81,7 +81,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 1824, 19}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f21x38_glyphs[256];
+const CHAR_DESC* const f21x38_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -116,6 +119,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f21x38_font_def = {{s_apChars}, 38, 0, 0, 23, 2};
+extern const FONT_DEF f21x38_font_def = {{f21x38_glyphs}, 38, 0, 0, 23, 2};

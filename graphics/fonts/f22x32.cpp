@@ -74,7 +74,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 1536, 19}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f22x32_glyphs[256];
+const CHAR_DESC* const f22x32_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -109,6 +112,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f22x32_font_def = {{s_apChars}, 32, 0, 0, 23, 2};
+extern const FONT_DEF f22x32_font_def = {{f22x32_glyphs}, 32, 0, 0, 23, 2};

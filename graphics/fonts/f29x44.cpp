@@ -111,7 +111,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 2852, 25}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f29x44_glyphs[256];
+const CHAR_DESC* const f29x44_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -146,6 +149,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f29x44_font_def = {{s_apChars}, 46, 1, 1, 30, 2};
+extern const FONT_DEF f29x44_font_def = {{f29x44_glyphs}, 46, 1, 1, 30, 2};

@@ -136,7 +136,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 3717, 28}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f31x57_glyphs[256];
+const CHAR_DESC* const f31x57_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -171,6 +174,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f31x57_font_def = {{s_apChars}, 59, 1, 1, 33, 2};
+extern const FONT_DEF f31x57_font_def = {{f31x57_glyphs}, 59, 1, 1, 33, 2};

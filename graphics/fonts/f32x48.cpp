@@ -119,7 +119,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 3150, 28}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f32x48_glyphs[256];
+const CHAR_DESC* const f32x48_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -154,6 +157,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f32x48_font_def = {{s_apChars}, 50, 1, 1, 34, 2};
+extern const FONT_DEF f32x48_font_def = {{f32x48_glyphs}, 50, 1, 1, 34, 2};

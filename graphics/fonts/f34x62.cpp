@@ -165,7 +165,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 4992, 30}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f34x62_glyphs[256];
+const CHAR_DESC* const f34x62_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -200,6 +203,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f34x62_font_def = {{s_apChars}, 64, 1, 1, 36, 2};
+extern const FONT_DEF f34x62_font_def = {{f34x62_glyphs}, 64, 1, 1, 36, 2};

@@ -168,7 +168,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 4898, 35}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f40x60_glyphs[256];
+const CHAR_DESC* const f40x60_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -203,6 +206,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f40x60_font_def = {{s_apChars}, 62, 1, 1, 42, 2};
+extern const FONT_DEF f40x60_font_def = {{f40x60_glyphs}, 62, 1, 1, 42, 2};

@@ -227,7 +227,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 7176, 39}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f44x76_glyphs[256];
+const CHAR_DESC* const f44x76_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -262,6 +265,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f44x76_font_def = {{s_apChars}, 78, 1, 1, 46, 2};
+extern const FONT_DEF f44x76_font_def = {{f44x76_glyphs}, 78, 1, 1, 46, 2};

@@ -335,7 +335,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 11224, 51}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f58x88_glyphs[256];
+const CHAR_DESC* const f58x88_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -370,6 +373,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f58x88_font_def = {{s_apChars}, 92, 2, 2, 61, 2};
+extern const FONT_DEF f58x88_font_def = {{f58x88_glyphs}, 92, 2, 2, 61, 2};

@@ -554,7 +554,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 19182, 57}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f65x133_glyphs[256];
+const CHAR_DESC* const f65x133_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -589,6 +592,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f65x133_font_def = {{s_apChars}, 139, 3, 3, 68, 2};
+extern const FONT_DEF f65x133_font_def = {{f65x133_glyphs}, 139, 3, 3, 68, 2};

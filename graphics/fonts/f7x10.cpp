@@ -35,7 +35,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 180, 6}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f7x10_glyphs[256];
+const CHAR_DESC* const f7x10_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -70,6 +73,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f7x10_font_def = {{s_apChars}, 10, 0, 0, 9, 1};
+extern const FONT_DEF f7x10_font_def = {{f7x10_glyphs}, 10, 0, 0, 9, 1};

@@ -40,7 +40,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 420, 8}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const f9x14_glyphs[256];
+const CHAR_DESC* const f9x14_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -75,6 +78,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF f9x14_font_def = {{s_apChars}, 14, 0, 0, 10, 2};
+extern const FONT_DEF f9x14_font_def = {{f9x14_glyphs}, 14, 0, 0, 10, 2};

@@ -121,7 +121,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 3404, 29}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const myr33x44_glyphs[256];
+const CHAR_DESC* const myr33x44_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -156,6 +159,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF myr33x44_font_def = {{s_apChars}, 46, 1, 1, 34, 2};
+extern const FONT_DEF myr33x44_font_def = {{myr33x44_glyphs}, 46, 1, 1, 34, 2};

@@ -49,7 +49,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 672, 13}, // 0x87 U+00B0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const myriad_15x21_glyphs[256];
+const CHAR_DESC* const myriad_15x21_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -84,6 +87,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF myriad_15x21_font_def = {{s_apChars}, 21, 0, 0, 15, 2};
+extern const FONT_DEF myriad_15x21_font_def = {{myriad_15x21_glyphs}, 21, 0, 0, 15, 2};

@@ -445,7 +445,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 8492, 5}, // 0xF3 U+00A0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const vondrel_11x14_glyphs[256];
+const CHAR_DESC* const vondrel_11x14_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -480,6 +483,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF vondrel_11x14_font_def = {{s_apChars}, 22, 4, 4, 18, 2};
+extern const FONT_DEF vondrel_11x14_font_def = {{vondrel_11x14_glyphs}, 22, 4, 4, 18, 2};

@@ -417,7 +417,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 8118, 5}, // 0xDE U+00A0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const vondrel_11x14_Cro_Rus_glyphs[256];
+const CHAR_DESC* const vondrel_11x14_Cro_Rus_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -452,6 +455,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF vondrel_11x14_Cro_Rus_font_def = {{s_apChars}, 22, 4, 4, 18, 2};
+extern const FONT_DEF vondrel_11x14_Cro_Rus_font_def = {{vondrel_11x14_Cro_Rus_glyphs}, 22, 4, 4, 18, 2};

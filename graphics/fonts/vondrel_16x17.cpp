@@ -543,7 +543,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 13014, 8}, // 0xF3 U+00A0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const vondrel_16x17_glyphs[256];
+const CHAR_DESC* const vondrel_16x17_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -578,6 +581,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF vondrel_16x17_font_def = {{s_apChars}, 27, 5, 5, 22, 2};
+extern const FONT_DEF vondrel_16x17_font_def = {{vondrel_16x17_glyphs}, 27, 5, 5, 22, 2};

@@ -506,7 +506,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 12258, 8}, // 0xDE U+00A0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const vondrel_16x17_Cro_Rus_glyphs[256];
+const CHAR_DESC* const vondrel_16x17_Cro_Rus_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -541,6 +544,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF vondrel_16x17_Cro_Rus_font_def = {{s_apChars}, 27, 5, 5, 22, 2};
+extern const FONT_DEF vondrel_16x17_Cro_Rus_font_def = {{vondrel_16x17_Cro_Rus_glyphs}, 27, 5, 5, 22, 2};

@@ -152,7 +152,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 1751, 7}, // 0x7E U+007E
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const vondrel_6x11short_glyphs[256];
+const CHAR_DESC* const vondrel_6x11short_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -187,6 +190,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF vondrel_6x11short_font_def = {{s_apChars}, 17, 3, 3, 11, 2};
+extern const FONT_DEF vondrel_6x11short_font_def = {{vondrel_6x11short_glyphs}, 17, 3, 3, 11, 2};

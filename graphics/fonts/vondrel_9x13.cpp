@@ -408,7 +408,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 7665, 4}, // 0xF3 U+00A0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const vondrel_9x13_glyphs[256];
+const CHAR_DESC* const vondrel_9x13_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -443,6 +446,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF vondrel_9x13_font_def = {{s_apChars}, 21, 4, 4, 17, 2};
+extern const FONT_DEF vondrel_9x13_font_def = {{vondrel_9x13_glyphs}, 21, 4, 4, 17, 2};

@@ -378,7 +378,10 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 7182, 4}, // 0xDE U+00A0
 };
 
-const CHAR_DESC* const s_apChars[256] = {
+} // namespace
+
+extern const CHAR_DESC* const vondrel_9x13_Cro_Rus_glyphs[256];
+const CHAR_DESC* const vondrel_9x13_Cro_Rus_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -413,6 +416,4 @@ const CHAR_DESC* const s_apChars[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
-} // namespace
-
-extern const FONT_DEF vondrel_9x13_Cro_Rus_font_def = {{s_apChars}, 21, 4, 4, 17, 2};
+extern const FONT_DEF vondrel_9x13_Cro_Rus_font_def = {{vondrel_9x13_Cro_Rus_glyphs}, 21, 4, 4, 17, 2};
