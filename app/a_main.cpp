@@ -3,13 +3,15 @@
 // Main initialises the shared services, starts the serial-port and start-up
 // tasks, waits until the start-up task releases it, starts the other tasks
 // in a fixed order and parks the main thread.
+#include "app/a_hooks.h"
 #include "app/a_tasks.h"
 
 #include "kernel/l_clock.h"
 #include "kernel/l_task.h"
 #include "kernel/linux_fs.h"
 #include "kernel/lm_log.h"
-#include "platform/h_platform.h"
+#include "app/h_platform.h"
+#include "platform/h_options.h"
 #include "store/h_database.h"
 #include "util/u_convert.h"
 
@@ -77,6 +79,7 @@ int Main(void)
 int main(int argc, char** argv)
 {
     signal(SIGPIPE, SIG_IGN);
+    A_HOOKS_vInstall();
     log_me("%s start", model_string);
     for (int i = 1; i < argc; ++i) {
         const char* word = argv[i];

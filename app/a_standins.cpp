@@ -5,6 +5,7 @@
 // then releases Main, and from then on drives the data store's time-out
 // sweep with its 2000 ms timer.
 #include "app/a_entries.h"
+#include "app/a_tasks.h"
 
 #include "kernel/l_clock.h"
 #include "kernel/l_sema.h"

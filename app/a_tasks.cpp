@@ -4,6 +4,9 @@
 
 #include "app/a_entries.h"
 
+const char model_string[12] = "VONDREL 800";
+volatile BOOLEAN bStartupTaskInitialized;
+
 const TASK_PARAM TaskParams[ntasks] = {
     {2048, 90, rtosbug}, // 1 RTOSBUG
     {1024, 70, T_UART_vMain}, // 2 UARTTASK
@@ -74,4 +77,80 @@ const TASK_PARAM TaskParams[ntasks] = {
     {2048, 100, T_NET_PING_RECEIVE_vMain}, // 67 NETPINGRECEIVETASK
     {16384, 100, T_STEVRIN_vMain}, // 68 STEVRINTASK
     {2048, 90, T_BTREMOTE_vMain}, // 69 BTREMOTETASK
+};
+
+// Debug names of the task ids, as the log and the kernel dump print them;
+// index 0 holds no name.
+const char* const TaskNames[71] = {
+    "",
+    "RTOSBUG",
+    "UARTTASK",
+    "DUMMYTASK",
+    "DISPTASK",
+    "VIEWTASK",
+    "VIEWKEYTASK",
+    "ADCTASK",
+    "KBDTASK",
+    "SPEEDTASK",
+    "INFOTASK",
+    "PROCESSTASK",
+    "PINGTASK",
+    "CHARTTASK",
+    "NVRTASK",
+    "MENUTASK",
+    "NAVTASK",
+    "STARTTASK",
+    "TONETASK",
+    "NMEATASK",
+    "ALARMTASK",
+    "PCCTASK",
+    "BARTASK",
+    "ACCTASK",
+    "WTEMPTASK",
+    "BATTTASK",
+    "INLINETESTTASK",
+    "ACCCOMM",
+    "MMCTASK",
+    "BOBRINTASK",
+    "HISTORYTASK",
+    "BUTTONTASK",
+    "CHARTINFOTASK",
+    "HISTORY3DTASK",
+    "PROCESS3DTASK",
+    "DEVELOPMENTTASK",
+    "RENDER3DTASK",
+    "DOWNRIGGERTASK",
+    "BATHYMETRYTASK",
+    "CHART3DTASK",
+    "HTMLTASK",
+    "GATEWAYTASK",
+    "GATEWAYNAVTASK",
+    "ETHERNETTASK",
+    "SOUNDTASK",
+    "XMWEATHERTASK",
+    "XMWEATHERDATATASK",
+    "SLPDTASK",
+    "SLPTESTTASK",
+    "SOCKETTASK",
+    "XIDTASK",
+    "GMSGTASK",
+    "GMSGSOCKETTASK",
+    "GMSGTESTTASK",
+    "SLPCLIENTTASK",
+    "SUDPIN",
+    "SUDPOUT",
+    "RADARTASK",
+    "RADARDATATASK",
+    "RADARSERVERTASK",
+    "PINGRECORDREADTASK",
+    "RADARCLIENTTASK",
+    "ETHBCASTTASK",
+    "ETHUPDATERTASK",
+    "MSSCONTROLTASK",
+    "MSSUPDATERTASK",
+    "MSSBCASTTASK",
+    "NETPINGRECEIVETASK",
+    "STEVRINTASK",
+    "BTREMOTETASK",
+    "MAINTHREAD",
 };

@@ -7,7 +7,7 @@
 // present itself (the pan, the 200 us settle and the copies).
 #include "platform/dd_lcd.h"
 #include "platform/fbdev.h"
-#include "platform/neighbour_standins.h"
+#include "platform/h_hooks.h"
 #include "platform/pixmap.h"
 #include "store/h_database.h"
 
@@ -20,6 +20,9 @@
 #include <vector>
 
 namespace {
+
+// The view shown is a bird's-eye view exactly while the blend is wanted.
+bool s_birdsEye = false;
 
 constexpr size_t FRAME_BYTES = DD_LCD_SCREEN_BYTES;
 
@@ -36,6 +39,8 @@ public:
         setenv("VONDREL_ROOT", root_.c_str(), 1);
         FBDEV_vSetVsyncRate(0);
         H_DATABASE_vInit();
+        static const H_HOOKS hooks = {[] { return (BOOLEAN)s_birdsEye; }, nullptr};
+        H_HOOKS_vInstall(&hooks);
         DD_LCD_vInit();
         DD_LCD_vInitGraphicsLib();
         ok_ = frame_buffer_fd == 1 && DD_LCD_bBlendPixmapsReady();
@@ -68,7 +73,7 @@ public:
     static void set3D(bool on)
     {
         H_DATABASE_bUpdateValueBoolean(FCID("SP3E"), on ? TRUE : FALSE, P_NORMAL);
-        H_DATABASE_bUpdateValueS32(FCID("CVEW"), CHART_PLUS_BIRDS_EYE_VIEW_PRIORITY, P_NORMAL);
+        s_birdsEye = on;
     }
 
 private:

@@ -1,8 +1,10 @@
 # Build helpers shared by every folder.
 #
-# vondrel_library(NAME [DEPS lib...] [SYSTEM_DEPS lib...])
+# vondrel_library(NAME [DEPS lib...] [SYSTEM_DEPS lib...] [EXCLUDE file...])
 #   One static library vondrel_NAME from every .cpp/.c below the folder,
-#   leaving out tests/ and tools/ folders.
+#   leaving out tests/, tools/ and fuzz/ folders and the files named. Its
+#   vondrel_* dependencies must follow the layer order (cmake/layers.cmake);
+#   vondrel_check_library_layers() fails the configuration otherwise.
 # vondrel_tests(NAME [DEPS lib...])
 #   One GoogleTest executable NAME_tests from every tests/*.cpp below the
 #   folder, each test labelled NAME for ctest -L.
@@ -19,11 +21,21 @@ function(vondrel_warnings target)
   target_compile_options(${target} PRIVATE ${VONDREL_WARNINGS})
 endfunction()
 
+include(${CMAKE_CURRENT_LIST_DIR}/layers.cmake)
+
 function(vondrel_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS;SYSTEM_DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;SYSTEM_DEPS;EXCLUDE" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
   list(FILTER srcs EXCLUDE REGEX "/(tests|tools|fuzz)/")
+  foreach(excluded IN LISTS ARG_EXCLUDE)
+    list(REMOVE_ITEM srcs ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
+  foreach(dep IN LISTS ARG_DEPS)
+    if(dep MATCHES "^vondrel_(.+)$")
+      set_property(GLOBAL APPEND PROPERTY VONDREL_LIBRARY_EDGES "${name}>${CMAKE_MATCH_1}")
+    endif()
+  endforeach()
   if(NOT srcs)
     # A folder whose modules have not landed yet still links.
     set(srcs ${CMAKE_CURRENT_BINARY_DIR}/empty_${name}.cpp)
@@ -33,6 +45,19 @@ function(vondrel_library name)
   target_include_directories(vondrel_${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(vondrel_${name} PUBLIC ${ARG_DEPS} ${ARG_SYSTEM_DEPS} Threads::Threads)
   vondrel_warnings(vondrel_${name})
+endfunction()
+
+# Fails the configuration, naming each offending pair, when a library's
+# declared dependencies go up a layer or round a cycle within one layer.
+function(vondrel_check_library_layers)
+  get_property(edges GLOBAL PROPERTY VONDREL_LIBRARY_EDGES)
+  vondrel_layer_violations("${edges}" messages)
+  if(messages)
+    foreach(m IN LISTS messages)
+      message(SEND_ERROR "layer violation in declared dependencies: ${m}")
+    endforeach()
+    message(FATAL_ERROR "library dependencies go against the layer order (cmake/layers.cmake)")
+  endif()
 endfunction()
 
 function(vondrel_tests name)

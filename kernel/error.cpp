@@ -5,6 +5,7 @@
 #include "kernel/l_utils.h"
 #include "kernel/lm_log.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -39,19 +40,20 @@ extern "C" void __rt_raise(void)
     U_RESET_vReset(0, 0);
 }
 
+namespace {
+
+std::atomic<ERROR_RESET_HOOK*> s_pfnReset{nullptr};
+
+} // namespace
+
+void ERROR_vInstallResetHook(ERROR_RESET_HOOK* pfnReset)
+{
+    s_pfnReset.store(pfnReset);
+}
+
 void U_RESET_vReset(BOOLEAN, BOOLEAN)
 {
-    H_SHUTDOWN_vShutdown();
-}
-
-void H_SHUTDOWN_vShutdown(void)
-{
-    DD_POWER_vShutdown();
-}
-
-void DD_POWER_vShutdown(void)
-{
+    if (ERROR_RESET_HOOK* pfn = s_pfnReset.load())
+        pfn();
     LM_EXIT(10);
 }
-
-void DD_POWER_vSetupPins(void) {}

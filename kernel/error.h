@@ -1,6 +1,8 @@
-// Fatal errors and the reset chain. An unrecoverable condition is reported
-// with ERROR_error and followed by U_RESET_vReset, which ends the process
-// with status 10.
+// Fatal errors and the reset. An unrecoverable condition is reported with
+// ERROR_error and followed by U_RESET_vReset, which hands over to the reset
+// hook that the composition root installs (the unit's shutdown chain, which
+// ends the process with status 10); without a hook it ends the process with
+// status 10 itself.
 #pragma once
 
 #include "kernel/l_types.h"
@@ -8,6 +10,7 @@
 void ERROR_error(const char* pFilename, U32 u32LineNumber, const char* pDescription);
 extern "C" void __rt_raise(void);
 [[noreturn]] void U_RESET_vReset(BOOLEAN bUpload, BOOLEAN bBootROM);
-[[noreturn]] void H_SHUTDOWN_vShutdown(void);
-[[noreturn]] void DD_POWER_vShutdown(void);
-void DD_POWER_vSetupPins(void);
+
+// The hook must not return; null restores the default.
+typedef void ERROR_RESET_HOOK(void);
+void ERROR_vInstallResetHook(ERROR_RESET_HOOK* pfnReset);

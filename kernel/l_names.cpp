@@ -2,79 +2,7 @@
 // Index 0 of each table holds no name.
 #include "kernel/l_names.h"
 
-const char* const str_tasks[71] = {
-    "",
-    "RTOSBUG",
-    "UARTTASK",
-    "DUMMYTASK",
-    "DISPTASK",
-    "VIEWTASK",
-    "VIEWKEYTASK",
-    "ADCTASK",
-    "KBDTASK",
-    "SPEEDTASK",
-    "INFOTASK",
-    "PROCESSTASK",
-    "PINGTASK",
-    "CHARTTASK",
-    "NVRTASK",
-    "MENUTASK",
-    "NAVTASK",
-    "STARTTASK",
-    "TONETASK",
-    "NMEATASK",
-    "ALARMTASK",
-    "PCCTASK",
-    "BARTASK",
-    "ACCTASK",
-    "WTEMPTASK",
-    "BATTTASK",
-    "INLINETESTTASK",
-    "ACCCOMM",
-    "MMCTASK",
-    "BOBRINTASK",
-    "HISTORYTASK",
-    "BUTTONTASK",
-    "CHARTINFOTASK",
-    "HISTORY3DTASK",
-    "PROCESS3DTASK",
-    "DEVELOPMENTTASK",
-    "RENDER3DTASK",
-    "DOWNRIGGERTASK",
-    "BATHYMETRYTASK",
-    "CHART3DTASK",
-    "HTMLTASK",
-    "GATEWAYTASK",
-    "GATEWAYNAVTASK",
-    "ETHERNETTASK",
-    "SOUNDTASK",
-    "XMWEATHERTASK",
-    "XMWEATHERDATATASK",
-    "SLPDTASK",
-    "SLPTESTTASK",
-    "SOCKETTASK",
-    "XIDTASK",
-    "GMSGTASK",
-    "GMSGSOCKETTASK",
-    "GMSGTESTTASK",
-    "SLPCLIENTTASK",
-    "SUDPIN",
-    "SUDPOUT",
-    "RADARTASK",
-    "RADARDATATASK",
-    "RADARSERVERTASK",
-    "PINGRECORDREADTASK",
-    "RADARCLIENTTASK",
-    "ETHBCASTTASK",
-    "ETHUPDATERTASK",
-    "MSSCONTROLTASK",
-    "MSSUPDATERTASK",
-    "MSSBCASTTASK",
-    "NETPINGRECEIVETASK",
-    "STEVRINTASK",
-    "BTREMOTETASK",
-    "MAINTHREAD",
-};
+#include <atomic>
 
 const char* const str_semaphores[281] = {
     "",
@@ -570,7 +498,26 @@ const char* NAME_pcLookup(const char* const* table, U32 count, U32 index)
 
 } // namespace
 
-const char* get_task_name(U32 u32Id) { return NAME_pcLookup(str_tasks, 71, u32Id); }
+// Task names belong to the task table (app/); the kernel knows only the
+// main thread's id, which every plain thread shares.
+std::atomic<const char* const*> s_taskNames{nullptr};
+std::atomic<U32> s_taskNameCount{0};
+
+void L_NAMES_vInstallTaskNames(const char* const* ppcNames, U32 u32Count)
+{
+    s_taskNameCount.store(0);
+    s_taskNames.store(ppcNames);
+    s_taskNameCount.store(ppcNames ? u32Count : 0);
+}
+
+const char* get_task_name(U32 u32Id)
+{
+    if (u32Id == (U32)TASK_MAINTHREAD)
+        return "MAINTHREAD";
+    const char* const* names = s_taskNames.load();
+    const U32 count = s_taskNameCount.load();
+    return names && u32Id < count ? names[u32Id] : "INVALID";
+}
 const char* get_semaphore_name(U32 u32Id)
 {
     if (u32Id == (U32)-1)

@@ -35,16 +35,8 @@
 U8 task_disabled[ntasks];
 S64 quit_seconds;
 S32 debug_seconds;
-S32 opt_fakekey = -1;
-S64 opt_sleeper = 1000;
 BOOLEAN opt_nolog;
 BOOLEAN opt_fsync;
-BOOLEAN opt_fake_transducer;
-BOOLEAN opt_noadc;
-BOOLEAN opt_nodisclaimer;
-BOOLEAN opt_notone;
-const char model_string[12] = "VONDREL 800";
-volatile BOOLEAN bStartupTaskInitialized;
 
 namespace {
 

@@ -7,20 +7,13 @@
 #include <cstdio>
 #include <sys/time.h>
 
-// Option state, set by main from the command line.
+// The kernel's and the log's options, set by main from the command line
+// (the unit's other options are in platform/h_options.h).
 extern U8 task_disabled[ntasks];  // 1 = L_TASK_Start leaves that task alone
 extern S64 quit_seconds;          // clock reading in ms that ends the process (4)
 extern S32 debug_seconds;         // hang watchdog period in seconds (3)
-extern S32 opt_fakekey;
-extern S64 opt_sleeper;           // microseconds
 extern BOOLEAN opt_nolog;
 extern BOOLEAN opt_fsync;
-extern BOOLEAN opt_fake_transducer;
-extern BOOLEAN opt_noadc;
-extern BOOLEAN opt_nodisclaimer;
-extern BOOLEAN opt_notone;
-extern const char model_string[12];
-extern volatile BOOLEAN bStartupTaskInitialized;
 
 void log_me(const char* msg, ...) __attribute__((format(printf, 1, 2)));
 [[noreturn]] void bail_out(const char* msg, ...) __attribute__((format(printf, 1, 2)));

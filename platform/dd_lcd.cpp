@@ -4,7 +4,7 @@
 // buffer is reached through memcpy.
 #include "platform/dd_lcd.h"
 
-#include "platform/neighbour_standins.h"
+#include "platform/h_hooks.h"
 #include "platform/pixmap.h"
 #include "store/h_database.h"
 #include "util/dd_util.h"
@@ -52,7 +52,7 @@ BOOLEAN bBlendWanted(void)
     BOOLEAN b3D = FALSE;
     if (!H_DATABASE_bFetchBoolean(FCID("SP3E"), &b3D, nullptr, nullptr) || !b3D)
         return FALSE;
-    return T_NAV_bIsMyBirdsEyeView(CURRENT_VIEW);
+    return H_HOOKS_bBirdsEyeViewShown();
 }
 
 // The 3D picture of pixmap 0 laid into the key pixels of the page, through
@@ -180,7 +180,7 @@ void DD_LCD_vScreenDump(U32* pu32Buffer)
         pu16Shown = reinterpret_cast<const U16*>(g_displayBuffers[shown].buf.buffer);
         pixels = (size_t)g_lcdSurface.s.displaySize / 2;
     }
-    T_CHART_3D_vDumpActiveDisplayBuffer(pu32Buffer);
+    H_HOOKS_vDumpActiveDisplayBuffer(pu32Buffer);
     U8* pu8Out = reinterpret_cast<U8*>(pu32Buffer);
     for (size_t i = 0; i < pixels; ++i) {
         const U16 pixel = pu16Shown[i];

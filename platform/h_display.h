@@ -3,7 +3,7 @@
 // to the LCD driver (platform/dd_lcd.h), whose rules hold.
 #pragma once
 
-#include "graphics/g_types.h"
+#include "util/u_pixels.h"
 #include "kernel/l_types.h"
 
 // One 800 x 600 RGB565 screen seen as 240,000 32-bit words.

@@ -9,6 +9,7 @@
 
 #include "kernel/l_root.h"
 #include "kernel/lm_log.h"
+#include "platform/h_options.h"
 
 #include <cstdint>
 #include <fcntl.h>

@@ -85,8 +85,17 @@ TEST(Task, TimedConditionWaitWithPastDeadline)
 TEST(Names, TablesAndLimits)
 {
     EXPECT_STREQ(get_task_name(70), "MAINTHREAD");
-    EXPECT_STREQ(get_task_name(17), "STARTTASK");
     EXPECT_STREQ(get_task_name(71), "INVALID");
+    // Task names come with the task table; without one only the main
+    // thread has a name.
+    static const char* const names[] = {"", "FIRST", "SECOND"};
+    L_NAMES_vInstallTaskNames(nullptr, 0);
+    EXPECT_STREQ(get_task_name(2), "INVALID");
+    L_NAMES_vInstallTaskNames(names, 3);
+    EXPECT_STREQ(get_task_name(2), "SECOND");
+    EXPECT_STREQ(get_task_name(3), "INVALID");
+    EXPECT_STREQ(get_task_name(70), "MAINTHREAD");
+    L_NAMES_vInstallTaskNames(nullptr, 0);
     EXPECT_STREQ(get_semaphore_name(106), "SEMA_VIEW_UPDATE");
     EXPECT_STREQ(get_semaphore_name(281), "INVALID");
     EXPECT_STREQ(get_semaphore_name((U32)-1), "RC_TIMEOUT");

@@ -6,6 +6,7 @@
 #include "platform/dd_lcd.h"
 #include "platform/fb_file.h"
 #include "platform/fbdev.h"
+#include "platform/h_hooks.h"
 #include "store/h_database.h"
 #include "testing/t_root.h"
 
@@ -83,6 +84,33 @@ inline std::vector<DISPLAY_BUFFER_STATUS> states()
 
 inline U32* page(int i) { return reinterpret_cast<U32*>(g_displayBuffers[i].buf.buffer); }
 
+// View ids of "CVEW" that the blend cares about.
+constexpr S32 NO_VIEW_PRIORITY = -2;
+constexpr S32 BIRDS_EYE_VIEW_PRIORITY = 23;
+constexpr S32 CHART_PLUS_BIRDS_EYE_VIEW_PRIORITY = 25;
+
+// The driver's questions answered as the unit answers them while the view,
+// navigation and 3D chart tasks are stand-ins: the bird's-eye view from
+// "CVEW", the 3D picture from page 0 of the device.
+inline void installViewHooks()
+{
+    static const H_HOOKS hooks = {
+        [] {
+            S32 view = NO_VIEW_PRIORITY;
+            H_DATABASE_bFetchS32(FCID("CVEW"), &view, nullptr, nullptr);
+            return (BOOLEAN)(view == BIRDS_EYE_VIEW_PRIORITY || view == CHART_PLUS_BIRDS_EYE_VIEW_PRIORITY);
+        },
+        [](U32* pu32Buffer) {
+            if (FILE* f = fopen(fb0Path().c_str(), "rb")) {
+                const size_t n = fread(pu32Buffer, 1, DD_LCD_SCREEN_BYTES, f);
+                (void)n;
+                fclose(f);
+            }
+        },
+    };
+    H_HOOKS_vInstall(&hooks);
+}
+
 constexpr auto ON = BUFFER_IS_ON_DISPLAY;
 constexpr auto IDLE = BUFFER_IS_IDLE;
 constexpr auto HELD = BUFFER_IS_ALLOCATED;
@@ -100,6 +128,7 @@ protected:
             FBDEV_vFailRequests(r, 0, 0);
         static const bool storeUp = (H_DATABASE_vInit(), true);
         (void)storeUp;
+        installViewHooks();
         forget3D();
     }
     void TearDown() override

@@ -5,6 +5,7 @@
 #include "platform/tests/platform_root.h"
 
 #include "kernel/lm_log.h"
+#include "platform/h_options.h"
 
 #include <gtest/gtest.h>
 

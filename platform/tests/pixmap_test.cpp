@@ -5,7 +5,6 @@
 
 #include "platform/cmem.h"
 #include "platform/h_display.h"
-#include "platform/neighbour_standins.h"
 #include "platform/pixmap.h"
 #include "platform/shader.h"
 

@@ -14,11 +14,11 @@
 // and changes the highlighted row's value (west down, east up). Every key
 // gives a click: semaphore 102 when it did something, 103 when not. Every
 // visible change asks the view task for a frame (semaphore 106).
-#include "graphics/t_display.h"
+#include "ui/t_display.h"
 
 #include "graphics/color.h"
 #include "graphics/g_buffers.h"
-#include "graphics/t_display_state.h"
+#include "ui/t_display_state.h"
 #include "graphics/u_palette.h"
 #include "kernel/error.h"
 #include "kernel/h_memory.h"

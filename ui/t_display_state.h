@@ -7,7 +7,7 @@
 // record of the last frame drawn.
 #pragma once
 
-#include "graphics/t_display.h"
+#include "ui/t_display.h"
 
 #include <atomic>
 #include <mutex>

@@ -1,11 +1,11 @@
 // The platform set-up (see the header).
-#include "platform/h_platform.h"
+#include "app/h_platform.h"
 
 #include "chart_sdk/graphics/fnt_fonts.h"
 #include "chart_sdk/graphics/gr_context.h"
 #include "graphics/color.h"
 #include "graphics/g_icon.h"
-#include "platform/chart_standins.h"
+#include "app/chart_standins.h"
 #include "platform/dd_sd.h"
 
 namespace {

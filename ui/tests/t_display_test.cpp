@@ -2,7 +2,7 @@
 // store and the test's stand-in neighbours: start-up and publishing, the
 // retry of the POWER key, the system-state palette rule, and the power-key
 // pop-up's keys.
-#include "graphics/tests/display_task_world.h"
+#include "ui/tests/display_task_world.h"
 
 #include "graphics/g_buffers.h"
 #include "platform/dd_lcd.h"

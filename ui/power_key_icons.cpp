@@ -2,7 +2,7 @@
 // character per pixel, top row first: a hexadecimal digit is the colour
 // index, '.' is transparent; the table is packed into nibbles at compile
 // time.
-#include "graphics/power_key_icons.h"
+#include "ui/power_key_icons.h"
 
 #include <array>
 #include <cstddef>

@@ -10,9 +10,9 @@
 #include "graphics/g_box.h"
 #include "graphics/g_line.h"
 #include "graphics/g_string.h"
-#include "graphics/power_key_icons.h"
-#include "graphics/t_display.h"
-#include "graphics/t_display_state.h"
+#include "ui/power_key_icons.h"
+#include "ui/t_display.h"
+#include "ui/t_display_state.h"
 #include "graphics/u_fonts.h"
 #include "store/h_database.h"
 

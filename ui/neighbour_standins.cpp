@@ -4,7 +4,7 @@
 // and send the same mails at mail priority 3 without a semaphore, so the
 // receiver frees them. The drawing routines follow the menu framework's
 // control and dialog drawing to the pixel, in colour-table entries 64..68.
-#include "graphics/neighbour_standins.h"
+#include "ui/neighbour_standins.h"
 
 #include "graphics/color.h"
 #include "graphics/g_box.h"

@@ -1,6 +1,6 @@
 // Platform set-up: the icon palette, the chart fonts and palette it
 // installs and the card slots it leaves empty.
-#include "platform/h_platform.h"
+#include "app/h_platform.h"
 #include "platform/dd_sd.h"
 #include "platform/tests/platform_root.h"
 

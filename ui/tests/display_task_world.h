@@ -9,7 +9,7 @@
 
 #include "graphics/color.h"
 #include "graphics/g_icon.h"
-#include "graphics/t_display.h"
+#include "ui/t_display.h"
 #include "graphics/tests/g_testing.h"
 #include "graphics/u_fonts.h"
 #include "kernel/h_memory.h"

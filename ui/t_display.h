@@ -8,7 +8,7 @@
 #pragma once
 
 #include "graphics/g_types.h"
-#include "graphics/neighbour_standins.h"
+#include "ui/neighbour_standins.h"
 #include "kernel/l_types.h"
 
 // The pop-up's rows in display order, top to bottom.

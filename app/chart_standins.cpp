@@ -1,5 +1,5 @@
 // Stand-ins of the chart set-up calls (see the header).
-#include "platform/chart_standins.h"
+#include "app/chart_standins.h"
 
 #include "kernel/l_mutex.h"
 

@@ -3,7 +3,7 @@
 // picture drawn is written beside the build for a look; with
 // VONDREL_UPDATE_GOLDEN=1 it replaces the checked-in one (look at it before
 // committing).
-#include "graphics/tests/display_task_world.h"
+#include "ui/tests/display_task_world.h"
 
 #include "graphics/g_png.h"
 #include "testing/t_proc.h"
@@ -26,7 +26,7 @@ protected:
 
     void expectGolden(const char* name)
     {
-        const std::string golden = vt::sourcePath(std::string("graphics/tests/golden/") + name + ".png");
+        const std::string golden = vt::sourcePath(std::string("ui/tests/golden/") + name + ".png");
         const char* update = getenv("VONDREL_UPDATE_GOLDEN");
         if (update != nullptr && update[0] == '1') {
             ASSERT_TRUE(G_PNG_bWriteBitmap(screen, golden.c_str()));

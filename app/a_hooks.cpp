@@ -1,0 +1,63 @@
+// The lower layers' hooks, filled in from here. The display driver's two
+// questions are answered by stand-ins until the view, navigation and 3D chart
+// tasks are built: each does what the real one does, from the same data, so
+// nothing changes for the driver when the real one is installed instead.
+#include "app/a_hooks.h"
+
+#include "app/a_tasks.h"
+
+#include "kernel/error.h"
+#include "kernel/l_names.h"
+#include "kernel/l_root.h"
+#include "platform/h_hooks.h"
+#include "platform/h_shutdown.h"
+#include "store/h_database.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Stand-in of the navigation task's bird's-eye question: views 23 and 25
+// of "CVEW".
+BOOLEAN bBirdsEyeViewShown(void)
+{
+    constexpr S32 BIRDS_EYE_VIEW_PRIORITY = 23;
+    constexpr S32 CHART_PLUS_BIRDS_EYE_VIEW_PRIORITY = 25;
+    S32 s32View = 0;
+    if (!H_DATABASE_bFetchS32(FCID("CVEW"), &s32View, nullptr, nullptr))
+        return FALSE;
+    return s32View == BIRDS_EYE_VIEW_PRIORITY || s32View == CHART_PLUS_BIRDS_EYE_VIEW_PRIORITY;
+}
+
+// Stand-in of the 3D chart's dump: the first 960,000 bytes of /dev/fb0
+// (page 0); nothing when the device cannot be opened.
+void vDumpActiveDisplayBuffer(U32* pu32Buffer)
+{
+    char acPath[4096];
+    const int fd = open(L_ROOT_pcResolve("/dev/fb0", acPath, sizeof acPath), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    U8* pu8Out = reinterpret_cast<U8*>(pu32Buffer);
+    size_t done = 0;
+    while (done < 960000) {
+        const ssize_t n = read(fd, pu8Out + done, 960000 - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += (size_t)n;
+    }
+    close(fd);
+}
+
+} // namespace
+
+void A_HOOKS_vInstall(void)
+{
+    L_NAMES_vInstallTaskNames(TaskNames, 71);
+    ERROR_vInstallResetHook(H_SHUTDOWN_vShutdown);
+    static const H_HOOKS displayHooks = {bBirdsEyeViewShown, vDumpActiveDisplayBuffer};
+    H_HOOKS_vInstall(&displayHooks);
+}

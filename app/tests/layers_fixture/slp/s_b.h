@@ -1,0 +1,1 @@
+#include "store/s_a.h"

@@ -1,0 +1,2 @@
+#pragma once
+#include "kernel/k_low.h"

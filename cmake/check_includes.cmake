@@ -1,0 +1,51 @@
+# Checks that no source file includes a header of a higher layer, and that
+# folders of one layer do not include each other in a cycle.
+#   cmake -DROOT=<source tree> -P cmake/check_includes.cmake
+# Prints each offending pair with a file that shows it and fails; prints the
+# number of files read and passes otherwise.
+cmake_minimum_required(VERSION 3.22)
+include(${CMAKE_CURRENT_LIST_DIR}/layers.cmake)
+
+if(NOT ROOT)
+  message(FATAL_ERROR "usage: cmake -DROOT=<source tree> -P check_includes.cmake")
+endif()
+
+set(edges "")
+set(files_read 0)
+file(GLOB folders RELATIVE ${ROOT} ${ROOT}/*)
+foreach(folder IN LISTS folders)
+  vondrel_layer_of(${folder} level)
+  if(level LESS 0 OR NOT IS_DIRECTORY ${ROOT}/${folder})
+    continue()
+  endif()
+  file(GLOB_RECURSE sources ${ROOT}/${folder}/*.cpp ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.c)
+  foreach(source IN LISTS sources)
+    math(EXPR files_read "${files_read} + 1")
+    file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[a-z0-9_]+/")
+    foreach(line IN LISTS lines)
+      if(line MATCHES "#[ \t]*include[ \t]*\"([a-z0-9_]+)/")
+        set(to ${CMAKE_MATCH_1})
+        if(NOT to STREQUAL folder AND NOT "${folder}>${to}" IN_LIST edges)
+          list(APPEND edges "${folder}>${to}")
+          file(RELATIVE_PATH rel ${ROOT} ${source})
+          set(where_${folder}_${to} ${rel})
+        endif()
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+vondrel_layer_violations("${edges}" messages)
+if(messages)
+  foreach(m IN LISTS messages)
+    # Name a file for the pair the message starts with.
+    if(m MATCHES "^([a-z0-9_]+) .* ([a-z0-9_]+) \\(layer")
+      set(m "${m}: ${where_${CMAKE_MATCH_1}_${CMAKE_MATCH_2}}")
+    elseif(m MATCHES "^([a-z0-9_]+) and ([a-z0-9_]+) ")
+      set(m "${m}: ${where_${CMAKE_MATCH_1}_${CMAKE_MATCH_2}}")
+    endif()
+    message("layer violation: ${m}")
+  endforeach()
+  message(FATAL_ERROR "includes go against the layer order (cmake/layers.cmake)")
+endif()
+message("layers: ${files_read} files, every include goes down or across without a cycle")
