@@ -33,7 +33,6 @@ constexpr U32 SEQ_TX_FAIL = 40;
 
 constexpr U8 SAMPLE_PERIOD_US = 26;
 constexpr U16 NOISE_SAMPLES = 50;
-constexpr U8 DUTY_50 = 50;
 constexpr U8 BANDWIDTH_MASK = 0x03;
 
 // Receiver enable masks (a clear bit enables a receiver, as the ping task

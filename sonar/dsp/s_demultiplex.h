@@ -38,3 +38,7 @@ void S_DEMULTIPLEX_vGetExtractRxData(const U8* pau8StartOfData, U8 u8Channel, U1
 BOOLEAN S_DEMULTIPLEX_bTakeReceivedBlock(const U8* pau8ReceivedCoprocData, U32 u32ReceivedBytes, U16 u16MaxNoise,
                                          U16 u16MaxReturns, TX_SEQUENCE* pEcho, const U8** ppau8StartOfData,
                                          U16* pu16Noise, U16* pu16Returns);
+
+// Tests only: TRUE keeps the de-interleave to its portable form, so that
+// both forms can be checked on a processor that has the wide one.
+void S_DEMULTIPLEX_vNarrowCopyForTests(BOOLEAN bNarrowOnly);

@@ -53,32 +53,43 @@ TEST(Demultiplex, ReturnsStartAfterTheNoiseFramesWithOrWithoutANoiseBuffer)
     EXPECT_EQ(std::vector<U8>(noise, noise + 4), (std::vector<U8>{0, 3, 6, 9}));
 }
 
-TEST(Demultiplex, EveryCountAroundTheStepCopiesExactlyItsSamples)
+TEST(Demultiplex, EveryCountAroundTheStepsCopiesExactlyItsSamples)
 {
     std::mt19937 rng(3);
-    std::vector<U8> frames(3 * 200);
-    for (U8& f : frames)
-        f = (U8)rng();
-    for (U8 channel = 0; channel < 3; ++channel) {
-        for (U16 noiseCount : {0, 1, 7, 8, 9, 50}) {
-            for (U16 count = 0; count <= 40; ++count) {
-                SCOPED_TRACE(testing::Message() << "channel " << (int)channel << " noise " << noiseCount
-                                                << " returns " << count);
-                // Exact sizes with a guard byte after each, so that an
-                // overrun shows.
-                std::vector<U8> noise(noiseCount + 1, 0xA5);
-                std::vector<U8> returns(count + 1, 0xA5);
-                S_DEMULTIPLEX_vGetExtractRxData(frames.data(), channel, noiseCount, count, noise.data(),
-                                                returns.data());
-                for (U16 i = 0; i < noiseCount; ++i)
-                    ASSERT_EQ(noise[i], frames[3 * i + channel]) << i;
-                for (U16 i = 0; i < count; ++i)
-                    ASSERT_EQ(returns[i], frames[3 * (noiseCount + i) + channel]) << i;
-                ASSERT_EQ(noise[noiseCount], 0xA5);
-                ASSERT_EQ(returns[count], 0xA5);
+    const std::vector<U16> noiseCounts = {0, 1, 7, 8, 9, 50};
+    std::vector<U16> counts;
+    for (U16 n = 0; n <= 40; ++n)
+        counts.push_back(n);
+    for (U16 n : {63, 64, 65, 71, 72, 127, 128, 129, 200, 1000})
+        counts.push_back(n);
+    for (BOOLEAN narrow : {FALSE, TRUE}) {
+        S_DEMULTIPLEX_vNarrowCopyForTests(narrow);
+        for (U8 channel = 0; channel < 3; ++channel) {
+            for (U16 noiseCount : noiseCounts) {
+                for (U16 count : counts) {
+                    SCOPED_TRACE(testing::Message() << (narrow ? "portable" : "widest") << " channel "
+                                                    << (int)channel << " noise " << noiseCount << " returns " << count);
+                    // The frames end with the channel's last sample, and each
+                    // buffer is followed by a guard byte: an overrun shows.
+                    const size_t samples = (size_t)noiseCount + count;
+                    std::vector<U8> frames(samples ? 3 * samples - (2 - channel) : 0);
+                    for (U8& f : frames)
+                        f = (U8)rng();
+                    std::vector<U8> noise(noiseCount + 1, 0xA5);
+                    std::vector<U8> returns(count + 1, 0xA5);
+                    S_DEMULTIPLEX_vGetExtractRxData(frames.data(), channel, noiseCount, count, noise.data(),
+                                                    returns.data());
+                    for (U16 i = 0; i < noiseCount; ++i)
+                        ASSERT_EQ(noise[i], frames[3 * i + channel]) << i;
+                    for (U16 i = 0; i < count; ++i)
+                        ASSERT_EQ(returns[i], frames[3 * (noiseCount + i) + channel]) << i;
+                    ASSERT_EQ(noise[noiseCount], 0xA5);
+                    ASSERT_EQ(returns[count], 0xA5);
+                }
             }
         }
     }
+    S_DEMULTIPLEX_vNarrowCopyForTests(FALSE);
 }
 
 TEST(Demultiplex, TheEchoComesBackByteForByte)
