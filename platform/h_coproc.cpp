@@ -4,6 +4,7 @@
 #include "kernel/h_memory.h"
 #include "kernel/l_clock.h"
 #include "kernel/lm_log.h"
+#include "platform/h_options.h"
 #include "platform/dd_coproc.h"
 #include "store/h_database.h"
 

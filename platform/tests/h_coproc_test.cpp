@@ -7,6 +7,7 @@
 
 #include "kernel/l_clock.h"
 #include "kernel/lm_log.h"
+#include "platform/h_options.h"
 #include "store/h_database.h"
 
 #include <gtest/gtest.h>
