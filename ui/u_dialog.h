@@ -28,7 +28,7 @@ typedef enum tag_JUSTIFICATION : int {
     JUSTIFICATION_SCREEN_CENTER = 6
 } JUSTIFICATION;
 
-// One wrapped line: a piece of the caller's text, nothing copied.
+// One wrapped line: a stretch of the caller's text, nothing copied.
 typedef struct tag_LINEOFTEXT {
     const char* pcStartOfText;
     U8 u8NumberOfCharsInLine;

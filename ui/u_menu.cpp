@@ -70,7 +70,11 @@ void arrowLeft(BITMAP* pBitmap, S32 x, S32 y, S32 s32Height)
 }
 
 // The odd size an arrow is drawn at; 0 draws nothing.
-S32 oddSize(U32 u32Size) { return (S32)std::min<U32>(u32Size % 2 == 0 ? u32Size - (u32Size > 0) : u32Size, 0x7FFFFFFF); }
+S32 oddSize(U32 u32Size)
+{
+    const U32 u32Odd = u32Size % 2 == 0 && u32Size > 0 ? u32Size - 1 : u32Size;
+    return (S32)std::min<U32>(u32Odd, 0x7FFFFFFF);
+}
 
 // One of the record's fixed 12-character texts, which need not end in a NUL.
 void copyFixed(char* pcOut, const char (&acText)[12])

@@ -102,26 +102,34 @@ TEST_F(Unit, AStaleVersionCountsAsChanged)
     H_DATABASE_bUpdateEverythingU32(FCID("SFVR"), 7790, P_NORMAL, D_UNSIGNED32, nullptr, DB_TIMEOUT_NEVER);
 }
 
-// Each query's answer for one model setting.
-struct ModelAnswers {
-    bool intl1, intl2, intl3, intl4, domestic, fishFinder, d160x240, d240x240, d240x320, keelview, color,
-        cartography;
-    bool operator==(const ModelAnswers&) const = default;
+// Each query's answer, one bit per query.
+enum : U32 {
+    INTL1 = 1 << 0,
+    INTL2 = 1 << 1,
+    INTL3 = 1 << 2,
+    INTL4 = 1 << 3,
+    DOMESTIC = 1 << 4,
+    FISH_FINDER = 1 << 5,
+    D160X240 = 1 << 6,
+    D240X240 = 1 << 7,
+    D240X320 = 1 << 8,
+    KEELVIEW = 1 << 9,
+    COLOR = 1 << 10,
+    CHARTS = 1 << 11,
 };
 
-std::ostream& operator<<(std::ostream& os, const ModelAnswers& a)
+U32 answers()
 {
-    return os << "intl " << a.intl1 << a.intl2 << a.intl3 << a.intl4 << " domestic " << a.domestic << " ff "
-              << a.fishFinder << " displays " << a.d160x240 << a.d240x240 << a.d240x320 << " keelview "
-              << a.keelview << " color " << a.color << " charts " << a.cartography;
-}
-
-ModelAnswers answers()
-{
-    return {MODEL_bInternationalModel1() != 0, MODEL_bInternationalModel2() != 0, MODEL_bInternationalModel3() != 0,
-            MODEL_bInternationalModel4() != 0, MODEL_bDomesticModel() != 0,       MODEL_bFishFinderSeries() != 0,
-            MODEL_bDisplay160x240() != 0,      MODEL_bDisplay240x240() != 0,      MODEL_bDisplay240x320() != 0,
-            MODEL_bIsKeelview() != 0,          MODEL_bIsColor() != 0,             MODEL_bSupportsCartography() != 0};
+    const BOOLEAN each[] = {MODEL_bInternationalModel1(), MODEL_bInternationalModel2(), MODEL_bInternationalModel3(),
+                            MODEL_bInternationalModel4(), MODEL_bDomesticModel(),       MODEL_bFishFinderSeries(),
+                            MODEL_bDisplay160x240(),      MODEL_bDisplay240x240(),      MODEL_bDisplay240x320(),
+                            MODEL_bIsKeelview(),          MODEL_bIsColor(),             MODEL_bSupportsCartography()};
+    U32 bits = 0;
+    for (size_t i = 0; i < std::size(each); ++i) {
+        EXPECT_LE(each[i], TRUE) << i;
+        bits |= each[i] ? 1u << i : 0;
+    }
+    return bits;
 }
 
 TEST_F(Unit, ModelQueriesFollowTheModelsRowAndTheLanguageSet)
@@ -129,19 +137,20 @@ TEST_F(Unit, ModelQueriesFollowTheModelsRowAndTheLanguageSet)
     struct Case {
         const char* what;
         std::optional<U32> smdl, simt;
-        ModelAnswers expected;
+        U32 expected;
     };
     // Both rows have colour, cartography and down-looking imaging; only
     // 410 is international.
+    constexpr U32 BOTH = KEELVIEW | COLOR | CHARTS;
     const Case cases[] = {
-        {"no model, no language set", {}, {}, {true, false, false, false, false, false, false, false, false, true, true, true}},
-        {"no model, 22 languages", {}, 1, {true, false, false, false, false, false, false, false, false, true, true, true}},
-        {"no model, 3 languages", {}, 2, {false, true, false, false, false, false, false, false, false, true, true, true}},
-        {"no model, unknown set", {}, 3, {false, false, false, false, false, false, false, false, false, true, true, true}},
-        {"410, 3 languages", 410, 2, {false, true, false, false, false, false, false, false, false, true, true, true}},
-        {"409", 409, {}, {false, false, false, false, true, false, false, false, false, true, true, true}},
-        {"409, 3 languages", 409, 2, {false, false, false, false, true, false, false, false, false, true, true, true}},
-        {"a model without a row", MODEL_UNKNOWN, {}, {false, false, false, false, true, false, false, false, false, false, false, false}},
+        {"no model, no language set", {}, {}, INTL1 | BOTH},
+        {"no model, 22 languages", {}, 1, INTL1 | BOTH},
+        {"no model, 3 languages", {}, 2, INTL2 | BOTH},
+        {"no model, an unknown language set", {}, 3, BOTH},
+        {"410, 3 languages", 410, 2, INTL2 | BOTH},
+        {"409", 409, {}, DOMESTIC | BOTH},
+        {"409, 3 languages", 409, 2, DOMESTIC | BOTH},
+        {"a model without a row", MODEL_UNKNOWN, {}, DOMESTIC},
     };
     for (const Case& c : cases) {
         clear();
