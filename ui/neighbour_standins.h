@@ -6,11 +6,15 @@
 // replace this file.
 #pragma once
 
+#include "graphics/g_fonts.h"
+#include "graphics/g_icon.h"
 #include "graphics/g_types.h"
 #include "kernel/l_mbox.h"
 #include "kernel/l_types.h"
 #include "store/h_dbtypes.h"
 #include "store/lang.h"
+#include "ui/u_dialog.h"
+#include "ui/u_menu.h"
 
 // ---- Keys and the keyboard task's client calls ----
 
