@@ -1,4 +1,5 @@
-// The lower layers' hooks, filled in from here. The display driver's two
+// The lower layers' hooks, filled in from here. The data store's units check
+// asks the model table whether the unit is a domestic model. The display driver's two
 // questions are answered by stand-ins until the view, navigation and 3D chart
 // tasks are built: each does what the real one does, from the same data, so
 // nothing changes for the driver when the real one is installed instead.
@@ -12,6 +13,7 @@
 #include "platform/h_hooks.h"
 #include "platform/h_shutdown.h"
 #include "store/h_database.h"
+#include "system/model.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -60,4 +62,5 @@ void A_HOOKS_vInstall(void)
     ERROR_vInstallResetHook(H_SHUTDOWN_vShutdown);
     static const H_HOOKS displayHooks = {bBirdsEyeViewShown, vDumpActiveDisplayBuffer};
     H_HOOKS_vInstall(&displayHooks);
+    H_DATABASE_vInstallDomesticModelQuery(MODEL_bDomesticModel);
 }

@@ -26,6 +26,7 @@
 #include "kernel/l_mutex.h"
 
 #include <array>
+#include <atomic>
 #include <cctype>
 #include <cstring>
 #include <ctime>
@@ -201,17 +202,14 @@ const char* const s_UnitTexts[NUMBER_OF_UNIT_TYPES] = {
 
 } // namespace
 
-// The model table belongs to the system subsystem. A program that links no
-// model table (a single subsystem's tests, for instance) counts as an export
-// model, which is also what an unset model number gives.
-__attribute__((weak)) BOOLEAN MODEL_bDomesticModel(void)
-{
-    return FALSE;
-}
-
 // Static prototypes ---------------------------------------------------------
 
 namespace {
+
+// The model table belongs to the system layer above; until its answer is
+// installed the unit counts as an export model, which leaves every unit
+// setting as the user chose it.
+std::atomic<H_DATABASE_MODEL_QUERY*> s_pfnDomesticModel{nullptr};
 
 void vLock(void) { L_MUTEX_LockWait(RES_DATABASE); }
 void vUnlock(void) { L_MUTEX_Unlock(RES_DATABASE); }
@@ -629,10 +627,16 @@ const char* H_DATABASE_pcUnitsString(UNIT_TYPE UnitType, U32 /*u32Lang*/)
     return pcText;
 }
 
+void H_DATABASE_vInstallDomesticModelQuery(H_DATABASE_MODEL_QUERY* pfnDomesticModel)
+{
+    s_pfnDomesticModel.store(pfnDomesticModel);
+}
+
 void H_DATABASE_vCheckForValidUnits(FOURCHARID FourCharId, const U32* pValidUnits, U8 u8NumValidUnitTypes,
                                     UNIT_TYPE defaultUnits)
 {
-    if (!MODEL_bDomesticModel())
+    H_DATABASE_MODEL_QUERY* pfnDomestic = s_pfnDomesticModel.load();
+    if (pfnDomestic == nullptr || !pfnDomestic())
         return;
     U32 u32Units;
     if (H_DATABASE_bFetchU32(FourCharId, &u32Units, nullptr, nullptr) && pValidUnits) {

@@ -111,5 +111,12 @@ void H_DATABASE_vSendAllInvalidData(void);
 DATA_FORMAT H_DATABASE_DataType(DATA_TYPE DataType);
 UNIT_TYPE H_DATABASE_CurrentUnits(DATA_TYPE DataType);
 const char* H_DATABASE_pcUnitsString(UNIT_TYPE UnitType, U32 u32Lang);
+// A domestic model may show only some units: the check rewrites the key
+// with the default when its value is not among the valid ones. On any
+// other model, and before the model query is installed, it does nothing.
 void H_DATABASE_vCheckForValidUnits(FOURCHARID FourCharId, const U32* pValidUnits, U8 u8NumValidUnitTypes,
                                     UNIT_TYPE defaultUnits);
+// The model question is answered from the layer above (the model table);
+// the composition root installs it before any task starts. Null removes it.
+typedef BOOLEAN H_DATABASE_MODEL_QUERY(void);
+void H_DATABASE_vInstallDomesticModelQuery(H_DATABASE_MODEL_QUERY* pfnDomesticModel);

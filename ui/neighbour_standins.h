@@ -1,9 +1,9 @@
-// What the display task and its power-key pop-up ask of the view, menu and
-// input framework, the start-up, system-state and language services, the transducer
+// What the display task and its power-key pop-up ask of the view and
+// input framework, the start-up and system-state services, the transducer
 // database and the trolling-motor link, stood in until those subsystems are
 // built. The client calls send the mails the real ones send, to the same
-// mailboxes, and the drawing routines draw what the real ones draw, so that
-// nothing changes for the callers when the real modules replace this file.
+// mailboxes, so that nothing changes for the callers when the real modules
+// replace this file.
 #pragma once
 
 #include "graphics/g_fonts.h"
@@ -12,9 +12,9 @@
 #include "kernel/l_mbox.h"
 #include "kernel/l_types.h"
 #include "store/h_dbtypes.h"
-
-// A user-interface text: one string per language, indexed by nCurrentLanguage().
-typedef const char* const TEXT_TABLE[DB_NUM_LANGUAGES];
+#include "store/lang.h"
+#include "ui/u_dialog.h"
+#include "ui/u_menu.h"
 
 // ---- Keys and the keyboard task's client calls ----
 
@@ -143,102 +143,7 @@ BOOLEAN U_VIEW_bRegisterLayer(DRAW_FUNCTION* pfnDraw, LAYER_ID layer, LAYER_ID l
                               const TEXT_TABLE* pSimString, const TEXT_TABLE* pPOSString);
 BOOLEAN U_VIEW_bUnRegisterLayer(LAYER_ID layer);
 
-// ---- Dialog text block ----
-
-typedef enum tag_JUSTIFICATION : int {
-    JUSTIFICATION_NOT_USED = 0,
-    JUSTIFICATION_LEFT = 1,
-    JUSTIFICATION_RIGHT = 2,
-    JUSTIFICATION_CENTER = 3,
-    JUSTIFICATION_TOP = 4,
-    JUSTIFICATION_BOTTOM = 5,
-    JUSTIFICATION_SCREEN_CENTER = 6
-} JUSTIFICATION;
-
-// Word-wraps the text to the box width, fills the block (placed by the box
-// justification relative to the anchor) and draws the lines; returns the
-// block's height. A box justification other than centre, top or bottom is
-// a programming error and resets the unit.
-U32 U_DIALOG_u32DrawMessageBlock(BITMAP* pBitmap, const char* pString, const FONT_DEF* pFont,
-                                 U32 u32PixelsBetweenLines, JUSTIFICATION TextJustification,
-                                 JUSTIFICATION BoxJustification, const POINT* ppointAnchor, U32 u32BoxWidth,
-                                 COLOR colorBackground, COLOR colorForeground);
-
-// ---- Menu control records and drawing ----
-
-typedef struct tag_MENU_LIMITS {
-    UNIT_TYPE Units;
-    float fMinimum;
-    float fMaximum;
-    float fIncrement;
-} MENU_LIMITS;
-
-typedef struct tag_MENU_STEP_LEVELS {
-    UNIT_TYPE Units;
-    float fStep1;
-    float fStep2;
-} MENU_STEP_LEVELS;
-
-typedef struct tag_M_SELECTION_BOX_PARAMETERS {
-    FOURCHARID FourCharId;
-    const TEXT_TABLE* const* pSelectionList; // one text table per choice
-    const ICON* const* pSelectionIcons;
-    const U32* pSelectionValueArray;
-    U8 CurSelection;
-    U32 numberSelections;
-} M_SELECTION_BOX_PARAMETERS;
-
-typedef struct tag_M_SLIDER_PARAMETERS {
-    FOURCHARID FourCharId;
-    DB_DATA_TYPE minValue;
-    DB_DATA_TYPE maxValue;
-    DB_DATA_TYPE stepValue;
-    DB_DATA_TYPE accelStep1;
-    DB_DATA_TYPE accelStep2;
-    const TEXT_TABLE* valueStrSuffix;
-    const TEXT_TABLE* pCtrlTextLeft;
-    const TEXT_TABLE* pCtrlTextRight;
-    char maxString[12];
-    char minString[12];
-    const MENU_LIMITS* pLimits;
-    const MENU_STEP_LEVELS* pLevels;
-    U8 u8precision;
-} M_SLIDER_PARAMETERS;
-
-typedef struct tag_M_PROGRESS_BAR_PARAMETERS {
-    FOURCHARID FourCharId;
-    DB_DATA_TYPE minValue;
-    DB_DATA_TYPE maxValue;
-    DB_DATA_TYPE stepValue;
-    const TEXT_TABLE* valueStrSuffix;
-    const TEXT_TABLE* pCtrlTextLeft;
-    const TEXT_TABLE* pCtrlTextRight;
-    char maxString[12];
-    char minString[12];
-    const MENU_LIMITS* pLimits;
-    U8 u8precision;
-} M_PROGRESS_BAR_PARAMETERS;
-
-// Controls anchored at their lower-left corner, in colour-table entries
-// 64..68 and the 11 x 14 font. Values must lie inside the record's limits.
-void U_MENU_vDrawControlSelectionBox(BITMAP* pBitmap, POINT anchor, U8 u8CurSel,
-                                     const M_SELECTION_BOX_PARAMETERS* parameters, U32 u32selectorWidth,
-                                     U32 u32selectorHeight, COLOR backgroundColor);
-void U_MENU_vDrawControlSlider(BITMAP* pBitmap, POINT anchor, DB_DATA_TYPE dbValue,
-                               const M_SLIDER_PARAMETERS* parameters, DATA_FORMAT dataFormat, U32 u32sliderWidth,
-                               U32 u32sliderHeight);
-void U_MENU_vDrawControlProgressBar(BITMAP* pBitmap, POINT anchor, DB_DATA_TYPE dbValue,
-                                    const M_PROGRESS_BAR_PARAMETERS* parameters, DATA_FORMAT dataFormat,
-                                    U32 u32barWidth, U32 u32barHeight);
-// A right-pointing arrow whose base is the vertical segment from (x, y)
-// upwards; an even height is drawn one less.
-void U_MENU_vDrawArrowRight(BITMAP* pBitmap, PIXEL x, PIXEL y, U32 u32Height, COLOR colour);
-void U_MENU_vDrawArrowLeft(BITMAP* pBitmap, PIXEL x, PIXEL y, U32 u32Height, COLOR colour);
-// "%.0f", "%.1f", "%.2f" for precision 0, 1, 2, otherwise "%.3f"; the
-// buffer holds at least 20 characters.
-void U_MENU_vPrecisionFormat(char* buffer, float value, U8 precision);
-
-// ---- Start-up, system state and language ----
+// ---- Start-up and system state ----
 
 // The system state in key "CCST".
 typedef enum tag_SYSTEM_STATE : int {
@@ -252,10 +157,6 @@ typedef enum tag_SYSTEM_STATE : int {
     STATE_PC_CONNECT = 8,
     STATE_INLINE_TEST = 9
 } SYSTEM_STATE;
-
-// The language index 0..21 of "SLNG"; 0 when it has no valid value or is
-// out of range.
-U32 nCurrentLanguage(void);
 
 // ---- Transducer database ----
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "graphics/g_types.h"
+#include "ui/menu_types.h"
 #include "ui/neighbour_standins.h"
 #include "kernel/l_types.h"
 

@@ -13,6 +13,8 @@
 #include "ui/power_key_icons.h"
 #include "ui/t_display.h"
 #include "ui/t_display_state.h"
+#include "ui/u_dialog.h"
+#include "ui/u_menu.h"
 #include "graphics/u_fonts.h"
 #include "store/h_database.h"
 
@@ -260,7 +262,7 @@ void drawRow(BITMAP* pBitmap, const LAYOUT& layout, const ROW& row, S32 k, const
     case PwrMnu_Motor_Stow:
     case PwrMnu_Motor_Deploy:
     case PwrMnu_Motor_Pause:
-        U_MENU_vDrawArrowRight(pBitmap, control.x + std::max(layout.s32Values, CONTROL_WIDTH) + 8, y + 6,
+        U_MENU_vDrawArrowRight(pBitmap, POINT{control.x + std::max(layout.s32Values, CONTROL_WIDTH) + 8, y + 6},
                                CONTROL_HEIGHT, colorAt(C_INNER));
         break;
     default:

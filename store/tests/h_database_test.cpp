@@ -19,7 +19,7 @@ extern "C" const char* __lsan_default_suppressions()
 
 // The model answer the units check asks for; a test sets it.
 static BOOLEAN s_bDomestic = FALSE;
-BOOLEAN MODEL_bDomesticModel(void)
+static BOOLEAN bDomesticModel(void)
 {
     return s_bDomestic;
 }
@@ -418,9 +418,15 @@ TEST_F(Store, UnitsCheckForcesADomesticModelsUnitsOnly)
     const FOURCHARID key = FCID("YUDP");
     H_DATABASE_bRegisterForDataWithConditions(key, MB_A, TRUE, FALSE, FALSE);
 
-    s_bDomestic = FALSE;
+    // No model query installed: the unit counts as an export model.
+    H_DATABASE_vInstallDomesticModelQuery(nullptr);
     H_DATABASE_bUpdateValueU32(key, U_METRES, P_NORMAL);
     drain(MB_A);
+    H_DATABASE_vCheckForValidUnits(key, valid, 2, U_FEET);
+    EXPECT_EQ(fetchU32(key), (U32)U_METRES);
+
+    H_DATABASE_vInstallDomesticModelQuery(bDomesticModel);
+    s_bDomestic = FALSE;
     H_DATABASE_vCheckForValidUnits(key, valid, 2, U_FEET);
     EXPECT_EQ(fetchU32(key), (U32)U_METRES);
 
@@ -438,6 +444,7 @@ TEST_F(Store, UnitsCheckForcesADomesticModelsUnitsOnly)
     H_DATABASE_vCheckForValidUnits(FCID("SUNW"), valid, 2, U_FATHOMS); // never written
     EXPECT_EQ(fetchU32(FCID("SUNW")), (U32)U_FATHOMS);
     s_bDomestic = FALSE;
+    H_DATABASE_vInstallDomesticModelQuery(nullptr);
 }
 
 // --- Fatal paths ----------------------------------------------------------------

@@ -1,0 +1,71 @@
+// The menu controls' pictures (see the header), drawn as text (ui/icon_art.h):
+// 1 dark grey and C mid blue rings, 4 white, D blue dot.
+#include "ui/menu_icons.h"
+
+#include "ui/icon_art.h"
+
+namespace {
+
+using icon_art::pack;
+using icon_art::rowsFit;
+
+constexpr const char* unselected_radio_button_rows[22] = {
+    "......................",
+    ".......11111111.......",
+    ".....111444444111.....",
+    "....11444444444411....",
+    "...1144444444444411...",
+    "..114444444444444411..",
+    "..144444444444444441..",
+    ".11444444444444444411.",
+    ".14444444444444444441.",
+    ".14444444444444444441.",
+    ".14444444444444444441.",
+    ".14444444444444444441.",
+    ".14444444444444444441.",
+    ".14444444444444444441.",
+    ".11444444444444444411.",
+    "..144444444444444441..",
+    "..114444444444444411..",
+    "...1144444444444411...",
+    "....11444444444411....",
+    ".....111444444111.....",
+    ".......11111111.......",
+    "......................",
+};
+static_assert(rowsFit<22>(unselected_radio_button_rows));
+constexpr auto unselected_radio_button_data = pack<22>(unselected_radio_button_rows);
+
+constexpr const char* selected_radio_button_rows[22] = {
+    "......................",
+    ".......CCCCCCCC.......",
+    ".....CCC444444CCC.....",
+    "....CC4444444444CC....",
+    "...CC444444444444CC...",
+    "..CC44444DDDD44444CC..",
+    "..C4444DDDDDDDD4444C..",
+    ".CC444DDDDDDDDDD444CC.",
+    ".C4444DDDDDDDDDD4444C.",
+    ".C444DDDDDDDDDDDD444C.",
+    ".C444DDDDDDDDDDDD444C.",
+    ".C444DDDDDDDDDDDD444C.",
+    ".C444DDDDDDDDDDDD444C.",
+    ".C4444DDDDDDDDDD4444C.",
+    ".CC444DDDDDDDDDD444CC.",
+    "..C4444DDDDDDDD4444C..",
+    "..CC44444DDDD44444CC..",
+    "...CC444444444444CC...",
+    "....CC4444444444CC....",
+    ".....CCC444444CCC.....",
+    ".......CCCCCCCC.......",
+    "......................",
+};
+static_assert(rowsFit<22>(selected_radio_button_rows));
+constexpr auto selected_radio_button_data = pack<22>(selected_radio_button_rows);
+
+} // namespace
+
+const ICON unselected_radio_button = {unselected_radio_button_data.data(), &icon_art::u8Transparent, 22, 22,
+                                      ICON_TRANSPARENT_COLOR};
+const ICON selected_radio_button = {selected_radio_button_data.data(), &icon_art::u8Transparent, 22, 22,
+                                    ICON_TRANSPARENT_COLOR};
