@@ -188,10 +188,13 @@ BOOLEAN U_NAV_bTrackDeltaIsGapPoint(const TRACK* track, U16 position)
 {
     if (track->u16Count < 2 || position >= TRACK_DELTA_COUNT)
         return FALSE;
-    U16 second = u16Pos((U32)position + 1);
-    U16 newest = u16Pos((U32)track->u16FirstDelta + track->u16Count - 2);
-    return bIsMark1(track->aDelta[position]) && bIsMark2(track->aDelta[second]) && second != newest ? TRUE
-                                                                                                  : FALSE;
+    // The marker and the step after it must all be steps the track holds:
+    // a real step of (32767, 32767) as the newest one is followed only by
+    // what an earlier track left in the ring.
+    U32 k = (position + TRACK_DELTA_COUNT - (U32)track->u16FirstDelta % TRACK_DELTA_COUNT) % TRACK_DELTA_COUNT;
+    if (k + 2 >= (U32)track->u16Count - 1)
+        return FALSE;
+    return bIsMark1(track->aDelta[position]) && bIsMark2(track->aDelta[u16Pos((U32)position + 1)]) ? TRUE : FALSE;
 }
 
 BOOLEAN U_NAV_bRemoveTrackPoint(TRACK* track, POINT pt)

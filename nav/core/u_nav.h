@@ -43,8 +43,8 @@ void U_NAV_vClearTrack(TRACK_HEADER* header);
 // segment. Steps of 32768 m or more are bisected until each fits; every
 // midpoint carries the depth and the gap flag.
 void U_NAV_vAddTrackPoint(TRACK* track, POINT pt, U16 u16Depth, BOOLEAN bGapPoint);
-// TRUE when a gap marker starts at the ring position (its second step not
-// being the newest one).
+// TRUE when a gap marker starts at the ring position and the track holds
+// the real step after it.
 BOOLEAN U_NAV_bTrackDeltaIsGapPoint(const TRACK* track, U16 position);
 // Takes the newest points off back to a position; TRUE when something went.
 BOOLEAN U_NAV_bRemoveTrackPoint(TRACK* track, POINT pt);

@@ -147,7 +147,8 @@ def write_scan(root):
 def write_seeds(root):
     put(root, "nav_scan", "waypoint", item_file(WAYPOINT, 12, reference_waypoint_12()))
     put(root, "nav_scan", "route", item_file(ROUTE, 3, reference_route_3()))
-    put(root, "nav_scan", "track_header", item_file(TRACK, 5, reference_track_5())[:200])
+    # Version bit 6 asks the fuzz target to pad the file to a whole track.
+    put(root, "nav_scan", "track_header", item_file(TRACK, 5, reference_track_5(), version=0x43)[:200])
     base = struct.pack("<iiH", 1000, -2000, 50)
     steps = b"".join(struct.pack("<hhH", *s) for s in [(5, 5, 60), (32767, 32767, 0), (-32768, -32768, 0), (9, -9, 61)])
     put(root, "nav_track_log", "log", base + steps)

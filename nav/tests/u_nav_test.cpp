@@ -193,7 +193,7 @@ TEST(TrackRing, ScanningAGapGivesThePointAfterTheMarkerAsANewSegment)
     EXPECT_FALSE(U_NAV_bTrackDeltaIsGapPoint(t.get(), TRACK_DELTA_COUNT)) << "a position past the ring";
 }
 
-TEST(TrackRing, AMarkerWhoseSecondStepIsTheNewestIsNoGap)
+TEST(TrackRing, AMarkerIsAGapOnlyWithTheStepAfterIt)
 {
     auto t = emptyTrack();
     add(t.get(), 0, 0);
@@ -205,6 +205,19 @@ TEST(TrackRing, AMarkerWhoseSecondStepIsTheNewestIsNoGap)
     EXPECT_FALSE(U_NAV_bTrackDeltaIsGapPoint(t.get(), 1));
     U_NAV_vClearTrack(t.get());
     EXPECT_FALSE(U_NAV_bTrackDeltaIsGapPoint(t.get(), 1)) << "an empty track has no steps";
+
+    // A real step of (32767, 32767) as the newest, with what an earlier
+    // track left after it in the ring looking like the second marker.
+    add(t.get(), 0, 0);
+    add(t.get(), 32767, 32767, 4);
+    ASSERT_EQ(t->u16Count, 2);
+    EXPECT_FALSE(U_NAV_bTrackDeltaIsGapPoint(t.get(), 0));
+    std::vector<Scanned> s = scan(*t);
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(s[1].type, TRACKPOINT_NORMAL);
+    EXPECT_TRUE(eq(s[1].pt, POINT{32767, 32767}));
+    add(t.get(), 32800, 32767, 5);
+    EXPECT_EQ(scan(*t).size(), 3u);
 }
 
 // Points along x at 0, 100, 200, ... with a gap before `gapAt` (points
