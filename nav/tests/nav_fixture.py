@@ -75,7 +75,7 @@ def put(root, folder, file_name, data):
         f.write(data)
 
 
-# The records the C++ tests build as well (nav/tests/nav_records.h).
+# The records the C++ tests build as well (nav/tests/nav_test_util.h).
 
 def reference_waypoint_12():
     return waypoint(1, 1, 0, 37, 1234, 0x12345678, -20038300, 15433198, "MARK 0012")
