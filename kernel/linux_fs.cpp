@@ -5,6 +5,13 @@
 // meanwhile are served together. A remove is synced at once because a
 // removed file that comes back after a power cut is worse than a slow call.
 // The request flag is the only state shared between threads.
+//
+// A whole-file replace relies on rename() replacing the name in one step:
+// the name shows the old file until the new one is complete and synced, and
+// the folder is synced after the rename so that the new name survives a
+// power cut. A bulk scope is per thread: it only defers the syncs of the
+// thread that opened it, and remembers the folders it touched so that its
+// end syncs their file systems and nothing else.
 #include "kernel/linux_fs.h"
 
 #include "kernel/h_memory.h"
@@ -15,9 +22,12 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <mutex>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 // Constants ---------------------------------------------------------------
 
@@ -26,6 +36,9 @@ namespace {
 constexpr MUTEX RES_FS_FOP = 15;
 constexpr TICKS SYNC_POLL_TICKS = 1000;
 constexpr TICKS SYNC_PAUSE_TICKS = 5000;
+constexpr const char* TMP_SUFFIX = ".tmp";
+// Folders a bulk scope remembers; a scope that touches more syncs everything.
+constexpr size_t BULK_MAX_FOLDERS = 16;
 
 } // namespace
 
@@ -45,6 +58,97 @@ void vDoSync(void)
         pfn();
     else
         sync();
+}
+
+// The calling thread's bulk scope.
+struct BULK_SCOPE {
+    U32 u32Depth = 0;
+    bool bPending = false;  // a sync was left to the end
+    bool bOverflow = false; // more folders than remembered
+    std::vector<std::string> folders;
+};
+thread_local BULK_SCOPE s_bulk;
+
+std::string sFolderOf(const char* pcPath)
+{
+    const char* slash = strrchr(pcPath, '/');
+    if (!slash)
+        return ".";
+    if (slash == pcPath)
+        return "/";
+    return std::string(pcPath, (size_t)(slash - pcPath));
+}
+
+// True when the caller is inside a bulk scope; the folder is then noted for
+// the scope's end.
+bool bDeferToBulk(const char* pcPath)
+{
+    if (s_bulk.u32Depth == 0)
+        return false;
+    s_bulk.bPending = true;
+    std::string folder = sFolderOf(pcPath);
+    for (const std::string& f : s_bulk.folders) {
+        if (f == folder)
+            return true;
+    }
+    if (s_bulk.folders.size() < BULK_MAX_FOLDERS)
+        s_bulk.folders.push_back(folder);
+    else
+        s_bulk.bOverflow = true;
+    return true;
+}
+
+void vSyncFolder(const std::string& folder)
+{
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+// One sync per file system among the folders. A folder removed during the
+// scope is synced through the nearest folder above it that is left, where
+// its removal shows.
+void vSyncBulkFolders(void)
+{
+    if (s_pfnSync.load() || s_bulk.bOverflow) {
+        vDoSync();
+        return;
+    }
+    std::vector<dev_t> done;
+    for (std::string f : s_bulk.folders) {
+        int fd = open(f.c_str(), O_RDONLY | O_DIRECTORY);
+        while (fd < 0 && f != "/" && f != ".") {
+            f = sFolderOf(f.c_str());
+            fd = open(f.c_str(), O_RDONLY | O_DIRECTORY);
+        }
+        if (fd < 0)
+            continue;
+        struct stat st;
+        bool seen = fstat(fd, &st) != 0;
+        for (dev_t d : done)
+            seen = seen || d == st.st_dev;
+        if (!seen) {
+            syncfs(fd);
+            done.push_back(st.st_dev);
+        }
+        close(fd);
+    }
+}
+
+bool bWriteAll(int fd, const U8* p, size_t n)
+{
+    while (n > 0) {
+        ssize_t w = write(fd, p, n);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return false;
+        p += w;
+        n -= (size_t)w;
+    }
+    return true;
 }
 
 void* LS_sync_vThread(void*)
@@ -179,9 +283,56 @@ int FS_Remove(const char* filename)
 {
     int rc = unlink(filename);
     int saved = errno;
-    vDoSync();
+    if (!bDeferToBulk(filename))
+        vDoSync();
     errno = saved;
     return rc;
+}
+
+int FS_ReplaceFile(const char* pcPath, const void* pData, size_t size)
+{
+    if (!pcPath || (!pData && size > 0)) {
+        errno = EINVAL;
+        return -1;
+    }
+    std::string tmp = std::string(pcPath) + TMP_SUFFIX;
+    bool bulk = s_bulk.u32Depth > 0;
+    int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    bool ok = fd >= 0;
+    ok = ok && bWriteAll(fd, static_cast<const U8*>(pData), size);
+    ok = ok && (bulk || fsync(fd) == 0);
+    int err = errno;
+    if (fd >= 0 && close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && rename(tmp.c_str(), pcPath) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        if (fd >= 0)
+            unlink(tmp.c_str());
+        errno = err;
+        return -1;
+    }
+    if (!bDeferToBulk(pcPath))
+        vSyncFolder(sFolderOf(pcPath));
+    return 0;
+}
+
+void FS_vBeginBulk(void)
+{
+    ++s_bulk.u32Depth;
+}
+
+void FS_vEndBulk(void)
+{
+    if (s_bulk.u32Depth == 0 || --s_bulk.u32Depth > 0)
+        return;
+    if (s_bulk.bPending)
+        vSyncBulkFolders();
+    s_bulk = BULK_SCOPE{};
 }
 
 void LS_sync_vInit(void)

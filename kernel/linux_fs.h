@@ -5,6 +5,10 @@
 // 5-second pause with one sync() after it, so a burst of closes costs one
 // sync, at most about a second late.
 //
+// Whole-file replaces keep a file either old or new whatever moment a crash
+// or power cut picks. A bulk scope lets one task replace and remove many
+// files with one sync at its end in place of one per file.
+//
 // A directory handle belongs to one task at a time; each FS_ReadDir
 // overwrites the entry the previous one returned.
 #pragma once
@@ -54,12 +58,25 @@ int LS_feof(FILE* pFile);
 // The close's result; a sync is requested either way.
 int LS_fclose(FILE* pFile);
 void LS_sync(void);
-// unlink's result (0, or -1 with errno set), then sync() at once.
+// unlink's result (0, or -1 with errno set), then sync() at once; inside a
+// bulk scope the sync is left to the scope's end.
 int FS_Remove(const char* filename);
+// Puts size bytes on the medium as the whole new content of the file:
+// writes "<path>.tmp", syncs it, renames it over the path and syncs the
+// folder. 0, or -1 with errno set and the temporary file gone. Inside a
+// bulk scope the two syncs are left to the scope's end.
+int FS_ReplaceFile(const char* pcPath, const void* pData, size_t size);
+// Bulk scopes of the calling thread; they nest. Until the outermost scope
+// ends, FS_ReplaceFile and FS_Remove skip their syncs; its end syncs the
+// file systems they touched once (through the sync function below), so
+// an operation that ends its scope before it reports done has everything
+// on the medium. Other threads keep their own syncs meanwhile.
+void FS_vBeginBulk(void);
+void FS_vEndBulk(void);
 // Starts the sync thread once; Main calls it.
 void LS_sync_vInit(void);
-// Tests count syncs through this: pfnSync runs in place of sync() (null
-// restores sync()).
+// Tests count syncs through this: pfnSync runs in place of sync() and of
+// the end of a bulk scope (null restores them).
 void LS_sync_vSetSyncFunction(void (*pfnSync)(void));
 
 // Bindings a file-system library expects of its host. Nothing in the

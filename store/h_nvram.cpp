@@ -17,6 +17,7 @@
 
 #include "kernel/l_root.h"
 #include "kernel/l_utils.h"
+#include "kernel/linux_fs.h"
 #include "kernel/lm_log.h"
 #include "store/h_database.h"
 #include "util/dd_util.h"
@@ -138,39 +139,14 @@ bool bOpen(U32 u32Index)
     return true;
 }
 
-bool bWriteAll(int fd, const U8* p, size_t n)
-{
-    while (n > 0) {
-        ssize_t w = write(fd, p, n);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return false;
-        p += w;
-        n -= (size_t)w;
-    }
-    return true;
-}
-
 // Puts bytes on the medium as the whole new content of the file.
 bool bReplaceFile(U32 u32Index, const std::vector<U8>& bytes)
 {
     std::string path = sPath(u32Index);
-    std::string tmp = path + TMP_SUFFIX;
-    int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    bool ok = fd >= 0;
-    ok = ok && bWriteAll(fd, bytes.data(), bytes.size());
-    ok = ok && fsync(fd) == 0;
-    if (fd >= 0 && close(fd) != 0)
-        ok = false;
-    ok = ok && rename(tmp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        int err = errno;
-        unlink(tmp.c_str());
-        log_me("NVRAM: could not write %s: %s", vondrel_filenames[u32Index], strerror(err));
+    if (FS_ReplaceFile(path.c_str(), bytes.data(), bytes.size()) != 0) {
+        log_me("NVRAM: could not write %s: %s", vondrel_filenames[u32Index], strerror(errno));
         return false;
     }
-    vSyncDirectory();
     return true;
 }
 

@@ -1,6 +1,6 @@
 // The file layer: listings, attributes, sizes, the end-of-file test, the
-// remove that syncs at once, and the sync thread that folds a burst of
-// closes into one sync.
+// remove that syncs at once, whole-file replaces and bulk scopes, and the
+// sync thread that folds a burst of closes into one sync.
 #include "kernel/linux_fs.h"
 
 #include "testing/t_root.h"
@@ -159,6 +159,96 @@ TEST_F(FileLayer, RemoveReportsUnlinksResultAndSyncsAtOnce)
     EXPECT_EQ(FS_Remove((dir + "/f").c_str()), -1);
     EXPECT_EQ(errno, ENOENT);
     EXPECT_EQ(g_syncs, 2);
+}
+
+TEST_F(FileLayer, ReplaceGivesTheNewContentAndLeavesNoTemporaryFile)
+{
+    const std::string f = dir + "/r";
+    vt::writeFile(f, "old content, longer than the new");
+    ASSERT_EQ(FS_ReplaceFile(f.c_str(), "new", 3), 0);
+    EXPECT_EQ(vt::readFile(f), "new");
+    EXPECT_FALSE(vt::fileExists(f + ".tmp"));
+    ASSERT_EQ(FS_ReplaceFile(f.c_str(), nullptr, 0), 0);
+    EXPECT_EQ(vt::readFile(f), "");
+    ASSERT_EQ(FS_ReplaceFile((dir + "/fresh").c_str(), "x", 1), 0);
+    EXPECT_EQ(vt::readFile(dir + "/fresh"), "x");
+    EXPECT_EQ(g_syncs, 0) << "a replace syncs its own file and folder only";
+}
+
+TEST_F(FileLayer, AFailedReplaceReportsWhyAndKeepsWhatWasThere)
+{
+    struct Case {
+        const char* name;
+        std::string target;
+        int err;
+    };
+    vt::makeDirs(dir + "/a-folder");
+    vt::writeFile(dir + "/a-folder/inside", "kept");
+    const Case cases[] = {
+        {"missing folder", dir + "/absent/f", ENOENT},
+        // The temporary file is written, then the rename onto a non-empty
+        // folder fails: the folder and its content stay, the temporary goes.
+        {"folder in the way", dir + "/a-folder", EISDIR},
+    };
+    for (const Case& c : cases) {
+        errno = 0;
+        EXPECT_EQ(FS_ReplaceFile(c.target.c_str(), "data", 4), -1) << c.name;
+        EXPECT_EQ(errno, c.err) << c.name;
+        EXPECT_FALSE(vt::fileExists(c.target + ".tmp")) << c.name;
+    }
+    EXPECT_EQ(vt::readFile(dir + "/a-folder/inside"), "kept");
+}
+
+TEST_F(FileLayer, ABulkScopeSyncsOnceAtTheEndOfTheOutermostScope)
+{
+    FS_vBeginBulk();
+    for (int i = 0; i < 20; ++i) {
+        const std::string f = dir + "/b" + std::to_string(i);
+        ASSERT_EQ(FS_ReplaceFile(f.c_str(), "v", 1), 0);
+        if (i % 2) {
+            EXPECT_EQ(FS_Remove(f.c_str()), 0);
+        }
+    }
+    FS_vBeginBulk();
+    EXPECT_EQ(FS_Remove((dir + "/b0").c_str()), 0);
+    FS_vEndBulk();
+    EXPECT_EQ(g_syncs, 0) << "an inner scope leaves the sync to the outer one";
+    FS_vEndBulk();
+    EXPECT_EQ(g_syncs, 1);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(vt::fileExists(dir + "/b" + std::to_string(i)), i % 2 == 0 && i != 0) << i;
+
+    // A scope that changed nothing has nothing to sync; an unmatched end is
+    // harmless; after the scope, removes sync at once again.
+    FS_vBeginBulk();
+    FS_vEndBulk();
+    FS_vEndBulk();
+    EXPECT_EQ(g_syncs, 1);
+    EXPECT_EQ(FS_Remove((dir + "/b2").c_str()), 0);
+    EXPECT_EQ(g_syncs, 2);
+}
+
+TEST_F(FileLayer, ABulkScopeDefersOnlyTheSyncsOfItsOwnThread)
+{
+    vt::writeFile(dir + "/other", "x");
+    FS_vBeginBulk();
+    std::thread([&] { EXPECT_EQ(FS_Remove((dir + "/other").c_str()), 0); }).join();
+    EXPECT_EQ(g_syncs, 1) << "another task's remove syncs as always";
+    FS_vEndBulk();
+    EXPECT_EQ(g_syncs, 1);
+}
+
+TEST_F(FileLayer, ABulkScopeEndsWithARealSyncOfTheTouchedFileSystem)
+{
+    // Without the counting hook the end syncs the folders' file system;
+    // this only shows that the path runs and the files are in place.
+    LS_sync_vSetSyncFunction(nullptr);
+    FS_vBeginBulk();
+    for (int i = 0; i < 5; ++i)
+        ASSERT_EQ(FS_ReplaceFile((dir + "/s" + std::to_string(i)).c_str(), "abc", 3), 0);
+    FS_vEndBulk();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(vt::readFile(dir + "/s" + std::to_string(i)), "abc");
 }
 
 TEST_F(FileLayer, TenClosesWithinOneSecondCauseOneSync)
