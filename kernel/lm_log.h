@@ -9,7 +9,7 @@
 
 // Option state, set by main from the command line.
 extern U8 task_disabled[ntasks];  // 1 = L_TASK_Start leaves that task alone
-extern S64 quit_seconds;          // clock reading in ms that ends the process (4)
+extern S64 quit_seconds;          // kernel-clock reading in ms that ends the process (4)
 extern S32 debug_seconds;         // hang watchdog period in seconds (3)
 extern S32 opt_fakekey;
 extern S64 opt_sleeper;           // microseconds
@@ -25,6 +25,7 @@ extern volatile BOOLEAN bStartupTaskInitialized;
 void log_me(const char* msg, ...) __attribute__((format(printf, 1, 2)));
 [[noreturn]] void bail_out(const char* msg, ...) __attribute__((format(printf, 1, 2)));
 [[noreturn]] void lm_exit(const char* fname, int lineno, int status);
+// The kernel clock (time since the process start) in ms, and in tvptr.
 int lm_gettime(struct timeval* tvptr);
 void show_linux_priority(const char* label);
 
