@@ -162,13 +162,12 @@ void* lm_debug(void*)
 }
 
 // The quit_sec end: dump, one more line, status 4. Whoever comes second
-// (a log line and the quit thread at the same moment) waits for the exit.
+// (a log line and the quit thread at the same moment) goes on as it was,
+// and the first one ends the process.
 void LM_vQuit()
 {
-    if (s_quitting.exchange(true)) {
-        for (;;)
-            pause();
-    }
+    if (s_quitting.exchange(true))
+        return;
     debug_doit();
     lm_doit(output_handle, "quit seconds expired", false);
     LM_EXIT(4);
