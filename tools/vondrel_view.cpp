@@ -7,9 +7,9 @@
 //
 // The root is DIR, else VONDREL_ROOT, else ./run/root when it is there (the
 // root make run gives the unit, for a viewer started in the project folder).
-// The window waits for the unit when the
-// frame buffer is not there yet (black) and follows it when the unit starts
-// again with a new file. The viewer only reads the file.
+// The window waits for the unit when the frame buffer is not there yet
+// (black) and follows it when the unit starts again with a new file. The
+// viewer only reads the file.
 #include "graphics/g_buffers.h"
 #include "graphics/g_png.h"
 #include "kernel/l_root.h"
