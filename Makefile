@@ -1,5 +1,6 @@
 # The two commands of the README:
-#   make run   - builds and starts vondrel under its own unit root in ./run
+#   make run   - builds the unit and the viewer and starts vondrel under its
+#                own unit root in ./run (the unit makes the root's folders)
 #   make test  - builds and runs every test (AddressSanitizer + UBSan)
 # Both install the Debian packages they need first (quick when present).
 
@@ -21,7 +22,7 @@ export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_DIR ?= $(HOME)/.cache/ccache
 export CCACHE_MAXSIZE ?= 5G
 
-.PHONY: all deps configure build test run bench clean fuzz fuzz-build tsan-build
+.PHONY: all deps configure build test run bench bench-build clean fuzz fuzz-build tsan-build
 
 all: build
 
@@ -71,7 +72,19 @@ $(TSAN_BUILD)/build.ninja: | deps
 tsan-build: deps $(TSAN_BUILD)/build.ninja
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target vondrel_tsan_targets
 
-test: build fuzz-build tsan-build
+# The benchmarks in an optimised tree, build-rel/: only the benchmarks and
+# what they link (target vondrel_bench_targets). make test builds them there
+# so that make bench cannot rot unseen; the Debug tree's ctest runs each
+# briefly (label bench).
+REL_BUILD ?= build-rel
+
+$(REL_BUILD)/build.ninja: | deps
+	cmake -S . -B $(REL_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVONDREL_SANITIZE=OFF
+
+bench-build: deps $(REL_BUILD)/build.ninja
+	cmake --build $(REL_BUILD) -j $(JOBS) --target vondrel_bench_targets
+
+test: build fuzz-build tsan-build bench-build
 	cd $(FUZZ_BUILD) && ctest -L fuzz -j $(JOBS) --output-on-failure --timeout 600
 	cd $(TSAN_BUILD) && ctest -L tsan -j $(JOBS) --output-on-failure --timeout 1200
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 600 --repeat until-pass:2
@@ -80,16 +93,16 @@ fuzz: fuzz-build
 	cd $(FUZZ_BUILD) && VONDREL_FUZZ_SECONDS=$(FUZZ_SECONDS) \
 	  ctest -L fuzz -j $(JOBS) --output-on-failure --timeout $$(( $(FUZZ_SECONDS) + 600 ))
 
-run: build
-	@mkdir -p $(ROOT)/usr/vondrel $(ROOT)/tmp $(ROOT)/dev $(ROOT)/mnt
+run: deps configure
+	cmake --build $(BUILD) -j $(JOBS) --target vondrel vondrel-view
 	@if [ -n "$${DISPLAY:-}" ] && [ -x $(BUILD)/tools/vondrel-view ]; then \
 	  VONDREL_ROOT=$(ROOT) $(BUILD)/tools/vondrel-view & fi
 	VONDREL_ROOT=$(ROOT) VONDREL_CWD=$(ROOT)/usr/vondrel $(BUILD)/app/vondrel $(ARGS)
 
-bench: deps
-	cmake -S . -B build-rel -G Ninja -DCMAKE_BUILD_TYPE=Release -DVONDREL_SANITIZE=OFF
-	cmake --build build-rel -j $(JOBS)
-	for b in build-rel/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+bench: bench-build
+	@for b in $(REL_BUILD)/bench/bench_*; do \
+	  if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; \
+	done
 
 clean:
-	rm -rf $(BUILD) build-rel build-tsan $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(REL_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -7,6 +7,7 @@
 #include "app/a_tasks.h"
 
 #include "kernel/l_clock.h"
+#include "kernel/l_root.h"
 #include "kernel/l_task.h"
 #include "kernel/linux_fs.h"
 #include "kernel/lm_log.h"
@@ -15,6 +16,8 @@
 #include "store/h_database.h"
 #include "util/u_convert.h"
 
+#include <cerrno>
+#include <cstdint>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -49,15 +52,27 @@ void handle_task_addrem(const char* option, const char* list, U8 value)
     }
 }
 
-long option_value(const char* text)
+// The largest seconds (or milliseconds) an option may give: the log shows
+// the clock in whole seconds as an int, and quit_sec and sleeper are
+// multiplied by 1000 into 64 bits.
+constexpr long OPTION_MAX = INT32_MAX;
+
+// A base-10 number within min..max; a value out of range (or too large for
+// a long) is an invalid argument rather than an overflow further on.
+long option_value(const char* text, long min = 0, long max = OPTION_MAX)
 {
-    return strtol(text, nullptr, 10);
+    errno = 0;
+    long v = strtol(text, nullptr, 10);
+    if (errno == ERANGE || v < min || v > max)
+        bail_out("invalid argument %s", text);
+    return v;
 }
 
 } // namespace
 
 int Main(void)
 {
+    L_ROOT_vMakeTree();
     L_TASK_vInstallTable(TaskParams, ntasks);
     H_DATABASE_vInit();
     srand((unsigned)time(nullptr));
@@ -97,7 +112,7 @@ int main(int argc, char** argv)
         else if (!strcmp(word, "quit_sec"))
             quit_seconds = (S64)option_value(value()) * 1000;
         else if (!strcmp(word, "fake_key"))
-            opt_fakekey = (S32)option_value(value());
+            opt_fakekey = (S32)option_value(value(), INT32_MIN, INT32_MAX);
         else if (!strcmp(word, "debug_sec"))
             debug_seconds = (S32)option_value(value());
         else if (!strcmp(word, "sleeper"))

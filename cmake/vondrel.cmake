@@ -85,7 +85,13 @@ endfunction()
 
 # vondrel_benchmark(NAME SOURCES... DEPS lib...)
 #   A Google Benchmark executable under bench/, also run briefly by ctest
-#   (label bench) so that it cannot rot.
+#   (label bench) so that it cannot rot. The target vondrel_bench_targets
+#   builds every benchmark and only what they link (make bench, and the
+#   Release tree that make test builds).
+if(VONDREL_BENCH)
+  add_custom_target(vondrel_bench_targets)
+endif()
+
 function(vondrel_benchmark name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   if(NOT VONDREL_BENCH)
@@ -95,6 +101,7 @@ function(vondrel_benchmark name)
   add_executable(bench_${name} ${ARG_SOURCES})
   target_link_libraries(bench_${name} PRIVATE ${ARG_DEPS} benchmark::benchmark)
   vondrel_warnings(bench_${name})
+  add_dependencies(vondrel_bench_targets bench_${name})
   add_test(NAME bench_${name}_smoke
            COMMAND bench_${name} --benchmark_min_time=0.001)
   set_tests_properties(bench_${name}_smoke PROPERTIES LABELS bench TIMEOUT 300)

@@ -1,16 +1,54 @@
 #include "kernel/l_root.h"
 
+#include "kernel/error.h"
+#include "kernel/l_utils.h"
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 std::once_flag s_rootOnce;
 char s_root[4096];
+
+// Folders the devices and the tasks expect under a root. The working
+// directory is made first, so that FATAL.LOG can say why a later one failed.
+const char* const TREE_FOLDERS[] = {"/usr/vondrel", "/dev", "/dev/input", "/mnt", "/tmp", "/sys", "/etc"};
+
+// mkdir -p; 0 or the errno of the first part that is not a folder.
+int ROOT_iMakeFolders(const std::string& path)
+{
+    for (size_t i = 1; i <= path.size(); ++i) {
+        if (i != path.size() && path[i] != '/')
+            continue;
+        std::string part = path.substr(0, i);
+        if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
+            return errno;
+        struct stat st;
+        if (stat(part.c_str(), &st) != 0)
+            return errno;
+        if (!S_ISDIR(st.st_mode))
+            return ENOTDIR;
+    }
+    return 0;
+}
+
+void ROOT_vMakeOrFail(const std::string& path)
+{
+    int err = ROOT_iMakeFolders(path);
+    if (err == 0)
+        return;
+    char text[200];
+    snprintf(text, sizeof text, "cannot make folder %s: %s", path.c_str(), strerror(err));
+    ERROR_error(__FILE_NAME__, __LINE__, text);
+    U_RESET_vReset(FALSE, FALSE);
+}
 
 } // namespace
 
@@ -39,6 +77,16 @@ char* L_ROOT_pcResolve(const char* pcUnitPath, char* buf, size_t size)
     else
         snprintf(buf, size, "%s", pcUnitPath);
     return buf;
+}
+
+void L_ROOT_vMakeTree(void)
+{
+    const char* root = L_ROOT_pcGetRoot();
+    if (!*root)
+        return;
+    ROOT_vMakeOrFail(L_UTILS_cpGetPathnamePtr());
+    for (const char* folder : TREE_FOLDERS)
+        ROOT_vMakeOrFail(std::string(root) + folder);
 }
 
 int L_ROOT_s32System(const char* pcCommand)

@@ -1,9 +1,14 @@
 // The log and the process frame's exits.
 //
 // Every log line is "%5d.%03d %5d.%03d %2d %s %s\r\n": seconds since the
-// previous line, the monotonic clock reading in seconds (counted since the
-// system booted), the caller's task id and name, the text. A kernel dump
+// previous line, the kernel clock in seconds, the caller's task id and name,
+// the text. The kernel clock counts from the process start, as the unit's
+// clock counts from its boot: on a workstation the host's uptime would make
+// quit_sec fire at once and the time columns meaningless. A kernel dump
 // switches the log to standard error for the rest of the process.
+//
+// quit_sec is checked at every log line and, because a quiet unit may log
+// nothing for a long time, by a small thread that wakes at the quit time.
 //
 // SIGINT and SIGTERM are taken by a small handler that only writes the
 // signal number into a pipe; a plain thread reads it and does the dump and
@@ -46,14 +51,14 @@ std::atomic<FILE*> output_handle{nullptr};
 std::atomic<S64> last_time{0};
 std::atomic<TASK> debug_taskno{0};
 std::atomic<bool> s_debugThreadStarted{false};
+std::atomic<bool> s_quitThreadStarted{false};
+std::atomic<bool> s_quitting{false};
 std::atomic<bool> s_handlersInstalled{false};
 int s_signalPipe[2] = {-1, -1};
 
 S64 LM_s64NowMillis()
 {
-    struct timespec ts;
-    CLOCK_internalGetTimespec(&ts);
-    return (S64)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
+    return (S64)L_CLOCK_qwGetTimeInMillis();
 }
 
 void lm_doit(FILE* out, const char* text, bool force)
@@ -148,6 +153,34 @@ void* lm_debug(void*)
     }
 }
 
+// The quit_sec end: dump, one more line, status 4. Whoever comes second
+// (a log line and the quit thread at the same moment) goes on as it was,
+// and the first one ends the process.
+void LM_vQuit()
+{
+    if (s_quitting.exchange(true))
+        return;
+    debug_doit();
+    lm_doit(output_handle, "quit seconds expired", false);
+    LM_EXIT(4);
+}
+
+void* lm_quit(void*)
+{
+    pthread_detach(pthread_self());
+    for (;;) {
+        S64 left = quit_seconds - LM_s64NowMillis();
+        if (left <= 0)
+            break;
+        // In steps, so a stepped test clock is seen too.
+        L_CLOCK_Sleep((TICKS)(left < 60000 ? left : 60000));
+    }
+    // A dump already under way (SIGINT, debug_sec) ends the process itself.
+    if (output_handle.load() != stderr)
+        LM_vQuit();
+    return nullptr;
+}
+
 } // namespace
 
 void log_me(const char* msg, ...)
@@ -171,10 +204,11 @@ void log_me(const char* msg, ...)
     } else {
         last_time = LM_s64NowMillis();
     }
-    if (out != stderr && quit_seconds != 0 && last_time >= quit_seconds) {
-        debug_doit();
-        lm_doit(output_handle, "quit seconds expired", false);
-        LM_EXIT(4);
+    if (out != stderr && quit_seconds != 0 && last_time >= quit_seconds)
+        LM_vQuit();
+    if (quit_seconds != 0 && !s_quitThreadStarted.exchange(true)) {
+        pthread_t th;
+        pthread_create(&th, nullptr, lm_quit, nullptr);
     }
     if (debug_seconds != 0 && !s_debugThreadStarted.exchange(true)) {
         pthread_t th;
@@ -204,13 +238,12 @@ void lm_exit(const char* fname, int lineno, int status)
 
 int lm_gettime(struct timeval* tvptr)
 {
-    struct timespec ts;
-    CLOCK_internalGetTimespec(&ts);
+    U64 micros = L_CLOCK_qwGetTimeInMicros();
     if (tvptr) {
-        tvptr->tv_sec = ts.tv_sec;
-        tvptr->tv_usec = ts.tv_nsec / 1000;
+        tvptr->tv_sec = (time_t)(micros / 1000000);
+        tvptr->tv_usec = (suseconds_t)(micros % 1000000);
     }
-    return (int)(ts.tv_sec * 1000 + ts.tv_nsec / 1000000);
+    return (int)(micros / 1000);
 }
 
 void show_linux_priority(const char* label)

@@ -10,7 +10,7 @@
 // The kernel's and the log's options, set by main from the command line
 // (the unit's other options are in platform/h_options.h).
 extern U8 task_disabled[ntasks];  // 1 = L_TASK_Start leaves that task alone
-extern S64 quit_seconds;          // clock reading in ms that ends the process (4)
+extern S64 quit_seconds;          // kernel-clock reading in ms that ends the process (4)
 extern S32 debug_seconds;         // hang watchdog period in seconds (3)
 extern BOOLEAN opt_nolog;
 extern BOOLEAN opt_fsync;
@@ -18,6 +18,7 @@ extern BOOLEAN opt_fsync;
 void log_me(const char* msg, ...) __attribute__((format(printf, 1, 2)));
 [[noreturn]] void bail_out(const char* msg, ...) __attribute__((format(printf, 1, 2)));
 [[noreturn]] void lm_exit(const char* fname, int lineno, int status);
+// The kernel clock (time since the process start) in ms, and in tvptr.
 int lm_gettime(struct timeval* tvptr);
 void show_linux_priority(const char* label);
 

@@ -5,9 +5,11 @@
 //   vondrel-view [--root DIR]                      a window, until it is closed
 //   vondrel-view [--root DIR] --snapshot FILE.png  the page shown, as a PNG; no window
 //
-// The root is DIR, else VONDREL_ROOT. The window waits for the unit when the
-// frame buffer is not there yet (black) and follows it when the unit starts
-// again with a new file. The viewer only reads the file.
+// The root is DIR, else VONDREL_ROOT, else ./run/root when it is there (the
+// root make run gives the unit, for a viewer started in the project folder).
+// The window waits for the unit when the frame buffer is not there yet
+// (black) and follows it when the unit starts again with a new file. The
+// viewer only reads the file.
 #include "graphics/g_buffers.h"
 #include "graphics/g_png.h"
 #include "kernel/l_root.h"
@@ -199,6 +201,23 @@ int usage()
     return 1;
 }
 
+// Without --root or VONDREL_ROOT: ./run/root when it is a folder.
+bool bFindRoot()
+{
+    const char* env = getenv("VONDREL_ROOT");
+    if (env && *env)
+        return true;
+    struct stat st {};
+    char acRoot[4096];
+    if (stat("run/root", &st) != 0 || !S_ISDIR(st.st_mode) || !realpath("run/root", acRoot)) {
+        fprintf(stderr, "vondrel-view: no unit root: give --root DIR or set VONDREL_ROOT "
+                        "(./run/root, the root of make run, is not there)\n");
+        return false;
+    }
+    setenv("VONDREL_ROOT", acRoot, 1);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -212,6 +231,8 @@ int main(int argc, char** argv)
         else
             return usage();
     }
+    if (!bFindRoot())
+        return 1;
     char acPath[4096];
     FrameBufferFile fb(L_ROOT_pcResolve("/dev/fb0", acPath, sizeof acPath));
     return pcSnapshot ? snapshot(fb, pcSnapshot) : window(fb);

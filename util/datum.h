@@ -4,7 +4,8 @@
 //
 // 124 datum ids exist; only the first 30 carry shift parameters. An id
 // without parameters converts as WGS 84 (the position is returned unchanged
-// apart from rounding); ids 0, 63, 89 and 111 are passed through untouched.
+// apart from rounding); ids 0, 63, 89 and 111 are passed through untouched
+// (a longitude beyond +-180 still comes back within it).
 #pragma once
 
 #include "kernel/l_types.h"
@@ -220,6 +221,10 @@ extern const GEODETIC_DATUM GeodeticDatum[31];
 // Every ellipsoid and a closing row of zeros.
 extern const ELLIPSOID_PARAM ellipsoid[28];
 
-void WGS84_2_Datum(double WLatDeg, double WLonDeg, double* pLatDeg, double* pLonDeg, DATUM_PLANE dp);
-void Datum_2_WGS84(DATUM_PLANE dp, double LatDeg, double LonDeg, double* pLatDeg, double* pLonDeg);
+// Degrees to degrees. TRUE with the converted position; FALSE when the input
+// is not on the globe (not finite, or a latitude beyond +-90), and then the
+// output is the input as given. Any longitude is taken modulo 360; results
+// lie within -90..90 and -180..180.
+BOOLEAN WGS84_2_Datum(double WLatDeg, double WLonDeg, double* pLatDeg, double* pLonDeg, DATUM_PLANE dp);
+BOOLEAN Datum_2_WGS84(DATUM_PLANE dp, double LatDeg, double LonDeg, double* pLatDeg, double* pLonDeg);
 void datum_Molodensky(const DATUM_INFO* pDatum, const GEODETIC_POSITION* pInput, POSITION_DELTAS* pOutput);

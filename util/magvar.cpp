@@ -9,6 +9,7 @@
 #include "util/magvar.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -175,6 +176,13 @@ const WMM_COEFFICIENT WMM2015_Coefficients[WMM_COEFFICIENT_COUNT] = {
 
 double dMagneticVariation(double alt, double lat, double lon, U32 u32time)
 {
+    // Only points on the globe: the series would sum to a plausible-looking
+    // value past a pole, and to NaN from a NaN without saying why.
+    if (!std::isfinite(alt) || !std::isfinite(lat) || !std::isfinite(lon) || lat < -90.0 || lat > 90.0) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    // Keeps the angle exact for longitudes many turns away.
+    lon = std::remainder(lon, 360.0);
     const Model& md = model();
     double dt = u32time * kYearsPerSecond - kEpochYearsSince1970;
     if (dt < 0.0) {

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -28,6 +30,22 @@ struct Unit {
         return vt::runProcess(argv(std::move(args)), env(), timeoutMs);
     }
 };
+
+// The clock column (seconds) of the first log line holding text; -1 if none.
+double clockOf(const std::string& log, const std::string& text)
+{
+    std::istringstream in(log);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.find(text) == std::string::npos)
+            continue;
+        std::istringstream fields(line);
+        std::string since, now;
+        fields >> since >> now;
+        return std::stod(now);
+    }
+    return -1;
+}
 
 std::vector<std::string> lines(const std::string& text)
 {
@@ -55,6 +73,16 @@ TEST(Process, CommandLineErrorsExitOne)
         {{"task_flush", "QUIT_SEC", "5"}, "invalid argument QUIT_SEC"},
         {{"task_add", "5,70"}, "invalid task id 70 for argument task_add"},
         {{"task_rem", "0"}, "invalid task id 0 for argument task_rem"},
+        // Values the clock cannot hold are refused, not overflowed.
+        {{"quit_sec", "1000000000000000000"}, "invalid argument 1000000000000000000"},
+        {{"quit_sec", "2147483648"}, "invalid argument 2147483648"},
+        {{"debug_sec", "99999999999999999999"}, "invalid argument 99999999999999999999"},
+        {{"debug_sec", "-1"}, "invalid argument -1"},
+        {{"sleeper", "9223372036854775807"}, "invalid argument 9223372036854775807"},
+        {{"fake_key", "4294967296"}, "invalid argument 4294967296"},
+        // The largest values are taken: the word after them is the error.
+        {{"quit_sec", "2147483647", "debug_sec", "2147483647", "sleeper", "2147483647", "bogus"},
+         "invalid argument bogus"},
     };
     for (const Case& c : cases) {
         vt::ProcResult r = u.run(c.args);
@@ -95,6 +123,55 @@ TEST(Process, QuitSecondsEndsWithFourAndOnlyChosenTasksStart)
     writers.erase("17 STARTTASK");
     writers.erase("2 UARTTASK");
     EXPECT_EQ(writers, (std::set<std::string>{"70 MAINTHREAD"}));
+}
+
+TEST(Process, ClockCountsFromTheProcessStart)
+{
+    // Whatever the host's uptime, quit_sec 3 ends the process 3 s after it
+    // started, even when nothing logs in between (only the serial-port and
+    // start-up tasks run), and the log's clock starts near zero.
+    Unit u;
+    const auto t0 = std::chrono::steady_clock::now();
+    vt::ProcResult r = u.run({"task_flush", "task_add", "2,17", "quit_sec", "3"});
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+    EXPECT_EQ(r.status, 4) << r.out << r.err;
+    EXPECT_GE(ms, 3000);
+    EXPECT_LT(ms, 9000);
+    EXPECT_LT(clockOf(r.out, "start"), 2.0) << r.out;
+    const double quitAt = clockOf(r.err, "quit seconds expired");
+    EXPECT_GE(quitAt, 3.0) << r.err;
+    EXPECT_LT(quitAt, 9.0) << r.err;
+}
+
+TEST(Process, StartsFromAnEmptyOrMissingRoot)
+{
+    vt::TempRoot holder;
+    for (const std::string& root : {holder.path() + "/empty", holder.path() + "/not/made/yet"}) {
+        if (root.ends_with("/empty"))
+            vt::makeDirs(root);
+        vt::Child c({vt::buildPath("app/vondrel"), "quit_sec", "3"}, {"VONDREL_ROOT=" + root});
+        EXPECT_TRUE(c.waitForOutput("69 BTREMOTETASK", 15000)) << root << "\n" << c.out();
+        vt::ProcResult r;
+        ASSERT_TRUE(c.wait(r, 15000));
+        EXPECT_EQ(r.status, 4) << root << "\n" << r.out;
+        for (const char* folder : {"/dev", "/dev/input", "/mnt", "/tmp", "/usr/vondrel", "/sys", "/etc"})
+            EXPECT_TRUE(std::filesystem::is_directory(root + folder)) << root << folder;
+    }
+}
+
+TEST(Process, AFolderThatCannotBeMadeIsFatal)
+{
+    vt::TempRoot holder;
+    const std::string root = holder.path() + "/unit";
+    vt::makeDirs(root);
+    ASSERT_TRUE(vt::writeFile(root + "/dev", "a file where a folder belongs"));
+    vt::ProcResult r = vt::runProcess({vt::buildPath("app/vondrel")}, {"VONDREL_ROOT=" + root}, 20000);
+    EXPECT_EQ(r.status, 10);
+    const std::string text = "cannot make folder " + root + "/dev: Not a directory";
+    EXPECT_NE(r.out.find(text), std::string::npos) << r.out;
+    EXPECT_NE(vt::readFile(root + "/usr/vondrel/FATAL.LOG").find(text), std::string::npos);
+    EXPECT_EQ(r.out.find("inotify"), std::string::npos) << r.out;
 }
 
 TEST(Process, AllTasksStartByDefault)

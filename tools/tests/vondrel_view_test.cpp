@@ -6,7 +6,9 @@
 #include "platform/h_display.h"
 #include "testing/t_proc.h"
 
+#include <filesystem>
 #include <png.h>
+#include <unistd.h>
 
 using namespace display_test;
 
@@ -74,6 +76,38 @@ TEST_F(Viewer, SnapshotWithoutAFrameBufferFailsClearly)
     EXPECT_EQ(noHeader.status, 2);
     EXPECT_NE(noHeader.err.find("header"), std::string::npos) << noHeader.err;
     EXPECT_FALSE(vt::fileExists(unitRoot().at("/tmp/none.png")));
+}
+
+TEST_F(Viewer, WithoutARootTakesRunRootOrSaysWhatItNeeds)
+{
+    // Started in a project folder with VONDREL_ROOT unset (empty).
+    const std::string project = unitRoot().at("/tmp/project");
+    vt::makeDirs(project);
+    const std::string png = unitRoot().at("/tmp/project.png");
+    auto fromProject = [&] {
+        return vt::runProcess({"/bin/sh", "-c", "cd \"$1\" && exec \"$0\" --snapshot \"$2\"",
+                               std::filesystem::absolute(vt::buildPath("tools/vondrel-view")).string(), project, png},
+                              {"VONDREL_ROOT="});
+    };
+    const vt::ProcResult none = fromProject();
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("give --root DIR or set VONDREL_ROOT"), std::string::npos) << none.err;
+    EXPECT_EQ(none.err.find("dev/fb0"), std::string::npos) << none.err;
+
+    // ./run/root (here a link to the unit's root) is the root.
+    vt::makeDirs(project + "/run");
+    ASSERT_EQ(symlink(unitRoot().path().c_str(), (project + "/run/root").c_str()), 0);
+    H_DISPLAY_vInitScreen(0);
+    U32* p = H_DISPLAY_pu32GetDisplayBuffer();
+    paint(p, 0x07E0);
+    DD_LCD_vDisplayScreen(p);
+    const vt::ProcResult found = fromProject();
+    ASSERT_EQ(found.status, 0) << found.err;
+    const std::vector<U8> rgb = readPng(png);
+    ASSERT_EQ(rgb.size(), 800u * 600 * 3);
+    EXPECT_EQ(rgb[0], 0);
+    EXPECT_EQ(rgb[1], 0xFF); // green, as painted
+    EXPECT_EQ(rgb[2], 0);
 }
 
 } // namespace

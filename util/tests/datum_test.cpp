@@ -111,6 +111,76 @@ TEST(Datum, PolesGiveAFiniteLongitude)
     EXPECT_EQ(lon, 10.0);
 }
 
+TEST(Datum, OnlyPositionsOnTheGlobeAreConverted)
+{
+    const double nan = std::nan("");
+    const double inf = HUGE_VAL;
+    struct Edge {
+        double lat, lon;
+        bool taken;
+        double sameLon; // the longitude within -180..180 it converts as
+    };
+    const Edge edges[] = {
+        {90.0, 10.0, true, 10.0},     {-90.0, -10.0, true, -10.0},  {89.9999, 0.0, true, 0.0},
+        {-89.99999, 179.0, true, 179.0},
+        {45.0, 540.0, true, 180.0},   {45.0, -540.0, true, 180.0},  {45.0, 370.0, true, 10.0},
+        {-30.0, 720.0, true, 0.0},    {10.0, -1e6, true, 80.0},    {10.0, 180.0, true, 180.0},
+        {91.0, 0.0, false, 0},        {-90.000001, 0.0, false, 0},  {1e300, 0.0, false, 0},
+        {nan, 0.0, false, 0},         {0.0, nan, false, 0},         {inf, 0.0, false, 0},
+        {0.0, -inf, false, 0},
+    };
+    for (DATUM_PLANE dp : {DATUM_Tokyo_Mean, DATUM_European_1950_mean, DATUM_WGS_84}) {
+        for (bool toDatum : {true, false}) {
+            auto convert = [&](double lat, double lon, double* pLat, double* pLon) {
+                return toDatum ? WGS84_2_Datum(lat, lon, pLat, pLon, dp) : Datum_2_WGS84(dp, lat, lon, pLat, pLon);
+            };
+            for (const Edge& e : edges) {
+                std::ostringstream where;
+                where << "datum " << dp << (toDatum ? " to" : " from") << " at " << e.lat << "," << e.lon;
+                double lat = 0;
+                double lon = 0;
+                const BOOLEAN taken = convert(e.lat, e.lon, &lat, &lon);
+                EXPECT_EQ(taken, e.taken ? TRUE : FALSE) << where.str();
+                if (!e.taken) {
+                    // Refused: the input comes back as it was given.
+                    EXPECT_TRUE(std::isnan(e.lat) ? std::isnan(lat) : lat == e.lat) << where.str();
+                    EXPECT_TRUE(std::isnan(e.lon) ? std::isnan(lon) : lon == e.lon) << where.str();
+                    continue;
+                }
+                EXPECT_GE(lat, -90.0) << where.str();
+                EXPECT_LE(lat, 90.0) << where.str();
+                EXPECT_GE(lon, -180.0) << where.str();
+                EXPECT_LE(lon, 180.0) << where.str();
+                double sameLat = 0;
+                double sameLon = 0;
+                ASSERT_TRUE(convert(e.lat, e.sameLon, &sameLat, &sameLon)) << where.str();
+                EXPECT_NEAR(lat, sameLat, 1e-9) << where.str();
+                EXPECT_NEAR(std::remainder(lon - sameLon, 360.0), 0.0, 1e-9) << where.str();
+            }
+        }
+    }
+    // At a pole a shift that points past it stops there (ED50 to WGS 84 at
+    // the north pole points 0.0008 degrees beyond it), for every datum.
+    int stopped = 0;
+    for (int dp = DATUM_Chatham_1971; dp <= DATUM_Tokyo_Mean; ++dp) {
+        for (double pole : {90.0, -90.0}) {
+            double lat = 0;
+            double lon = 0;
+            WGS84_2_Datum(pole, 0.0, &lat, &lon, static_cast<DATUM_PLANE>(dp));
+            EXPECT_LE(std::fabs(lat), 90.0) << dp;
+            stopped += std::fabs(lat) == 90.0;
+            Datum_2_WGS84(static_cast<DATUM_PLANE>(dp), pole, 0.0, &lat, &lon);
+            EXPECT_LE(std::fabs(lat), 90.0) << dp;
+            stopped += std::fabs(lat) == 90.0;
+        }
+    }
+    EXPECT_GT(stopped, 0);
+    double lat = 0;
+    double lon = 0;
+    Datum_2_WGS84(DATUM_European_1950_mean, 90.0, 0.0, &lat, &lon);
+    EXPECT_EQ(lat, 90.0);
+}
+
 // cs2cs output for the same Molodensky parameters (the WKT that pointsWkt
 // builds), WGS 84 to datum and datum to WGS 84, to 1e-10 degrees.
 struct ProjRow {

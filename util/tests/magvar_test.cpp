@@ -91,4 +91,19 @@ TEST(Magvar, GeographicPoleIsTheLimitOfItsNeighbourhood)
     }
 }
 
+TEST(Magvar, OnlyPointsOnTheGlobeAreAnswered)
+{
+    const U32 t = atYear(2017.0);
+    const double nan = std::nan("");
+    // Refused with NaN.
+    const double refused[][3] = {{0, 91, 0},   {0, -90.0001, 0}, {0, nan, 0},  {0, 0, nan},
+                                 {nan, 0, 0},  {0, HUGE_VAL, 0}, {0, 0, -HUGE_VAL}, {HUGE_VAL, 0, 0}};
+    for (const auto& r : refused)
+        EXPECT_TRUE(std::isnan(dMagneticVariation(r[0], r[1], r[2], t))) << r[0] << " " << r[1] << " " << r[2];
+    // Any longitude answers as its value within -180..180.
+    const double turns[][3] = {{40, 540, 180}, {40, -540, 180}, {-20, -370, -10}, {60, 1e6, -80}, {0, 720.5, 0.5}};
+    for (const auto& r : turns)
+        EXPECT_NEAR(dMagneticVariation(0, r[0], r[1], t), dMagneticVariation(0, r[0], r[2], t), 1e-9) << r[1];
+}
+
 } // namespace
