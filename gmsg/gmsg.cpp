@@ -17,7 +17,8 @@
 // message that falls silent or is slower than its time limit.
 //
 // Connections closed against their peers' will are counted per cause; each
-// cause is logged at most once a second, with its count.
+// cause is reported at most once a second, with its count, in two lines:
+// what the reader found and that the task dropped the connection.
 //
 // The reply-token counter is one for the whole process; a request takes the
 // next value atomically, so no two requests ever share a reply token. The
@@ -34,6 +35,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <netinet/in.h>
@@ -777,23 +779,28 @@ BOOLEAN GMSG_bSendSocketUDP(GSOCKET* socket, const void* pBuffer, int nLen, cons
 
 // ------------------------------------------- refused and dropped connections
 
-BOOLEAN GMSG_bCountDrop(GMSG_DROP_CAUSE eCause)
+BOOLEAN GMSG_bCountDrop(GMSG_DROP_CAUSE eCause, U64* pu64Count)
 {
+    if (pu64Count)
+        *pu64Count = 0;
     if ((unsigned)eCause >= (unsigned)GMSG_DROP_COUNT)
         return FALSE;
     const U64 now = L_CLOCK_qwGetTimeInMillis();
-    U64 count;
-    {
-        std::lock_guard<std::mutex> lock(s_dropLock);
-        DropRecord& d = s_drops[eCause];
-        count = ++d.u64Count;
-        if (d.bReported && now - d.u64ReportedAt < DROP_REPORT_GAP_MS)
-            return FALSE;
-        d.bReported = true;
-        d.u64ReportedAt = now;
-    }
-    log_me("GMSG connections closed or refused, %s: %llu in all", s_cDropCause[eCause], (unsigned long long)count);
+    std::lock_guard<std::mutex> lock(s_dropLock);
+    DropRecord& d = s_drops[eCause];
+    ++d.u64Count;
+    if (pu64Count)
+        *pu64Count = d.u64Count;
+    if (d.bReported && now - d.u64ReportedAt < DROP_REPORT_GAP_MS)
+        return FALSE;
+    d.bReported = true;
+    d.u64ReportedAt = now;
     return TRUE;
+}
+
+const char* GMSG_pcDropCause(GMSG_DROP_CAUSE eCause)
+{
+    return (unsigned)eCause < (unsigned)GMSG_DROP_COUNT ? s_cDropCause[eCause] : "unknown";
 }
 
 U64 GMSG_u64DropCount(GMSG_DROP_CAUSE eCause)
@@ -953,44 +960,46 @@ GMSG_RX_RESULT GMSG_eReceiveStream(GMSG_RECEIVE_STATE* pState, GSOCKET* pSocket,
     }
 }
 
-void GMSG_vLogReceiveFailure(const GMSG_RECEIVE_STATE* pState)
+void GMSG_vReportReceiveFailure(const GMSG_RECEIVE_STATE* pState)
 {
     if (!pState)
         return;
+    U64 count = 0;
+    if (!GMSG_bCountDrop(pState->eCause, &count))
+        return;
+    // How far the message had come, for the causes that cut one short.
+    char progress[80];
+    if (!pState->bHeader)
+        snprintf(progress, sizeof progress, "msg header size error (%u of %d bytes)", (unsigned)pState->u32Got,
+                 GMSG_HEADER_SIZE);
+    else
+        snprintf(progress, sizeof progress, "receive = %d, msg size = %d", (int)(pState->u32Got - GMSG_HEADER_SIZE),
+                 (int)pState->u32Size);
     switch (pState->eCause) {
     case GMSG_DROP_SIGNATURE:
         log_me("GMSG_nReceiveSocket: msg header signature error");
-        return;
+        break;
     case GMSG_DROP_TOO_LARGE:
-        log_me("GMSG_nReceiveSocket: msg size error");
-        log_me("GMSG_nReceiveSocket: msg size = %u, limit = %u", (unsigned)pState->u32Size,
+        log_me("GMSG_nReceiveSocket: msg size error (msg size = %u, limit = %u)", (unsigned)pState->u32Size,
                (unsigned)GMSG_MAX_RECEIVE_SIZE);
-        return;
-    case GMSG_DROP_RECEIVE_ERROR:
-        log_me("GMSG_nReceiveSocket: receive error");
-        return;
+        break;
     case GMSG_DROP_NO_MEMORY:
         log_me("GMSG_nReceiveSocket: no memory for msg size = %u", (unsigned)pState->u32Size);
-        return;
+        break;
     case GMSG_DROP_TRUNCATED:
-        log_me("GMSG_nReceiveSocket: received 0 bytes on read-ready socket");
+        log_me("GMSG_nReceiveSocket: received 0 bytes on read-ready socket, %s", progress);
         break;
     case GMSG_DROP_SILENT:
-        log_me("GMSG_nReceiveSocket: select timeout");
+        log_me("GMSG_nReceiveSocket: select timeout, %s", progress);
         break;
     case GMSG_DROP_TOO_SLOW:
-        log_me("GMSG_nReceiveSocket: msg time limit of %llu ms exceeded",
-               (unsigned long long)GMSG_u64ReceiveLimitMs(pState->bHeader ? pState->u32Size : 0));
+        log_me("GMSG_nReceiveSocket: msg time limit of %llu ms exceeded, %s",
+               (unsigned long long)GMSG_u64ReceiveLimitMs(pState->bHeader ? pState->u32Size : 0), progress);
         break;
     default:
-        return;
+        log_me("GMSG_nReceiveSocket: receive error");
+        break;
     }
-    if (!pState->bHeader) {
-        log_me("GMSG_nReceiveSocket: msg header size error (%u of %d bytes)", (unsigned)pState->u32Got,
-               GMSG_HEADER_SIZE);
-        return;
-    }
-    log_me("GMSG_nReceiveSocket: msg body receive size error");
-    log_me("GMSG_nReceiveSocket: receive = %d, msg size = %d", (int)(pState->u32Got - GMSG_HEADER_SIZE),
-           (int)pState->u32Size);
+    log_me("T_GMSG_vHandleNewMessage: Receive Message Failure (%s: %llu in all)", GMSG_pcDropCause(pState->eCause),
+           (unsigned long long)count);
 }

@@ -312,10 +312,11 @@ typedef enum tag_GMSG_DROP_CAUSE {
     GMSG_DROP_COUNT
 } GMSG_DROP_CAUSE;
 
-// Counts one; TRUE when the cause's report is due, after the count line has
-// been logged: the caller then logs what happened.
-BOOLEAN GMSG_bCountDrop(GMSG_DROP_CAUSE eCause);
+// Counts one; TRUE when the cause's report is due, and the count so far in
+// *pu64Count: the caller then logs what happened, with the count.
+BOOLEAN GMSG_bCountDrop(GMSG_DROP_CAUSE eCause, U64* pu64Count);
 U64 GMSG_u64DropCount(GMSG_DROP_CAUSE eCause);
+const char* GMSG_pcDropCause(GMSG_DROP_CAUSE eCause);
 // Back to no counts and no reports (tests).
 void GMSG_vClearDrops(void);
 
@@ -356,13 +357,14 @@ BOOLEAN GMSG_bReceiveInMessage(const GMSG_RECEIVE_STATE* pState);
 U8* GMSG_pu8ReceiveSpace(GMSG_RECEIVE_STATE* pState, U32* pu32Room);
 // Takes u32Count bytes just written into the space, at u64Now. COMPLETE: the
 // message is in pMsgInfo as a received record and the state is empty again.
-// FAILED: the state keeps what it had for GMSG_vLogReceiveFailure until it
-// is reset.
+// FAILED: the state keeps what it had for GMSG_vReportReceiveFailure until
+// it is reset.
 GMSG_RX_RESULT GMSG_eReceiveTake(GMSG_RECEIVE_STATE* pState, U32 u32Count, U64 u64Now, GMSG_INFO* pMsgInfo);
 // FAILED when the message in progress broke a time limit by u64Now.
 GMSG_RX_RESULT GMSG_eReceiveCheckTime(GMSG_RECEIVE_STATE* pState, U64 u64Now);
 // Reads what is waiting on a non-blocking stream, up to the end of one
 // message, without ever waiting.
 GMSG_RX_RESULT GMSG_eReceiveStream(GMSG_RECEIVE_STATE* pState, GSOCKET* pSocket, U64 u64Now, GMSG_INFO* pMsgInfo);
-// The log lines of a failed reception, in the words of the stream reader.
-void GMSG_vLogReceiveFailure(const GMSG_RECEIVE_STATE* pState);
+// Counts a failed reception of the GMSG task and, when its report is due,
+// logs it in the words of the stream reader and the task, with the count.
+void GMSG_vReportReceiveFailure(const GMSG_RECEIVE_STATE* pState);

@@ -4,12 +4,13 @@
 // report or delivered message in flight, for at most 7.5 ms at a time. A
 // mailbox that becomes free again ends a running wait at once, so that its
 // waiting messages are taken up without waiting for the other sockets. A
-// listening socket that is ready gets its connection accepted at once; a
+// listening socket that is ready gets its waiting connections accepted; a
 // connection or datagram socket with something to read is reported to the
 // GMSG task (mail 115), with reading holds on the mailbox and the connection
 // that the report carries along. A mailbox with something in flight is not
-// watched, so no socket is reported twice and a busy task is not flooded;
-// when nothing can be watched the thread sleeps on semaphore 205.
+// watched, so no socket is reported twice and a busy task is not flooded,
+// but for its listening socket: a busy task must not make peers' connects
+// fail. When nothing can be watched the thread sleeps on semaphore 205.
 //
 // An empty datagram is read and dropped; the shared datagram socket is never
 // closed here.
@@ -132,6 +133,21 @@ void readableConnection(GMSG_REG_MAILBOX_NODE* node, int fd)
     report(node, s);
 }
 
+// Every connection waiting in the backlog, not just one: while reports of
+// the mailbox are in flight its listening socket is not watched, and peers
+// that connect in a burst would otherwise find the backlog full.
+void acceptWaiting(GMSG_MAILBOX* mb)
+{
+    for (int i = 0; i < GMSG_LISTEN_BACKLOG; ++i) {
+        if (i > 0) {
+            struct pollfd p = {mb->MsgObject.Socket.nSocket, POLLIN, 0};
+            if (poll(&p, 1, 0) <= 0 || !(p.revents & POLLIN))
+                return;
+        }
+        U_GMSG_pAddNewSocketNode(mb, nullptr, FALSE, FALSE);
+    }
+}
+
 void readable(int fd)
 {
     BOOLEAN bListen = FALSE;
@@ -142,7 +158,7 @@ void readable(int fd)
     if (mb->bUdp) {
         readableDatagram(node);
     } else if (bListen) {
-        U_GMSG_pAddNewSocketNode(mb, nullptr, FALSE, FALSE);
+        acceptWaiting(mb);
         U_GMSG_bReleaseMailboxNode(node, TRUE);
     } else {
         readableConnection(node, fd);
@@ -183,10 +199,8 @@ void receiveStream(GMSG_REG_MAILBOX_NODE* node, GMSG_SOCKET_NODE* s)
         if (r == GMSG_RX_MORE)
             break;
         if (r != GMSG_RX_COMPLETE) {
-            if (r == GMSG_RX_FAILED && GMSG_bCountDrop(s->Receive.eCause)) {
-                GMSG_vLogReceiveFailure(&s->Receive);
-                log_me("T_GMSG_vHandleNewMessage: Receive Message Failure");
-            }
+            if (r == GMSG_RX_FAILED)
+                GMSG_vReportReceiveFailure(&s->Receive);
             close = true;
             break;
         }

@@ -201,6 +201,14 @@ void addFd(GMSG_FD_SET* set, int fd, int* pnMaxSocket)
         *pnMaxSocket = fd;
 }
 
+void reportLimit(GMSG_DROP_CAUSE eCause)
+{
+    U64 count = 0;
+    if (GMSG_bCountDrop(eCause, &count))
+        log_me("U_GMSG_pAddNewSocketNode: %d connections open (%s: %llu in all)", s_nConnections.load(),
+               GMSG_pcDropCause(eCause), (unsigned long long)count);
+}
+
 // Under the record's resource mutex.
 bool idle(const GMSG_SOCKET_NODE* s)
 {
@@ -263,6 +271,7 @@ bool closeOldestIdle()
             }
         }
         if (gone) {
+            reportLimit(GMSG_DROP_EVICTED); // before its peer can see it go
             finishSocketNode(owner, best, true);
             return true;
         }
@@ -514,13 +523,15 @@ BOOLEAN U_GMSG_bGetMailboxFdSet(GMSG_FD_SET* pReadFdSet, int* pnMaxSocket)
     MutexLock lock(RES_GMSG_MBOX_LIST);
     for (GMSG_REG_MAILBOX_NODE* n = s_RegMailboxList.pHead; n; n = n->pNext) {
         GMSG_MAILBOX* mb = &n->Mailbox;
-        if (mb->bMarkForDelete || mb->nReading > 0)
+        if (mb->bMarkForDelete)
             continue;
-        if (mb->MsgObject.Socket.nSocket >= 0) {
+        // Accepting reports nothing to the owner, so a busy mailbox still
+        // takes new connections; a peer's connect waits only 250 ms.
+        if (mb->MsgObject.Socket.nSocket >= 0 && (mb->nReading <= 0 || !mb->bUdp)) {
             addFd(pReadFdSet, mb->MsgObject.Socket.nSocket, pnMaxSocket);
             bAdded = TRUE;
         }
-        if (U_GMSG_bGetSocketInfoFdSet(n, pReadFdSet, pnMaxSocket))
+        if (mb->nReading <= 0 && U_GMSG_bGetSocketInfoFdSet(n, pReadFdSet, pnMaxSocket))
             bAdded = TRUE;
     }
     return bAdded;
@@ -553,10 +564,10 @@ GMSG_SOCKET_NODE* U_GMSG_pAddNewSocketNode(GMSG_MAILBOX* pMailbox, const GMSG_AD
     if (!U_GMSG_bMakeRoomForConnection()) {
         // Taken from the backlog all the same, or it would stay readable.
         GSOCKET refused;
-        if (!pAddress && GSOCKET_bAccept(&pMailbox->MsgObject.Socket, &refused, TRUE))
+        const bool taken = !pAddress && GSOCKET_bAccept(&pMailbox->MsgObject.Socket, &refused, TRUE);
+        reportLimit(GMSG_DROP_REFUSED);
+        if (taken)
             GSOCKET_bClose(&refused);
-        if (GMSG_bCountDrop(GMSG_DROP_REFUSED))
-            log_me("U_GMSG_pAddNewSocketNode: %d connections open, none idle", U_GMSG_nConnectionCount());
         return nullptr;
     }
     GMSG_SOCKET_NODE* node = (GMSG_SOCKET_NODE*)H_MEMORY_pvMalloc(sizeof(GMSG_SOCKET_NODE));
@@ -633,6 +644,11 @@ GMSG_SOCKET_NODE* U_GMSG_pFindSocketNodeByAddress(GMSG_MAILBOX* pMailbox, const 
                                                   BOOLEAN bReading)
 {
     if (!pMailbox || !pAddress)
+        return nullptr;
+    // The zero address is what a connection has before its peer has named
+    // itself; it names no peer, or a send to it would reach whichever
+    // connection has not spoken yet.
+    if (pAddress->uAddr.Socket.u32Address == 0 && pAddress->uAddr.Socket.u32Port == 0)
         return nullptr;
     MutexLock lock(pMailbox->MsgSocketInfo.SocketInfoMutex);
     for (GMSG_SOCKET_NODE* s = pMailbox->MsgSocketInfo.pHead; s; s = s->pNext) {
@@ -731,10 +747,7 @@ BOOLEAN U_GMSG_bMakeRoomForConnection(void)
 {
     if (s_nConnections.load() < GMSG_MAX_CONNECTIONS)
         return TRUE;
-    if (!closeOldestIdle())
-        return FALSE;
-    GMSG_bCountDrop(GMSG_DROP_EVICTED);
-    return TRUE;
+    return closeOldestIdle() ? TRUE : FALSE;
 }
 
 void U_GMSG_vNoteActivity(GMSG_MAILBOX* pMailbox, GMSG_SOCKET_NODE* pSocketNode, BOOLEAN bMessage, U64 u64Now)
@@ -775,10 +788,7 @@ void U_GMSG_vCheckReceiveTimes(U64 u64Now)
         }
         while (late) {
             GMSG_SOCKET_NODE* next = late->pNext;
-            if (GMSG_bCountDrop(late->Receive.eCause)) {
-                GMSG_vLogReceiveFailure(&late->Receive);
-                log_me("T_GMSG_vHandleNewMessage: Receive Message Failure");
-            }
+            GMSG_vReportReceiveFailure(&late->Receive);
             finishSocketNode(mb, late, true);
             late = next;
         }

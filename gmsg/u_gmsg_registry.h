@@ -131,6 +131,8 @@ BOOLEAN U_GMSG_bSignal(MBOX Mailbox);
 // after a signal, and its reset.
 int U_GMSG_nWakeDescriptor(void);
 void U_GMSG_vClearWake(void);
+// The sockets of every mailbox with nothing in flight, and the listening
+// sockets of the others.
 BOOLEAN U_GMSG_bGetMailboxFdSet(GMSG_FD_SET* pReadFdSet, int* pnMaxSocket);
 BOOLEAN U_GMSG_bGetSocketInfoFdSet(GMSG_REG_MAILBOX_NODE* pNode, GMSG_FD_SET* pReadFdSet, int* pnMaxSocket);
 
