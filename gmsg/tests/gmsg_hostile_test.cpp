@@ -212,7 +212,8 @@ TEST_F(GmsgHostile, CrawlingAndSilentPeersDelayNobodyAndLoseTheirConnectionOnTim
         std::vector<U8> bytes(16, (U8)token);
         C_BUFFER payload = {(int)bytes.size(), bytes.data()};
         const auto asked = Clock::now();
-        ASSERT_TRUE(client.call([&] { return (bool)U_GMSG_bRequest(client.mbox(), &to, ID_ECHO, &DT_BUFFER, &payload, token); }));
+        ASSERT_TRUE(client.call(
+            [&] { return (bool)U_GMSG_bRequest(client.mbox(), &to, ID_ECHO, &DT_BUFFER, &payload, token); }));
         if (client.waitForSeen(before + 1, 1000)) {
             const Seen s = client.seen()[before];
             EXPECT_EQ(s.u64Token, token);
@@ -436,7 +437,8 @@ TEST_F(GmsgHostile, OnANamedInterfaceNoSocketListensOnAllInterfaces)
     ASSERT_TRUE(datagram.registerMailbox(freePort(), true));
     // A connection each way between two mailboxes.
     const GMSG_ADDRESS to = stream.address();
-    ASSERT_TRUE(other.call([&] { return (bool)U_GMSG_bSendMsgNoReply(other.mbox(), &to, ID_ECHO, nullptr, nullptr, 1); }));
+    ASSERT_TRUE(other.call(
+        [&] { return (bool)U_GMSG_bSendMsgNoReply(other.mbox(), &to, ID_ECHO, nullptr, nullptr, 1); }));
     ASSERT_TRUE(stream.waitForSeen(1));
     // The SLP agent's sockets and a request socket of a search.
     SERVICE_HANDLE h = SERVICE_hOpenServiceHandle();

@@ -207,7 +207,8 @@ TEST(GmsgReceive, StreamReadsWhatIsWaitingAndTellsHowItEnded)
     Bytes partial = wireMessage(100, 3);
     partial.resize(90);
     const Case cases[] = {
-        {"two messages, then the end", two, true, {GMSG_RX_COMPLETE, GMSG_RX_COMPLETE, GMSG_RX_CLOSED}, GMSG_DROP_COUNT},
+        {"two messages, then the end", two, true, {GMSG_RX_COMPLETE, GMSG_RX_COMPLETE, GMSG_RX_CLOSED},
+         GMSG_DROP_COUNT},
         {"part of a body, peer still there", partial, false, {GMSG_RX_MORE}, GMSG_DROP_COUNT},
         {"part of a body, then the end", partial, true, {GMSG_RX_FAILED}, GMSG_DROP_TRUNCATED},
         {"nothing, then the end", {}, true, {GMSG_RX_CLOSED}, GMSG_DROP_COUNT},
