@@ -133,9 +133,9 @@ void readableConnection(GMSG_REG_MAILBOX_NODE* node, int fd)
     report(node, s);
 }
 
-// Every connection waiting in the backlog, not just one: while reports of
-// the mailbox are in flight its listening socket is not watched, and peers
-// that connect in a burst would otherwise find the backlog full.
+// Every connection waiting in the backlog, not just one: peers that connect
+// in a burst would otherwise find the backlog full, and a connect that falls
+// off it is tried again only a second later.
 void acceptWaiting(GMSG_MAILBOX* mb)
 {
     for (int i = 0; i < GMSG_LISTEN_BACKLOG; ++i) {
