@@ -1,10 +1,12 @@
 // The lower layers' hooks, filled in from here. The data store's units check
-// asks the model table whether the unit is a domestic model. The display driver's two
+// asks the model table whether the unit is a domestic model; the menu task
+// calls its neighbours above it through stand-ins (a_standins.h). The display driver's two
 // questions are answered by stand-ins until the view, navigation and 3D chart
 // tasks are built: each does what the real one does, from the same data, so
 // nothing changes for the driver when the real one is installed instead.
 #include "app/a_hooks.h"
 
+#include "app/a_standins.h"
 #include "app/a_tasks.h"
 
 #include "kernel/error.h"
@@ -14,6 +16,7 @@
 #include "platform/h_shutdown.h"
 #include "store/h_database.h"
 #include "system/model.h"
+#include "ui/t_menu.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -54,6 +57,24 @@ void vDumpActiveDisplayBuffer(U32* pu32Buffer)
     close(fd);
 }
 
+void vNavNote(const TEXT_TABLE* pText, U32 u32TimeOut) { T_NAV_vSetNavUINoteWithTimeout(pText, 0, u32TimeOut, 0); }
+
+// The menu task's calls upward. The radar's sub-menu names, the "Select
+// Readouts" title, the go-to-waypoint action, the GPS question and the
+// start-up task's quick-setup removal come with their subsystems.
+const T_MENU_NEIGHBOURS s_menuNeighbours = {
+    .pfnNavGroupShutdown = T_NAV_GROUP_vShutdown,
+    .pfnNavNote = vNavNote,
+    .pfnIsMyRadarView = T_RADAR_bIsMyRadarView,
+    .pfnHandleManualTune = T_RADAR_vHandleManualTune,
+    .pfnHandleTune = T_RADAR_bHandleTune,
+    .pfnGetReadoutSubMenuStatus = GUI_vGetReadoutSubMenuStatus,
+    .pfnUpdateReadoutMenuItems = GUI_vUpdateReadoutMenuItems,
+    .pfnResetReadoutSubMenuStatus = GUI_vResetReadoutSubMenuStatus,
+    .pfnRegisterReadoutSubMenuItems = GUI_vRegisterReadoutSubMenuItems,
+    .pfnGetCurrentItemName = GUI_pGetCurrentItemName,
+};
+
 } // namespace
 
 void A_HOOKS_vInstall(void)
@@ -63,4 +84,5 @@ void A_HOOKS_vInstall(void)
     static const H_HOOKS displayHooks = {bBirdsEyeViewShown, vDumpActiveDisplayBuffer};
     H_HOOKS_vInstall(&displayHooks);
     H_DATABASE_vInstallDomesticModelQuery(MODEL_bDomesticModel);
+    T_MENU_vInstallNeighbours(&s_menuNeighbours);
 }
