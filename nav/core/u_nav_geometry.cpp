@@ -60,7 +60,6 @@ constexpr U16 au16ScalingMMPerKm[256] = {
 
 constexpr S64 PIXEL_ROUND = 0x80000;      // half of 2^20
 constexpr S32 PIXEL_SHIFT = 20;
-constexpr S32 PRESHIFT_2D = 65536;        // above this the 2D offsets gain 4 bits
 constexpr S32 PRESHIFT_HIGHWAY = 0x40000; // the perspective view's threshold
 constexpr S64 RESCALE_LIMIT = (S64)1 << 47;
 
@@ -299,6 +298,11 @@ void U_NAV_vClipLineToBox(POINT* p0, POINT* p1, S32 nLower, S32 nUpper)
         return;
     const POINT a = *p0;
     const POINT b = *p1;
+    // Both ends inside: every crossing lies outside [0, 1], nothing changes.
+    // Most segments a painter draws are of this kind.
+    if (a.x >= nLower && a.x <= nUpper && a.y >= nLower && a.y <= nUpper && b.x >= nLower && b.x <= nUpper &&
+        b.y >= nLower && b.y <= nUpper)
+        return;
     S64 tMin = 0;
     S64 tMax = NAV_BOX_SEGMENT_END;
     S64 tLower;
@@ -342,32 +346,6 @@ void U_NAV_vRotatePoint(const GP_ROTCONTEXT* pRot, const POINT* pBefore, POINT* 
 }
 
 // Conversions to pixels -------------------------------------------------------
-
-void U_NAV_vConvertMMToPixel(POINT* pOffset, const GP_ROTCONTEXT* pRot, const POINT* pCenterOffset,
-                             S32 nPixelsPerMMM)
-{
-    if (pOffset == nullptr || pCenterOffset == nullptr)
-        return;
-    S64 x = pOffset->x;
-    S64 y = pOffset->y;
-    S64 n = nPixelsPerMMM;
-    if (n > PRESHIFT_2D) {
-        // Sixteenths of a metre, so that the rotation rounds finely when a
-        // metre spans many pixels.
-        x *= 16;
-        y *= 16;
-        n >>= 4;
-    }
-    if (pRot != nullptr)
-        vRotate(pRot, x, y, &x, &y);
-    pOffset->x = (S32)(((n * x + PIXEL_ROUND) >> PIXEL_SHIFT) + pCenterOffset->x);
-    pOffset->y = (S32)(((n * y + PIXEL_ROUND) >> PIXEL_SHIFT) + pCenterOffset->y);
-}
-
-void U_NAV_vConvertMMToPixelNoRotation(POINT* pOffset, const POINT* pCenterOffset, S32 nPixelsPerMMM)
-{
-    U_NAV_vConvertMMToPixel(pOffset, nullptr, pCenterOffset, nPixelsPerMMM);
-}
 
 void U_NAV_vConvertMMToHighwayViewPixel(POINT* pOffset, S32 nAltitude, const GP_ROTCONTEXT* pRot,
                                         const POINT* pCenterOffset, S32 nPixelsPerMMM, S32 nEyeOffsetMM)

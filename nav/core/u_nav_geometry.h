@@ -79,10 +79,12 @@ void U_NAV_vRotatePoint(const GP_ROTCONTEXT* pRot, const POINT* pBefore, POINT* 
 // 2D chart: the offset, rotated when pRot is given, scaled by nPixelsPerMMM
 // and moved by the centre offset. Above 65536 pixels per 2^20 metres the
 // offset is scaled up 16 times first, so the rotation rounds in sixteenths of
-// a metre.
-void U_NAV_vConvertMMToPixel(POINT* pOffset, const GP_ROTCONTEXT* pRot, const POINT* pCenterOffset,
-                             S32 nPixelsPerMMM);
-void U_NAV_vConvertMMToPixelNoRotation(POINT* pOffset, const POINT* pCenterOffset, S32 nPixelsPerMMM);
+// a metre. Every point a 2D painter draws comes through here, so the two are
+// defined below, where a painter's loop compiles them in place (the scale
+// test and the rotation's sine and cosine then leave the loop).
+inline void U_NAV_vConvertMMToPixel(POINT* pOffset, const GP_ROTCONTEXT* pRot, const POINT* pCenterOffset,
+                                    S32 nPixelsPerMMM);
+inline void U_NAV_vConvertMMToPixelNoRotation(POINT* pOffset, const POINT* pCenterOffset, S32 nPixelsPerMMM);
 
 // Perspective view: the eye stands nEyeOffsetMM metres behind the view centre
 // and half that above the ground, looks forward horizontally at an image
@@ -105,3 +107,38 @@ BOOLEAN U_NAV_bClipLineToHighwayView(POINT* p0, POINT* p1, const GP_ROTCONTEXT* 
 void U_NAV_vConvertMMToRadarPixel(POINT* pOffset, const GP_ROTCONTEXT* pRot, const POINT* pCenterOffset,
                                   float fPixelsPerMM);
 void U_NAV_vConvertMMToRadarPixelNoRotation(POINT* pOffset, const POINT* pCenterOffset, float fPixelsPerMM);
+
+// The 2D conversions -------------------------------------------------------------
+
+// In 64 bits: within the painters' clip box every product fits 32 bits, and
+// beyond it nothing overflows (x16 scaled and rotated stays below 2^37, n
+// below 2^27 when it was divided).
+inline void U_NAV_vConvertMMToPixel(POINT* pOffset, const GP_ROTCONTEXT* pRot, const POINT* pCenterOffset,
+                                    S32 nPixelsPerMMM)
+{
+    if (pOffset == nullptr || pCenterOffset == nullptr)
+        return;
+    S64 x = pOffset->x;
+    S64 y = pOffset->y;
+    S64 n = nPixelsPerMMM;
+    if (n > 65536) {
+        x *= 16;
+        y *= 16;
+        n >>= 4;
+    }
+    if (pRot != nullptr) {
+        const S64 c = pRot->IntCosAngle;
+        const S64 s = pRot->IntSinAngle;
+        const S64 xr = (c * x - s * y + 512) >> 10;
+        const S64 yr = (c * y + s * x + 512) >> 10;
+        x = xr;
+        y = yr;
+    }
+    pOffset->x = (S32)(((n * x + 0x80000) >> 20) + pCenterOffset->x);
+    pOffset->y = (S32)(((n * y + 0x80000) >> 20) + pCenterOffset->y);
+}
+
+inline void U_NAV_vConvertMMToPixelNoRotation(POINT* pOffset, const POINT* pCenterOffset, S32 nPixelsPerMMM)
+{
+    U_NAV_vConvertMMToPixel(pOffset, nullptr, pCenterOffset, nPixelsPerMMM);
+}
