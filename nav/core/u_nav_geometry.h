@@ -96,10 +96,13 @@ void U_NAV_vConvertMMToHighwayViewPixel(POINT* pOffset, S32 nAltitude, const GP_
 
 // Shortens p0->p1 (offsets, unrotated) to the part inside the visible
 // pentagon of the perspective view (E = nEyeOffsetMM, the eye at (0, -E) of
-// the rotated frame): between the two side lines from the eye, ahead of the
-// near line halfway from the eye to the centre, and below the roof that
-// peaks 4E ahead of the centre. FALSE, and the points untouched, when nothing of the
-// segment is visible.
+// the rotated frame; no rotation when pRot is null): between the two side
+// lines from the eye, ahead of the near line halfway from the eye to the
+// centre, and below the roof that peaks 4E ahead of the centre. A segment
+// parallel to a border line is kept or dropped by the side it lies on. The
+// new ends lie one parameter step inside the crossings they replace, floored
+// to the metre. FALSE, and the points untouched, when nothing of the segment
+// is visible, and for an E outside 1..0x1FFFFFFF (no pentagon in 32 bits).
 BOOLEAN U_NAV_bClipLineToHighwayView(POINT* p0, POINT* p1, const GP_ROTCONTEXT* pRot, S32 nEyeOffsetMM);
 
 // Radar and sweep panes: single-precision pixels per metre, truncated toward
