@@ -3,9 +3,12 @@
 # vondrel_library(NAME [DEPS lib...] [SYSTEM_DEPS lib...])
 #   One static library vondrel_NAME from every .cpp/.c below the folder,
 #   leaving out tests/ and tools/ folders.
-# vondrel_tests(NAME [DEPS lib...])
+# vondrel_tests(NAME [DEPS lib...] [TIMEOUT seconds] [TSAN])
 #   One GoogleTest executable NAME_tests from every tests/*.cpp below the
-#   folder, each test labelled NAME for ctest -L.
+#   folder, each test labelled NAME for ctest -L. A folder whose tests run
+#   tasks or threads passes TSAN: the ThreadSanitizer tree (VONDREL_TSAN)
+#   then builds its tests (target vondrel_tsan_targets) and labels them tsan
+#   as well; that tree leaves out the tests of every other folder.
 
 set(VONDREL_WARNINGS -Wall -Wextra -Werror -Wno-missing-field-initializers)
 if(VONDREL_SANITIZE)
@@ -35,8 +38,15 @@ function(vondrel_library name)
   vondrel_warnings(vondrel_${name})
 endfunction()
 
+if(VONDREL_TSAN AND NOT TARGET vondrel_tsan_targets)
+  add_custom_target(vondrel_tsan_targets)
+endif()
+
 function(vondrel_tests name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "TSAN" "TIMEOUT" "DEPS" ${ARGN})
+  if(VONDREL_TSAN AND NOT ARG_TSAN)
+    return()
+  endif()
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   list(FILTER srcs INCLUDE REGEX "/tests/[^/]+\\.cpp$")
   if(NOT srcs)
@@ -47,6 +57,13 @@ function(vondrel_tests name)
   vondrel_warnings(${name}_tests)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
+  endif()
+  if(VONDREL_TSAN)
+    add_dependencies(vondrel_tsan_targets ${name}_tests)
+    # A second label through the folder: gtest_discover_tests would flatten
+    # a list of labels into separate properties.
+    set_property(DIRECTORY APPEND PROPERTY LABELS tsan)
+    math(EXPR ARG_TIMEOUT "${ARG_TIMEOUT} * 4")
   endif()
   gtest_discover_tests(${name}_tests
     DISCOVERY_MODE PRE_TEST

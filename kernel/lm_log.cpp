@@ -44,7 +44,7 @@ BOOLEAN opt_noadc;
 BOOLEAN opt_nodisclaimer;
 BOOLEAN opt_notone;
 const char model_string[12] = "VONDREL 800";
-volatile BOOLEAN bStartupTaskInitialized;
+std::atomic<BOOLEAN> bStartupTaskInitialized{0};
 
 namespace {
 

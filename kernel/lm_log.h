@@ -4,6 +4,7 @@
 
 #include "kernel/l_types.h"
 
+#include <atomic>
 #include <cstdio>
 #include <sys/time.h>
 
@@ -20,7 +21,7 @@ extern BOOLEAN opt_noadc;
 extern BOOLEAN opt_nodisclaimer;
 extern BOOLEAN opt_notone;
 extern const char model_string[12];
-extern volatile BOOLEAN bStartupTaskInitialized;
+extern std::atomic<BOOLEAN> bStartupTaskInitialized; // set by the start-up task, read by Main
 
 void log_me(const char* msg, ...) __attribute__((format(printf, 1, 2)));
 [[noreturn]] void bail_out(const char* msg, ...) __attribute__((format(printf, 1, 2)));
