@@ -7,8 +7,9 @@
 #   One GoogleTest executable NAME_tests from every tests/*.cpp below the
 #   folder, each test labelled NAME for ctest -L. A folder whose tests run
 #   tasks or threads passes TSAN: the ThreadSanitizer tree (VONDREL_TSAN)
-#   then builds its tests (target vondrel_tsan_targets) and labels them tsan
-#   as well; that tree leaves out the tests of every other folder.
+#   then builds its tests (target vondrel_tsan_targets) and labels them
+#   NAME-tsan (selected by ctest -L NAME and by ctest -L tsan); that tree
+#   leaves out the tests of every other folder.
 
 set(VONDREL_WARNINGS -Wall -Wextra -Werror -Wno-missing-field-initializers)
 if(VONDREL_SANITIZE)
@@ -58,11 +59,14 @@ function(vondrel_tests name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
+  set(label ${name})
   if(VONDREL_TSAN)
     add_dependencies(vondrel_tsan_targets ${name}_tests)
-    # A second label through the folder: gtest_discover_tests would flatten
-    # a list of labels into separate properties.
-    set_property(DIRECTORY APPEND PROPERTY LABELS tsan)
+    # One label that both ctest -L NAME and ctest -L tsan select (-L takes
+    # a regular expression): gtest_discover_tests would flatten a list of
+    # labels, and ctest drops a folder's labels from tests that run in
+    # another working directory.
+    set(label ${name}-tsan)
     math(EXPR ARG_TIMEOUT "${ARG_TIMEOUT} * 4")
   endif()
   gtest_discover_tests(${name}_tests
@@ -70,7 +74,7 @@ function(vondrel_tests name)
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     # One variable per property: gtest_discover_tests flattens lists, so
     # two variables in one ENVIRONMENT value would lose the second.
-    PROPERTIES LABELS ${name} TIMEOUT ${ARG_TIMEOUT}
+    PROPERTIES LABELS ${label} TIMEOUT ${ARG_TIMEOUT}
                ENVIRONMENT "VONDREL_BINARY_DIR=${CMAKE_BINARY_DIR}"
                ENVIRONMENT_MODIFICATION "VONDREL_SOURCE_DIR=set:${CMAKE_SOURCE_DIR}")
 endfunction()
