@@ -160,6 +160,28 @@ const LAYER_ITEM* pShownBackground(void)
 
 } // namespace
 
+namespace t_view {
+
+void vComposeFrame(BITMAP* pPage)
+{
+    s_bViewChanged = FALSE;
+    s_bViewUpdateCancelled = FALSE;
+    const LAYER_ITEM* pView = pShownBackground();
+    if (pView == nullptr) {
+        // The new view becomes current through its change mail, which
+        // brings an expedited frame of its own.
+        T_VIEW_vSetNextBackgroundLayer();
+        pView = pShownBackground();
+    }
+    if (pView == nullptr)
+        G_BMP_vSet(pPage, colorAt(COLOR_NO_VIEW));
+    else
+        vDrawBackground(pPage, pView);
+    vDrawOverlays(pPage, pView != nullptr ? pView->next : s_playerHeadPointer);
+}
+
+} // namespace t_view
+
 void T_VIEW_vHandleRefreshDisplay(void)
 {
     GUI_OnTick();
@@ -173,22 +195,7 @@ void T_VIEW_vHandleRefreshDisplay(void)
         return;
     }
     pPage->pBuffer = pu32Page;
-    s_bViewChanged = FALSE;
-    s_bViewUpdateCancelled = FALSE;
-
-    const LAYER_ITEM* pView = pShownBackground();
-    if (pView == nullptr) {
-        // The new view becomes current through its change mail, which
-        // brings an expedited frame of its own.
-        T_VIEW_vSetNextBackgroundLayer();
-        pView = pShownBackground();
-    }
-    if (pView == nullptr)
-        G_BMP_vSet(pPage, colorAt(COLOR_NO_VIEW));
-    else
-        vDrawBackground(pPage, pView);
-    vDrawOverlays(pPage, pView != nullptr ? pView->next : s_playerHeadPointer);
-
+    vComposeFrame(pPage);
     if (bCancelled())
         H_DISPLAY_vFreeDisplayBuffer(pu32Page);
     else

@@ -61,6 +61,13 @@ extern std::atomic<S32> s_s32RefreshesSinceLastRequest;
 extern std::atomic<PRIORITY> s_priorityNormal;
 extern std::atomic<PRIORITY> s_priorityHigh;
 
+// ---- Composition (t_view_draw.cpp), run in the view task ----
+
+// The frame's layers into the page: the flags cleared, the background view
+// (colour 34 when none is shown) and the overlays, stopping early when the
+// frame is cancelled. Taking and handing on the page is the caller's.
+void vComposeFrame(BITMAP* pPage);
+
 // ---- The layer registry (t_view_layers.cpp), run in the view task ----
 
 // CMD_ID_REGISTER_LAYER and CMD_ID_UNREGISTER_LAYER; each writes the mail's flag.
