@@ -86,8 +86,10 @@ void vDrawActiveSideIcon(BITMAP* pPage, SPLIT_WINDOW_TYPE eSplit, const WINDOW_L
 void vDim(BITMAP* pPage, const WINDOW_LOCATION& box)
 {
     const POINT at = {box.s32ClipLeft, box.s32ClipBottom};
-    G_BOX_vDrawFilledAlpha(pPage, colorAt(COLOR_INFO_BACKGROUND), &at, (U32)(box.s32ClipRight - box.s32ClipLeft + 1),
-                           (U32)(box.s32ClipTop - box.s32ClipBottom + 1), T_INFO_u8ConvertAlphaVector(DIM_ALPHA_VECTOR));
+    const U32 u32Width = (U32)(box.s32ClipRight - box.s32ClipLeft + 1);
+    const U32 u32Height = (U32)(box.s32ClipTop - box.s32ClipBottom + 1);
+    G_BOX_vDrawFilledAlpha(pPage, colorAt(COLOR_INFO_BACKGROUND), &at, u32Width, u32Height,
+                           T_INFO_u8ConvertAlphaVector(DIM_ALPHA_VECTOR));
 }
 
 // Five lines centred on the split column, from the top of the instrument
