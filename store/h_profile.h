@@ -6,8 +6,9 @@
 // profile, a save writes them back there (and so to the NVRAM files through
 // the NVRAM task), and a switch writes the chosen profile's values to the
 // setting keys. A menu records a changed setting into the profile in effect
-// through its menu item. The module keeps no lock: the profiles belong to
-// one task (the menu's); the data store locks itself.
+// through its menu item. The profiles belong to the menu task, but the
+// shutdown path reaches them from other tasks, so every call takes the
+// module's lock (and then the data store's).
 #pragma once
 
 #include "kernel/l_types.h"
@@ -19,6 +20,8 @@
 // range of real positions, so they cannot meet another item's.
 typedef enum tag_MENU_PRIORITY : S32 {
     NO_PRIORITY = -1,
+    MENU_SELECT_ACTIVE_SIDE = 20,
+    MENU_SET_SPLIT_LOCATION = 21,
     MENU_SIDEBEAM_VIEW = 30,
     MENU_SENSITIVITY = 33,
     MENU_UPPER_DEPTH = 43,
