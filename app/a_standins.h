@@ -10,7 +10,7 @@
 
 #include "kernel/l_types.h"
 #include "store/lang.h"
-#include "ui/neighbour_standins.h" // LAYER_ID, SPLIT_WINDOW_TYPE
+#include "ui/u_view.h" // LAYER_ID, SPLIT_WINDOW_TYPE
 
 // Navigation group manager and navigation task.
 void T_NAV_GROUP_vShutdown(void);

@@ -30,6 +30,7 @@
 #include "store/database_msg.h"
 #include "store/h_database.h"
 #include "ui/t_menu_standins.h"
+#include "ui/t_view.h"
 
 #include <algorithm>
 #include <cstring>

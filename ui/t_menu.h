@@ -15,7 +15,9 @@
 #include "kernel/l_types.h"
 #include "store/h_dbtypes.h"
 #include "ui/menu_types.h"
+#include "ui/neighbour_standins.h" // MSG_KEY_CHANGE
 #include "ui/u_menu_client.h"
+#include "ui/u_view.h"
 
 constexpr TASK MENU_TASK = 15;
 constexpr MBOX MENU_MAILBOX = 15;

@@ -3,16 +3,11 @@
 #include "ui/t_menu_standins.h"
 
 #include "kernel/l_mutex.h"
-#include "kernel/l_sema.h"
 #include "ui/t_menu_state.h"
-
-#include <atomic>
 
 using namespace t_menu;
 
 namespace {
-
-std::atomic<U32> s_u32ExpeditedRequests{0};
 
 bool bSubMenuLevel(ACTIVE_MENU eMenu)
 {
@@ -20,14 +15,6 @@ bool bSubMenuLevel(ACTIVE_MENU eMenu)
 }
 
 } // namespace
-
-void T_VIEW_vRequestExpeditedViewUpdate(void)
-{
-    ++s_u32ExpeditedRequests;
-    L_SEMA_Signal(SEMA_VIEW_UPDATE);
-}
-
-U32 T_MENU_STANDIN_u32TakeExpeditedRequests(void) { return s_u32ExpeditedRequests.exchange(0); }
 
 void T_MENU_vDrawHotMenuLayer(BITMAP*, WINDOW_SPECIFICATION*)
 {

@@ -4,8 +4,6 @@
 //
 // - Key identities GOTO and INFO (the keyboard module): the mask bits the
 //   keyboard task sends them with.
-// - The view task's expedited frame request: a plain frame request
-//   (semaphore 106), counted so that a test can tell the two kinds apart.
 // - The draw functions of the menu layers (declared in ui/t_menu.h): they
 //   take RES_MENU, make the main menu's first-draw rebuild of the visible
 //   list, record the main and sub-menu levels' window and highlight, and
@@ -13,16 +11,9 @@
 #pragma once
 
 #include "kernel/l_types.h"
-#include "ui/t_display.h" // SEMA_KEYCLICK_GOOD, SEMA_KEYCLICK_BAD, SEMA_VIEW_UPDATE
+#include "ui/t_display.h" // SEMA_KEYCLICK_GOOD, SEMA_KEYCLICK_BAD
 
 // ---- Keys ----
 
 constexpr U32 KEY_GOTO = 0x100;
 constexpr U32 KEY_INFO = 0x200;
-
-// ---- View task ----
-
-// A frame at once, ahead of the ordinary rate.
-void T_VIEW_vRequestExpeditedViewUpdate(void);
-// Expedited requests made since the previous call.
-U32 T_MENU_STANDIN_u32TakeExpeditedRequests(void);
