@@ -592,7 +592,7 @@ bool bIsMainSubMenuLevel(ACTIVE_MENU eMenu) { return eMenu >= MAIN_SUB_MENU && e
 
 MENU_ITEM* pHighlightedItem(void)
 {
-    if (s_activeMenu == NO_MENU || (s_activeMenu == MAIN_MENU && !s_bMenuItemActive))
+    if (s_activeMenu == NO_MENU || s_activeMenu == MAIN_GRP_MENU || (s_activeMenu == MAIN_MENU && !s_bMenuItemActive))
         return nullptr;
     const S32 i = s_activeMenuItemIndex;
     return i >= 0 && i < s_numActiveMenuItems ? s_activeMenuList[i] : nullptr;

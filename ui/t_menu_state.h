@@ -182,8 +182,9 @@ void vRequestFrame(bool bExpedited);
 void vSetActiveMenu(ACTIVE_MENU eMenu);
 bool bIsSubMenuLevel(ACTIVE_MENU eMenu);     // 4-8 and 12
 bool bIsMainSubMenuLevel(ACTIVE_MENU eMenu); // 5-8
-// The highlighted entry of the visible list; null when there is none, and
-// in the main menu while the highlight is on the tab bar.
+// The highlighted entry of the visible list; null when there is none, in
+// the main menu while the highlight is on the tab bar, and while the group
+// manager's screen (which has no list here) is up.
 MENU_ITEM* pHighlightedItem(void);
 const T_MENU_NEIGHBOURS& neighbours(void);
 void vResetReadoutSubMenuStatus(void);

@@ -694,3 +694,251 @@ TEST_F(MenuTask, LongViewPressOpensTheViewsHotMenuOverAnOpenMenu)
 }
 
 } // namespace
+
+namespace {
+
+// ---- Other tasks' requests ----
+
+std::atomic<int> s_nGroupShutdowns{0};
+void vGroupShutdown(void) { ++s_nGroupShutdowns; }
+std::atomic<int> s_nExits{0};
+void vExitHandler(void) { ++s_nExits; }
+
+TEST_F(MenuTask, FloatingMenuOpensWithItemsAndHandsGotoAndExitToItsOwner)
+{
+    U_MENU_bRegisterFloatingMenu(&txtX, vGoTo, vExitHandler, FALSE, nullptr);
+    U_MENU_ActivateFloatingMenu(&txtX);
+    settle();
+    EXPECT_EQ(s_activeMenu, NO_MENU) << "a floating menu without items does not open";
+
+    U_MENU_bRegisterFloatingMenuActionExtItem(&txtX, &txtA, nullptr, FALSE, FALSE, prio(1), vAction, FALSE,
+                                              M_BASIC);
+    U_MENU_ActivateFloatingMenu(&txtX);
+    settle();
+    EXPECT_EQ(fetchU32("CMNU"), (U32)FLOATING_MENU);
+    EXPECT_EQ(visible(), Lines{"A"});
+    EXPECT_EQ(keyMails(), (Lines{"+FB8A 5", "+10 5"}));
+    EXPECT_EQ(layerMails(), Lines{"+275"});
+    s_nGoTos = 0;
+    s_nExits = 0;
+    press(KEY_GOTO);
+    EXPECT_EQ(s_nGoTos, 1);
+    EXPECT_EQ(press(KEY_MENU), BAD);
+    EXPECT_EQ(press(KEY_EXIT), GOOD);
+    EXPECT_EQ(s_activeMenu, NO_MENU);
+    EXPECT_EQ(s_nExits, 1);
+}
+
+TEST_F(MenuTask, SingleCentredMenuIsMadeFromARegisteredItemFoundByName)
+{
+    defineU32("TSEL", 2, D_UNKNOWN);
+    static const TEXT_TABLE* const choices[2] = {&txtB, &txtC};
+    static const U32 values[2] = {1, 2};
+    U_MENU_bRegisterHotSelectorMenu(&txtA, nullptr, prio(1), FCID("TSEL"), 2, choices, values, M_BASIC, VIEW,
+                                    SPLIT_FULL_WINDOW);
+    U_MENU_vActivateSingleCenteredMenu(&txtD, VIEW, TRUE, FALSE, nullptr);
+    settle();
+    EXPECT_EQ(s_activeMenu, NO_MENU) << "no item of that name";
+
+    U_MENU_vActivateSingleCenteredMenu(&txtA, VIEW, FALSE, TRUE, nullptr);
+    settle();
+    EXPECT_EQ(fetchU32("CMNU"), (U32)SINGLE_CENTERED_MENU);
+    EXPECT_TRUE(layerMails().empty()) << "not shown";
+    ASSERT_NE(pHighlightedItem(), nullptr);
+    EXPECT_NE(pHighlightedItem(), s_hotMenus[0].pFirstItem) << "a copy";
+    EXPECT_STREQ(pHighlightedItem()->value_string, "C");
+    EXPECT_TRUE(s_bLoopSelections);
+
+    T_MENU_vDoRemoveSingleCenteredMenu();
+    EXPECT_EQ(s_activeMenu, NO_MENU);
+    EXPECT_EQ(keyMails(), Lines{}) << "it held no keys";
+}
+
+TEST_F(MenuTask, ClearRequestClosesTheMenusAndTheGroupManagersScreens)
+{
+    T_MENU_NEIGHBOURS neighbours = {};
+    neighbours.pfnNavGroupShutdown = vGroupShutdown;
+    T_MENU_vInstallNeighbours(&neighbours);
+    openHotMenuOf(2);
+    U_MENU_vClearMenus();
+    settle();
+    EXPECT_EQ(s_activeMenu, NO_MENU);
+    EXPECT_EQ(s_nGroupShutdowns, 1);
+    U_MENU_vClearMenus();
+    settle();
+    EXPECT_EQ(s_nGroupShutdowns, 2) << "told on every request";
+}
+
+TEST_F(MenuTask, FactoryResetSelectsTheFirstActiveTabAndTheAdvancedLevel)
+{
+    U_MENU_bRegisterTab(&txtA, SONAR_TAB_PRIORITY, nullptr, M_BASIC);
+    U_MENU_bRegisterTab(&txtB, SETUP_TAB_PRIORITY, nullptr, M_BASIC);
+    settle();
+    s_activeTab = SETUP_TAB_PRIORITY;
+    setU32("CUSR", M_BASIC);
+    openHotMenuOf(1);
+    command(CMD_ID_RESET_POS);
+    EXPECT_EQ(s_activeTab, SONAR_TAB_PRIORITY);
+    EXPECT_EQ(fetchU32("CUSR"), (U32)M_ADVANCED);
+    EXPECT_EQ(s_activeMenu, NO_MENU);
+
+    // The start-up quick setup stays open.
+    static const U32 values[1] = {0};
+    static const TEXT_TABLE* const choices[1] = {&txtOff};
+    U_MENU_bRegisterQuickSelectorMenu(&txtC, prio(1), FCID("TSEL"), 1, choices, values, M_BASIC);
+    settle();
+    T_MENU_vActivateQuickMenu();
+    command(CMD_ID_RESET_POS);
+    EXPECT_EQ(s_activeMenu, QUICK_SETUP_MENU);
+}
+
+TEST_F(MenuTask, ViewChangeWhileAHotMenuIsOpenShowsTheNewViewsHotMenu)
+{
+    hotAction(&txtA, 1);
+    hotAction(&txtB, 1, OTHER_VIEW);
+    hotAction(&txtC, 2, OTHER_VIEW);
+    settle();
+    press(KEY_MENU);
+    ASSERT_EQ(visible(), Lines{"A"});
+    setS32("CVEW", OTHER_VIEW);
+    settle();
+    EXPECT_EQ(visible(), (Lines{"B", "C"}));
+    EXPECT_EQ(highlighted(), "B");
+    EXPECT_TRUE(s_bShowMenuList);
+}
+
+TEST_F(MenuTask, RadarSubMenusOpenOnlyWithTheRadarsConsent)
+{
+    static std::atomic<bool> bRadarShown{false};
+    static std::atomic<bool> bTuneAllowed{false};
+    static std::atomic<int> nNotes{0};
+    static std::atomic<int> nManualTunes{0};
+    static const TEXT_TABLE* const names[3] = {&s_subNames[0], &s_subNames[1], &s_subNames[2]};
+    static const TEXT_TABLE* const choices[3] = {&txtB, &txtC, &txtD};
+    T_MENU_NEIGHBOURS neighbours = {};
+    neighbours.pRadarInstallation = &s_subNames[0];
+    neighbours.pRadarManualTune = &s_subNames[1];
+    neighbours.pRadarTune = &s_subNames[2];
+    neighbours.pfnIsMyRadarView = [](LAYER_ID view, SPLIT_WINDOW_TYPE pane) -> BOOLEAN {
+        return view == UNKNOWN_SPLIT && pane == UNKNOWN_SPLIT && bRadarShown;
+    };
+    neighbours.pfnNavNote = [](const TEXT_TABLE* pText, U32 u32TimeOut) {
+        if (u32TimeOut == 5 && strcmp((*pText)[0],
+                                      "Change to a radar view before adjusting the installation settings") == 0)
+            ++nNotes;
+    };
+    neighbours.pfnHandleManualTune = [] { ++nManualTunes; };
+    neighbours.pfnHandleTune = []() -> BOOLEAN { return bTuneAllowed; };
+    T_MENU_vInstallNeighbours(&neighbours);
+    U_MENU_bRegisterHotSubMenu(&txtA, nullptr, prio(1), choices, names, nullptr, 3, M_BASIC, VIEW,
+                               SPLIT_FULL_WINDOW);
+    for (const TEXT_TABLE* pSub : names)
+        U_MENU_bRegisterSubMenuActionMenu(&txtX, pSub, nullptr, prio(1), vAction, FALSE, M_BASIC);
+    settle();
+
+    struct Case {
+        const char* name;
+        U32 choice;
+        bool bRadar, bTune;
+        bool bOpens;
+        int notes, manualTunes;
+    };
+    const Case cases[] = {
+        {"installation without a radar view", 0, false, false, false, 1, 0},
+        {"installation in a radar view", 0, true, false, true, 0, 0},
+        {"manual tune", 1, false, false, true, 0, 1},
+        {"tune refused", 2, false, false, false, 0, 0},
+        {"tune allowed", 2, false, true, true, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bRadarShown = c.bRadar;
+        bTuneAllowed = c.bTune;
+        nNotes = 0;
+        nManualTunes = 0;
+        press(KEY_MENU);
+        letSettle();
+        tap(CURSOR_EAST); // the choice list
+        for (U32 i = 0; i < c.choice; ++i)
+            tap(CURSOR_SOUTH);
+        letSettle();
+        const Response r = tap(CURSOR_EAST);
+        EXPECT_EQ(s_activeMenu == EXPRESS_SUB_MENU, c.bOpens);
+        if (c.choice == 0 && !c.bOpens) {
+            EXPECT_TRUE(r.bad);
+        }
+        EXPECT_EQ(nNotes, c.notes);
+        EXPECT_EQ(nManualTunes, c.manualTunes);
+        T_MENU_vRemoveMenus();
+        s_hotMenus[0].pFirstItem->parameters.subMenu.bIsActive = FALSE;
+        s_hotMenus[0].pFirstItem->value.RawSlot = 0;
+    }
+}
+
+TEST_F(MenuTask, InfoKeyClosesInfoMenusAndActsOnHotItemsAndCheckBoxes)
+{
+    static std::atomic<int> nToggles{0};
+    U_MENU_bRegisterInfoMenu(&txtInfo);
+    U_MENU_bRegisterInfoActionMenu(&txtA, &txtInfo, prio(1), vAction, FALSE, M_BASIC);
+    static const TEXT_TABLE* const asked[] = {&txtA};
+    U_MENU_ActivateInfoMenu(&txtInfo, asked, 1);
+    settle();
+    EXPECT_EQ(press(KEY_INFO), GOOD);
+    EXPECT_EQ(s_activeMenu, NO_MENU);
+
+    fresh();
+    static const TEXT_TABLE* const subs[1] = {&s_subNames[0]};
+    static const TEXT_TABLE* const choices[1] = {&txtX};
+    U_MENU_bRegisterHotSubMenu(&txtA, nullptr, prio(1), choices, subs, nullptr, 1, M_BASIC, VIEW,
+                               SPLIT_FULL_WINDOW);
+    U_MENU_bRegisterSubMenuCheckBoxMenu(&txtB, &s_subNames[0], nullptr, prio(1), 7, nullptr,
+                                        [](U32 u32Context) -> BOOLEAN {
+                                            nToggles += (int)u32Context;
+                                            return TRUE;
+                                        },
+                                        M_BASIC);
+    U_MENU_bRegisterHotSubMenuActionMenu(&txtC, &s_subNames[0], nullptr, prio(2), vAction, FALSE, M_BASIC);
+    settle();
+    press(KEY_MENU);
+    EXPECT_EQ(press(KEY_INFO), BAD) << "nothing to do on a sub-menu item";
+    letSettle();
+    tap(CURSOR_EAST);
+    ASSERT_EQ(highlighted(), "B");
+    EXPECT_EQ(press(KEY_INFO), GOOD);
+    EXPECT_EQ(nToggles, 7);
+    tap(CURSOR_SOUTH);
+    s_nActions = 0;
+    EXPECT_EQ(press(KEY_INFO), GOOD);
+    EXPECT_EQ(s_nActions, 1);
+}
+
+TEST_F(MenuTask, EntryPointsForTheGroupManagerAndTheHotMenuRow)
+{
+    openHotMenuOf(2);
+    T_MENU_vUpdateActivateMenu(MAIN_GRP_MENU);
+    EXPECT_EQ(fetchU32("CMNU"), (U32)MAIN_GRP_MENU);
+    EXPECT_EQ(keyMails(), (Lines{"-FB92", "-8"}));
+    EXPECT_EQ(press(KEY_MENU), SILENT) << "the group manager's screen ignores MENU";
+    T_MENU_vUpdateActivateMenu(NO_MENU);
+    EXPECT_EQ(fetchU32("CMNU"), (U32)NO_MENU);
+
+    // The hot menu showing only its row after a value change is closed for
+    // that row's item only.
+    fresh();
+    defineU32("TSLD", 5, D_UNKNOWN);
+    U_MENU_bRegisterHotSliderMenu(&txtA, nullptr, prio(1), FCID("TSLD"), aLimits0to100, nullptr, nullptr, nullptr,
+                                  M_BASIC, VIEW, SPLIT_FULL_WINDOW);
+    settle();
+    press(KEY_MENU);
+    T_MENU_vRemoveHotMenuListIfActive(&txtA);
+    EXPECT_EQ(s_activeMenu, EXPRESS_MENU) << "the whole list is shown";
+    letSettle();
+    tap(CURSOR_EAST);
+    ASSERT_FALSE(s_bShowMenuList);
+    T_MENU_vRemoveHotMenuListIfActive(&txtB);
+    EXPECT_EQ(s_activeMenu, EXPRESS_MENU);
+    T_MENU_vRemoveHotMenuListIfActive(&txtA);
+    EXPECT_EQ(s_activeMenu, NO_MENU);
+}
+
+} // namespace
