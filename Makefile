@@ -84,6 +84,7 @@ run: build
 	@mkdir -p $(ROOT)/usr/vondrel $(ROOT)/tmp $(ROOT)/dev $(ROOT)/mnt
 	@if [ -n "$${DISPLAY:-}" ] && [ -x $(BUILD)/tools/vondrel-view ]; then \
 	  VONDREL_ROOT=$(ROOT) $(BUILD)/tools/vondrel-view & fi
+	@$(BUILD)/tools/vondrel-demorec $(ROOT)/usr/vondrel/SONARSIM
 	VONDREL_ROOT=$(ROOT) VONDREL_CWD=$(ROOT)/usr/vondrel $(BUILD)/app/vondrel $(ARGS)
 
 bench: deps
