@@ -8,6 +8,7 @@
 #include "sonar/dsp/s_filter.h"
 
 #include "kernel/error.h"
+#include "sonar/dsp/s_vector.h"
 
 #include <cstring>
 
@@ -33,42 +34,44 @@ inline U16 u16Divide(U16 x, U16 reciprocal)
     return (U16)(((U32)x * reciprocal) >> 16);
 }
 
-// ((a - 1) x avg) / a + raw / a, the first term as avg - ceil(avg / a).
-inline U8 u8AverageStep(U16 avg, U16 raw, U16 a, U16 reciprocal)
+// ((a - 1) x avg) / a + raw / a. The first term is avg - ceil(avg / a),
+// and with t = avg - 1 (0 for a 0) that is t - t / a: two truncating
+// divisions of bytes and no compare.
+inline U8 u8AverageStep(U16 avg, U16 raw, U16 reciprocal)
 {
-    const U16 q = u16Divide(avg, reciprocal);
-    const U16 up = (U16)(q + (U16)(avg - q * a != 0));
-    return (U8)(avg - up + u16Divide(raw, reciprocal));
+    const U16 t = avg ? (U16)(avg - 1) : 0;
+    return (U8)(t - u16Divide(t, reciprocal) + u16Divide(raw, reciprocal));
 }
 
-void vAverageApart(U32 n, U8* __restrict store, const U8* __restrict raw, U8* __restrict out, U16 a)
+VECTOR_CLONES void vAverageApart(U32 n, U8* __restrict store, const U8* __restrict raw, U8* __restrict out,
+                                 U16 reciprocal)
 {
-    const U16 reciprocal = (U16)((65536u + a - 1) / a);
     for (U32 i = 0; i < n; ++i) {
-        const U8 v = u8AverageStep(store[i], raw[i], a, reciprocal);
+        const U8 v = u8AverageStep(store[i], raw[i], reciprocal);
         store[i] = v;
         out[i] = v;
     }
 }
 
 // Each sample is read before it is written, so one buffer may be both.
-void vAverageInPlace(U32 n, U8* __restrict store, U8* __restrict inout, U16 a)
+VECTOR_CLONES void vAverageInPlace(U32 n, U8* __restrict store, U8* __restrict inout, U16 reciprocal)
 {
-    const U16 reciprocal = (U16)((65536u + a - 1) / a);
     for (U32 i = 0; i < n; ++i) {
-        const U8 v = u8AverageStep(store[i], inout[i], a, reciprocal);
+        const U8 v = u8AverageStep(store[i], inout[i], reciprocal);
         store[i] = v;
         inout[i] = v;
     }
 }
 
-// The threshold (5 x p) >> 2 is p + (p >> 2).
+// The input passes when it lies below (5 x p) >> 2 = p + (p >> 2): when
+// it is below p, or above it by less than p >> 2. Kept in bytes.
 inline U8 u8TwoOfTwo(U8 in, U8 prev)
 {
-    return (U16)in < (U16)(prev + (prev >> 2)) ? in : prev;
+    const U8 rise = in > prev ? (U8)(in - prev) : 0;
+    return (in < prev) | (rise < (prev >> 2)) ? in : prev;
 }
 
-void v2of2Apart(U32 n, const U8* __restrict in, U8* __restrict prev, U8* __restrict out)
+VECTOR_CLONES void v2of2Apart(U32 n, const U8* __restrict in, U8* __restrict prev, U8* __restrict out)
 {
     for (U32 i = 0; i < n; ++i) {
         const U8 s = in[i];
@@ -77,7 +80,7 @@ void v2of2Apart(U32 n, const U8* __restrict in, U8* __restrict prev, U8* __restr
     }
 }
 
-void v2of2InPlace(U32 n, U8* __restrict inout, U8* __restrict prev)
+VECTOR_CLONES void v2of2InPlace(U32 n, U8* __restrict inout, U8* __restrict prev)
 {
     for (U32 i = 0; i < n; ++i) {
         const U8 s = inout[i];
@@ -86,13 +89,14 @@ void v2of2InPlace(U32 n, U8* __restrict inout, U8* __restrict prev)
     }
 }
 
-void vCutApart(U32 n, const U8* __restrict noise, const U8* __restrict in, U8* __restrict out, U8 level)
+VECTOR_CLONES void vCutApart(U32 n, const U8* __restrict noise, const U8* __restrict in, U8* __restrict out,
+                             U8 level)
 {
     for (U32 i = 0; i < n; ++i)
         out[i] = noise[i] < level ? 0 : in[i];
 }
 
-void vCutInPlace(U32 n, const U8* __restrict noise, U8* __restrict inout, U8 level)
+VECTOR_CLONES void vCutInPlace(U32 n, const U8* __restrict noise, U8* __restrict inout, U8 level)
 {
     for (U32 i = 0; i < n; ++i)
         inout[i] = noise[i] < level ? 0 : inout[i];
@@ -131,10 +135,11 @@ void S_FILTER_vGetExponentialAverageData(U32 u32NumberOfSamples, BEAM Beam, cons
     if (u32NumberOfSamples > S_FILTER_AVERAGE_SAMPLES)
         u32NumberOfSamples = S_FILTER_AVERAGE_SAMPLES;
     U8* store = s_u8ExponentialAverageData[Beam];
+    const U16 reciprocal = (U16)((65536u + u8AveragingFactor - 1) / u8AveragingFactor);
     if (pu8RawSonarData == pu8DecayedAverageData)
-        vAverageInPlace(u32NumberOfSamples, store, pu8DecayedAverageData, u8AveragingFactor);
+        vAverageInPlace(u32NumberOfSamples, store, pu8DecayedAverageData, reciprocal);
     else
-        vAverageApart(u32NumberOfSamples, store, pu8RawSonarData, pu8DecayedAverageData, u8AveragingFactor);
+        vAverageApart(u32NumberOfSamples, store, pu8RawSonarData, pu8DecayedAverageData, reciprocal);
 }
 
 void S_FILTER_v2of2Filter(U32 u32NumberOfSamples, const U8* pu8Input, U8* pu8PrevInput, U8* pu8Output)

@@ -3,9 +3,44 @@
 // rows longer than 131,071 samples resample as well.
 #include "sonar/dsp/s_fresamp.h"
 
+
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
+
+#if defined(__SSE2__)
+// Sixteen bytes at a time; a stretch that is not a whole number of blocks
+// ends with a block that overlaps the one before, which changes no maximum.
+inline U8 u8Max(const U8* p, size_t n)
+{
+    if (n < 16) {
+        U8 m = 0;
+        for (size_t i = 0; i < n; ++i)
+            m = p[i] > m ? p[i] : m;
+        return m;
+    }
+    __m128i m = _mm_loadu_si128((const __m128i*)(p + n - 16));
+    for (size_t i = 0; i + 16 < n; i += 16)
+        m = _mm_max_epu8(m, _mm_loadu_si128((const __m128i*)(p + i)));
+    m = _mm_max_epu8(m, _mm_srli_si128(m, 8));
+    m = _mm_max_epu8(m, _mm_srli_si128(m, 4));
+    m = _mm_max_epu8(m, _mm_srli_si128(m, 2));
+    m = _mm_max_epu8(m, _mm_srli_si128(m, 1));
+    return (U8)_mm_cvtsi128_si32(m);
+}
+#else
+inline U8 u8Max(const U8* p, size_t n)
+{
+    U8 m = 0;
+    for (size_t i = 0; i < n; ++i)
+        m = p[i] > m ? p[i] : m;
+    return m;
+}
+#endif
 
 void vFastUpSample(const U8* in, U32 u32In, U32 u32Extent, U8* out, U32 u32Out)
 {
@@ -28,7 +63,7 @@ void vFastDownSample(const U8* in, U32 u32In, U32 u32Extent, U8* out, U32 u32Out
         for (;;) {
             const U64 step = acc >> 15;
             const U64 end = step < (U64)u32Extent - 1 ? step : (U64)u32Extent - 1;
-            out[j] = end < start ? 0 : S_FRESAMPLE_u8FindMax(in + start, in + end);
+            out[j] = end < start ? 0 : u8Max(in + start, (size_t)(end - start + 1));
             start = end + 1;
             ++j;
             if (start >= u32In || j >= u32Out)
@@ -61,9 +96,5 @@ U8 S_FRESAMPLE_u8FindMax(const U8* pu8FirstElement, const U8* pu8LastElement)
 {
     if (pu8LastElement < pu8FirstElement)
         return 0;
-    const size_t n = (size_t)(pu8LastElement - pu8FirstElement) + 1;
-    U8 m = 0;
-    for (size_t i = 0; i < n; ++i)
-        m = pu8FirstElement[i] > m ? pu8FirstElement[i] : m;
-    return m;
+    return u8Max(pu8FirstElement, (size_t)(pu8LastElement - pu8FirstElement) + 1);
 }

@@ -19,6 +19,8 @@
 // whose pairs would be empty does not compile.
 #include "sonar/dsp/s_tvg.h"
 
+#include "sonar/dsp/s_vector.h"
+
 #include <cstddef>
 
 namespace {
@@ -115,7 +117,10 @@ constexpr TVG_ANCHOR ANCHORS_455[] = {{500, 193},  {1000, 143},  {2000, 110}, {5
 constexpr TVG_ANCHOR ANCHORS_800[] = {{500, 193},  {1000, 143},  {2000, 118}, {5000, 62},
                                       {10000, 33}, {20000, 16},  {50000, 5},  {55114, 5}};
 
-// How the attenuation reaches past the last pair.
+// The widest vector the subtraction loops use.
+constexpr U32 VECTOR_BYTES = 64;
+
+// Where a ping's walk along its curve stands.
 struct TVG_CURSOR {
     const RLE_TVG_DESCRIPTOR* pCurve;
     U32 u32Pair;
@@ -151,22 +156,29 @@ void vStep(TVG_CURSOR& c, U64 t)
     }
 }
 
-// The last sample that the current pair covers, at most u32Last.
-U32 u32ChunkEnd(const TVG_CURSOR& c, U32 u32Period, U32 u32Last)
+// The last sample that the current pair covers, at most u32Last:
+// floor(run end / period), found through the period's reciprocal and
+// corrected by one step, since a division per pair would cost more than
+// the short pairs' samples.
+U32 u32ChunkEnd(const TVG_CURSOR& c, U32 u32Period, double dInversePeriod, U32 u32Last)
 {
     if (!c.u32PairsLeft || u32Period == 0)
         return u32Last;
-    const U64 k = c.u64RunEnd / u32Period;
+    U64 k = (U64)((double)c.u64RunEnd * dInversePeriod);
+    while (k && k * u32Period > c.u64RunEnd)
+        --k;
+    while ((k + 1) * u32Period <= c.u64RunEnd)
+        ++k;
     return k < u32Last ? (U32)k : u32Last;
 }
 
-void vSubtractApart(const U8* __restrict in, U8* __restrict out, U32 n, U8 a)
+VECTOR_CLONES void vSubtractApart(const U8* __restrict in, U8* __restrict out, U32 n, U8 a)
 {
     for (U32 i = 0; i < n; ++i)
         out[i] = in[i] > a ? (U8)(in[i] - a) : 0;
 }
 
-void vSubtractInPlace(U8* inout, U32 n, U8 a)
+VECTOR_CLONES void vSubtractInPlace(U8* inout, U32 n, U8 a)
 {
     for (U32 i = 0; i < n; ++i)
         inout[i] = inout[i] > a ? (U8)(inout[i] - a) : 0;
@@ -255,13 +267,22 @@ void S_TVG_TvgRawSonar(const PING_DESCRIPTOR* pPing, const U8* pu8RawData, U8* p
             vStep(c, t);
         }
     }
+    const double inverse = T ? 1.0 / T : 0;
     while (k < n) {
-        const U32 last = u32ChunkEnd(c, T, n - 1);
+        const U32 last = u32ChunkEnd(c, T, inverse, n - 1);
         const U8 a = c.u32Attenuation > 255 ? 255 : (U8)c.u32Attenuation;
-        if (pu8RawData == pu8TvgdData)
-            vSubtractInPlace(pu8TvgdData + k, last - k + 1, a);
-        else
-            vSubtractApart(pu8RawData + k, pu8TvgdData + k, last - k + 1, a);
+        const U32 count = last - k + 1;
+        if (pu8RawData != pu8TvgdData) {
+            // Whole vectors only: a run's last vector may reach into the
+            // next run's samples, which that run writes again from the
+            // untouched input. Most pairs of a curve's steep start cover a
+            // sample or two, and a tail loop per pair would cost more than
+            // all the long runs.
+            const U32 whole = (count + VECTOR_BYTES - 1) / VECTOR_BYTES * VECTOR_BYTES;
+            vSubtractApart(pu8RawData + k, pu8TvgdData + k, whole < n - k ? whole : n - k, a);
+        } else {
+            vSubtractInPlace(pu8TvgdData + k, count, a);
+        }
         k = last + 1;
         t = (U64)k * T;
         vStep(c, t);
@@ -277,8 +298,9 @@ void S_TVG_ReverseTvgSonar(const PING_DESCRIPTOR* pPing, const U8* pu8TvgdData, 
         return;
     TVG_CURSOR c;
     vStart(c, pCurve, 0);
+    const double inverse = T ? 1.0 / T : 0;
     for (U32 k = 0; k < n;) {
-        const U32 last = u32ChunkEnd(c, T, n - 1);
+        const U32 last = u32ChunkEnd(c, T, inverse, n - 1);
         vAddBack(pu8TvgdData + k, pu8RawData + k, last - k + 1, c.u32Attenuation);
         k = last + 1;
         vStep(c, (U64)k * T);
