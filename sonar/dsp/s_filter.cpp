@@ -68,7 +68,7 @@ VECTOR_CLONES void vAverageInPlace(U32 n, U8* __restrict store, U8* __restrict i
 inline U8 u8TwoOfTwo(U8 in, U8 prev)
 {
     const U8 rise = in > prev ? (U8)(in - prev) : 0;
-    return (in < prev) | (rise < (prev >> 2)) ? in : prev;
+    return ((in < prev) | (rise < (prev >> 2))) ? in : prev;
 }
 
 VECTOR_CLONES void v2of2Apart(U32 n, const U8* __restrict in, U8* __restrict prev, U8* __restrict out)

@@ -21,6 +21,7 @@
 #include "store/h_database.h"
 
 #include <cmath>
+#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -50,7 +51,7 @@ const SIM_DEPTH DepthData[] = {
     {5000, 8.5f, 32, 0, 0},   {5200, 8.3f, 32, 0, 0},   {5600, 8.7f, 32, 1, -1}, {5700, 8.6f, 32, 1, -1},
     {6000, 8.9f, 64, 0, 0},   {6350, 8.5f, 48, 0, 0},   {6500, 7.0f, 64, 1, -1}, {7200, 4.8f, 64, 0, 0},
 };
-constexpr U32 DEPTH_ROWS = sizeof DepthData / sizeof DepthData[0];
+constexpr U32 DEPTH_ROWS = std::size(DepthData);
 
 const S32 s32BottomReturnLevel[BEAM_SLOTS] = {120, 160, 160, 160};
 
@@ -72,12 +73,6 @@ const SIM_FISH FishData455kHzL[] = {
 const SIM_FISH FishData455kHzR[] = {
     {600, 4.0f, 0}, {700, 5.0f, 1}, {2000, 4.5f, 1}, {2100, 5.5f, 2}, {3250, 2.5f, 1}, {5200, 6.5f, 0}, {5300, 6.0f, 0},
 };
-
-template <size_t N>
-constexpr U32 u32Rows(const SIM_FISH (&)[N])
-{
-    return (U32)N;
-}
 
 typedef struct tag_SIM_BAIT_BALL {
     U32 u32PingCount;
@@ -165,6 +160,12 @@ U32 u32Samples(float fMetres, U32 T)
     return (U32)(((U64)whole + T / 2) / T);
 }
 
+// A ping without a sample period is sampled as every sequence of the unit.
+U32 u32Period(const PING_DESCRIPTOR* pPing)
+{
+    return pPing->u32SamplePeriodMicroSeconds ? pPing->u32SamplePeriodMicroSeconds : PING_SAMPLE_PERIOD_US;
+}
+
 U32 u32AtMost(U32 v, U32 limit)
 {
     return v < limit ? v : limit;
@@ -216,7 +217,7 @@ void vGenerateBottom(PING_DESCRIPTOR* pPing, U32 slot, float fDepth, U8 h, float
 {
     U8* s = pPing->pu8RawSonarData;
     const U32 count = pPing->u32NumberOfSamples;
-    const U32 T = pPing->u32SamplePeriodMicroSeconds;
+    const U32 T = u32Period(pPing);
     U32 returns = 3;
     float k = 0.0000109375f;
     if (slot == 0) {
@@ -257,7 +258,7 @@ void vGenerateBaitBall(PING_DESCRIPTOR* pPing, U32 slot, U32 n)
 {
     U8* s = pPing->pu8RawSonarData;
     const U32 count = pPing->u32NumberOfSamples;
-    const U32 T = pPing->u32SamplePeriodMicroSeconds;
+    const U32 T = u32Period(pPing);
     for (const SIM_BAIT_BALL& ball : BaitBall) {
         const float reach = ball.fDepth * ball.fThickness * (float)u32BaitBallWidth[slot] + 0.5f;
         const S64 R = reach >= 100.0f ? 100 : (S64)reach;
@@ -290,7 +291,7 @@ void vGenerateThermocline(PING_DESCRIPTOR* pPing, float fDepth, U32 n)
         return;
     U8* s = pPing->pu8RawSonarData;
     const U32 count = pPing->u32NumberOfSamples;
-    const U32 T = pPing->u32SamplePeriodMicroSeconds;
+    const U32 T = u32Period(pPing);
     const float top = Thermocline.fDepth < fDepth ? Thermocline.fDepth : fDepth;
     const float bottomOfBand = Thermocline.fDepth + Thermocline.fThickness;
     const float bottom = bottomOfBand < fDepth ? bottomOfBand : fDepth;
@@ -310,10 +311,11 @@ void vGenerateThermocline(PING_DESCRIPTOR* pPing, float fDepth, U32 n)
 void vGenerateWeed(PING_DESCRIPTOR* pPing, U32 slot, float fDepth, U32 n)
 {
     static const SIM_WEED* const tables[BEAM_SLOTS] = {Weed_83kHz, Weed_200kHz, Weed_455kHz_L, Weed_455kHz_R};
-    static const U32 rows[BEAM_SLOTS] = {3, 3, 1, 1};
+    static const U32 rows[BEAM_SLOTS] = {std::size(Weed_83kHz), std::size(Weed_200kHz), std::size(Weed_455kHz_L),
+                                         std::size(Weed_455kHz_R)};
     U8* s = pPing->pu8RawSonarData;
     const U32 count = pPing->u32NumberOfSamples;
-    const U32 T = pPing->u32SamplePeriodMicroSeconds;
+    const U32 T = u32Period(pPing);
     for (U32 i = 0; i < rows[slot]; ++i) {
         const SIM_WEED& weed = tables[slot][i];
         const U32 off = n > weed.u32PingCount ? n - weed.u32PingCount : weed.u32PingCount - n;
@@ -337,7 +339,7 @@ void vGenerateSurfaceClutter(PING_DESCRIPTOR* pPing)
 {
     U8* s = pPing->pu8RawSonarData;
     const U32 count = pPing->u32NumberOfSamples;
-    const U32 length = u32AtMost(u32Samples(CLUTTER_DEPTH, pPing->u32SamplePeriodMicroSeconds) + rand() % 16, count);
+    const U32 length = u32AtMost(u32Samples(CLUTTER_DEPTH, u32Period(pPing)) + rand() % 16, count);
     for (U32 i = 0; i < length; ++i)
         vRaise(s, i, (S32)((U32)(rand() % CLUTTER_LEVEL) * (length - i) / length));
 }
@@ -516,7 +518,7 @@ void vSearchAndAddFish(PING_DESCRIPTOR* pPing, U32 u32PrevPingCount, U32 u32Curr
     const U32 slot = u32Slot(pPing->Beam);
     U8* s = pPing->pu8RawSonarData;
     const U32 count = pPing->u32NumberOfSamples;
-    const U32 T = pPing->u32SamplePeriodMicroSeconds;
+    const U32 T = u32Period(pPing);
     const U32 n = u32CurrentPingCount;
     for (U32 f = 0; f < u32TableLength; ++f) {
         const SIM_FISH& fish = pFishTable[f];
@@ -568,7 +570,7 @@ float S_SYNTHSIM_fSynthesizeAt(PING_DESCRIPTOR* pPing, U32 u32ScenePosition)
     const U32 slot = u32Slot(pPing->Beam);
     if (pPing->u32SamplePeriodMicroSeconds == 0)
         pPing->u32SamplePeriodMicroSeconds = PING_SAMPLE_PERIOD_US;
-    const U32 T = pPing->u32SamplePeriodMicroSeconds;
+    const U32 T = u32Period(pPing);
 
     pPing->u32NumberOfSamples = S_SYNTHSIM_SAMPLES;
     memset(pPing->pu8RawSonarData, 0, S_SYNTHSIM_SAMPLES);
@@ -584,17 +586,17 @@ float S_SYNTHSIM_fSynthesizeAt(PING_DESCRIPTOR* pPing, U32 u32ScenePosition)
     const U32 prev = s_u32PrevPingCounter[slot];
     switch (slot) {
     case 0:
-        vSearchAndAddFish(pPing, prev, n, FishData200kHz, u32Rows(FishData200kHz));
-        vSearchAndAddFish(pPing, prev, n, FishData83kHz, u32Rows(FishData83kHz));
+        vSearchAndAddFish(pPing, prev, n, FishData200kHz, std::size(FishData200kHz));
+        vSearchAndAddFish(pPing, prev, n, FishData83kHz, std::size(FishData83kHz));
         break;
     case 1:
-        vSearchAndAddFish(pPing, prev, n, FishData200kHz, u32Rows(FishData200kHz));
+        vSearchAndAddFish(pPing, prev, n, FishData200kHz, std::size(FishData200kHz));
         break;
     case 2:
-        vSearchAndAddFish(pPing, prev, n, FishData455kHzL, u32Rows(FishData455kHzL));
+        vSearchAndAddFish(pPing, prev, n, FishData455kHzL, std::size(FishData455kHzL));
         break;
     default:
-        vSearchAndAddFish(pPing, prev, n, FishData455kHzR, u32Rows(FishData455kHzR));
+        vSearchAndAddFish(pPing, prev, n, FishData455kHzR, std::size(FishData455kHzR));
         break;
     }
     vGenerateBaitBall(pPing, slot, n);

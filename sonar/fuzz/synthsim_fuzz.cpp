@@ -13,11 +13,22 @@
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
+std::string s_root;
 std::string s_recordPath;
 std::string s_indexPath;
+
+// The run's unit root goes when the fuzzer ends.
+void vRemoveRoot(void)
+{
+    remove(s_recordPath.c_str());
+    remove(s_indexPath.c_str());
+    for (const char* dir : {"/usr/vondrel/SONARSIM", "/usr/vondrel", "/usr", ""})
+        rmdir((s_root + dir).c_str());
+}
 
 bool bWrite(const std::string& path, const uint8_t* data, size_t size)
 {
@@ -38,12 +49,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     if (!root)
         abort();
     setenv("VONDREL_ROOT", root, 1);
+    s_root = root;
     const std::string base = std::string(root) + "/usr/vondrel/SONARSIM";
     for (const std::string& dir : {std::string(root) + "/usr", std::string(root) + "/usr/vondrel", base})
         mkdir(dir.c_str(), 0755);
     s_recordPath = std::string(root) + S_SYNTHSIM_RECORD_FILE;
     s_indexPath = std::string(root) + S_SYNTHSIM_INDEX_FILE;
     H_DATABASE_vInit();
+    atexit(vRemoveRoot);
     return 0;
 }
 
