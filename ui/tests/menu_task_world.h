@@ -281,8 +281,14 @@ inline void fresh()
     world();
     settle();
     // An exit timer still running would fire into the next case.
-    for (int i = 0; i < 100 && t_menu::bExitHoldRunning(); ++i)
+    for (int i = 0; i < 100; ++i) {
+        L_MUTEX_LockWait(RES_MENU);
+        const bool bHeld = t_menu::bExitHoldRunning();
+        L_MUTEX_Unlock(RES_MENU);
+        if (!bHeld)
+            break;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     settle();
     T_MENU_vInit();
     setU32("CMNU", NO_MENU);
