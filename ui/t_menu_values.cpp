@@ -18,6 +18,7 @@
 #include "store/h_database.h"
 #include "ui/u_menu.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -29,6 +30,9 @@ namespace {
 
 constexpr FOURCHARID KEY_CVAS = FCID("CVAS");
 constexpr U32 LIMIT_STRING_SIZE = 12;
+// More steps than any range holds; bounds the 64-bit integer arithmetic of
+// a repeat count that comes from outside.
+constexpr U32 MAX_STEPS = 0x7FFFFFFF;
 
 // The numeric parameter fields, which the slider, progress-bar and
 // numeric-entry records hold in different places.
@@ -672,6 +676,7 @@ BOOLEAN T_MENU_bIncrementValue(DATA_TYPE dataType, DB_DATA_TYPE* pValue, DB_DATA
     }
     if (!bPositive(stepValue, dataFormat))
         return FALSE;
+    u32Count = std::min<U32>(u32Count, MAX_STEPS);
     DB_DATA_TYPE next = {};
     switch (dataFormat) {
     case DF_FLOAT: {
@@ -702,6 +707,7 @@ BOOLEAN T_MENU_bDecrementValue(DATA_TYPE dataType, DB_DATA_TYPE* pValue, DB_DATA
     }
     if (!bPositive(stepValue, dataFormat))
         return FALSE;
+    u32Count = std::min<U32>(u32Count, MAX_STEPS);
     DB_DATA_TYPE next = {};
     switch (dataFormat) {
     case DF_FLOAT: {

@@ -5,6 +5,7 @@
 // choice lists go through the task.
 #include "ui/tests/menu_task_world.h"
 
+#include <climits>
 #include <cmath>
 #include <string>
 
@@ -132,6 +133,12 @@ TEST(MenuValues, StepsLandOnMultiplesOfFloatStepsAndClampAtTheLimits)
         {"unsigned past the minimum", DF_UNSIGNED32, false, u(3), u(2), u(5), 1, u(2), TRUE},
         {"signed past the minimum", DF_SIGNED32, false, s(-3), s(-5), s(5), 1, s(-5), TRUE},
         {"signed at the maximum", DF_SIGNED32, true, s(10), s(10), s(1), 1, s(10), FALSE},
+        {"a huge repeat count stops at the maximum", DF_SIGNED32, true, s(0), s(INT_MAX), s(1 << 30), 0xFFFFFFFF,
+         s(INT_MAX), TRUE},
+        {"a huge unsigned step stops at the maximum", DF_UNSIGNED32, true, u(0), u(UINT_MAX), u(0x80000000),
+         0xFFFFFFFF, u(UINT_MAX), TRUE},
+        {"a huge count down stops at the minimum", DF_SIGNED32, false, s(0), s(INT_MIN), s(1 << 30), 0xFFFFFFFF,
+         s(INT_MIN), TRUE},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
