@@ -184,10 +184,11 @@ extern const TEXT_TABLE* const T_MENU_pHiddenSuffix;
 // Entry of task 15; never returns.
 void T_MENU_vMain(void);
 
-// The steps of the task, for its own loop; tests may run them in a task of
-// their own. vInit publishes "TMNU" (a second owner is fatal) and resets
-// every table and state; vHandleMail handles one mail of mailbox 15 under
-// RES_MENU and disposes of it; vExitTimerFired is the exit timer's expiry.
+// The steps of the task's own loop. vInit publishes "TMNU" (a second owner
+// is fatal) and empties every table and state, and so also starts a test
+// afresh while the task waits for mail; vHandleMail handles one mail of
+// mailbox 15 under RES_MENU and disposes of it; vExitTimerFired is the
+// exit timer's expiry.
 void T_MENU_vInit(void);
 void T_MENU_vHandleMail(MSGHEADER* pHeader);
 void T_MENU_vExitTimerFired(void);
