@@ -506,7 +506,9 @@ void T_NAV_TWR_vClearDerivedTables(void)
 {
     memset(s_abDuplicate, 0, sizeof s_abDuplicate);
     memset(s_au32Duplicate, 0, sizeof s_au32Duplicate);
-    memset(s_anDeclutter, 0, sizeof s_anDeclutter);
+    // Until the first scan no waypoint is drawn decluttered.
+    for (S32* table : s_anDeclutter)
+        std::fill(table, table + ID_ENTRIES, NAV_DECLUTTER_NONE);
 }
 
 // Searches ------------------------------------------------------------------------------
