@@ -37,7 +37,8 @@ namespace {
 constexpr const char* UNIT_INTERFACE = "eth0";
 
 std::mutex s_interfaceLock;
-std::string s_interface; // set by GSOCKET_vSetInterface; empty: environment
+// Never destroyed, as tasks may still open sockets while the process exits.
+std::string& s_interface = *new std::string(); // set by GSOCKET_vSetInterface; empty: environment
 
 void setOption(int fd, int level, int name, int value) { setsockopt(fd, level, name, &value, sizeof value); }
 
