@@ -53,8 +53,9 @@ void S_TRANSDUCER_vSwitchSonarView(const SONAR_VIEW* psView, BOOLEAN bEnable)
 
 void S_TRANSDUCER_vRemoveHotItem(const TEXT_TABLE* pName, const VIEW_AND_SPLIT* pasPanes, U32 u32Count)
 {
-    S_TRANSDUCER_vForPanes(pasPanes, u32Count,
-                           [&](LAYER_ID view, SPLIT_WINDOW_TYPE split) { U_MENU_bUnregisterHotMenuItem(pName, view, split); });
+    S_TRANSDUCER_vForPanes(pasPanes, u32Count, [&](LAYER_ID view, SPLIT_WINDOW_TYPE split) {
+        U_MENU_bUnregisterHotMenuItem(pName, view, split);
+    });
 }
 
 void S_TRANSDUCER_vMainSelector(BOOLEAN bEnable, const TEXT_TABLE* pName, const TEXT_TABLE* pTab, MENU_PRIORITY prio,

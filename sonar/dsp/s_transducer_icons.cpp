@@ -338,7 +338,8 @@ const ICON LRMfish_icon = {LRMfish_icon_data.data(), &s_u8Transparent, 16, 16, I
 const ICON LRfish_icon = {LRfish_icon_data.data(), &s_u8Transparent, 16, 16, ICON_TRANSPARENT_COLOR};
 const ICON quad_layout_icon = {quad_layout_icon_data.data(), &s_u8Transparent, 16, 16, ICON_TRANSPARENT_COLOR};
 const ICON side_view = {side_view_data.data(), &s_u8Transparent, 16, 16, ICON_TRANSPARENT_COLOR};
-const ICON sonarcolorpalette_icon = {sonarcolorpalette_icon_data.data(), &s_u8Transparent, 16, 16, ICON_TRANSPARENT_COLOR};
+const ICON sonarcolorpalette_icon = {sonarcolorpalette_icon_data.data(), &s_u8Transparent, 16, 16,
+                                     ICON_TRANSPARENT_COLOR};
 const ICON n360Speed_icon = {n360Speed_icon_data.data(), &s_u8Transparent, 16, 16, ICON_TRANSPARENT_COLOR};
 const ICON Display_icon = {Display_icon_data.data(), &s_u8Transparent, 16, 16, ICON_TRANSPARENT_COLOR};
 const ICON Enhance_icon = {Enhance_icon_data.data(), &s_u8Transparent, 16, 16, ICON_TRANSPARENT_COLOR};

@@ -23,7 +23,8 @@ namespace {
 constexpr SONAR_VIEW FullView(LAYER_ID eLayer, FOURCHARID fcidKey, DRAW_FUNCTION* pfn, LAYER_ID eInfo, U32 u32InfoUser,
                               BOOLEAN bShown = TRUE)
 {
-    return SONAR_VIEW{eLayer, fcidKey, bShown, 0, 1, {{SPLIT_FULL_WINDOW, pfn, &txtSimulation}, {}}, eInfo, u32InfoUser};
+    return SONAR_VIEW{eLayer, fcidKey, bShown, 0, 1, {{SPLIT_FULL_WINDOW, pfn, &txtSimulation}, {}}, eInfo,
+                      u32InfoUser};
 }
 
 constexpr SONAR_VIEW SplitView(LAYER_ID eLayer, FOURCHARID fcidKey, DRAW_FUNCTION* pfnRight, DRAW_FUNCTION* pfnLeft,
@@ -345,14 +346,14 @@ void vMenuColorIntensityBar(BOOLEAN bEnable)
 
 void vMenu2DSonarColors(BOOLEAN bEnable)
 {
-    vSonarSelector(bEnable, &txtSonarColors, MENU_SONAR_COLORS, FCID("SSPL"), choices(s_apSonarColors, s_au32SonarColors),
-                   M_BASIC);
+    vSonarSelector(bEnable, &txtSonarColors, MENU_SONAR_COLORS, FCID("SSPL"),
+                   choices(s_apSonarColors, s_au32SonarColors), M_BASIC);
 }
 
 void vMenuZoomWidthWindow(BOOLEAN bEnable)
 {
-    vSonarSelector(bEnable, &txtZoomWidth, MENU_ZOOM_WIDTH_WINDOW, FCID("SSZW"), choices(s_apZoomWidth, s_au32ZoomWidth),
-                   M_BASIC);
+    vSonarSelector(bEnable, &txtZoomWidth, MENU_ZOOM_WIDTH_WINDOW, FCID("SSZW"),
+                   choices(s_apZoomWidth, s_au32ZoomWidth), M_BASIC);
 }
 
 void vMenuRTSWindow(BOOLEAN bEnable)
@@ -364,7 +365,8 @@ void vMenuRTSWindow(BOOLEAN bEnable)
 void vMenuSurfaceClutter(BOOLEAN bEnable)
 {
     vMainProgressBar(bEnable, &txtSurfaceClutter, MENU_SURFACE_CLUTTER, FCID("SSCL"), LIMITS_1_TO_10, M_BASIC);
-    vSonarSelector(bEnable, &txtFlarix, MENU_SONAR_TVG_SELECT, FCID("YTVG"), choices(s_apFlarix, s_au32Flarix), M_BASIC);
+    vSonarSelector(bEnable, &txtFlarix, MENU_SONAR_TVG_SELECT, FCID("YTVG"), choices(s_apFlarix, s_au32Flarix),
+                   M_BASIC);
 }
 
 void vMenuBottomView(BOOLEAN bEnable)
@@ -484,12 +486,12 @@ void vSetLFBeam50kHz(BOOLEAN bEnable) { vSetLFBeam(bEnable, 50); }
 
 void vMenu83kHzSensitivity(BOOLEAN bEnable)
 {
-    vMainSlider(bEnable, &txt83kHzSensitivity, &txtTabSonar, MENU_83KHZ_SENSITIVITY, FCID("SSS8"), LIMITS_MINUS_10_TO_10,
-                nullptr, M_ADVANCED);
+    vMainSlider(bEnable, &txt83kHzSensitivity, &txtTabSonar, MENU_83KHZ_SENSITIVITY, FCID("SSS8"),
+                LIMITS_MINUS_10_TO_10, nullptr, M_ADVANCED);
 }
 
 void vMenu50kHzSensitivity(BOOLEAN bEnable)
 {
-    vMainSlider(bEnable, &txt50kHzSensitivity, &txtTabSonar, MENU_50KHZ_SENSITIVITY, FCID("SSS5"), LIMITS_MINUS_10_TO_10,
-                nullptr, M_ADVANCED);
+    vMainSlider(bEnable, &txt50kHzSensitivity, &txtTabSonar, MENU_50KHZ_SENSITIVITY, FCID("SSS5"),
+                LIMITS_MINUS_10_TO_10, nullptr, M_ADVANCED);
 }

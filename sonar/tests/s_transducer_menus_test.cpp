@@ -153,8 +153,8 @@ TEST_F(Registrations, DownLookingImagingTakesTheSideLookingRowsAway)
                           "hot 47/full \"FV Side\"", "hot 38/left \"FV Range\"", "tab \"Sonar\" \"FV Range Lines\""})
         EXPECT_FALSE(state.at(k)) << k;
     // Rows transducer 15 has as well (its settings include the side panes' colours).
-    for (const char* k : {"view 39/full", "view 220/full", "hot 47/full \"FV Sensitivity\"", "hot 39/full \"KV Enhance\"",
-                          "hot 33/left \"KV Colors\"", "hot 52/right \"FV Colors\"",
+    for (const char* k : {"view 39/full", "view 220/full", "hot 47/full \"FV Sensitivity\"",
+                          "hot 39/full \"KV Enhance\"", "hot 33/left \"KV Colors\"", "hot 52/right \"FV Colors\"",
                           "tab \"Sonar\" \"455kHz Sensitivity\""})
         EXPECT_TRUE(state.at(k)) << k;
     EXPECT_EQ(S_TRANSDUCER_u8CurrentTransducer(1), 15);
@@ -310,8 +310,9 @@ TEST_F(Registrations, RangeFamilyLimitsAndDepth)
             continue;
         }
         EXPECT_FLOAT_EQ(S_TRANSDUCER_fMaximumDepthRangeMetres(), c.metres);
-        EXPECT_EQ(linesWith(lines, {"tab \"Sonar\" \"Max Depth\" prio=305 level=2", "key=YSMD", "left=\"Auto\""}).size(),
-                  1u);
+        EXPECT_EQ(
+            linesWith(lines, {"tab \"Sonar\" \"Max Depth\" prio=305 level=2", "key=YSMD", "left=\"Auto\""}).size(),
+            1u);
         const auto removal = mailsOf([&] { c.fn(FALSE); });
         EXPECT_FLOAT_EQ(S_TRANSDUCER_fMaximumDepthRangeMetres(), 100.0f);
         EXPECT_EQ(removal.front(), "menu -item tab \"Sonar\" \"Max Depth\"");
@@ -522,7 +523,8 @@ TEST_F(Registrations, JiggingRegistersOnceAndRemovesOnce)
 
     const auto first = mailsOf([] { vMenuJigging(9, 5); });
     ASSERT_EQ(first.size(), 12u);
-    EXPECT_TRUE(contains(first[0], "hot 51/full \"Jigging Mode\" prio=83 level=1 icon=Bottomlock_icon selector key=YJIG"));
+    EXPECT_TRUE(
+        contains(first[0], "hot 51/full \"Jigging Mode\" prio=83 level=1 icon=Bottomlock_icon selector key=YJIG"));
     EXPECT_TRUE(mailsOf([] { vMenuJigging(9, 5); }).empty());
     EXPECT_TRUE(mailsOf([] { vMenuJigging(2, 16); }).empty());
 

@@ -86,7 +86,8 @@ protected:
                 step("S_TRANSDUCER_vComposite360Enable(" + std::to_string(yst4) + ", " + m + ")",
                      [&] { S_TRANSDUCER_vComposite360Enable((U8)yst4, mask); });
             } else {
-                step("S_TRANSDUCER_vComposite360Enable(0, " + m + ")", [&] { S_TRANSDUCER_vComposite360Enable(0, mask); });
+                step("S_TRANSDUCER_vComposite360Enable(0, " + m + ")",
+                     [&] { S_TRANSDUCER_vComposite360Enable(0, mask); });
             }
         }
     }
@@ -123,7 +124,9 @@ TEST_P(WalkerLog, HistorySequenceSendsTheCheckedInMails)
 }
 
 INSTANTIATE_TEST_SUITE_P(Transducers, WalkerLog, ::testing::Values(1, 4, 10, 15, 16, 17),
-                         [](const ::testing::TestParamInfo<int>& p) { return "transducer_" + std::to_string(p.param); });
+                         [](const ::testing::TestParamInfo<int>& p) {
+                             return "transducer_" + std::to_string(p.param);
+                         });
 
 } // namespace
 } // namespace sonar_test

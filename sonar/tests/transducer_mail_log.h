@@ -270,7 +270,9 @@ inline std::string control(const MENU_DESCRIPTOR& d)
     case M_SLIDER_VARIABLE_STEP:
     case M_SLIDER_IMMEDIATE: {
         const M_SLIDER_PARAMETERS& s = p.slider;
-        std::string out = d.control == M_SLIDER ? "slider" : d.control == M_SLIDER_IMMEDIATE ? "slider_now" : "var_slider";
+        std::string out = d.control == M_SLIDER             ? "slider"
+                          : d.control == M_SLIDER_IMMEDIATE ? "slider_now"
+                                                            : "var_slider";
         out += " key=" + key(s.FourCharId) + " limits=" + limits(s.pLimits);
         if (d.control == M_SLIDER_VARIABLE_STEP)
             out += " levels=" + levels(s.pLevels, s.pLimits);
@@ -374,7 +376,8 @@ inline std::vector<std::string> drainLines()
 inline bool contains(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
 
 // The lines that hold every one of the parts.
-inline std::vector<std::string> linesWith(const std::vector<std::string>& lines, std::initializer_list<std::string> parts)
+inline std::vector<std::string> linesWith(const std::vector<std::string>& lines,
+                                          std::initializer_list<std::string> parts)
 {
     std::vector<std::string> out;
     for (const std::string& l : lines) {

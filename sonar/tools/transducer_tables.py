@@ -214,8 +214,8 @@ HEADER_NOTE = """\
 
 
 def render(data):
-    h = [HEADER_NOTE, "//", "// The transducer database's constant tables (see sonar/dsp/s_transducer.h).", "#pragma once", "",
-         '#include "sonar/dsp/s_transducer.h"', ""]
+    h = [HEADER_NOTE, "//", "// The transducer database's constant tables (see sonar/dsp/s_transducer.h).",
+         "#pragma once", "", '#include "sonar/dsp/s_transducer.h"', ""]
     h.append(f"constexpr U32 TRANSDUCER_COUNT = {len(data['specifics'])};")
     for t in data["tables"]:
         h.append(f"constexpr U32 {t.name}Rows = {len(t.rows)};")
