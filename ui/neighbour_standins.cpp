@@ -80,44 +80,6 @@ BOOLEAN U_KEYBOARD_bUnregisterKeys(MBOX mboxOwnerOfKeys, U32 u32Keys)
     return TRUE;
 }
 
-BOOLEAN U_VIEW_bRegisterLayer(DRAW_FUNCTION* pfnDraw, LAYER_ID layer, LAYER_ID layerWhereUsed, U32 u32User,
-                              FOURCHARID fcidControl, BOOLEAN bDefaultState, const TEXT_TABLE* pPlaybackString,
-                              const TEXT_TABLE* pSimString, const TEXT_TABLE* pPOSString)
-{
-    const MBOX mbox = mboxOwner(FCID("TVUE"));
-    if (mbox == 0)
-        return FALSE;
-    auto* pMail = newMail<MSG_REGISTER_LAYER>(CMD_ID_REGISTER_LAYER);
-    if (pMail == nullptr)
-        return FALSE;
-    pMail->layer = layer;
-    pMail->where_used = layerWhereUsed;
-    pMail->pDrawFunction = pfnDraw;
-    pMail->fcidDisplayFlag = fcidControl;
-    pMail->bDisplay = bDefaultState;
-    pMail->user = u32User;
-    pMail->pPlaybackString = pPlaybackString;
-    pMail->pSimString = pSimString;
-    pMail->pPOSString = pPOSString;
-    pMail->eLocation = SPLIT_FULL_WINDOW;
-    post(mbox, pMail);
-    return TRUE;
-}
-
-BOOLEAN U_VIEW_bUnRegisterLayer(LAYER_ID layer)
-{
-    const MBOX mbox = mboxOwner(FCID("TVUE"));
-    if (mbox == 0)
-        return FALSE;
-    auto* pMail = newMail<MSG_UNREGISTER_LAYER>(CMD_ID_UNREGISTER_LAYER);
-    if (pMail == nullptr)
-        return FALSE;
-    pMail->layer = layer;
-    pMail->eLocation = SPLIT_FULL_WINDOW;
-    post(mbox, pMail);
-    return TRUE;
-}
-
 namespace {
 
 std::atomic<T_DISPLAY_ELEMENT_BIT_QUERY*> s_pfnElementBitQuery{nullptr};

@@ -89,60 +89,6 @@ BOOLEAN U_KEYBOARD_bRegisterKeys(MBOX mboxOwner, U32 u32Keys, KEY_STATE state, B
                                  BOOLEAN bAccelerate, CURSOR_MODE cursorMode, KEY_USAGE usage);
 BOOLEAN U_KEYBOARD_bUnregisterKeys(MBOX mboxOwner, U32 u32Keys);
 
-// ---- Layers and the view task's client calls ----
-
-typedef S32 LAYER_ID;
-constexpr LAYER_ID USED_BY_ALL = -1;
-
-typedef enum tag_SPLIT_WINDOW_TYPE : int {
-    UNKNOWN_SPLIT = -3,
-    NO_SPLIT_WINDOW = -2,
-    SPLIT_FULL_WINDOW = 1,
-    SPLIT_LEFT_WINDOW = 2,
-    SPLIT_RIGHT_WINDOW = 3,
-    SPLIT_QUICK_WINDOW = 4
-} SPLIT_WINDOW_TYPE;
-
-typedef struct tag_WINDOW_SPECIFICATION {
-    LAYER_ID currentLayer;
-    SPLIT_WINDOW_TYPE activeWindow;
-    SPLIT_WINDOW_TYPE drawWindowType;
-    BITMAP drawWindow;
-    BOOLEAN bExpedited;
-    U32 u32User;
-} WINDOW_SPECIFICATION;
-
-typedef void DRAW_FUNCTION(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
-
-typedef struct tag_MSG_REGISTER_LAYER {
-    GENERIC_MESSAGE header; // CMD_ID_REGISTER_LAYER
-    LAYER_ID layer;
-    LAYER_ID where_used;
-    DRAW_FUNCTION* pDrawFunction;
-    FOURCHARID fcidDisplayFlag;
-    BOOLEAN bDisplay;
-    U32 user;
-    const TEXT_TABLE* pPlaybackString;
-    const TEXT_TABLE* pSimString;
-    const TEXT_TABLE* pPOSString;
-    SPLIT_WINDOW_TYPE eLocation;
-    FOURCHARID fcidSplitControl;
-    BOOLEAN flag;
-} MSG_REGISTER_LAYER;
-
-typedef struct tag_MSG_UNREGISTER_LAYER {
-    GENERIC_MESSAGE header; // CMD_ID_UNREGISTER_LAYER
-    LAYER_ID layer;
-    SPLIT_WINDOW_TYPE eLocation;
-    BOOLEAN flag;
-} MSG_UNREGISTER_LAYER;
-
-// FALSE without sending when "TVUE" is absent or not valid.
-BOOLEAN U_VIEW_bRegisterLayer(DRAW_FUNCTION* pfnDraw, LAYER_ID layer, LAYER_ID layerWhereUsed, U32 u32User,
-                              FOURCHARID fcidControl, BOOLEAN bDefaultState, const TEXT_TABLE* pPlaybackString,
-                              const TEXT_TABLE* pSimString, const TEXT_TABLE* pPOSString);
-BOOLEAN U_VIEW_bUnRegisterLayer(LAYER_ID layer);
-
 // ---- Start-up and system state ----
 
 // The system state in key "CCST".

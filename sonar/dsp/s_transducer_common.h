@@ -6,6 +6,7 @@
 
 #include "sonar/dsp/s_transducer.h"
 #include "sonar/dsp/s_transducer_standins.h"
+#include "ui/u_view.h"
 
 // ---- Views ----
 
