@@ -8,8 +8,8 @@
 #include "sonar/dsp/s_transducer.h"
 
 #include "kernel/lm_log.h"
+#include "sonar/dsp/s_transducer_common.h"
 #include "sonar/dsp/s_transducer_menus.h"
-#include "sonar/dsp/s_transducer_standins.h"
 #include "sonar/dsp/s_transducer_tables.h"
 #include "sonar/dsp/s_transducer_texts.h"
 #include "store/h_database.h"
