@@ -1,9 +1,11 @@
 // The lower layers' hooks, filled in from here. The data store's units check
-// asks the model table whether the unit is a domestic model; the menu task
-// calls its neighbours above it through stand-ins (a_standins.h). The display driver's two
-// questions are answered by stand-ins until the view, navigation and 3D chart
-// tasks are built: each does what the real one does, from the same data, so
-// nothing changes for the driver when the real one is installed instead.
+// asks the model table whether the unit is a domestic model, the display
+// task asks the transducer database for element bits, and the menu task
+// calls its neighbours above it through stand-ins (a_standins.h). The
+// display driver's two questions are answered by stand-ins until the view,
+// navigation and 3D chart tasks are built: each does what the real one does,
+// from the same data, so nothing changes for the driver when the real one
+// is installed instead.
 #include "app/a_hooks.h"
 
 #include "app/a_standins.h"
@@ -14,8 +16,10 @@
 #include "kernel/l_root.h"
 #include "platform/h_hooks.h"
 #include "platform/h_shutdown.h"
+#include "sonar/dsp/s_transducer.h"
 #include "store/h_database.h"
 #include "system/model.h"
+#include "ui/neighbour_standins.h"
 #include "ui/t_menu.h"
 
 #include <cerrno>
@@ -57,6 +61,15 @@ void vDumpActiveDisplayBuffer(U32* pu32Buffer)
     close(fd);
 }
 
+// The display task's element-bit question, answered by the transducer
+// database.
+U32 u32ElementBit(U32 u32SonarElementSelection, U32 u32SourceType)
+{
+    if (u32SourceType > SONAR_SOURCE_360)
+        return 0;
+    return S_TRANSDUCER_u32GetElementBit(u32SonarElementSelection, (NET_SOURCE_TYPE)u32SourceType);
+}
+
 void vNavNote(const TEXT_TABLE* pText, U32 u32TimeOut) { T_NAV_vSetNavUINoteWithTimeout(pText, 0, u32TimeOut, 0); }
 
 // The menu task's calls upward. The radar's sub-menu names, the "Select
@@ -84,5 +97,6 @@ void A_HOOKS_vInstall(void)
     static const H_HOOKS displayHooks = {bBirdsEyeViewShown, vDumpActiveDisplayBuffer};
     H_HOOKS_vInstall(&displayHooks);
     H_DATABASE_vInstallDomesticModelQuery(MODEL_bDomesticModel);
+    T_DISPLAY_vInstallElementBitQuery(u32ElementBit);
     T_MENU_vInstallNeighbours(&s_menuNeighbours);
 }
