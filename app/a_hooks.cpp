@@ -1,5 +1,6 @@
 // The lower layers' hooks, filled in from here. The data store's units check
-// asks the model table whether the unit is a domestic model. The display driver's two
+// asks the model table whether the unit is a domestic model; the keyboard
+// task's power-off runs the orderly shutdown of the tasks. The display driver's two
 // questions are answered by stand-ins until the view, navigation and 3D chart
 // tasks are built: each does what the real one does, from the same data, so
 // nothing changes for the driver when the real one is installed instead.
@@ -14,6 +15,8 @@
 #include "platform/h_shutdown.h"
 #include "store/h_database.h"
 #include "system/model.h"
+#include "system/u_shutdown.h"
+#include "ui/t_keyboard.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -63,4 +66,5 @@ void A_HOOKS_vInstall(void)
     static const H_HOOKS displayHooks = {bBirdsEyeViewShown, vDumpActiveDisplayBuffer};
     H_HOOKS_vInstall(&displayHooks);
     H_DATABASE_vInstallDomesticModelQuery(MODEL_bDomesticModel);
+    T_KEYBOARD_vInstallShutdown(U_SHUTDOWN_vShutdown);
 }

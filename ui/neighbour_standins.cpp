@@ -45,40 +45,6 @@ void post(MBOX mbox, MAIL* pMail)
 
 } // namespace
 
-BOOLEAN U_KEYBOARD_bRegisterKeys(MBOX mboxOwnerOfKeys, U32 u32Keys, KEY_STATE state, BOOLEAN bRepeat,
-                                 BOOLEAN bAccelerate, CURSOR_MODE cursorMode, KEY_USAGE usage)
-{
-    const MBOX mbox = mboxOwner(FCID("TKBD"));
-    if (mbox == 0)
-        return FALSE;
-    auto* pMail = newMail<MSG_REGISTER_FOR_KEYS>(CMD_ID_REGISTER_FOR_KEYS);
-    if (pMail == nullptr)
-        return FALSE;
-    pMail->keys = u32Keys;
-    pMail->mailbox = mboxOwnerOfKeys;
-    pMail->state = state;
-    pMail->usage = usage;
-    pMail->cursor_mode = cursorMode;
-    pMail->repeat = bRepeat;
-    pMail->accelerate = bAccelerate;
-    post(mbox, pMail);
-    return TRUE;
-}
-
-BOOLEAN U_KEYBOARD_bUnregisterKeys(MBOX mboxOwnerOfKeys, U32 u32Keys)
-{
-    const MBOX mbox = mboxOwner(FCID("TKBD"));
-    if (mbox == 0)
-        return FALSE;
-    auto* pMail = newMail<MSG_UNREGISTER_FOR_KEYS>(CMD_ID_UNREGISTER_FOR_KEYS);
-    if (pMail == nullptr)
-        return FALSE;
-    pMail->keys = u32Keys;
-    pMail->mailbox = mboxOwnerOfKeys;
-    post(mbox, pMail);
-    return TRUE;
-}
-
 BOOLEAN U_VIEW_bRegisterLayer(DRAW_FUNCTION* pfnDraw, LAYER_ID layer, LAYER_ID layerWhereUsed, U32 u32User,
                               FOURCHARID fcidControl, BOOLEAN bDefaultState, const TEXT_TABLE* pPlaybackString,
                               const TEXT_TABLE* pSimString, const TEXT_TABLE* pPOSString)
