@@ -60,9 +60,12 @@ $(FUZZ_BUILD)/build.ninja: | deps
 fuzz-build: deps $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target vondrel_fuzz_targets
 
-# The ThreadSanitizer tree builds only the tests that need it (target
-# vondrel_tsan_targets); make test runs them under the label tsan.
+# The ThreadSanitizer tree builds the tests of the folders that run tasks or
+# threads (vondrel_tests(... TSAN), target vondrel_tsan_targets) and the
+# programs they start; make test runs them under the label tsan. A report
+# ends the program that made it (status 66), which fails its test.
 TSAN_BUILD ?= build-tsan
+TSAN_OPTIONS ?= halt_on_error=1 second_deadlock_stack=1 exitcode=66
 
 $(TSAN_BUILD)/build.ninja: | deps
 	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
@@ -86,7 +89,7 @@ bench-build: deps $(REL_BUILD)/build.ninja
 
 test: build fuzz-build tsan-build bench-build
 	cd $(FUZZ_BUILD) && ctest -L fuzz -j $(JOBS) --output-on-failure --timeout 600
-	cd $(TSAN_BUILD) && ctest -L tsan -j $(JOBS) --output-on-failure --timeout 1200
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="$(TSAN_OPTIONS)" ctest -L tsan -j $(JOBS) --output-on-failure --timeout 1200
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 600 --repeat until-pass:2
 
 fuzz: fuzz-build

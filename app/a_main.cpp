@@ -83,7 +83,7 @@ int Main(void)
     LS_sync_vInit();
     L_TASK_Start(2);
     L_TASK_Start(17);
-    while (!bStartupTaskInitialized)
+    while (!bStartupTaskInitialized.load(std::memory_order_acquire))
         usleep(1);
     for (TASK t : MAIN_START_ORDER)
         L_TASK_Start(t);

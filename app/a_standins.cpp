@@ -92,7 +92,7 @@ void T_STARTUP_vMain(void)
     static const TASK startedHere[] = {4, 5, 7, 6, 14, 8, 15};
     for (TASK t : startedHere)
         L_TASK_Start(t);
-    bStartupTaskInitialized = TRUE;
+    bStartupTaskInitialized.store(TRUE, std::memory_order_release);
 
     constexpr SEMA SEMA_TIMER_DBPOLL = 69;
     L_TIMER_Start(nullptr, 2000, 2000, SEMA_TIMER_DBPOLL);

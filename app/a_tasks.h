@@ -3,6 +3,8 @@
 
 #include "kernel/l_task.h"
 
+#include <atomic>
+
 extern const TASK_PARAM TaskParams[ntasks];
 
 // Tasks that Main starts after the start-up task has released it, in order.
@@ -17,4 +19,4 @@ void T_MAIN_vSetupMailboxes(void);
 // The model named in the first log line.
 extern const char model_string[12];
 // Set by the start-up task once it has started its tasks; Main waits for it.
-extern volatile BOOLEAN bStartupTaskInitialized;
+extern std::atomic<BOOLEAN> bStartupTaskInitialized;

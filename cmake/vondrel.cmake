@@ -5,9 +5,13 @@
 #   leaving out tests/, tools/ and fuzz/ folders and the files named. Its
 #   vondrel_* dependencies must follow the layer order (cmake/layers.cmake);
 #   vondrel_check_library_layers() fails the configuration otherwise.
-# vondrel_tests(NAME [DEPS lib...])
+# vondrel_tests(NAME [DEPS lib...] [TIMEOUT seconds] [TSAN])
 #   One GoogleTest executable NAME_tests from every tests/*.cpp below the
-#   folder, each test labelled NAME for ctest -L.
+#   folder, each test labelled NAME for ctest -L. A folder whose tests run
+#   tasks or threads passes TSAN: the ThreadSanitizer tree (VONDREL_TSAN)
+#   then builds its tests (target vondrel_tsan_targets) and labels them
+#   NAME-tsan (selected by ctest -L NAME and by ctest -L tsan); that tree
+#   leaves out the tests of every other folder.
 
 set(VONDREL_WARNINGS -Wall -Wextra -Werror -Wno-missing-field-initializers)
 if(VONDREL_SANITIZE)
@@ -60,8 +64,15 @@ function(vondrel_check_library_layers)
   endif()
 endfunction()
 
+if(VONDREL_TSAN AND NOT TARGET vondrel_tsan_targets)
+  add_custom_target(vondrel_tsan_targets)
+endif()
+
 function(vondrel_tests name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "TSAN" "TIMEOUT" "DEPS" ${ARGN})
+  if(VONDREL_TSAN AND NOT ARG_TSAN)
+    return()
+  endif()
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   list(FILTER srcs INCLUDE REGEX "/tests/[^/]+\\.cpp$")
   if(NOT srcs)
@@ -73,12 +84,22 @@ function(vondrel_tests name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
+  set(label ${name})
+  if(VONDREL_TSAN)
+    add_dependencies(vondrel_tsan_targets ${name}_tests)
+    # One label that both ctest -L NAME and ctest -L tsan select (-L takes
+    # a regular expression): gtest_discover_tests would flatten a list of
+    # labels, and ctest drops a folder's labels from tests that run in
+    # another working directory.
+    set(label ${name}-tsan)
+    math(EXPR ARG_TIMEOUT "${ARG_TIMEOUT} * 4")
+  endif()
   gtest_discover_tests(${name}_tests
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     # One variable per property: gtest_discover_tests flattens lists, so
     # two variables in one ENVIRONMENT value would lose the second.
-    PROPERTIES LABELS ${name} TIMEOUT ${ARG_TIMEOUT}
+    PROPERTIES LABELS ${label} TIMEOUT ${ARG_TIMEOUT}
                ENVIRONMENT "VONDREL_BINARY_DIR=${CMAKE_BINARY_DIR}"
                ENVIRONMENT_MODIFICATION "VONDREL_SOURCE_DIR=set:${CMAKE_SOURCE_DIR}")
 endfunction()

@@ -10,6 +10,16 @@
 // refused before anything is allocated, and the caller closes the
 // connection. A body is read in pieces, each after a wait of at most 5 s.
 //
+// The GMSG task receives differently: each connection keeps its own partial
+// message (GMSG_RECEIVE_STATE) and is read only as far as its bytes have
+// come, so no peer can hold the task. The state grows its block with the
+// bytes received, checks the header as soon as it is whole, and ends a
+// message that falls silent or is slower than its time limit.
+//
+// Connections closed against their peers' will are counted per cause; each
+// cause is reported at most once a second, with its count, in two lines:
+// what the reader found and that the task dropped the connection.
+//
 // The reply-token counter is one for the whole process; a request takes the
 // next value atomically, so no two requests ever share a reply token. The
 // pending-request list of a mailbox is guarded by that mailbox's recursive
@@ -18,12 +28,16 @@
 
 #include "gmsg/gmsg_wire.h"
 #include "kernel/h_memory.h"
+#include "kernel/l_clock.h"
 #include "kernel/l_mutex.h"
 #include "kernel/lm_log.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -125,6 +139,44 @@ bool decodePayload(const G_DATA_TYPE* t, void* raw, U32 size, void** out)
         return false;
     }
     return true;
+}
+
+// One row per GMSG_DROP_CAUSE: counts and when the cause was last reported.
+struct DropRecord {
+    U64 u64Count;
+    U64 u64ReportedAt; // kernel clock (ms); meaningful once bReported
+    bool bReported;
+};
+std::mutex s_dropLock;
+DropRecord s_drops[GMSG_DROP_COUNT];
+constexpr U64 DROP_REPORT_GAP_MS = 1000;
+
+const char* const s_cDropCause[GMSG_DROP_COUNT] = {
+    "header without signature",
+    "announced size over the limit",
+    "no memory for the message",
+    "peer stopped inside a message",
+    "receive error",
+    "silence inside a message",
+    "message slower than its time limit",
+    "oldest idle connection closed at the connection limit",
+    "new connection refused at the connection limit",
+};
+
+GMSG_RX_RESULT receiveFailed(GMSG_RECEIVE_STATE* p, GMSG_DROP_CAUSE eCause)
+{
+    p->eCause = eCause;
+    return GMSG_RX_FAILED;
+}
+
+// A message whose first byte has not come holds no block.
+void dropEmptyBlock(GMSG_RECEIVE_STATE* p)
+{
+    if (p->u32Got == 0 && p->pu8Block) {
+        H_MEMORY_vFree(p->pu8Block);
+        p->pu8Block = nullptr;
+        p->u32Capacity = 0;
+    }
 }
 
 const G_DATA_TYPE* const s_StatusMembers[] = {&DT_UNSIGNED32, &DT_UNSIGNED32, &DT_UNSIGNED64, nullptr};
@@ -723,4 +775,231 @@ BOOLEAN GMSG_bSendSocketUDP(GSOCKET* socket, const void* pBuffer, int nLen, cons
         return FALSE;
     }
     return TRUE;
+}
+
+// ------------------------------------------- refused and dropped connections
+
+BOOLEAN GMSG_bCountDrop(GMSG_DROP_CAUSE eCause, U64* pu64Count)
+{
+    if (pu64Count)
+        *pu64Count = 0;
+    if ((unsigned)eCause >= (unsigned)GMSG_DROP_COUNT)
+        return FALSE;
+    const U64 now = L_CLOCK_qwGetTimeInMillis();
+    std::lock_guard<std::mutex> lock(s_dropLock);
+    DropRecord& d = s_drops[eCause];
+    ++d.u64Count;
+    if (pu64Count)
+        *pu64Count = d.u64Count;
+    if (d.bReported && now - d.u64ReportedAt < DROP_REPORT_GAP_MS)
+        return FALSE;
+    d.bReported = true;
+    d.u64ReportedAt = now;
+    return TRUE;
+}
+
+const char* GMSG_pcDropCause(GMSG_DROP_CAUSE eCause)
+{
+    return (unsigned)eCause < (unsigned)GMSG_DROP_COUNT ? s_cDropCause[eCause] : "unknown";
+}
+
+U64 GMSG_u64DropCount(GMSG_DROP_CAUSE eCause)
+{
+    if ((unsigned)eCause >= (unsigned)GMSG_DROP_COUNT)
+        return 0;
+    std::lock_guard<std::mutex> lock(s_dropLock);
+    return s_drops[eCause].u64Count;
+}
+
+void GMSG_vClearDrops(void)
+{
+    std::lock_guard<std::mutex> lock(s_dropLock);
+    memset(s_drops, 0, sizeof s_drops);
+}
+
+// ------------------------------------------ reception of one connection
+
+U64 GMSG_u64ReceiveLimitMs(U32 u32MsgSize)
+{
+    return (U64)GMSG_RECEIVE_BASE_MS + (U64)u32MsgSize * 1000u / GMSG_RECEIVE_MIN_RATE;
+}
+
+void GMSG_vReceiveInit(GMSG_RECEIVE_STATE* pState)
+{
+    if (pState)
+        memset(pState, 0, sizeof *pState);
+}
+
+void GMSG_vReceiveReset(GMSG_RECEIVE_STATE* pState)
+{
+    if (!pState)
+        return;
+    freeBlock(pState->pu8Block);
+    const GMSG_DROP_CAUSE eCause = pState->eCause;
+    memset(pState, 0, sizeof *pState);
+    pState->eCause = eCause;
+}
+
+BOOLEAN GMSG_bReceiveInMessage(const GMSG_RECEIVE_STATE* pState) { return pState && pState->u32Got > 0; }
+
+U8* GMSG_pu8ReceiveSpace(GMSG_RECEIVE_STATE* pState, U32* pu32Room)
+{
+    if (!pState || !pu32Room)
+        return nullptr;
+    *pu32Room = 0;
+    const U32 end = pState->bHeader ? (U32)GMSG_HEADER_SIZE + pState->u32Size : (U32)GMSG_HEADER_SIZE;
+    if (pState->u32Got >= end)
+        return nullptr; // a whole message is handed over at once; nothing is ever left here
+    if (pState->u32Got == pState->u32Capacity) {
+        // The header first, alone; then fourfold steps from 4096 bytes, and
+        // the rest of the way at once when a step would reach half of it.
+        U32 capacity = (U32)GMSG_HEADER_SIZE;
+        if (pState->pu8Block) {
+            const U32 step = std::max(GMSG_FIRST_BLOCK_SIZE, pState->u32Capacity * 4);
+            capacity = step >= end / 2 ? end : step;
+        }
+        U8* block = (U8*)H_MEMORY_pvMallocNoWait(capacity);
+        if (!block) {
+            pState->eCause = GMSG_DROP_NO_MEMORY;
+            return nullptr;
+        }
+        if (pState->pu8Block) {
+            memcpy(block, pState->pu8Block, pState->u32Got);
+            H_MEMORY_vFree(pState->pu8Block);
+        }
+        pState->pu8Block = block;
+        pState->u32Capacity = capacity;
+    }
+    const U32 room = std::min(pState->u32Capacity, end) - pState->u32Got;
+    *pu32Room = std::min(room, (U32)GMSG_PIECE_SIZE);
+    return pState->pu8Block + pState->u32Got;
+}
+
+GMSG_RX_RESULT GMSG_eReceiveTake(GMSG_RECEIVE_STATE* pState, U32 u32Count, U64 u64Now, GMSG_INFO* pMsgInfo)
+{
+    if (!pState || !pMsgInfo)
+        return GMSG_RX_MORE;
+    if (u32Count == 0 || !pState->pu8Block)
+        return GMSG_eReceiveCheckTime(pState, u64Now);
+    const U32 end = pState->bHeader ? (U32)GMSG_HEADER_SIZE + pState->u32Size : (U32)GMSG_HEADER_SIZE;
+    if (u32Count > std::min(pState->u32Capacity, end) - pState->u32Got)
+        return receiveFailed(pState, GMSG_DROP_RECEIVE_ERROR); // more than the space offered
+    if (pState->u32Got == 0)
+        pState->u64Started = u64Now;
+    pState->u64LastByte = u64Now;
+    pState->u32Got += u32Count;
+
+    if (!pState->bHeader) {
+        if (pState->u32Got < (U32)GMSG_HEADER_SIZE)
+            return GMSG_eReceiveCheckTime(pState, u64Now);
+        U8 wire[GMSG_HEADER_SIZE];
+        memcpy(wire, pState->pu8Block, GMSG_HEADER_SIZE);
+        if (getU32(wire + GMSG_OFS_SIGNATURE) != GMSG_SIGNATURE)
+            return receiveFailed(pState, GMSG_DROP_SIGNATURE);
+        GMSG_HEADER header;
+        GMSG_vDecodeHeader(wire, &header);
+        pState->u32Size = header.u32MsgSize;
+        if (header.u32MsgSize > GMSG_MAX_RECEIVE_SIZE)
+            return receiveFailed(pState, GMSG_DROP_TOO_LARGE);
+        *(GMSG_HEADER*)pState->pu8Block = header;
+        pState->bHeader = TRUE;
+    }
+    if (pState->u32Got < (U32)GMSG_HEADER_SIZE + pState->u32Size)
+        return GMSG_eReceiveCheckTime(pState, u64Now);
+
+    clearReceived(pMsgInfo);
+    pMsgInfo->pMsgHeader = (GMSG_HEADER*)pState->pu8Block;
+    pMsgInfo->pRawMsg = pState->u32Size ? rawOf(pMsgInfo->pMsgHeader) : nullptr;
+    pState->pu8Block = nullptr;
+    GMSG_vReceiveReset(pState);
+    return GMSG_RX_COMPLETE;
+}
+
+GMSG_RX_RESULT GMSG_eReceiveCheckTime(GMSG_RECEIVE_STATE* pState, U64 u64Now)
+{
+    if (!GMSG_bReceiveInMessage(pState))
+        return GMSG_RX_MORE;
+    // A clock that stepped back counts as no time at all.
+    const U64 quiet = u64Now > pState->u64LastByte ? u64Now - pState->u64LastByte : 0;
+    const U64 taken = u64Now > pState->u64Started ? u64Now - pState->u64Started : 0;
+    if (quiet >= GMSG_RECEIVE_SILENCE_MS)
+        return receiveFailed(pState, GMSG_DROP_SILENT);
+    if (taken >= GMSG_u64ReceiveLimitMs(pState->bHeader ? pState->u32Size : 0))
+        return receiveFailed(pState, GMSG_DROP_TOO_SLOW);
+    return GMSG_RX_MORE;
+}
+
+GMSG_RX_RESULT GMSG_eReceiveStream(GMSG_RECEIVE_STATE* pState, GSOCKET* pSocket, U64 u64Now, GMSG_INFO* pMsgInfo)
+{
+    if (!pState || !pSocket || !pMsgInfo)
+        return GMSG_RX_MORE;
+    for (;;) {
+        U32 room = 0;
+        U8* at = GMSG_pu8ReceiveSpace(pState, &room);
+        if (!at)
+            return GMSG_RX_FAILED;
+        const ssize_t n = recv(pSocket->nSocket, at, room, MSG_DONTWAIT);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                dropEmptyBlock(pState);
+                return GMSG_eReceiveCheckTime(pState, u64Now);
+            }
+            return receiveFailed(pState, GMSG_DROP_RECEIVE_ERROR);
+        }
+        if (n == 0) {
+            if (GMSG_bReceiveInMessage(pState))
+                return receiveFailed(pState, GMSG_DROP_TRUNCATED);
+            dropEmptyBlock(pState);
+            return GMSG_RX_CLOSED;
+        }
+        const GMSG_RX_RESULT r = GMSG_eReceiveTake(pState, (U32)n, u64Now, pMsgInfo);
+        if (r != GMSG_RX_MORE)
+            return r;
+    }
+}
+
+void GMSG_vReportReceiveFailure(const GMSG_RECEIVE_STATE* pState)
+{
+    if (!pState)
+        return;
+    U64 count = 0;
+    if (!GMSG_bCountDrop(pState->eCause, &count))
+        return;
+    // How far the message had come, for the causes that cut one short.
+    char progress[80];
+    if (!pState->bHeader)
+        snprintf(progress, sizeof progress, "msg header size error (%u of %d bytes)", (unsigned)pState->u32Got,
+                 GMSG_HEADER_SIZE);
+    else
+        snprintf(progress, sizeof progress, "receive = %d, msg size = %d", (int)(pState->u32Got - GMSG_HEADER_SIZE),
+                 (int)pState->u32Size);
+    switch (pState->eCause) {
+    case GMSG_DROP_SIGNATURE:
+        log_me("GMSG_nReceiveSocket: msg header signature error");
+        break;
+    case GMSG_DROP_TOO_LARGE:
+        log_me("GMSG_nReceiveSocket: msg size error (msg size = %u, limit = %u)", (unsigned)pState->u32Size,
+               (unsigned)GMSG_MAX_RECEIVE_SIZE);
+        break;
+    case GMSG_DROP_NO_MEMORY:
+        log_me("GMSG_nReceiveSocket: no memory for msg size = %u", (unsigned)pState->u32Size);
+        break;
+    case GMSG_DROP_TRUNCATED:
+        log_me("GMSG_nReceiveSocket: received 0 bytes on read-ready socket, %s", progress);
+        break;
+    case GMSG_DROP_SILENT:
+        log_me("GMSG_nReceiveSocket: select timeout, %s", progress);
+        break;
+    case GMSG_DROP_TOO_SLOW:
+        log_me("GMSG_nReceiveSocket: msg time limit of %llu ms exceeded, %s",
+               (unsigned long long)GMSG_u64ReceiveLimitMs(pState->bHeader ? pState->u32Size : 0), progress);
+        break;
+    default:
+        log_me("GMSG_nReceiveSocket: receive error");
+        break;
+    }
+    log_me("T_GMSG_vHandleNewMessage: Receive Message Failure (%s: %llu in all)", GMSG_pcDropCause(pState->eCause),
+           (unsigned long long)count);
 }

@@ -77,6 +77,15 @@ constexpr int GMSG_DEFAULT_WAIT_MS = 5000;
 // Datagram mode: the block and the longest datagram kept.
 constexpr U32 GMSG_UDP_BLOCK_SIZE = 4096;
 constexpr U32 GMSG_UDP_MAX_PAYLOAD = GMSG_UDP_BLOCK_SIZE - GMSG_HEADER_SIZE;
+// Reception on a stream never waits for a peer: each connection keeps the
+// message it is receiving until its last byte is there. A message in
+// progress is dropped, and its connection closed, after this long without a
+// byte, or when it is not whole within GMSG_RECEIVE_BASE_MS plus its size at
+// GMSG_RECEIVE_MIN_RATE bytes a second (GMSG_u64ReceiveLimitMs); a peer on
+// the boat's network sends a message in milliseconds.
+constexpr U32 GMSG_RECEIVE_SILENCE_MS = GMSG_DEFAULT_WAIT_MS;
+constexpr U32 GMSG_RECEIVE_BASE_MS = 5000;
+constexpr U32 GMSG_RECEIVE_MIN_RATE = 4096;
 // Pending requests count down this many timer ticks of 250 ms.
 constexpr S32 GMSG_REQUEST_TICKS = 12;
 constexpr U32 GMSG_TIMER_PERIOD_MS = 250;
@@ -283,3 +292,79 @@ BOOLEAN GMSG_bReceiveSocketAdapter(void* messageBody, U32 messageLen, GMSG_INFO*
 BOOLEAN GMSG_bReceiveUDPSocket(GSOCKET* pListenSocket, GMSG_INFO* pMsgInfo);
 BOOLEAN GMSG_bSendSocket(GMSG_INFO* pMsgInfo, GSOCKET* pSendSocket, BOOLEAN bFreeMsgInfo);
 BOOLEAN GMSG_bSendSocketUDP(GSOCKET* socket, const void* pBuffer, int nLen, const GSOCKET_ADDRESS* dstAddr);
+
+// ------------------------------------------- refused and dropped connections
+
+// Why a connection was closed against its peer's will, or refused. Each cause
+// is counted; its log lines are written for the first one and then at most
+// once a second, with the count, so that a flood of bad peers cannot fill
+// the log.
+typedef enum tag_GMSG_DROP_CAUSE {
+    GMSG_DROP_SIGNATURE = 0, // a header without the signature
+    GMSG_DROP_TOO_LARGE,     // a header announcing more than GMSG_MAX_RECEIVE_SIZE
+    GMSG_DROP_NO_MEMORY,     // no block for the message
+    GMSG_DROP_TRUNCATED,     // the peer finished sending inside a message
+    GMSG_DROP_RECEIVE_ERROR, // the socket failed
+    GMSG_DROP_SILENT,        // GMSG_RECEIVE_SILENCE_MS without a byte inside a message
+    GMSG_DROP_TOO_SLOW,      // a message not whole within its time limit
+    GMSG_DROP_EVICTED,       // the oldest idle connection, closed for a new one at the limit
+    GMSG_DROP_REFUSED,       // a new connection, refused at the limit
+    GMSG_DROP_COUNT
+} GMSG_DROP_CAUSE;
+
+// Counts one; TRUE when the cause's report is due, and the count so far in
+// *pu64Count: the caller then logs what happened, with the count.
+BOOLEAN GMSG_bCountDrop(GMSG_DROP_CAUSE eCause, U64* pu64Count);
+U64 GMSG_u64DropCount(GMSG_DROP_CAUSE eCause);
+const char* GMSG_pcDropCause(GMSG_DROP_CAUSE eCause);
+// Back to no counts and no reports (tests).
+void GMSG_vClearDrops(void);
+
+// ------------------------------------------ reception of one connection
+
+typedef enum tag_GMSG_RX_RESULT {
+    GMSG_RX_MORE = 0, // nothing more is waiting; a message may be partly here
+    GMSG_RX_COMPLETE, // a whole message was handed over
+    GMSG_RX_CLOSED,   // the peer finished sending, between two messages
+    GMSG_RX_FAILED,   // the message is lost and the connection is to close: see eCause
+} GMSG_RX_RESULT;
+
+// The message a connection is receiving. Between messages it holds nothing.
+// While the header comes in, the block holds its wire bytes; once the header
+// is whole it holds the decoded header and, behind it, the payload bytes so
+// far: the block of a received message. Its room grows with the bytes that
+// arrive rather than with what the header announces, so that a peer cannot
+// take memory by announcing a size it never sends.
+typedef struct tag_GMSG_RECEIVE_STATE {
+    U8* pu8Block;
+    U32 u32Capacity;  // bytes of the block
+    U32 u32Got;       // bytes of the message so far, header included
+    U32 u32Size;      // the payload size the header announced
+    BOOLEAN bHeader;  // the header is whole (and u32Size valid)
+    U64 u64Started;   // kernel clock (ms) at the message's first byte
+    U64 u64LastByte;  // kernel clock (ms) at its latest byte
+    GMSG_DROP_CAUSE eCause; // why the last result was GMSG_RX_FAILED
+} GMSG_RECEIVE_STATE;
+
+U64 GMSG_u64ReceiveLimitMs(U32 u32MsgSize);
+void GMSG_vReceiveInit(GMSG_RECEIVE_STATE* pState);
+// Drops the message in progress.
+void GMSG_vReceiveReset(GMSG_RECEIVE_STATE* pState);
+BOOLEAN GMSG_bReceiveInMessage(const GMSG_RECEIVE_STATE* pState);
+// Where the next bytes of the stream go: *pu32Room of them at most, never
+// beyond the end of the message. Null when no block could be had (eCause
+// is then GMSG_DROP_NO_MEMORY).
+U8* GMSG_pu8ReceiveSpace(GMSG_RECEIVE_STATE* pState, U32* pu32Room);
+// Takes u32Count bytes just written into the space, at u64Now. COMPLETE: the
+// message is in pMsgInfo as a received record and the state is empty again.
+// FAILED: the state keeps what it had for GMSG_vReportReceiveFailure until
+// it is reset.
+GMSG_RX_RESULT GMSG_eReceiveTake(GMSG_RECEIVE_STATE* pState, U32 u32Count, U64 u64Now, GMSG_INFO* pMsgInfo);
+// FAILED when the message in progress broke a time limit by u64Now.
+GMSG_RX_RESULT GMSG_eReceiveCheckTime(GMSG_RECEIVE_STATE* pState, U64 u64Now);
+// Reads what is waiting on a non-blocking stream, up to the end of one
+// message, without ever waiting.
+GMSG_RX_RESULT GMSG_eReceiveStream(GMSG_RECEIVE_STATE* pState, GSOCKET* pSocket, U64 u64Now, GMSG_INFO* pMsgInfo);
+// Counts a failed reception of the GMSG task and, when its report is due,
+// logs it in the words of the stream reader and the task, with the count.
+void GMSG_vReportReceiveFailure(const GMSG_RECEIVE_STATE* pState);

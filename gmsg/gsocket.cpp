@@ -5,6 +5,12 @@
 // SIGPIPE: a peer that goes away is a failed send, never the end of the
 // process. Accepting on a socket that does not listen and connecting one
 // that does are programming errors and take the fatal path.
+//
+// Where the unit's interface is named on this machine, every socket made
+// here is bound to that interface's address: listening and datagram sockets
+// asked for any address, and outgoing connections before they connect. A
+// workstation's other interfaces then never reach the unit, and the unit
+// never speaks through them.
 #include "gmsg/gsocket.h"
 
 #include "kernel/error.h"
@@ -31,7 +37,8 @@ namespace {
 constexpr const char* UNIT_INTERFACE = "eth0";
 
 std::mutex s_interfaceLock;
-std::string s_interface; // set by GSOCKET_vSetInterface; empty: environment
+// Never destroyed, as tasks may still open sockets while the process exits.
+std::string& s_interface = *new std::string(); // set by GSOCKET_vSetInterface; empty: environment
 
 void setOption(int fd, int level, int name, int value) { setsockopt(fd, level, name, &value, sizeof value); }
 
@@ -55,18 +62,24 @@ void closeFd(GSOCKET* pSocket)
     pSocket->nSocket = -1;
 }
 
+// The host's interface that plays the unit's; empty when none is named.
+std::string namedInterface()
+{
+    {
+        std::lock_guard<std::mutex> lock(s_interfaceLock);
+        if (!s_interface.empty())
+            return s_interface;
+    }
+    const char* env = getenv("VONDREL_NET_IF");
+    return env && *env ? env : "";
+}
+
 // The name the host knows for one of the unit's interface names.
 bool hostInterfaceName(const char* pDevice, char (&name)[IFNAMSIZ])
 {
-    std::string base;
-    {
-        std::lock_guard<std::mutex> lock(s_interfaceLock);
-        base = s_interface;
-    }
-    if (base.empty()) {
-        const char* env = getenv("VONDREL_NET_IF");
-        base = env && *env ? env : UNIT_INTERFACE;
-    }
+    std::string base = namedInterface();
+    if (base.empty())
+        base = UNIT_INTERFACE;
     std::string wanted = pDevice;
     const size_t unitLen = strlen(UNIT_INTERFACE);
     if (wanted.compare(0, unitLen, UNIT_INTERFACE) == 0 &&
@@ -91,19 +104,33 @@ BOOLEAN createSocket(GSOCKET* pSocket, U32 u32Address, U16 u16Port, BOOLEAN bLis
     pSocket->bNonBlocking = bNonBlocking;
     pSocket->nSocket = -1;
 
+    U32 u32Interface = 0;
+    const bool bPinned = GSOCKET_bBindsToInterface(&u32Interface);
     struct sockaddr_in sa;
     if (!GSOCKET_bOpenSocket(pSocket, &sa, nullptr, u32Address, u16Port, FALSE, bUdp)) {
         log_me("%s: Error creating socket", who);
         return FALSE;
     }
     if (bListen) {
-        if (bind(pSocket->nSocket, (struct sockaddr*)&sa, sizeof sa) != 0) {
+        if (bPinned && u32Address == 0) {
+            sa.sin_addr.s_addr = u32Interface;
+            pSocket->Address.u32Address = u32Interface;
+        }
+        if ((bPinned && sa.sin_addr.s_addr == 0) || bind(pSocket->nSocket, (struct sockaddr*)&sa, sizeof sa) != 0) {
             log_me("%s: Error binding socket", who);
             closeFd(pSocket);
             return FALSE;
         }
         if (!bUdp)
             listen(pSocket->nSocket, nBacklog);
+    } else if (bPinned) {
+        struct sockaddr_in local;
+        fillSockAddr(&local, u32Interface, 0);
+        if (u32Interface == 0 || bind(pSocket->nSocket, (struct sockaddr*)&local, sizeof local) != 0) {
+            log_me("%s: Error binding socket", who);
+            closeFd(pSocket);
+            return FALSE;
+        }
     }
     if (!setFlags(pSocket->nSocket, bNonBlocking))
         log_me("GSOCKET_bSetNonBlocking: error setting O_NONBLOCK");
@@ -306,6 +333,18 @@ void GSOCKET_vSetInterface(const char* pcInterface)
 {
     std::lock_guard<std::mutex> lock(s_interfaceLock);
     s_interface = pcInterface ? pcInterface : "";
+}
+
+BOOLEAN GSOCKET_bBindsToInterface(U32* pu32Address)
+{
+    if (pu32Address)
+        *pu32Address = 0;
+    if (namedInterface().empty())
+        return FALSE;
+    U32 address = 0;
+    if (pu32Address && GSOCKET_bGetLocalAddress(&address, UNIT_INTERFACE))
+        *pu32Address = address;
+    return TRUE;
 }
 
 BOOLEAN GSOCKET_bGetLocalAddress(U32* pu32Address, const char* pDevice)

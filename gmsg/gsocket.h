@@ -52,5 +52,9 @@ BOOLEAN GSOCKET_bClose(GSOCKET* pSocket);
 // the leading "eth0" of every name asked for ("lo" turns "eth0:avahi" into
 // "lo:avahi"). Unset, the names are used as they are.
 void GSOCKET_vSetInterface(const char* pcInterface); // null: back to the environment
+// TRUE when such an interface is named: every socket is then bound to its
+// address (*pu32Address, 0 when it has none), never to all interfaces, and
+// cannot be made without one.
+BOOLEAN GSOCKET_bBindsToInterface(U32* pu32Address);
 BOOLEAN GSOCKET_bGetLocalAddress(U32* pu32Address, const char* pDevice);
 BOOLEAN GSOCKET_bGetMacAddress(U8* pcMacAddress, const char* pDevice);

@@ -4,20 +4,23 @@
 // report or delivered message in flight, for at most 7.5 ms at a time. A
 // mailbox that becomes free again ends a running wait at once, so that its
 // waiting messages are taken up without waiting for the other sockets. A
-// listening socket that is ready gets its connection accepted at once; a
+// listening socket that is ready gets its waiting connections accepted; a
 // connection or datagram socket with something to read is reported to the
 // GMSG task (mail 115), with reading holds on the mailbox and the connection
 // that the report carries along. A mailbox with something in flight is not
-// watched, so no socket is reported twice and a busy task is not flooded;
-// when nothing can be watched the thread sleeps on semaphore 205.
+// watched, so no socket is reported twice and a busy task is not flooded,
+// but for its listening socket: a busy task must not make peers' connects
+// fail. When nothing can be watched the thread sleeps on semaphore 205.
 //
-// A connection that holds only part of a header keeps its connection: it is
-// looked at again after every wait, and closed when the header is still
-// incomplete after 5 s or the peer has finished sending. An empty datagram
-// is read and dropped; the shared datagram socket is never closed here.
+// An empty datagram is read and dropped; the shared datagram socket is never
+// closed here.
 //
-// The GMSG task reads at most five messages per report, each only while a
-// whole header is waiting, and mails each to the owning task. It performs
+// The GMSG task never waits for a peer's bytes: a connection keeps the part
+// of a message that has come (its GMSG_RECEIVE_STATE), each report reads
+// only what is waiting, and a message is mailed to the owning task when its
+// last byte is there, at most five per report. A message that stops for 5 s
+// or is slower than its time limit is dropped with its connection; the
+// 250 ms tick finds those that have fallen silent. It performs
 // every send over connections it opens on demand (a reply goes back on the
 // connection its request came on) and, every 250 ms, ends requests that
 // went unanswered for 12 ticks with a status 3 to the requester.
@@ -117,7 +120,9 @@ void readableDatagram(GMSG_REG_MAILBOX_NODE* node)
     U_GMSG_bReleaseMailboxNode(node, TRUE);
 }
 
-void readableConnection(GMSG_REG_MAILBOX_NODE* node, int fd, short revents)
+// Whatever a connection has, bytes, their end or an error, the GMSG task
+// reads; it alone knows how far the connection's message has come.
+void readableConnection(GMSG_REG_MAILBOX_NODE* node, int fd)
 {
     GMSG_MAILBOX* mb = &node->Mailbox;
     GMSG_SOCKET_NODE* s = U_GMSG_pAcquireSocketNodeByFd(mb, fd, TRUE);
@@ -125,30 +130,25 @@ void readableConnection(GMSG_REG_MAILBOX_NODE* node, int fd, short revents)
         U_GMSG_bReleaseMailboxNode(node, TRUE);
         return;
     }
-    U8 header[GMSG_HEADER_SIZE];
-    const int n = GSOCKET_nDataAvailable(&s->MsgSocket.Socket, header, GMSG_HEADER_SIZE);
-    if (n == GMSG_HEADER_SIZE) {
-        s->u64PartialSince = 0;
-        report(node, s);
-        return;
-    }
-    bool close = n <= 0 || (revents & (POLLRDHUP | POLLHUP | POLLERR));
-    if (!close) {
-        const U64 now = L_CLOCK_qwGetTimeInMillis();
-        if (s->u64PartialSince == 0)
-            s->u64PartialSince = now ? now : 1;
-        else if (now - s->u64PartialSince >= GMSG_PARTIAL_HEADER_MS) {
-            log_me("T_GMSG_vSocketMain: incomplete header timed out (%d of %d bytes)", n, GMSG_HEADER_SIZE);
-            close = true;
-        }
-    }
-    if (close)
-        U_GMSG_bDeleteSocketNode(mb, s);
-    U_GMSG_bReleaseSocketNode(mb, s, TRUE);
-    U_GMSG_bReleaseMailboxNode(node, TRUE);
+    report(node, s);
 }
 
-void readable(int fd, short revents)
+// Every connection waiting in the backlog, not just one: peers that connect
+// in a burst would otherwise find the backlog full, and a connect that falls
+// off it is tried again only a second later.
+void acceptWaiting(GMSG_MAILBOX* mb)
+{
+    for (int i = 0; i < GMSG_LISTEN_BACKLOG; ++i) {
+        if (i > 0) {
+            struct pollfd p = {mb->MsgObject.Socket.nSocket, POLLIN, 0};
+            if (poll(&p, 1, 0) <= 0 || !(p.revents & POLLIN))
+                return;
+        }
+        U_GMSG_pAddNewSocketNode(mb, nullptr, FALSE, FALSE);
+    }
+}
+
+void readable(int fd)
 {
     BOOLEAN bListen = FALSE;
     GMSG_REG_MAILBOX_NODE* node = U_GMSG_pAcquireMailboxNodeByFd(fd, &bListen, TRUE);
@@ -158,10 +158,10 @@ void readable(int fd, short revents)
     if (mb->bUdp) {
         readableDatagram(node);
     } else if (bListen) {
-        U_GMSG_pAddNewSocketNode(mb, nullptr, FALSE, FALSE);
+        acceptWaiting(mb);
         U_GMSG_bReleaseMailboxNode(node, TRUE);
     } else {
-        readableConnection(node, fd, revents);
+        readableConnection(node, fd);
     }
 }
 
@@ -183,6 +183,41 @@ void exceptional(int fd)
 }
 
 // ---------------------------------------------------------------- GMSG task
+
+// Reads what a connection has, delivers the messages it completes and
+// closes the connection when its peer has finished or a message is lost.
+// Takes over the report's reading hold on the connection.
+void receiveStream(GMSG_REG_MAILBOX_NODE* node, GMSG_SOCKET_NODE* s)
+{
+    GMSG_MAILBOX* mb = &node->Mailbox;
+    const U64 now = L_CLOCK_qwGetTimeInMillis();
+    int delivered = 0;
+    bool close = false;
+    while (delivered < MESSAGES_PER_REPORT) {
+        GMSG_INFO info;
+        const GMSG_RX_RESULT r = GMSG_eReceiveStream(&s->Receive, &s->MsgSocket.Socket, now, &info);
+        if (r == GMSG_RX_MORE)
+            break;
+        if (r != GMSG_RX_COMPLETE) {
+            if (r == GMSG_RX_FAILED)
+                GMSG_vReportReceiveFailure(&s->Receive);
+            close = true;
+            break;
+        }
+        GMSG_bHandleReplies(&mb->MsgRequestInfo, &info);
+        if (!s->bAddressSet)
+            U_GMSG_bUpdateSocketNodeAddress(mb, s, &info.pMsgHeader->SrcAddress);
+        MSG_GMSG_RECEIVE* mail = newMail<MSG_GMSG_RECEIVE>(CMD_ID_GMSG_RECEIVE);
+        mail->MsgInfo = info;
+        U_GMSG_bDeliver(node, mail);
+        ++delivered;
+    }
+    if (close)
+        U_GMSG_bDeleteSocketNode(mb, s); // only marked: the release below frees it
+    else
+        U_GMSG_vNoteActivity(mb, s, delivered > 0, now);
+    U_GMSG_bReleaseSocketNode(mb, s, TRUE);
+}
 
 void handleNewMessage(MSG_GMSG_NEW_MESSAGE* m)
 {
@@ -214,24 +249,7 @@ void handleNewMessage(MSG_GMSG_NEW_MESSAGE* m)
         if (s)
             U_GMSG_bReleaseSocketNode(mb, s, TRUE);
     } else {
-        bool failed = false;
-        for (int i = 0; i < MESSAGES_PER_REPORT && GMSG_bMsgAvailable(&s->MsgSocket.Socket, nullptr); ++i) {
-            MSG_GMSG_RECEIVE* r = newMail<MSG_GMSG_RECEIVE>(CMD_ID_GMSG_RECEIVE);
-            if (!GMSG_bReceiveMessage(&mb->MsgRequestInfo, &s->MsgSocket.Socket, &r->MsgInfo)) {
-                H_MEMORY_vFree(r);
-                // Marked first, so that the release below is what frees it.
-                U_GMSG_bDeleteSocketNode(mb, s);
-                U_GMSG_bReleaseSocketNode(mb, s, TRUE);
-                log_me("T_GMSG_vHandleNewMessage: Receive Message Failure");
-                failed = true;
-                break;
-            }
-            if (!s->bAddressSet)
-                U_GMSG_bUpdateSocketNodeAddress(mb, s, &r->MsgInfo.pMsgHeader->SrcAddress);
-            U_GMSG_bDeliver(node, r);
-        }
-        if (!failed)
-            U_GMSG_bReleaseSocketNode(mb, s, TRUE);
+        receiveStream(node, s);
     }
     U_GMSG_bReleaseMailboxNode(node, TRUE);
     U_GMSG_bSignal(m->Mailbox);
@@ -299,6 +317,8 @@ void handleSend(MSG_GMSG_SEND* m)
             }
             if (!ok)
                 U_GMSG_bDeleteSocketNode(mb, s);
+            else
+                U_GMSG_vNoteActivity(mb, s, TRUE, L_CLOCK_qwGetTimeInMillis());
             U_GMSG_bReleaseSocketNode(mb, s, FALSE);
         }
     }
@@ -385,7 +405,6 @@ void T_GMSG_vSocketMain(void)
             continue;
         }
         set.Fds.clear();
-        set.bPartial.clear();
         int maxSocket = 0;
         if (!U_GMSG_bGetMailboxFdSet(&set, &maxSocket)) {
             idle = true;
@@ -401,8 +420,8 @@ void T_GMSG_vSocketMain(void)
             U_GMSG_vClearWake();
         for (size_t i = 0; i < sockets; ++i) {
             const struct pollfd& p = set.Fds[i];
-            if (set.bPartial[i] || (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL | POLLRDHUP)))
-                readable(p.fd, p.revents);
+            if (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL | POLLRDHUP))
+                readable(p.fd);
             else if (p.revents & POLLPRI)
                 exceptional(p.fd);
         }

@@ -11,15 +11,28 @@
 // which has given the mailbox up. Freeing a connection record closes its
 // socket (never the shared one of a datagram mailbox) and mails
 // CMD_ID_GMSG_DISCONNECT to the owner.
+//
+// Connections are counted over all mailboxes. At GMSG_MAX_CONNECTIONS a new
+// one, accepted or made for a send, first closes the oldest idle connection:
+// unheld, with no part of a message received or waiting on its socket. One
+// that never carried a message goes first, as no peer relies on it; among
+// the others the one quiet for longest. With none idle the new connection is
+// refused. The choice runs under mutex 75 and, one mailbox at a time, under
+// each resource mutex; the record chosen is looked for again before it goes,
+// as its mailbox's mutex was let go in between.
 #include "gmsg/u_gmsg_registry.h"
 
 #include "gmsg/t_ethernet_standin.h"
 #include "kernel/h_memory.h"
+#include "kernel/l_clock.h"
 #include "kernel/l_mbox.h"
 #include "kernel/l_mutex.h"
 #include "kernel/l_sema.h"
 #include "kernel/lm_log.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -30,6 +43,7 @@
 namespace {
 
 GMSG_REG_MAILBOX_LIST s_RegMailboxList = {nullptr};
+std::atomic<int> s_nConnections{0}; // records with a socket of their own
 
 class MutexLock {
 public:
@@ -88,7 +102,9 @@ void finishSocketNode(GMSG_MAILBOX* mb, GMSG_SOCKET_NODE* node, bool bTellOwner)
         }
         if (node->MsgSocket.Socket.nSocket >= 0)
             GSOCKET_bClose(&node->MsgSocket.Socket);
+        --s_nConnections;
     }
+    GMSG_vReceiveReset(&node->Receive);
     H_MEMORY_vFree(node);
 }
 
@@ -178,18 +194,89 @@ void addHold(GMSG_MAILBOX* mb, BOOLEAN bReading)
         ++mb->nAccess;
 }
 
-void addFd(GMSG_FD_SET* set, int fd, bool partial, int* pnMaxSocket)
+void addFd(GMSG_FD_SET* set, int fd, int* pnMaxSocket)
 {
-    for (const struct pollfd& p : set->Fds)
-        if (p.fd == fd)
-            return;
-    // A connection whose header is incomplete is looked at after every wait
-    // anyway; watching it for data would only spin on the bytes it has.
-    const short events = partial ? (short)POLLRDHUP : (short)(POLLIN | POLLPRI | POLLRDHUP);
-    set->Fds.push_back({fd, events, 0});
-    set->bPartial.push_back(partial ? 1 : 0);
+    set->Fds.push_back({fd, (short)(POLLIN | POLLPRI | POLLRDHUP), 0});
     if (pnMaxSocket && fd > *pnMaxSocket)
         *pnMaxSocket = fd;
+}
+
+void reportLimit(GMSG_DROP_CAUSE eCause)
+{
+    U64 count = 0;
+    if (GMSG_bCountDrop(eCause, &count))
+        log_me("U_GMSG_pAddNewSocketNode: %d connections open (%s: %llu in all)", s_nConnections.load(),
+               GMSG_pcDropCause(eCause), (unsigned long long)count);
+}
+
+// Under the record's resource mutex.
+bool idle(const GMSG_SOCKET_NODE* s)
+{
+    return !s->bMarkForDelete && !s->bShared && s->nReading <= 0 && s->nWriting <= 0 && !s->bInMessage &&
+           s->MsgSocket.Socket.nSocket >= 0;
+}
+
+// Goes before `than` in the order of closing at the limit.
+bool closesFirst(const GMSG_SOCKET_NODE* s, const GMSG_SOCKET_NODE* than)
+{
+    if (s->bSpoken != than->bSpoken)
+        return !s->bSpoken;
+    return s->u64LastActivity < than->u64LastActivity;
+}
+
+// Bytes already waiting on a connection make it busy, whether or not they
+// have been reported yet. One that the peer has finished is as good as idle.
+bool bytesWaiting(const GMSG_SOCKET_NODE* s)
+{
+    U8 b;
+    return recv(s->MsgSocket.Socket.nSocket, &b, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
+}
+
+// Closes the oldest idle connection of any mailbox; false when there is none.
+bool closeOldestIdle()
+{
+    constexpr int TRIES = 8;
+    const GMSG_SOCKET_NODE* busy[TRIES] = {};
+    MutexLock lock(RES_GMSG_MBOX_LIST);
+    for (int attempt = 0; attempt < TRIES; ++attempt) {
+        GMSG_MAILBOX* owner = nullptr;
+        GMSG_SOCKET_NODE* best = nullptr;
+        for (GMSG_REG_MAILBOX_NODE* n = s_RegMailboxList.pHead; n; n = n->pNext) {
+            GMSG_MAILBOX* mb = &n->Mailbox;
+            if (mb->bMarkForDelete || mb->bUdp)
+                continue;
+            MutexLock socketLock(mb->MsgSocketInfo.SocketInfoMutex);
+            for (GMSG_SOCKET_NODE* s = mb->MsgSocketInfo.pHead; s; s = s->pNext) {
+                if (!idle(s) || std::find(busy, busy + attempt, s) != busy + attempt)
+                    continue;
+                if (!best || closesFirst(s, best)) {
+                    best = s;
+                    owner = mb;
+                }
+            }
+        }
+        if (!best)
+            return false;
+        bool gone = false;
+        {
+            MutexLock socketLock(owner->MsgSocketInfo.SocketInfoMutex);
+            bool listed = false;
+            for (GMSG_SOCKET_NODE* s = owner->MsgSocketInfo.pHead; s && !listed; s = s->pNext)
+                listed = s == best;
+            if (listed && idle(best)) {
+                if (bytesWaiting(best))
+                    busy[attempt] = best;
+                else
+                    gone = unlinkSocketNode(owner, best);
+            }
+        }
+        if (gone) {
+            reportLimit(GMSG_DROP_EVICTED); // before its peer can see it go
+            finishSocketNode(owner, best, true);
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -436,13 +523,15 @@ BOOLEAN U_GMSG_bGetMailboxFdSet(GMSG_FD_SET* pReadFdSet, int* pnMaxSocket)
     MutexLock lock(RES_GMSG_MBOX_LIST);
     for (GMSG_REG_MAILBOX_NODE* n = s_RegMailboxList.pHead; n; n = n->pNext) {
         GMSG_MAILBOX* mb = &n->Mailbox;
-        if (mb->bMarkForDelete || mb->nReading > 0)
+        if (mb->bMarkForDelete)
             continue;
-        if (mb->MsgObject.Socket.nSocket >= 0) {
-            addFd(pReadFdSet, mb->MsgObject.Socket.nSocket, false, pnMaxSocket);
+        // Accepting reports nothing to the owner, so a busy mailbox still
+        // takes new connections; a peer's connect waits only 250 ms.
+        if (mb->MsgObject.Socket.nSocket >= 0 && (mb->nReading <= 0 || !mb->bUdp)) {
+            addFd(pReadFdSet, mb->MsgObject.Socket.nSocket, pnMaxSocket);
             bAdded = TRUE;
         }
-        if (U_GMSG_bGetSocketInfoFdSet(n, pReadFdSet, pnMaxSocket))
+        if (mb->nReading <= 0 && U_GMSG_bGetSocketInfoFdSet(n, pReadFdSet, pnMaxSocket))
             bAdded = TRUE;
     }
     return bAdded;
@@ -456,9 +545,10 @@ BOOLEAN U_GMSG_bGetSocketInfoFdSet(GMSG_REG_MAILBOX_NODE* pNode, GMSG_FD_SET* pR
     BOOLEAN bAdded = FALSE;
     MutexLock lock(mb->MsgSocketInfo.SocketInfoMutex);
     for (GMSG_SOCKET_NODE* s = mb->MsgSocketInfo.pHead; s; s = s->pNext) {
-        if (s->bMarkForDelete || s->bWriteOnly || s->nReading > 0 || s->MsgSocket.Socket.nSocket < 0)
+        // The datagram record's socket is the mailbox's own, watched already.
+        if (s->bMarkForDelete || s->bWriteOnly || s->bShared || s->nReading > 0 || s->MsgSocket.Socket.nSocket < 0)
             continue;
-        addFd(pReadFdSet, s->MsgSocket.Socket.nSocket, s->u64PartialSince != 0, pnMaxSocket);
+        addFd(pReadFdSet, s->MsgSocket.Socket.nSocket, pnMaxSocket);
         bAdded = TRUE;
     }
     return bAdded;
@@ -471,9 +561,19 @@ GMSG_SOCKET_NODE* U_GMSG_pAddNewSocketNode(GMSG_MAILBOX* pMailbox, const GMSG_AD
 {
     if (!pMailbox)
         return nullptr;
+    if (!U_GMSG_bMakeRoomForConnection()) {
+        // Taken from the backlog all the same, or it would stay readable.
+        GSOCKET refused;
+        const bool taken = !pAddress && GSOCKET_bAccept(&pMailbox->MsgObject.Socket, &refused, TRUE);
+        reportLimit(GMSG_DROP_REFUSED);
+        if (taken)
+            GSOCKET_bClose(&refused);
+        return nullptr;
+    }
     GMSG_SOCKET_NODE* node = (GMSG_SOCKET_NODE*)H_MEMORY_pvMalloc(sizeof(GMSG_SOCKET_NODE));
     memset(node, 0, sizeof *node);
     node->MsgSocket.Socket.nSocket = -1;
+    node->u64LastActivity = L_CLOCK_qwGetTimeInMillis();
     if (pAddress) {
         if (!GMSG_bNewSocket(&node->MsgSocket.Socket, pAddress)) {
             H_MEMORY_vFree(node);
@@ -485,6 +585,7 @@ GMSG_SOCKET_NODE* U_GMSG_pAddNewSocketNode(GMSG_MAILBOX* pMailbox, const GMSG_AD
         H_MEMORY_vFree(node);
         return nullptr;
     }
+    ++s_nConnections;
     if (bAcquire) {
         if (bReading)
             node->nReading = 1;
@@ -543,6 +644,11 @@ GMSG_SOCKET_NODE* U_GMSG_pFindSocketNodeByAddress(GMSG_MAILBOX* pMailbox, const 
                                                   BOOLEAN bReading)
 {
     if (!pMailbox || !pAddress)
+        return nullptr;
+    // The zero address is what a connection has before its peer has named
+    // itself; it names no peer, or a send to it would reach whichever
+    // connection has not spoken yet.
+    if (pAddress->uAddr.Socket.u32Address == 0 && pAddress->uAddr.Socket.u32Port == 0)
         return nullptr;
     MutexLock lock(pMailbox->MsgSocketInfo.SocketInfoMutex);
     for (GMSG_SOCKET_NODE* s = pMailbox->MsgSocketInfo.pHead; s; s = s->pNext) {
@@ -633,6 +739,62 @@ BOOLEAN U_GMSG_bDeleteSocketNode(GMSG_MAILBOX* pMailbox, GMSG_SOCKET_NODE* pSock
     return TRUE;
 }
 
+// ------------------------------------------------- limits on connections
+
+int U_GMSG_nConnectionCount(void) { return s_nConnections.load(); }
+
+BOOLEAN U_GMSG_bMakeRoomForConnection(void)
+{
+    if (s_nConnections.load() < GMSG_MAX_CONNECTIONS)
+        return TRUE;
+    return closeOldestIdle() ? TRUE : FALSE;
+}
+
+void U_GMSG_vNoteActivity(GMSG_MAILBOX* pMailbox, GMSG_SOCKET_NODE* pSocketNode, BOOLEAN bMessage, U64 u64Now)
+{
+    if (!pMailbox || !pSocketNode)
+        return;
+    MutexLock lock(pMailbox->MsgSocketInfo.SocketInfoMutex);
+    pSocketNode->bInMessage = GMSG_bReceiveInMessage(&pSocketNode->Receive);
+    if (bMessage) {
+        pSocketNode->bSpoken = TRUE;
+        pSocketNode->u64LastActivity = u64Now;
+    }
+}
+
+void U_GMSG_vCheckReceiveTimes(U64 u64Now)
+{
+    MutexLock lock(RES_GMSG_MBOX_LIST);
+    for (GMSG_REG_MAILBOX_NODE* n = s_RegMailboxList.pHead; n; n = n->pNext) {
+        GMSG_MAILBOX* mb = &n->Mailbox;
+        if (mb->bMarkForDelete || mb->bUdp)
+            continue;
+        GMSG_SOCKET_NODE* late = nullptr;
+        {
+            MutexLock socketLock(mb->MsgSocketInfo.SocketInfoMutex);
+            GMSG_SOCKET_NODE** link = &mb->MsgSocketInfo.pHead;
+            while (*link) {
+                GMSG_SOCKET_NODE* s = *link;
+                // A held record is being read or written; the next tick sees it.
+                if (s->bMarkForDelete || s->bShared || s->nReading > 0 || s->nWriting > 0 ||
+                    GMSG_eReceiveCheckTime(&s->Receive, u64Now) != GMSG_RX_FAILED) {
+                    link = &s->pNext;
+                    continue;
+                }
+                *link = s->pNext;
+                s->pNext = late;
+                late = s;
+            }
+        }
+        while (late) {
+            GMSG_SOCKET_NODE* next = late->pNext;
+            GMSG_vReportReceiveFailure(&late->Receive);
+            finishSocketNode(mb, late, true);
+            late = next;
+        }
+    }
+}
+
 // --------------------------------------------------- shutdown and timer
 
 void U_GMSG_vShutdown(void)
@@ -715,6 +877,7 @@ static void deliverTimeoutStatus(GMSG_REG_MAILBOX_NODE* node, const GMSG_REQUEST
 
 void U_GMSG_vOnTimer(void)
 {
+    U_GMSG_vCheckReceiveTimes(L_CLOCK_qwGetTimeInMillis());
     {
         MutexLock lock(RES_GMSG_MBOX_LIST);
         for (GMSG_REG_MAILBOX_NODE* n = s_RegMailboxList.pHead; n; n = n->pNext)

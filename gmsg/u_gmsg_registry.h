@@ -15,7 +15,9 @@
 // resource mutex, never the other way round. Both are recursive.
 //
 // A connection record ends when its peer closes, a read or a send on it
-// fails, its owner asks, or the unit shuts down; every end mails
+// fails, a message on it breaks a time limit, it is the oldest idle one when
+// a new connection needs its place, its owner asks, or the unit shuts down;
+// every end mails
 // CMD_ID_GMSG_DISCONNECT with the peer's listening address to the owning
 // task. The datagram record of a datagram mailbox shares the mailbox's own
 // socket and is never closed on its own.
@@ -43,7 +45,14 @@ typedef struct tag_GMSG_SOCKET_NODE {
     BOOLEAN bWriteOnly;     // an outgoing connection to the mailbox itself
     BOOLEAN bMarkForDelete;
     BOOLEAN bShared;        // the datagram record: the socket is the mailbox's own
-    U64 u64PartialSince;    // kernel clock (ms) when a partial header was first seen; 0 = none
+    // For the choice of a connection to close at the limit; under the
+    // mailbox's resource mutex.
+    BOOLEAN bInMessage;     // part of a message has arrived on it
+    BOOLEAN bSpoken;        // a message has gone over it, either way
+    U64 u64LastActivity;    // kernel clock (ms) of its last message, else of its start
+    // The message arriving on it. Touched by the GMSG task alone: under a
+    // reading hold, or under the resource mutex when nothing holds it.
+    GMSG_RECEIVE_STATE Receive;
     struct tag_GMSG_SOCKET_NODE* pNext;
 } GMSG_SOCKET_NODE;
 
@@ -80,17 +89,18 @@ typedef struct tag_GMSG_REG_MAILBOX_LIST {
     GMSG_REG_MAILBOX_NODE* pHead;
 } GMSG_REG_MAILBOX_LIST;
 
-// The descriptors the socket thread watches. A connection that holds part
-// of a header is watched only for its end; the thread looks at it again
-// after every wait.
+// The descriptors the socket thread watches.
 typedef struct tag_GMSG_FD_SET {
     std::vector<struct pollfd> Fds;
-    std::vector<U8> bPartial; // one per entry of Fds
 } GMSG_FD_SET;
 
 constexpr int GMSG_LISTEN_BACKLOG = 16;
-// A connection may hold part of a header for this long before it is closed.
-constexpr U64 GMSG_PARTIAL_HEADER_MS = 5000;
+// The most connections the unit keeps open over all its mailboxes, both
+// directions: a boat's network has tens of units with a few connections
+// each. At the limit the oldest idle connection makes room for a new one
+// (one that never carried a message goes before one that did); when every
+// connection is busy, the new one is refused.
+constexpr int GMSG_MAX_CONNECTIONS = 256;
 
 // Opening and closing a mailbox's own socket.
 BOOLEAN GMSG_bInitSocketMailbox(GMSG_MAILBOX* pMyMailbox, const GMSG_MAP_INFO* pMsgMapInfo, U16 u16Port,
@@ -121,6 +131,8 @@ BOOLEAN U_GMSG_bSignal(MBOX Mailbox);
 // after a signal, and its reset.
 int U_GMSG_nWakeDescriptor(void);
 void U_GMSG_vClearWake(void);
+// The sockets of every mailbox with nothing in flight, and the listening
+// sockets of the others.
 BOOLEAN U_GMSG_bGetMailboxFdSet(GMSG_FD_SET* pReadFdSet, int* pnMaxSocket);
 BOOLEAN U_GMSG_bGetSocketInfoFdSet(GMSG_REG_MAILBOX_NODE* pNode, GMSG_FD_SET* pReadFdSet, int* pnMaxSocket);
 
@@ -140,6 +152,18 @@ BOOLEAN U_GMSG_bUpdateSocketNodeAddress(GMSG_MAILBOX* pMailbox, GMSG_SOCKET_NODE
                                         const GMSG_ADDRESS* pAddress);
 BOOLEAN U_GMSG_bReleaseSocketNode(GMSG_MAILBOX* pMailbox, GMSG_SOCKET_NODE* pSocketNode, BOOLEAN bWasReading);
 BOOLEAN U_GMSG_bDeleteSocketNode(GMSG_MAILBOX* pMailbox, GMSG_SOCKET_NODE* pSocketNode);
+
+// Open connections of every mailbox.
+int U_GMSG_nConnectionCount(void);
+// Below the limit: TRUE. At it: closes the oldest idle connection and
+// answers TRUE, or FALSE when none is idle.
+BOOLEAN U_GMSG_bMakeRoomForConnection(void);
+// What a connection's last report or send did: part of a message is there,
+// a whole message went over it at u64Now.
+void U_GMSG_vNoteActivity(GMSG_MAILBOX* pMailbox, GMSG_SOCKET_NODE* pSocketNode, BOOLEAN bMessage, U64 u64Now);
+// Closes every unheld connection whose message in progress broke a time
+// limit by u64Now. The GMSG task's, on every tick.
+void U_GMSG_vCheckReceiveTimes(U64 u64Now);
 
 // Shutdown and the 250 ms timer of the GMSG task.
 void U_GMSG_vShutdown(void);

@@ -56,6 +56,11 @@ constexpr std::array<COLOR, STCOLOR_MAX> s_acStevrinColor16Table = {
     0x07FF, // STCOLOR_FTC_OPTION2
 };
 
+void COLOR_vStore(U32 u32Index, COLOR color)
+{
+    std::atomic_ref<COLOR>(s_colorLookupTable[u32Index]).store(color, std::memory_order_relaxed);
+}
+
 } // namespace
 
 COLOR* const gCOLOR_pcolColorTable = s_colorLookupTable;
@@ -63,31 +68,31 @@ COLOR* const gCOLOR_pcolColorTable = s_colorLookupTable;
 void COLOR_vSetColorTableSection(U32 u32StartIndex, U32 u32Count, const COLOR* pcolorSource)
 {
     for (U32 i = 0; i < u32Count; ++i)
-        s_colorLookupTable[u32StartIndex + i] = pcolorSource[i];
+        COLOR_vStore(u32StartIndex + i, pcolorSource[i]);
 }
 
 void COLOR_vFetchColorTableSection(U32 u32StartIndex, U32 u32Count, COLOR* pcolorDest)
 {
     for (U32 i = 0; i < u32Count; ++i)
-        pcolorDest[i] = s_colorLookupTable[u32StartIndex + i];
+        pcolorDest[i] = COLOR_colorRead(&s_colorLookupTable[u32StartIndex + i]);
 }
 
 void COLOR_vCopyColorTableSection(U32 u32SourceIndex, U32 u32DestinationIndex, U32 u32Count)
 {
     for (U32 i = 0; i < u32Count; ++i)
-        s_colorLookupTable[u32DestinationIndex + i] = s_colorLookupTable[u32SourceIndex + i];
+        COLOR_vStore(u32DestinationIndex + i, COLOR_colorRead(&s_colorLookupTable[u32SourceIndex + i]));
 }
 
 void COLOR_vSetPOSPalette(void)
 {
     for (const POS_COLOR_VARIATION& row : s_POSColorVariationTable)
-        s_colorLookupTable[row.u32Index] = row.colorPOS;
+        COLOR_vStore(row.u32Index, row.colorPOS);
 }
 
 void COLOR_vSetStandardPalette(void)
 {
     for (const POS_COLOR_VARIATION& row : s_POSColorVariationTable)
-        s_colorLookupTable[row.u32Index] = row.colorStandard;
+        COLOR_vStore(row.u32Index, row.colorStandard);
 }
 
 COLOR COLOR_vGetStevrinColorDef(U32 u32ColorIndex)

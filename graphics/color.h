@@ -1,14 +1,21 @@
 // The active colour table: 256 COLOR entries that screens pick colours from
 // by index, and the fixed colours of the trolling-motor overlays.
 //
-// Readers index gCOLOR_pcolColorTable directly; the tasks that own a section
-// rewrite it with the section operations, and every later frame shows the new
-// scheme. Entries are written one 16-bit store at a time without a lock, so a
-// frame drawn during a rewrite may mix old and new entries of that section.
+// The tasks that own a section rewrite it with the section operations while
+// every drawing task reads entries, and every later frame shows the new
+// scheme. Writers and readers agree on the entry: each is stored and loaded
+// whole as one atomic 16-bit access (COLOR_colorRead for readers of the
+// table or of a palette pointer into it), so a reader sees the old or the
+// new colour of an entry and a frame drawn during a rewrite may mix old and
+// new entries of that section. There is no table-wide lock, which every
+// pixel lookup would have to take, and no copy, which the palettes pointing
+// into the table would not follow.
 // No operation tests its range: callers keep sections inside the 256 entries.
 #pragma once
 
 #include "graphics/g_types.h"
+
+#include <atomic>
 
 constexpr U32 COLOR_TABLE_SIZE = 256;
 
@@ -64,6 +71,13 @@ typedef enum {
     STCOLOR_FTC_OPTION2,
     STCOLOR_MAX
 } STCOLOR_INDEX;
+
+// One entry of the table (or of another colour array that is written the
+// same way), loaded whole.
+inline COLOR COLOR_colorRead(const COLOR* pcolorEntry)
+{
+    return std::atomic_ref<COLOR>(*const_cast<COLOR*>(pcolorEntry)).load(std::memory_order_relaxed);
+}
 
 // Copies u32Count colours into entries u32StartIndex.., ascending.
 void COLOR_vSetColorTableSection(U32 u32StartIndex, U32 u32Count, const COLOR* pcolorSource);

@@ -5,6 +5,7 @@
 // each opaque pixel goes to the put-pixel function of the rotation.
 #include "graphics/g_icon.h"
 
+#include "graphics/color.h"
 #include "graphics/g_image.h"
 #include "graphics/g_pixel.h"
 #include "util/u_rle_nibble.h"
@@ -143,7 +144,7 @@ void G_ICON_vDecompressAndPutIndirect(BITMAP* pDest, const ICON* pIcon, const PO
     const COLOR* pcolPalette = s_pcolorLookup;
     icon_Decode(pIcon, [&](S32 nX, S32 nY, U8 u8Index, bool bHidden) {
         if (!bHidden)
-            pPutPixel(pDest, pptAnchor, nX, nY, pcolPalette[u8Index], vpOther);
+            pPutPixel(pDest, pptAnchor, nX, nY, COLOR_colorRead(&pcolPalette[u8Index]), vpOther);
     });
 }
 

@@ -91,8 +91,9 @@ typedef struct tag_TFont {
 } TFont;
 
 std::mutex s_lock;
-std::string s_fontFile;
-std::vector<U8> s_fontBytes;
+// Never destroyed: drawing tasks may still render text while the process exits.
+std::string& s_fontFile = *new std::string();
+std::vector<U8>& s_fontBytes = *new std::vector<U8>();
 
 bool s_bReady = false;
 FT_Library s_FontLibrary = nullptr;

@@ -9,9 +9,17 @@
 // Every block starts with a header that names its partition, so a free
 // needs only the pointer. The header is 16 bytes so that the pointer handed
 // out is aligned for any type on this machine; the partition id sits in its
-// first four bytes, little-endian, and only the low byte is read back. The
-// usable sizes are the unit's; a block's body is rounded up so that the
-// next block stays 16-aligned.
+// first four bytes, little-endian, and only the low byte is read back; the
+// next four hold the size the caller asked for. The usable sizes are the
+// unit's; a block's body is rounded up so that the next block stays
+// 16-aligned.
+//
+// Under AddressSanitizer only the bytes a caller asked for are addressable:
+// the header and the rest of the block stay poisoned, and a free poisons
+// the whole block (the partition layer does that). A write past the
+// requested size or after the free is reported where it happens, which the
+// fixed blocks would otherwise hide. A realloc therefore moves the bytes
+// the caller asked for, which are all it may read.
 //
 // The partitions are made by the first allocation (in Main, before other
 // tasks run); the initialisation is nevertheless guarded, because tests and
@@ -27,6 +35,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <sanitizer/asan_interface.h>
 
 namespace {
 
@@ -89,6 +98,9 @@ void H_MEMORY_vInitialize()
         if (map > 0)
             s_partitions[s_nPartitions++] = {c.partition_usable, map};
     }
+    // The partitions poison their own bodies; bytes past the last one
+    // belong to nobody.
+    ASAN_POISON_MEMORY_REGION(body, (size_t)(s_partitionData + AREA_BYTES - body));
     std::stable_sort(s_partitions, s_partitions + s_nPartitions,
                      [](const MAP_LIST& a, const MAP_LIST& b) { return a.partition_size < b.partition_size; });
 }
@@ -123,12 +135,43 @@ int H_MEMORY_iFindNextPart(int i)
     U_RESET_vReset(0, 0);
 }
 
-void H_MEMORY_vWriteHeader(U8* block, MAP map)
+// The header stays poisoned between these calls, so they read and write
+// it without the sanitizer's checks.
+__attribute__((no_sanitize_address)) void H_MEMORY_vWriteHeader(U8* block, MAP map, U32 u32Size)
 {
     block[0] = (U8)map;
     block[1] = (U8)(map >> 8);
     block[2] = (U8)(map >> 16);
     block[3] = (U8)(map >> 24);
+    block[4] = (U8)u32Size;
+    block[5] = (U8)(u32Size >> 8);
+    block[6] = (U8)(u32Size >> 16);
+    block[7] = (U8)(u32Size >> 24);
+}
+
+__attribute__((no_sanitize_address)) MAP H_MEMORY_mapReadHeader(const U8* block)
+{
+    return (MAP)block[0];
+}
+
+__attribute__((no_sanitize_address)) U32 H_MEMORY_u32ReadRequested(const U8* block)
+{
+    return (U32)block[4] | (U32)block[5] << 8 | (U32)block[6] << 16 | (U32)block[7] << 24;
+}
+
+// Leaves only the requested bytes of a block addressable.
+void H_MEMORY_vMarkRequested(U8* block, U32 u32Usable, U32 u32Size)
+{
+    ASAN_POISON_MEMORY_REGION(block, H_MEMORY_u32BlockBytes(u32Usable));
+    ASAN_UNPOISON_MEMORY_REGION(block + H_MEMORY_HEADER_BYTES, u32Size);
+}
+
+U32 H_MEMORY_u32UsableOfMap(MAP map)
+{
+    for (int i = 0; i < s_nPartitions; ++i)
+        if (s_partitions[i].map == map)
+            return s_partitions[i].partition_size;
+    return 0;
 }
 
 void* H_MEMORY_pvAllocate(U32 u32Size, bool bWait)
@@ -149,7 +192,8 @@ void* H_MEMORY_pvAllocate(U32 u32Size, bool bWait)
         if (!block)
             return nullptr;
     }
-    H_MEMORY_vWriteHeader(block, map);
+    H_MEMORY_vWriteHeader(block, map, u32Size);
+    H_MEMORY_vMarkRequested(block, H_MEMORY_u32UsableOfMap(map), u32Size);
     return block + H_MEMORY_HEADER_BYTES;
 }
 
@@ -175,16 +219,13 @@ MAP H_MEMORY_mapFindPart(U32 u32Size)
 size_t H_MEMORY_size_tGetMapedPartitionSize(MAP map)
 {
     H_MEMORY_vEnsureInitialized();
-    for (int i = 0; i < s_nPartitions; ++i)
-        if (s_partitions[i].map == map)
-            return s_partitions[i].partition_size;
-    return 0;
+    return H_MEMORY_u32UsableOfMap(map);
 }
 
 MAP H_MEMORY_mapOfBlock(const void* pvPointer)
 {
     const U8* block = H_MEMORY_pu8BlockOf(pvPointer);
-    return block ? (MAP)block[0] : 0;
+    return block ? H_MEMORY_mapReadHeader(block) : 0;
 }
 
 void* H_MEMORY_pvMalloc(U32 u32Size)
@@ -208,14 +249,18 @@ void* H_MEMORY_pvRealloc(void* pvPointer, U32 u32Size)
     if (want < 0)
         H_MEMORY_vTooLarge();
     MAP own = H_MEMORY_mapOfBlock(pvPointer);
-    size_t ownUsable = H_MEMORY_size_tGetMapedPartitionSize(own);
+    U32 ownUsable = H_MEMORY_u32UsableOfMap(own);
     if (ownUsable == 0)
         return nullptr;
-    if (s_partitions[want].map == own)
+    U8* block = H_MEMORY_pu8BlockOf(pvPointer);
+    if (s_partitions[want].map == own) {
+        H_MEMORY_vWriteHeader(block, own, u32Size);
+        H_MEMORY_vMarkRequested(block, ownUsable, u32Size);
         return pvPointer;
+    }
+    U32 kept = std::min(std::min(H_MEMORY_u32ReadRequested(block), ownUsable), u32Size);
     void* fresh = H_MEMORY_pvAllocate(u32Size, true);
-    MAP got = H_MEMORY_mapOfBlock(fresh);
-    memcpy(fresh, pvPointer, std::min(ownUsable, H_MEMORY_size_tGetMapedPartitionSize(got)));
+    memcpy(fresh, pvPointer, kept);
     H_MEMORY_vFree(pvPointer);
     return fresh;
 }
@@ -236,7 +281,7 @@ void H_MEMORY_vFree(void* pvPointer)
 {
     U8* block = H_MEMORY_pu8BlockOf(pvPointer);
     if (block)
-        L_MEM_Free((MAP)block[0], block);
+        L_MEM_Free(H_MEMORY_mapReadHeader(block), block);
 }
 
 void H_MEMORY_vDumpMail(RTOSMSG* pMsg)

@@ -11,4 +11,6 @@ void* L_MEM_AllocateWaitTicks(MAP map, TICKS sTicks);
 void* L_MEM_AllocateWaitSeconds(MAP map, U32 sSeconds);
 ERC L_MEM_Free(MAP map, void* vptr);
 ERC L_MEM_GetBlockSize(MAP map);
+// Blocks of the partition that nobody owns.
+ERC L_MEM_GetFreeCount(MAP map);
 void L_MEM_Debug(void);

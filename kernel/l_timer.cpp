@@ -1,15 +1,23 @@
 // Kernel timers.
 //
-// Each timer is a POSIX timer whose expiry raises SIGUSR1, aimed at the
-// timer thread itself. The handler takes no lock: it counts the expiry and,
-// unless one of the same timer is already on its way (expiries coalesce),
-// writes the timer's index into a pipe. The timer thread (FIFO 98 where the
-// scheduler allows it) reads the pipe and turns each expiry into a semaphore
-// signal: a one-shot timer goes idle first, a periodic one stays armed, and
-// a late expiry of a stopped timer is dropped.
+// One timer thread (FIFO 98 where the scheduler allows it) keeps every
+// armed timer's next expiry on the real monotonic clock and sleeps on a
+// condition variable until the nearest one, or until a start, stop or
+// release changes the set. An expiry is first put on its way (counted, and
+// coalesced with one already on its way), then delivered: a one-shot timer
+// goes idle and signals its semaphore, a periodic one signals and stays
+// armed, and a periodic timer that fell behind keeps its grid and loses the
+// periods it missed, as a slow task sees one expiry per wait.
 //
-// A periodic timer whose semaphore is still done when it fires again loses
-// that expiry, so a slow task sees one expiry per wait, not a backlog.
+// Every arming of a timer (start, stop, release, allocation) counts up its
+// generation, and an expiry on its way carries the generation it came from:
+// one that belongs to an earlier arming is dropped, so a timer restarted
+// just as it expired does not fire early.
+//
+// Lock order: the timers' lock -> semaphore mutexes -> task mutex. The
+// timer thread delivers under the timers' lock, and a start discards a
+// pending expiry of its semaphore under it too, so an expiry either lands
+// before the restart (and is discarded with it) or not at all.
 #include "kernel/l_timer.h"
 
 #include "kernel/l_clock.h"
@@ -19,46 +27,73 @@
 #include "kernel/l_utils.h"
 #include "kernel/lm_log.h"
 
-#include <cerrno>
-#include <csignal>
-#include <cstring>
-#include <fcntl.h>
-#include <mutex>
 #include <pthread.h>
 #include <sched.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 namespace {
 
-TIMER_INFO* s_timers = nullptr;
+constexpr U64 NANOS_PER_MS = 1000000;
+constexpr U64 NANOS_PER_SEC = 1000000000;
+
+TIMER_INFO* s_timers = nullptr; // under TimerMutex
+// The same table for the kernel dump, which takes no lock: it may run from
+// a log line written under TimerMutex.
+std::atomic<TIMER_INFO*> s_dumpTimers{nullptr};
 std::atomic<U32> timer_fired_count{0};
 std::atomic<U32> timer_queue_count{0};
-int timer_pipe_handles[2] = {-1, -1};
 pthread_mutex_t TimerMutex = PTHREAD_MUTEX_INITIALIZER;
+pthread_cond_t TimerCond;
 bool s_initDone = false;
 bool s_initFailed = false;
-std::atomic<pid_t> s_timerThreadTid{0};
+bool s_bHold = false; // under TimerMutex
 
-extern "C" void TIMER_SignalHandler(int, siginfo_t* info, void*)
+U64 TIMER_u64Now()
 {
-    if (info->si_code != SI_TIMER || !s_timers)
-        return;
-    long index = (long)info->si_value.sival_int;
-    if (index < 0 || index >= ntmrs)
-        return;
-    int saved = errno;
-    TIMER_INFO& t = s_timers[index];
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return (U64)ts.tv_sec * NANOS_PER_SEC + (U64)ts.tv_nsec;
+}
+
+// Under TimerMutex: the expiry at hand goes on its way.
+void TIMER_vExpire(TIMER_INFO& t, U64 u64Now)
+{
     timer_fired_count++;
     t.timer_fired_count++;
-    if (t.u8TimerSignal.fetch_add(1) == 0) {
-        timer_queue_count++;
-        t.timer_queue_count++;
-        U32 word = (U32)index;
-        if (write(timer_pipe_handles[1], &word, sizeof word) < 0) {
-        }
+    if (t.u64PeriodNanos != 0) {
+        U64 missed = (u64Now - t.u64DueNanos) / t.u64PeriodNanos;
+        t.u64DueNanos += (missed + 1) * t.u64PeriodNanos;
+    } else {
+        t.u64DueNanos = 0;
     }
-    errno = saved;
+    U8 onItsWay = t.u8TimerSignal;
+    if (onItsWay != 0 && t.u32QueuedGeneration == t.u32Generation) {
+        if (onItsWay != 0xFF)
+            t.u8TimerSignal = (U8)(onItsWay + 1);
+        return;
+    }
+    t.u8TimerSignal = 1;
+    t.u32QueuedGeneration = t.u32Generation;
+    timer_queue_count++;
+    t.timer_queue_count++;
+}
+
+// Under TimerMutex.
+void TIMER_vDeliver(TIMER_INFO& t)
+{
+    t.u8TimerSignal = 0;
+    if (t.u32QueuedGeneration != t.u32Generation)
+        return;
+    switch (t.u8TimerState.load()) {
+    case TMRST_RUNNING:
+        t.u8TimerState = TMRST_IDLE;
+        L_SEMA_Signal(t.Semaphore);
+        break;
+    case TMRST_CYCLING:
+        L_SEMA_Signal(t.Semaphore);
+        break;
+    default:
+        break;
+    }
 }
 
 void* TIMER_Thread(void*)
@@ -66,39 +101,43 @@ void* TIMER_Thread(void*)
     struct sched_param sp = {98};
     if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &sp) != 0)
         log_me("timer thread runs without FIFO priority");
-    s_timerThreadTid = (pid_t)syscall(SYS_gettid);
+    pthread_mutex_lock(&TimerMutex);
     for (;;) {
-        U32 word;
-        ssize_t r = read(timer_pipe_handles[0], &word, sizeof word);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r != (ssize_t)sizeof word || word >= (U32)ntmrs)
-            return nullptr;
-        TIMER_INFO& t = s_timers[word];
-        t.u8TimerSignal = 0;
-        switch (t.u8TimerState.load()) {
-        case TMRST_RUNNING:
-            t.u8TimerState = TMRST_IDLE;
-            L_SEMA_Signal(t.Semaphore);
-            break;
-        case TMRST_CYCLING:
-            L_SEMA_Signal(t.Semaphore);
-            break;
-        default:
-            break;
+        U64 now = TIMER_u64Now();
+        U64 nearest = 0;
+        for (int i = 0; i < ntmrs; ++i) {
+            TIMER_INFO& t = s_timers[i];
+            if (t.u64DueNanos != 0 && t.u64DueNanos <= now)
+                TIMER_vExpire(t, now);
+            if (t.u64DueNanos != 0 && (nearest == 0 || t.u64DueNanos < nearest))
+                nearest = t.u64DueNanos;
+        }
+        if (!s_bHold) {
+            for (int i = 0; i < ntmrs; ++i)
+                if (s_timers[i].u8TimerSignal != 0)
+                    TIMER_vDeliver(s_timers[i]);
+        }
+        if (nearest == 0) {
+            pthread_cond_wait(&TimerCond, &TimerMutex);
+        } else {
+            struct timespec until = {(time_t)(nearest / NANOS_PER_SEC), (long)(nearest % NANOS_PER_SEC)};
+            pthread_cond_timedwait(&TimerCond, &TimerMutex, &until);
         }
     }
 }
 
-bool TIMER_bCreatePosix(TIMER_INFO* t)
+// Under TimerMutex.
+void TIMER_vReset(TIMER_INFO* t, TASK owner)
 {
-    struct sigevent sev;
-    memset(&sev, 0, sizeof sev);
-    sev.sigev_notify = SIGEV_THREAD_ID;
-    sev.sigev_signo = SIGUSR1;
-    sev.sigev_value.sival_int = (int)(t - s_timers);
-    sev._sigev_un._tid = s_timerThreadTid;
-    return timer_create(CLOCK_MONOTONIC, &sev, &t->TimerID) == 0;
+    t->u8TimerState = TMRST_IDLE;
+    t->u8TimerSignal = 0;
+    t->OwningTaskID = owner;
+    t->Semaphore = 0;
+    t->timer_fired_count = 0;
+    t->timer_queue_count = 0;
+    t->u32Generation++;
+    t->u64DueNanos = 0;
+    t->u64PeriodNanos = 0;
 }
 
 // Under TimerMutex.
@@ -108,31 +147,37 @@ bool TIMER_Init()
         return !s_initFailed;
     s_initDone = true;
     s_timers = new TIMER_INFO[ntmrs]();
-    if (pipe2(timer_pipe_handles, O_CLOEXEC) != 0 ||
-        L_UTILS_threadCreateSimpleThread((char*)"timer", TIMER_Thread, nullptr) == 0) {
+    pthread_condattr_t ca;
+    pthread_condattr_init(&ca);
+    pthread_condattr_setclock(&ca, CLOCK_MONOTONIC);
+    pthread_cond_init(&TimerCond, &ca);
+    pthread_condattr_destroy(&ca);
+    for (int i = 0; i < ntmrs; ++i)
+        TIMER_vReset(&s_timers[i], 0);
+    s_dumpTimers = s_timers;
+    if (L_UTILS_threadCreateSimpleThread((char*)"timer", TIMER_Thread, nullptr) == 0) {
         s_initFailed = true;
         return false;
     }
-    while (s_timerThreadTid == 0)
-        usleep(100);
-    struct sigaction sa;
-    memset(&sa, 0, sizeof sa);
-    sa.sa_sigaction = TIMER_SignalHandler;
-    sa.sa_flags = SA_SIGINFO | SA_RESTART;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGUSR1, &sa, nullptr);
-    for (int i = 0; i < ntmrs; ++i)
-        L_TIMER_InitTimer(&s_timers[i], 0);
     return true;
 }
 
-void TIMER_vDisarm(TIMER_INFO* t)
+// Under TimerMutex: a new arming; an expiry of the old one is dropped.
+void TIMER_vArm(TIMER_INFO* t, U8 u8State, TICKS tFirst, TICKS tRecur)
 {
-    struct itimerspec its = {};
-    timer_settime(t->TimerID, 0, &its, nullptr);
-    t->u8TimerState = TMRST_IDLE;
+    t->u32Generation++;
+    t->u8TimerState = u8State;
+    if (u8State == TMRST_IDLE) {
+        t->u64DueNanos = 0;
+        t->u64PeriodNanos = 0;
+        return;
+    }
+    t->u64DueNanos = TIMER_u64Now() + (U64)tFirst * NANOS_PER_MS;
+    t->u64PeriodNanos = (U64)tRecur * NANOS_PER_MS;
+    pthread_cond_signal(&TimerCond);
 }
 
+// Under TimerMutex.
 bool TIMER_bOwned(TIMER_INFO* t)
 {
     return t && s_timers && t >= s_timers && t < s_timers + ntmrs && t->OwningTaskID == L_TASK_GetID(0);
@@ -142,14 +187,9 @@ bool TIMER_bOwned(TIMER_INFO* t)
 
 ERC L_TIMER_InitTimer(TIMER_INFO* tiptr, TASK OwnerTaskID)
 {
-    tiptr->u8TimerState = TMRST_IDLE;
-    tiptr->u8TimerSignal = 0;
-    tiptr->OwningTaskID = OwnerTaskID;
-    tiptr->Semaphore = 0;
-    tiptr->timer_fired_count = 0;
-    tiptr->timer_queue_count = 0;
-    if (!TIMER_bCreatePosix(tiptr))
-        return -lsNO_TIMER;
+    pthread_mutex_lock(&TimerMutex);
+    TIMER_vReset(tiptr, OwnerTaskID);
+    pthread_mutex_unlock(&TimerMutex);
     return 0;
 }
 
@@ -162,8 +202,8 @@ TIMER_INFO* L_TIMER_Allocate(void)
             if (s_timers[i].OwningTaskID == 0) {
                 found = &s_timers[i];
                 found->OwningTaskID = L_TASK_GetID(0);
-                found->u8TimerState = TMRST_IDLE;
                 found->Semaphore = 0;
+                TIMER_vArm(found, TMRST_IDLE, 0, 0);
                 break;
             }
         }
@@ -176,64 +216,72 @@ TIMER_INFO* L_TIMER_Start(TIMER_INFO* tiptr, TICKS tStart, TICKS tRecur, SEMA sS
 {
     if (!tiptr)
         tiptr = L_TIMER_Allocate();
-    if (!TIMER_bOwned(tiptr))
+    pthread_mutex_lock(&TimerMutex);
+    if (!TIMER_bOwned(tiptr)) {
+        pthread_mutex_unlock(&TimerMutex);
         return nullptr;
-    if (tiptr->u8TimerState != TMRST_IDLE)
-        TIMER_vDisarm(tiptr);
+    }
     if (sSemaphore >= 0)
         tiptr->Semaphore = sSemaphore;
     SEMA sema = tiptr->Semaphore;
+    TIMER_vArm(tiptr, TMRST_IDLE, 0, 0);
     if (sema != 0)
         L_SEMA_SetPending(sema);
-    struct itimerspec its;
     if (tStart > 0) {
-        tiptr->u8TimerState = tRecur > 0 ? TMRST_CYCLING : TMRST_RUNNING;
-        L_CLOCK_StoreTimerspec(&its, tStart, tRecur);
-        timer_settime(tiptr->TimerID, 0, &its, nullptr);
+        TIMER_vArm(tiptr, tRecur > 0 ? TMRST_CYCLING : TMRST_RUNNING, tStart, tRecur);
     } else {
         L_SEMA_Signal(sema);
-        if (tRecur > 0) {
-            tiptr->u8TimerState = TMRST_CYCLING;
-            L_CLOCK_StoreTimerspec(&its, tRecur, tRecur);
-            timer_settime(tiptr->TimerID, 0, &its, nullptr);
-        }
+        if (tRecur > 0)
+            TIMER_vArm(tiptr, TMRST_CYCLING, tRecur, tRecur);
     }
+    pthread_mutex_unlock(&TimerMutex);
     return tiptr;
 }
 
 ERC L_TIMER_Stop(TIMER_INFO* tiptr)
 {
+    pthread_mutex_lock(&TimerMutex);
+    ERC rc = 0;
     if (!TIMER_bOwned(tiptr))
-        return -lsTIMER_ILLEGAL;
-    if (tiptr->u8TimerState == TMRST_IDLE)
-        return -lsTIMER_INACTIVE;
-    TIMER_vDisarm(tiptr);
-    return 0;
+        rc = -lsTIMER_ILLEGAL;
+    else if (tiptr->u8TimerState == TMRST_IDLE)
+        rc = -lsTIMER_INACTIVE;
+    else
+        TIMER_vArm(tiptr, TMRST_IDLE, 0, 0);
+    pthread_mutex_unlock(&TimerMutex);
+    return rc;
 }
 
 ERC L_TIMER_Release(TIMER_INFO* tiptr)
 {
-    if (!s_timers)
-        return -lsTIMER_UNINIT;
-    if (!TIMER_bOwned(tiptr))
-        return -lsTIMER_ILLEGAL;
-    if (tiptr->u8TimerState != TMRST_IDLE)
-        TIMER_vDisarm(tiptr);
     pthread_mutex_lock(&TimerMutex);
-    tiptr->OwningTaskID = 0;
-    tiptr->Semaphore = 0;
+    ERC rc = 0;
+    if (!s_timers) {
+        rc = -lsTIMER_UNINIT;
+    } else if (!TIMER_bOwned(tiptr)) {
+        rc = -lsTIMER_ILLEGAL;
+    } else {
+        TIMER_vArm(tiptr, TMRST_IDLE, 0, 0);
+        tiptr->OwningTaskID = 0;
+        tiptr->Semaphore = 0;
+    }
     pthread_mutex_unlock(&TimerMutex);
-    return 0;
+    return rc;
 }
 
 TICKS L_TIMER_GetRemaining(TIMER_INFO* tiptr)
 {
-    if (!tiptr || tiptr->u8TimerState == TMRST_IDLE)
+    if (!tiptr)
         return 0;
-    struct itimerspec its;
-    if (timer_gettime(tiptr->TimerID, &its) != 0)
-        return 0;
-    return L_CLOCK_ScanTimerspec(&its);
+    pthread_mutex_lock(&TimerMutex);
+    TICKS left = 0;
+    if (tiptr->u8TimerState != TMRST_IDLE && tiptr->u64DueNanos != 0) {
+        U64 now = TIMER_u64Now();
+        if (tiptr->u64DueNanos > now)
+            left = (TICKS)((tiptr->u64DueNanos - now + NANOS_PER_MS / 2) / NANOS_PER_MS);
+    }
+    pthread_mutex_unlock(&TimerMutex);
+    return left;
 }
 
 TICKS L_TIMER_GetElapsed(TICKS* ptrTicks)
@@ -244,15 +292,26 @@ TICKS L_TIMER_GetElapsed(TICKS* ptrTicks)
     return elapsed;
 }
 
+void L_TIMER_vHoldDelivery(BOOLEAN bHold)
+{
+    pthread_mutex_lock(&TimerMutex);
+    if (TIMER_Init()) {
+        s_bHold = bHold != 0;
+        pthread_cond_signal(&TimerCond);
+    }
+    pthread_mutex_unlock(&TimerMutex);
+}
+
 void L_TIMER_Debug(void)
 {
     static const char* const stateNames[TMRST_COUNT] = {"idle", "running", "cycling"};
     log_me("timer information (%d total %d fired %d queued)", ntmrs, (int)timer_fired_count.load(),
            (int)timer_queue_count.load());
-    if (!s_timers)
+    TIMER_INFO* timers = s_dumpTimers;
+    if (!timers)
         return;
     for (int i = 0; i < ntmrs; ++i) {
-        TIMER_INFO& t = s_timers[i];
+        TIMER_INFO& t = timers[i];
         U8 st = t.u8TimerState;
         TASK owner = t.OwningTaskID;
         SEMA sema = t.Semaphore;

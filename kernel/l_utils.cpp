@@ -10,12 +10,24 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <vector>
 
 namespace {
 
 // The unit gives a plain thread 24 KiB of stack; 64-bit code and the
-// sanitizers need more.
+// sanitizers need more, ThreadSanitizer (which keeps its own per-thread
+// state there) the most: it refuses smaller stacks.
+#if defined(__SANITIZE_THREAD__)
+constexpr size_t SIMPLE_THREAD_STACK = 4 * 1024 * 1024;
+#else
 constexpr size_t SIMPLE_THREAD_STACK = 256 * 1024;
+#endif
+
+// Every plain thread's stack, kept for the life of the process as the unit
+// keeps them (one is never freed once its thread started, even after the
+// thread ended); the list is what shows the leak checker that they are.
+std::mutex s_stackLock;
+std::vector<void*>& s_stacks = *new std::vector<void*>();
 
 U32 s_u32LastDateSet;
 std::once_flag s_cwdOnce;
@@ -44,6 +56,10 @@ pthread_t L_UTILS_threadCreateSimpleThread(char* pThreadName, void* (*start_rout
         log_me("pthread_create result = %d, %d, %s", rc, errno, strerror(rc));
         free(stack);
         return 0;
+    }
+    {
+        std::lock_guard<std::mutex> guard(s_stackLock);
+        s_stacks.push_back(stack);
     }
     pthread_setname_np(tid, pThreadName);
     log_me("pthread_create (%s): %d", pThreadName, (int)(long)tid);

@@ -20,7 +20,8 @@ struct POOL {
     std::map<void*, size_t> buffers; // address -> bytes
 };
 
-POOL s_pool;
+// Never destroyed: drawing tasks may still hold buffers while the process exits.
+POOL& s_pool = *new POOL();
 
 } // namespace
 

@@ -70,6 +70,9 @@ struct PORT_CONTROL {
     int wakeFd = -1;
     std::atomic<bool> stop{false};
     std::atomic<bool> running{false};
+    // The reader's end is taken once: by a join, or by the reader itself
+    // when it ends on its own (the device went away) and detaches.
+    std::atomic<bool> claimed{false};
     bool writeStalled = false;
     std::atomic<U64> charNanos{0}; // line time of a character; 0: not paced
 };
@@ -176,14 +179,18 @@ void* DD_UART_ReadThread(void* arg)
     }
     u->uart_read_thread.store(0);
     c.running.store(false);
+    if (!c.claimed.exchange(true))
+        pthread_detach(pthread_self());
     return nullptr;
 }
 
-// Joins a reader thread that has ended or been told to end.
+// Joins a reader thread that has ended or been told to end, unless it
+// ended on its own and detached.
 void reapReader(PORT_CONTROL& c)
 {
     if (c.joinable) {
-        pthread_join(c.thread, nullptr);
+        if (!c.claimed.exchange(true))
+            pthread_join(c.thread, nullptr);
         c.joinable = false;
     }
 }
@@ -203,6 +210,7 @@ void startReader(U8 port)
     while (read(c.wakeFd, &drain, sizeof drain) > 0) {
     }
     c.stop.store(false);
+    c.claimed.store(false);
     c.running.store(true);
     // A plain thread with the library's own stack: the stack is given back
     // when the thread is joined, so re-opening a port costs nothing.

@@ -42,7 +42,8 @@ struct DEVICE {
     U32 vsyncRate = 60;
 };
 
-DEVICE s_dev;
+// Never destroyed: the display task may still flip pages while the process exits.
+DEVICE& s_dev = *new DEVICE();
 
 void vSetRgb565(struct fb_var_screeninfo* pVar)
 {

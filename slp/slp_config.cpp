@@ -38,8 +38,14 @@ void SLP_CONFIG_vDefaults(SLP_CONFIG* c)
     memset(c, 0, sizeof *c);
     c->u16Port = 427;
     c->u32Group = inet_addr("239.255.255.253");
-    if (if_nametoindex("eth0") != 0)
+    // The interface that plays the unit's on this machine, when one is named.
+    const char* unitInterface = getenv("VONDREL_NET_IF");
+    if (unitInterface && *unitInterface) {
+        strncpy(c->acInterface, unitInterface, sizeof c->acInterface - 1);
+        c->acInterface[sizeof c->acInterface - 1] = '\0';
+    } else if (if_nametoindex("eth0") != 0) {
         strcpy(c->acInterface, "eth0");
+    }
     c->au32McastWaits[0] = 200;
     c->au32McastWaits[1] = 300;
     c->au32McastWaits[2] = 400;

@@ -1,8 +1,9 @@
 // Configuration of the SLP library: where it listens and sends, how long it
 // waits, and its scopes.
 //
-// Defaults: port 427, group 239.255.255.253, interface "eth0" when the host
-// has one (else the kernel's choice), any local address, multicast waits of
+// Defaults: port 427, group 239.255.255.253, the interface named by
+// VONDREL_NET_IF, else "eth0" when the host has one (else the kernel's
+// choice), any local address (under VONDREL_NET_IF: the interface's), multicast waits of
 // 300, 400 and 500 ms within at most 3000 ms, unicast waits of 300, 600 and
 // 1200 ms, MTU 1400, TTL 255, scope "DEFAULT". The environment overrides
 // them when the library first needs them: VONDREL_SLP_PORT,

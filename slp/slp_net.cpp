@@ -1,8 +1,14 @@
 // SLP socket helpers.
+//
+// Where VONDREL_NET_IF names the interface that plays the unit's on this
+// machine, sockets asked for any address are bound to the configured
+// interface's address instead, so that no other interface reaches them; a
+// socket that cannot be so bound is not made.
 #include "slp/slp_net.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <ifaddrs.h>
@@ -30,6 +36,16 @@ bool bindTo(int fd, U32 address, U16 port)
     sa.sin_addr.s_addr = address;
     sa.sin_port = htons(port);
     return bind(fd, (sockaddr*)&sa, sizeof sa) == 0;
+}
+
+// The address to bind for "any": false when there must be one and is none.
+bool bindAddress(const SLP_CONFIG* pConfig, U32* pu32Address)
+{
+    *pu32Address = pConfig->u32Address;
+    const char* unitInterface = getenv("VONDREL_NET_IF");
+    if (*pu32Address != 0 || !unitInterface || !*unitInterface)
+        return true;
+    return SLP_NET_bLocalAddress(pConfig, pu32Address) && *pu32Address != 0;
 }
 
 } // namespace
@@ -66,13 +82,16 @@ BOOLEAN SLP_NET_bLocalAddress(const SLP_CONFIG* pConfig, U32* pu32Address)
 
 int SLP_NET_nOpenRequestSocket(const SLP_CONFIG* pConfig)
 {
+    U32 local = 0;
+    if (!bindAddress(pConfig, &local))
+        return -1;
     int fd = openUdp();
     if (fd < 0)
         return -1;
     ip_mreqn mif{};
     mif.imr_address.s_addr = pConfig->u32Address;
     mif.imr_ifindex = (int)SLP_NET_uInterfaceIndex(pConfig);
-    bool ok = bindTo(fd, pConfig->u32Address, 0) && setInt(fd, IPPROTO_IP, IP_MULTICAST_LOOP, 1) &&
+    bool ok = bindTo(fd, local, 0) && setInt(fd, IPPROTO_IP, IP_MULTICAST_LOOP, 1) &&
               setInt(fd, IPPROTO_IP, IP_MULTICAST_TTL, pConfig->u8Ttl) &&
               (mif.imr_ifindex == 0 && mif.imr_address.s_addr == 0
                    ? true
@@ -87,6 +106,9 @@ int SLP_NET_nOpenRequestSocket(const SLP_CONFIG* pConfig)
 BOOLEAN SLP_NET_bOpenAgentSockets(const SLP_CONFIG* pConfig, int* pnMulticast, int* pnUnicast)
 {
     *pnMulticast = *pnUnicast = -1;
+    U32 local = 0;
+    if (!bindAddress(pConfig, &local))
+        return FALSE;
     int m = openUdp();
     int u = openUdp();
     ip_mreqn join{};
@@ -98,7 +120,7 @@ BOOLEAN SLP_NET_bOpenAgentSockets(const SLP_CONFIG* pConfig, int* pnMulticast, i
               setsockopt(m, IPPROTO_IP, IP_ADD_MEMBERSHIP, &join, sizeof join) == 0 &&
               setInt(u, SOL_SOCKET, SO_REUSEADDR, 1) && setInt(u, IPPROTO_IP, IP_PKTINFO, 1) &&
               setInt(u, IPPROTO_IP, IP_MULTICAST_ALL, 0) &&
-              bindTo(u, pConfig->u32Address, pConfig->u16Port);
+              bindTo(u, local, pConfig->u16Port);
     if (!ok) {
         if (m >= 0)
             close(m);

@@ -256,9 +256,13 @@ U32 u32FromFloat(float f)
 
 // Setting up ----------------------------------------------------------------
 
+// Under the store's mutex like every other access: tests and a restarting
+// unit call it while other threads may still be in the store.
 void H_DATABASE_vInit(void)
 {
+    vLock();
     s_pDataBase.fill(nullptr);
+    vUnlock();
 }
 
 // Writing -------------------------------------------------------------------

@@ -13,6 +13,12 @@
 // bit until its value is on the medium. Block writes replace their file at
 // once. A replace writes "<name>.tmp", syncs it, renames it over the file
 // and syncs the directory.
+//
+// The NVRAM task is the writer while the system runs, but the erase comes
+// from other tasks at shutdown, so every call takes the module's lock. The
+// copies are never destroyed: the task may still be writing one out while
+// the process exits, and a copy freed under it would go to the medium as
+// whatever the heap holds then.
 #include "store/h_nvram.h"
 
 #include "kernel/l_root.h"
@@ -26,6 +32,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,7 +76,10 @@ struct FILE_COPY {
     std::vector<U8> bytes;
 };
 
-std::array<FILE_COPY, nfCOUNT> s_files;
+std::array<FILE_COPY, nfCOUNT>& s_files = *new std::array<FILE_COPY, nfCOUNT>();
+
+// Recursive: the iterator and the header reads go through public calls.
+std::recursive_mutex s_lock;
 
 // The slot iterator: current bitmap word, mask and number of the bit last
 // returned (mask 0 at the start of a word).
@@ -340,6 +350,7 @@ FOURCHARID H_NVRAM_fcidXlatNumber(U32 u32Number)
 
 NVR_STATE H_NVRAM_eInit(void)
 {
+    std::lock_guard<std::recursive_mutex> guard(s_lock);
     vMakeUnitDirectories();
     struct stat st;
     if (stat(L_UTILS_cpGetPathnamePtr(), &st) != 0 || !S_ISDIR(st.st_mode))
@@ -351,6 +362,7 @@ NVR_STATE H_NVRAM_eInit(void)
 
 BOOLEAN H_NVRAM_bScratchNVR(U32 u32Code1, U32 u32Code2)
 {
+    std::lock_guard<std::recursive_mutex> guard(s_lock);
     if (u32Code1 != NVR_SCRATCH_CODE1 || u32Code2 != NVR_SCRATCH_CODE2)
         return FALSE;
     for (U32 i : {nfSONAR_DATA, nfPERSONAL_DATA, nfFCID_STATBIT, nfFCID_ENTRIES}) {
@@ -367,6 +379,7 @@ BOOLEAN H_NVRAM_bScratchNVR(U32 u32Code1, U32 u32Code2)
 
 void H_NVRAM_vFlashWriteBack(void)
 {
+    std::lock_guard<std::recursive_mutex> guard(s_lock);
     bCommitSlotFiles();
 }
 
@@ -374,6 +387,7 @@ void H_NVRAM_vFlashWriteBack(void)
 
 BOOLEAN H_NVRAM_bWriteFCID(NVR_ENTRY* pentry)
 {
+    std::lock_guard<std::recursive_mutex> guard(s_lock);
     if (!pentry || !bOpenSlotFiles())
         return FALSE;
     U32 slot = H_NVRAM_u32XlatID(pentry->id);
@@ -386,6 +400,7 @@ BOOLEAN H_NVRAM_bWriteFCID(NVR_ENTRY* pentry)
 
 BOOLEAN H_NVRAM_bGetItemByID(NVR_ENTRY* pentry)
 {
+    std::lock_guard<std::recursive_mutex> guard(s_lock);
     if (!pentry)
         return FALSE;
     U8 first = (U8)(pentry->id & 0xFF);
@@ -403,6 +418,7 @@ BOOLEAN H_NVRAM_bGetItemByID(NVR_ENTRY* pentry)
 
 BOOLEAN H_NVRAM_bReadUnitHeaderEntry(U32 u32ItemNumber, NVR_ENTRY* pentry)
 {
+    std::lock_guard<std::recursive_mutex> guard(s_lock);
     if (u32ItemNumber >= NVR_HEADER_ROWS || !pentry)
         return FALSE;
     pentry->id = s_4chHeader[u32ItemNumber].id;
@@ -416,6 +432,7 @@ BOOLEAN H_NVRAM_bReadUnitHeaderEntry(U32 u32ItemNumber, NVR_ENTRY* pentry)
 
 BOOLEAN H_NVRAM_bGetItemByNumber(U32 u32Number, NVR_ENTRY* pentry)
 {
+    std::lock_guard<std::recursive_mutex> guard(s_lock);
     U32 value;
     if (!pentry || u32Number >= NVR_SLOT_COUNT || !bOpenSlotFiles() || !bSlotValid(u32Number) ||
         !bReadSlot(u32Number, &value))
@@ -426,6 +443,7 @@ BOOLEAN H_NVRAM_bGetItemByNumber(U32 u32Number, NVR_ENTRY* pentry)
 
 BOOLEAN H_NVRAM_bReadSEntry(U32 index, NVR_ENTRY* pentry)
 {
+    std::lock_guard<std::recursive_mutex> guard(s_lock);
     if (index == 0) {
         fcread_offset = 0;
         fcread_offbit = 0;
@@ -435,6 +453,7 @@ BOOLEAN H_NVRAM_bReadSEntry(U32 index, NVR_ENTRY* pentry)
 
 BOOLEAN H_NVRAM_bReadFEntry(U32 index, NVR_ENTRY* pentry)
 {
+    std::lock_guard<std::recursive_mutex> guard(s_lock);
     if (index == 0) {
         fcread_offset = NVR_SPECIAL_WORD;
         fcread_offbit = 0;
@@ -446,6 +465,7 @@ BOOLEAN H_NVRAM_bReadFEntry(U32 index, NVR_ENTRY* pentry)
 
 BOOLEAN H_NVRAM_bReadBlock(U32 u32Index, U8* pData, U32 u32Size)
 {
+    std::lock_guard<std::recursive_mutex> guard(s_lock);
     if (u32Index >= nfCOUNT || !pData || !bOpen(u32Index))
         return FALSE;
     const std::vector<U8>& b = s_files[u32Index].bytes;
@@ -457,6 +477,7 @@ BOOLEAN H_NVRAM_bReadBlock(U32 u32Index, U8* pData, U32 u32Size)
 
 BOOLEAN H_NVRAM_bWriteBlock(U32 u32Index, const U8* pData, U32 u32Size)
 {
+    std::lock_guard<std::recursive_mutex> guard(s_lock);
     if (u32Index >= nfCOUNT || !pData || u32Size > s_u32MaxBytes[u32Index] || !bOpen(u32Index))
         return FALSE;
     FILE_COPY& f = s_files[u32Index];

@@ -18,8 +18,9 @@
 // the medium with H_NVRAM_vFlashWriteBack, and a failed replace is tried
 // again at the next one.
 //
-// The module takes no lock: the NVRAM task is its one user while the
-// system runs. The slot iterator's state is shared by both iterations.
+// The NVRAM task is the module's one user while the system runs; the erase
+// also comes from other tasks at shutdown, so every call takes the module's
+// lock. The slot iterator's state is shared by both iterations.
 #pragma once
 
 #include "kernel/l_types.h"

@@ -16,6 +16,7 @@
 #include "store/h_database.h"
 
 #include <array>
+#include <mutex>
 
 // Constants ---------------------------------------------------------------
 
@@ -136,6 +137,9 @@ CHART_PROFILE_TYPE s_ChartProfileDefault = profileFromTemplate<CHART_PROFILE_TYP
 SONAR_PROFILE_TYPE s_SonarProfileDefault = profileFromTemplate<SONAR_PROFILE_TYPE>(s_SonarSettings);
 CHART_PROFILE_TYPE s_ChartProfiles[PROFILE_COUNT];
 SONAR_PROFILE_TYPE s_SonarProfiles[PROFILE_COUNT];
+// The tables are the menu task's, but the shutdown path reaches them from
+// other tasks: every call takes this lock (before the store's).
+std::mutex s_lock;
 CHART_PROFILE_TYPE* s_pCurrentChartProfile;
 SONAR_PROFILE_TYPE* s_pCurrentSonarProfile;
 CHART_PROFILE_TYPE* s_pNextChartProfile;
@@ -247,21 +251,25 @@ BOOLEAN bRecordMenuSetting(PROFILE* pProfile, const std::array<FCID_MENU_PRIORIT
 
 void H_PROFILE_vSetChartDefaultValue(void)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     vSnapshot(s_ChartProfileDefault, s_ChartDefaultNumbers);
 }
 
 void H_PROFILE_vSetNavDefaultValue(void)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     vSnapshot(s_ChartProfileDefault, s_NavDefaultNumbers);
 }
 
 void H_PROFILE_vSetChartLayerDefaultValue(void)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     vSnapshot(s_ChartProfileDefault, s_ChartLayerDefaultNumbers);
 }
 
 void H_PROFILE_vSetSonarDefaultValue(void)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     for (FCID_DB_PAIR& s : s_SonarProfileDefault.Settings) {
         DB_DATA_TYPE v;
         if (s.fcid && H_DATABASE_bFetch(s.fcid, &v, nullptr, nullptr))
@@ -273,6 +281,7 @@ void H_PROFILE_vSetSonarDefaultValue(void)
 
 BOOLEAN H_PROFILE_bLoadChartProfile(const void*)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     vLoad(s_ChartProfiles, s_ChartProfileDefault, s_ChartSettings);
     s_pCurrentChartProfile = &s_ChartProfiles[u32ProfileInEffect(FCID("SUPC"))];
     return TRUE;
@@ -280,6 +289,7 @@ BOOLEAN H_PROFILE_bLoadChartProfile(const void*)
 
 BOOLEAN H_PROFILE_bLoadSonarProfile(const void*)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     vLoad(s_SonarProfiles, s_SonarProfileDefault, s_SonarSettings);
     s_pCurrentSonarProfile = &s_SonarProfiles[u32ProfileInEffect(FCID("SUPS"))];
     return TRUE;
@@ -287,18 +297,21 @@ BOOLEAN H_PROFILE_bLoadSonarProfile(const void*)
 
 BOOLEAN H_PROFILE_bSaveChartProfile(const void*)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     vSave(s_ChartProfiles, s_ChartSettings);
     return TRUE;
 }
 
 BOOLEAN H_PROFILE_bSaveSonarProfile(const void*)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     vSave(s_SonarProfiles, s_SonarSettings);
     return TRUE;
 }
 
 BOOLEAN H_PROFILE_bResetChartMenuSetting(void)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     for (CHART_PROFILE_TYPE& p : s_ChartProfiles)
         p = s_ChartProfileDefault;
     return TRUE;
@@ -306,6 +319,7 @@ BOOLEAN H_PROFILE_bResetChartMenuSetting(void)
 
 BOOLEAN H_PROFILE_bResetSonarMenuSetting(void)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     for (SONAR_PROFILE_TYPE& p : s_SonarProfiles)
         p = s_SonarProfileDefault;
     return TRUE;
@@ -315,6 +329,7 @@ BOOLEAN H_PROFILE_bResetSonarMenuSetting(void)
 
 BOOLEAN H_PROFILE_bUpdateChartMenuSetting(U32 nSelectProfile)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     if (!s_pCurrentChartProfile || nSelectProfile >= PROFILE_COUNT)
         return FALSE;
     s_pNextChartProfile = &s_ChartProfiles[nSelectProfile];
@@ -326,6 +341,7 @@ BOOLEAN H_PROFILE_bUpdateChartMenuSetting(U32 nSelectProfile)
 
 BOOLEAN H_PROFILE_bUpdateSonarMenuSetting(U32 nSelectProfile)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     if (!s_pCurrentSonarProfile || nSelectProfile >= PROFILE_COUNT)
         return FALSE;
     s_pNextSonarProfile = &s_SonarProfiles[nSelectProfile];
@@ -336,6 +352,7 @@ BOOLEAN H_PROFILE_bUpdateSonarMenuSetting(U32 nSelectProfile)
 
 BOOLEAN H_PROFILE_bRestoreChartMenuSetting(void)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     if (!s_pCurrentChartProfile)
         return FALSE;
     vApplyDifferences<CHART_PROFILE_TYPE, CHART_PROFILE_SETTINGS>(*s_pCurrentChartProfile, s_ChartProfileDefault);
@@ -344,6 +361,7 @@ BOOLEAN H_PROFILE_bRestoreChartMenuSetting(void)
 
 BOOLEAN H_PROFILE_bRestoreSonarMenuSetting(void)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     if (!s_pCurrentSonarProfile)
         return FALSE;
     vApplyDifferences<SONAR_PROFILE_TYPE, SONAR_PROFILE_SETTINGS>(*s_pCurrentSonarProfile, s_SonarProfileDefault);
@@ -354,16 +372,19 @@ BOOLEAN H_PROFILE_bRestoreSonarMenuSetting(void)
 
 BOOLEAN H_PROFILE_bSaveChartMenuSetting(MENU_PRIORITY priority, DB_DATA_TYPE value)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     return bRecordMenuSetting(s_pCurrentChartProfile, s_ChartMenuTable, priority, value);
 }
 
 BOOLEAN H_PROFILE_bSaveSonarMenuSetting(MENU_PRIORITY priority, DB_DATA_TYPE value)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     return bRecordMenuSetting(s_pCurrentSonarProfile, s_SonarMenuTable, priority, value);
 }
 
 BOOLEAN H_PROFILE_bSaveChartNonMenuSetting(FOURCHARID fcid, DB_DATA_TYPE value)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     if (!s_pCurrentChartProfile)
         return FALSE;
     if (fcid == FCID("SLAY"))
@@ -373,6 +394,7 @@ BOOLEAN H_PROFILE_bSaveChartNonMenuSetting(FOURCHARID fcid, DB_DATA_TYPE value)
 
 BOOLEAN H_PROFILE_bSaveSonarNonMenuSetting(FOURCHARID fcid, DB_DATA_TYPE value)
 {
+    std::lock_guard<std::mutex> guard(s_lock);
     if (!s_pCurrentSonarProfile)
         return FALSE;
     for (FOURCHARID k : s_SonarNonMenuKeys) {

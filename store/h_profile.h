@@ -6,8 +6,9 @@
 // profile, a save writes them back there (and so to the NVRAM files through
 // the NVRAM task), and a switch writes the chosen profile's values to the
 // setting keys. A menu records a changed setting into the profile in effect
-// through its menu item. The module keeps no lock: the profiles belong to
-// one task (the menu's); the data store locks itself.
+// through its menu item. The profiles belong to the menu task, but the
+// shutdown path reaches them from other tasks, so every call takes the
+// module's lock (and then the data store's).
 #pragma once
 
 #include "kernel/l_types.h"

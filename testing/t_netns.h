@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -105,6 +106,22 @@ public:
     SlpCapture(const SlpCapture&) = delete;
     SlpCapture& operator=(const SlpCapture&) = delete;
 
+    // The severities tshark gives a frame (comma-separated) hold a warning
+    // (0x00600000) or an error (0x00800000).
+    static bool expertComplains(const std::string& severities)
+    {
+        constexpr long WARN = 0x00600000;
+        size_t at = 0;
+        while (at < severities.size()) {
+            size_t comma = severities.find(',', at);
+            std::string one = severities.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
+            at = comma == std::string::npos ? severities.size() : comma + 1;
+            if (!one.empty() && strtol(one.c_str(), nullptr, 0) >= WARN)
+                return true;
+        }
+        return false;
+    }
+
     bool installed() const { return !tshark_.empty(); }
     bool started() const { return started_; }
     std::string startError() { return cap_ ? cap_->err() : "tshark is not installed"; }
@@ -141,8 +158,10 @@ public:
                     break;
                 s = bar + 1;
             }
-            // Version 2, no malformed-packet mark, no expert complaint.
-            if (f.size() != 5 || f[1] != "2" || !f[3].empty() || !f[4].empty())
+            // Version 2, no malformed-packet mark, no expert warning or
+            // error. Notes and chats are not complaints: tshark notes a
+            // small TTL, or a port in the traceroute range, on sound frames.
+            if (f.size() != 5 || f[1] != "2" || !f[3].empty() || expertComplains(f[4]))
                 d.problems.push_back(line);
             d.functions.push_back(f.size() > 2 ? f[2] : "");
         }

@@ -82,7 +82,7 @@ constexpr U32 C_INNER = 67;     // inner frame, motor arrow
 constexpr U32 C_TEXT_HI = 68;   // texts of the highlighted row, hint text
 constexpr U32 C_TEXT = 69;      // texts of the other rows
 
-COLOR colorAt(U32 u32Index) { return gCOLOR_pcolColorTable[u32Index]; }
+COLOR colorAt(U32 u32Index) { return COLOR_colorRead(&gCOLOR_pcolColorTable[u32Index]); }
 
 const char* textOf(const TEXT_TABLE& table) { return table[nCurrentLanguage()]; }
 

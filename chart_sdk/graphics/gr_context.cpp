@@ -9,6 +9,8 @@
 
 #include "chart_sdk/graphics/gr_text.h"
 
+#include <atomic>
+
 FONT* FontsRack[GR_FONT_SLOTS];
 PATTERN_TABLE PatternInfo[GR_PATTERN_SLOTS];
 BITMAP_TABLE BitmapInfo[GR_BITMAP_SLOTS];
@@ -22,9 +24,13 @@ static void ResetPatternPosition(PATTERNATTRIB* pa)
     pa->zxcounter = 0;
 }
 
+// The palette may be a section of the active colour table, which its owner
+// rewrites while charts are drawn: an entry is loaded whole, as it is stored.
 GL_COLOUR gr_PaletteColour(SINT n)
 {
-    return gl_pucPalette ? static_cast<GL_COLOUR>(gl_pucPalette[n]) : 0;
+    if (!gl_pucPalette)
+        return 0;
+    return static_cast<GL_COLOUR>(std::atomic_ref<U16>(const_cast<U16&>(gl_pucPalette[n])).load(std::memory_order_relaxed));
 }
 
 ERRORCODE gr_InitGC(GR_CONTEXT* gc, PIXELDIM dim, VSCREENPTR buffer)

@@ -48,6 +48,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             abort();
         if (w >= 0)
             H_MEMORY_vFree(out);
+        // A change notice carries a value in the form of a type both ends
+        // agree on; a peer may put anything there.
+        if (t == &D_GMSG_DATABASE_NEW_DATA) {
+            const G_DATA_TYPE* inner = fz::kPayloadTypes[data[0] / fz::kPayloadTypeCount % fz::kPayloadTypeCount];
+            void* pStruct = nullptr;
+            auto* notice = static_cast<const GMSG_DATABASE_NEW_DATA*>(value);
+            if (DATABASE_bGetNewData(notice, &pStruct, inner))
+                DATABASE_bFreeNewData(notice, pStruct, inner);
+            else if (pStruct)
+                abort();
+        }
         t->pfDeallocate(value, TRUE, t);
     }
     free(wire);

@@ -1,8 +1,10 @@
 // The payload types both fuzz targets decode with: every basic and pointer
-// descriptor, the status and address payloads and the test types that nest,
-// recurse, version, carry large elements, inline strings and custom parts.
+// descriptor, the status and address payloads, the remote data-store
+// payloads, and the test types that nest, recurse, version, carry large
+// elements, inline strings and custom parts.
 #pragma once
 
+#include "gmsg/database_msg.h"
 #include "gmsg/datatype.h"
 #include "gmsg/gmsg.h"
 #include "gmsg/tests/gmsg_test_types.h"
@@ -17,6 +19,8 @@ inline const G_DATA_TYPE* const kPayloadTypes[] = {
     &gt::DT_T_EXCLUDED8,   &gt::DT_T_FIXED_U16X3,  &gt::DT_T_DYN_U32,    &gt::DT_T_NULLTERM_U16,
     &gt::DT_T_INNER,       &gt::DT_T_DYN_INNER,    &gt::DT_T_SINK,       &gt::DT_T_PTR_SINK,  &gt::DT_T_PTR_LIST,
     &gt::DT_T_RECORD_V2,   &gt::DT_T_DYN_BIG,      &gt::DT_T_NAME8,      &gt::DT_T_PTR_CUSTOM,
+    &D_GMSG_DATABASE_FETCH, &D_GMSG_DATABASE_REGISTER, &D_GMSG_DATABASE_UNREGISTER, &D_GMSG_DATABASE_UPDATE,
+    &D_GMSG_DATABASE_NEW_DATA,
 };
 
 constexpr unsigned kPayloadTypeCount = sizeof kPayloadTypes / sizeof kPayloadTypes[0];

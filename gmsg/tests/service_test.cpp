@@ -86,7 +86,8 @@ GMSG_ADDRESS queueAddress(const char* name)
     GMSG_ADDRESS a;
     memset(&a, 0, sizeof a);
     a.MsgAddressType = SERVICE_ADDRESS_QUEUE;
-    strncpy(a.uAddr.Queue.acName, name, sizeof a.uAddr.Queue.acName);
+    // Up to all 16 characters, with no terminator when the name fills them.
+    memcpy(a.uAddr.Queue.acName, name, std::min(strlen(name), sizeof a.uAddr.Queue.acName));
     return a;
 }
 

@@ -67,7 +67,7 @@ TEST(ProgramHeap, RequestTakesTheSmallestPartitionThatFitsAlignedForAnyType)
         ASSERT_NE(nullptr, p) << c.request;
         EXPECT_EQ(c.usable, usableOf(p)) << c.request;
         EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(p) % 16) << c.request;
-        memset(p, 0xA5, c.usable);
+        memset(p, 0xA5, c.request);
         H_MEMORY_vFree(p);
     }
 }
@@ -125,7 +125,7 @@ TEST(ProgramHeap, ReallocStaysInItsBlockForItsOwnClassAndMovesOtherwise)
     } cases[] = {
         {100, 150, true, 168, 100}, // growing within the block
         {100, 45, true, 168, 45},   // shrinking within the class
-        {100, 10, false, 44, 44},   // to a smaller class: the first 44 bytes move
+        {100, 10, false, 44, 10},   // to a smaller class: the bytes asked for move
         {44, 1000, false, 1024, 44},
         {2000, 960096, false, 960096, 2000},
     };
@@ -145,6 +145,78 @@ TEST(ProgramHeap, ReallocStaysInItsBlockForItsOwnClassAndMovesOtherwise)
     EXPECT_EQ(44u, usableOf(fresh));
     H_MEMORY_vFree(fresh);
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VONDREL_HEAP_POISONED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VONDREL_HEAP_POISONED 1
+#endif
+#endif
+
+#ifdef VONDREL_HEAP_POISONED
+// The blocks are fixed, so without the poison neither write below would
+// touch memory outside the static area, and neither would be seen.
+TEST(ProgramHeapDeathTest, WritesPastTheRequestOrAfterTheFreeAreReported)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const struct {
+        const char* name;
+        std::function<void()> fault;
+    } cases[] = {
+        {"400 bytes into a 40-byte block",
+         [] {
+             U8* p = static_cast<U8*>(H_MEMORY_pvMalloc(40));
+             memset(p, 1, 400);
+         }},
+        {"one byte past the request, inside the usable size",
+         [] {
+             volatile U8* p = static_cast<U8*>(H_MEMORY_pvMalloc(40));
+             p[40] = 1;
+         }},
+        {"into a freed block",
+         [] {
+             volatile U8* p = static_cast<U8*>(H_MEMORY_pvMalloc(40));
+             H_MEMORY_vFree((void*)p);
+             p[0] = 1;
+         }},
+        {"before the block, into its header",
+         [] {
+             volatile U8* p = static_cast<U8*>(H_MEMORY_pvMalloc(40));
+             p[-1] = 1;
+         }},
+        {"past a block shrunk in place",
+         [] {
+             U8* p = static_cast<U8*>(H_MEMORY_pvMalloc(100));
+             volatile U8* q = static_cast<U8*>(H_MEMORY_pvRealloc(p, 50));
+             q[60] = 1;
+         }},
+        {"into a mail partition's free block",
+         [] {
+             MAP map = H_MEMORY_mapFindPart(4096);
+             volatile U8* b = static_cast<U8*>(L_MEM_Allocate(map));
+             L_MEM_Free(map, (void*)b);
+             b[100] = 1;
+         }},
+    };
+    for (const auto& c : cases)
+        EXPECT_DEATH(c.fault(), "use-after-poison") << c.name;
+}
+
+TEST(ProgramHeap, EveryRequestedByteStaysUsableAcrossReallocs)
+{
+    // Growing in place opens the new bytes; moving keeps the old ones.
+    U8* p = static_cast<U8*>(H_MEMORY_pvMalloc(50));
+    memset(p, 7, 50);
+    p = static_cast<U8*>(H_MEMORY_pvRealloc(p, 160));
+    memset(p + 50, 8, 110);
+    p = static_cast<U8*>(H_MEMORY_pvRealloc(p, 3000));
+    for (int i = 0; i < 160; ++i)
+        ASSERT_EQ(i < 50 ? 7 : 8, p[i]) << i;
+    memset(p, 9, 3000);
+    H_MEMORY_vFree(p);
+}
+#endif
 
 TEST(ProgramHeap, CallocZeroFillsAndStrdupCopies)
 {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -117,8 +119,81 @@ TEST(Clock, TestClockStepsNowButNotWaits)
     TICKS mark = (TICKS)L_CLOCK_qwGetTimeInTicks();
     L_CLOCK_vAdvanceTestClock(250);
     EXPECT_GE(L_TIMER_GetElapsed(&mark), 250u);
+
+    // Waits and timers armed after a step still take their real time, and
+    // a step taken while they run does not end them early.
+    using std::chrono::steady_clock;
+    auto realMs = [](steady_clock::time_point since) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(steady_clock::now() - since).count();
+    };
+    steady_clock::time_point start = steady_clock::now();
+    EXPECT_EQ(L_SEMA_WaitTicks(95, 150), -lsTIMEOUT);
+    EXPECT_GE(realMs(start), 140);
+    start = steady_clock::now();
+    TIMER_INFO* t = L_TIMER_Start(nullptr, 200, 0, 95);
+    ASSERT_NE(t, nullptr);
+    L_CLOCK_vAdvanceTestClock(60000);
+    EXPECT_GT(L_TIMER_GetRemaining(t), 150u);
+    EXPECT_EQ(L_SEMA_WaitTicks(95, 5000), 0);
+    EXPECT_GE(realMs(start), 190);
+    L_TIMER_Release(t);
     L_CLOCK_vResetTestClock();
     EXPECT_EQ(H_TICK_u32ElapsedTime(0xFFFFFFF0u, 0x10u), 0x20u);
+}
+
+// Holds the next expiry of t on its way to the timer thread's delivery.
+bool expiryOnItsWay(TIMER_INFO* t)
+{
+    for (int i = 0; i < 200 && t->u8TimerSignal == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return t->u8TimerSignal != 0;
+}
+
+TEST(Timer, AnExpiryOnItsWayDoesNotFireTheTimerArmedAgain)
+{
+    constexpr SEMA S = 96;
+    const struct {
+        const char* name;
+        TIMER_INFO* (*rearm)(TIMER_INFO*);
+    } cases[] = {
+        {"restarted", [](TIMER_INFO* t) { return L_TIMER_Start(t, 2000, 0, S); }},
+        {"stopped, then started",
+         [](TIMER_INFO* t) {
+             L_TIMER_Stop(t);
+             return L_TIMER_Start(t, 2000, 0, S);
+         }},
+        {"released, then allocated and started",
+         [](TIMER_INFO* t) {
+             L_TIMER_Release(t);
+             TIMER_INFO* again = L_TIMER_Allocate();
+             EXPECT_EQ(again, t) << "the lowest free timer is the one just released";
+             return L_TIMER_Start(again, 2000, 0, S);
+         }},
+        {"periodic, restarted", [](TIMER_INFO* t) { return L_TIMER_Start(t, 2000, 2000, S); }},
+    };
+    for (const auto& c : cases) {
+        L_TIMER_vHoldDelivery(TRUE);
+        TIMER_INFO* t = L_TIMER_Start(nullptr, 5, strstr(c.name, "periodic") ? 5 : 0, S);
+        ASSERT_NE(t, nullptr);
+        ASSERT_TRUE(expiryOnItsWay(t)) << c.name;
+        t = c.rearm(t);
+        ASSERT_NE(t, nullptr) << c.name;
+        L_TIMER_vHoldDelivery(FALSE);
+        EXPECT_EQ(L_SEMA_WaitTicks(S, 150), -lsTIMEOUT) << c.name;
+        EXPECT_NE(t->u8TimerState, TMRST_IDLE) << c.name;
+        EXPECT_GT(L_TIMER_GetRemaining(t), 1500u) << c.name;
+        L_TIMER_Release(t);
+    }
+
+    // Left alone, the held expiry is delivered once the hold ends.
+    L_TIMER_vHoldDelivery(TRUE);
+    TIMER_INFO* t = L_TIMER_Start(nullptr, 5, 0, S);
+    ASSERT_TRUE(expiryOnItsWay(t));
+    EXPECT_EQ(L_SEMA_WaitTicks(S, 50), -lsTIMEOUT);
+    L_TIMER_vHoldDelivery(FALSE);
+    EXPECT_EQ(L_SEMA_WaitTicks(S, 2000), 0);
+    EXPECT_EQ(t->u8TimerState, TMRST_IDLE);
+    L_TIMER_Release(t);
 }
 
 } // namespace

@@ -15,9 +15,14 @@
 //
 // Nothing here locks or allocates; the caller holds the navigation-data
 // mutex while it works on a shared track.
+//
+// The module's geometry and position text have headers of their own,
+// included here so that one include gives the whole module.
 #pragma once
 
 #include "kernel/l_types.h"
+#include "nav/core/u_nav_geometry.h"
+#include "nav/core/u_nav_position.h"
 #include "nav/data/t_nav_record.h"
 
 // Constants ---------------------------------------------------------------

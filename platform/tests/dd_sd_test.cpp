@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -244,8 +245,10 @@ public:
     SignalCounter()
         : t0_(Clock::now()), thread_([this] {
               while (!stop_) {
-                  if (L_SEMA_WaitTicks(SEMA_TIMER_MMC, 50) == 0)
+                  if (L_SEMA_WaitTicks(SEMA_TIMER_MMC, 50) == 0) {
+                      std::lock_guard<std::mutex> lock(mutex_);
                       times_.push_back(ms());
+                  }
               }
           })
     {
@@ -256,17 +259,23 @@ public:
         stop_ = true;
         if (thread_.joinable())
             thread_.join();
+        std::lock_guard<std::mutex> lock(mutex_);
         return times_;
     }
     long ms() const
     {
         return (long)std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0_).count();
     }
-    size_t count() const { return times_.size(); }
+    size_t count()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return times_.size();
+    }
 
 private:
     Clock::time_point t0_;
     std::atomic<bool> stop_{false};
+    std::mutex mutex_;
     std::vector<long> times_;
     std::thread thread_;
 };

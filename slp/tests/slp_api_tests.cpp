@@ -142,7 +142,11 @@ std::ostream& operator<<(std::ostream& os, const Call& c)
 // loopback address.
 class FakePeer {
 public:
-    FakePeer(const SLP_CONFIG& cfg, const char* address) : cfg_(cfg)
+    // Builds the answer to one request (empty: stay silent). Given before
+    // the peer's thread starts, which is the only one to call it.
+    typedef std::function<std::vector<U8>(const SLP_MSG&)> ANSWER;
+
+    FakePeer(const SLP_CONFIG& cfg, const char* address, ANSWER answer) : cfg_(cfg), answer_(std::move(answer))
     {
         listen_ = socket(AF_INET, SOCK_DGRAM, 0);
         int one = 1;
@@ -170,8 +174,6 @@ public:
         close(listen_);
         close(send_);
     }
-    // Builds the answer to one request (empty: stay silent).
-    std::function<std::vector<U8>(const SLP_MSG&)> answer;
     std::vector<std::string> prLists()
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -197,12 +199,13 @@ private:
                 std::lock_guard<std::mutex> lock(mutex_);
                 prLists_.emplace_back(m.PrList);
             }
-            std::vector<U8> reply = answer ? answer(m) : std::vector<U8>{};
+            std::vector<U8> reply = answer_ ? answer_(m) : std::vector<U8>{};
             if (!reply.empty())
                 sendto(send_, reply.data(), reply.size(), 0, (sockaddr*)&from, len);
         }
     }
     SLP_CONFIG cfg_;
+    const ANSWER answer_;
     int listen_ = -1;
     int send_ = -1;
     std::atomic<bool> stop_{false};
@@ -387,20 +390,18 @@ TEST_F(SlpApi, MulticastCollectsEveryAgentAndRetransmitsWithTheResponders)
 {
     ASSERT_EQ(reg(kSonarUrl, kSonarAttrs), SLP_OK);
     const char* peerUrl = "service:sonar2DStream.velmora://127.0.0.5:50688/base";
-    FakePeer peer(cfg_, "127.0.0.5");
-    FakePeer liar(cfg_, "127.0.0.6");
-    peer.answer = [&](const SLP_MSG& m) {
+    FakePeer peer(cfg_, "127.0.0.5", [&](const SLP_MSG& m) {
         std::vector<U8> out;
         if (m.PrList.find("127.0.0.5") == std::string_view::npos)
             SLP_MSG_bEncodeSrvRply(&out, m.Header.u16Xid, 0, "en", 0, {{300, peerUrl}});
         return out;
-    };
-    liar.answer = [&](const SLP_MSG& m) {
+    });
+    FakePeer liar(cfg_, "127.0.0.6", [&](const SLP_MSG& m) {
         std::vector<U8> out;
         SLP_MSG_bEncodeSrvRply(&out, m.Header.u16Xid, 0, "en", 0, {{300, "service:evil://x"}});
         out.push_back(0); // one byte more than the length says
         return out;
-    };
+    });
     U32 malformedBefore = SLP_UA_u32Malformed();
     Calls calls = find("service:sonar2DStream.velmora", "");
     ASSERT_EQ(calls.size(), 3u);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <random>
 #include <sys/stat.h>
@@ -350,6 +351,36 @@ TEST_F(Nvram, FilesStayWholeWhenTheWriterIsKilledAtAnyMoment)
         lastRound = round;
     }
     EXPECT_GT(lastRound, 0u) << "the writer never finished a round";
+}
+
+} // namespace
+
+namespace {
+
+// The erase comes from another task while the NVRAM task writes values:
+// each call sees the files whole, either before or after the erase, and
+// whatever is left reads back as a value the writer wrote (ThreadSanitizer
+// checks the module's lock).
+TEST_F(Nvram, AnEraseFromAnotherTaskWhileValuesAreWrittenLeavesWholeFiles)
+{
+    std::thread writer([] {
+        for (U32 i = 1; i <= 200; ++i) {
+            write("S001", i);
+            write("S002", i);
+            H_NVRAM_vFlashWriteBack();
+        }
+    });
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_TRUE(H_NVRAM_bScratchNVR(NVR_SCRATCH_CODE1, NVR_SCRATCH_CODE2));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    writer.join();
+    H_NVRAM_vFlashWriteBack();
+    for (const auto& [key, value] : files()) {
+        EXPECT_TRUE(key == "S001" || key == "S002") << key;
+        EXPECT_GE(value, 1u) << key;
+        EXPECT_LE(value, 200u) << key;
+    }
 }
 
 } // namespace

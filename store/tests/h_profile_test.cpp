@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -252,6 +253,33 @@ TEST_F(Profile, ARecordedSettingGoesToThePlaceOfItsOwnKey)
     EXPECT_EQ(get("YSMD"), 0x300u);
     EXPECT_EQ(get("YSWA"), 0x200u);
     EXPECT_EQ(get("SDSC"), 0x301u);
+}
+
+} // namespace
+
+namespace {
+
+// The menu task records settings while another task saves and switches
+// profiles (the shutdown path does): each profile key then holds its
+// default or a recorded value, and the switches and records never meet
+// half done (ThreadSanitizer checks the lock).
+TEST_F(Profile, RecordingWhileAnotherTaskSavesAndSwitchesKeepsEveryProfileWhole)
+{
+    loadBoth();
+    std::thread menu([] {
+        for (U32 i = 1; i <= 300; ++i)
+            H_PROFILE_bSaveChartMenuSetting(MENU_LAT_LON_GRID, db(i));
+    });
+    for (U32 i = 0; i < 30; ++i) {
+        EXPECT_TRUE(H_PROFILE_bUpdateChartMenuSetting(i % PROFILE_COUNT));
+        EXPECT_TRUE(H_PROFILE_bSaveChartProfile(nullptr));
+        writes();
+    }
+    menu.join();
+    EXPECT_TRUE(H_PROFILE_bSaveChartProfile(nullptr));
+    for (const char* key : {"S103", "S203", "S303"})
+        EXPECT_LE(get(key), 300u) << key; // "SCLG" of each profile
+    writes();
 }
 
 } // namespace

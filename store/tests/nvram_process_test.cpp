@@ -93,22 +93,70 @@ TEST(NvramProcess, ASettingIsBackAfterTheUnitIsStoppedAndStartedAgain)
     EXPECT_EQ(r.status, 2);
 }
 
+// The unit-header keys: each is written and synced the moment it changes.
+const std::vector<std::string> HEADER_KEYS = {"CREV", "SCFO", "SMDL", "SENB", "SENU", "SEDB", "SEDU",
+                                              "SEIB", "SEIU", "SETB", "SCOM", "SSTD", "SMAC"};
+
+// New values for every header key in round i, and the option text that sets them.
+std::string headerSettings(int i, Values* next)
+{
+    std::string settings;
+    for (size_t k = 0; k < HEADER_KEYS.size(); ++k) {
+        (*next)[HEADER_KEYS[k]] = (U32)(i * 100 + k);
+        settings += (settings.empty() ? "" : ",") + HEADER_KEYS[k] + "=" + std::to_string((*next)[HEADER_KEYS[k]]);
+    }
+    return settings;
+}
+
+// Every header key holds its value from before or its new one; true when
+// all are new.
+bool expectOldOrNew(const Values& before, const Values& next, Values after, int round)
+{
+    EXPECT_EQ(after["NVER"], NVR_VERSION) << "run " << round;
+    bool allNew = true;
+    for (const std::string& k : HEADER_KEYS) {
+        bool old = before.count(k) ? after.count(k) && after[k] == before.at(k) : !after.count(k);
+        bool now = after.count(k) && after[k] == next.at(k);
+        EXPECT_TRUE(old || now) << k << " in run " << round;
+        allNew = allNew && now;
+    }
+    return allNew;
+}
+
+TEST(NvramProcess, ExitingWhileTheTaskWritesLeavesWholeSettingsFiles)
+{
+    // SIGTERM ends the unit through its orderly exit while the NVRAM task is
+    // still writing the header keys out: what the task writes stays valid
+    // until the process is gone, so the files hold old or new values, and
+    // no sanitizer has anything to report (a report would change the exit
+    // status).
+    Unit u;
+    std::mt19937 rng(77);
+    for (int i = 1; i <= 6; ++i) {
+        Values before = u.values();
+        Values next;
+        auto run = u.start(headerSettings(i, &next));
+        ASSERT_TRUE(run->waitForOutput("NVRAM test setting " + HEADER_KEYS.back())) << run->out() << run->err();
+        std::this_thread::sleep_for(std::chrono::microseconds(rng() % 100000));
+        run->signal(SIGTERM);
+        vt::ProcResult r;
+        ASSERT_TRUE(run->wait(r));
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
+        expectOldOrNew(before, next, u.values(), i);
+    }
+}
+
 TEST(NvramProcess, KilledWhileSavingEveryKeyKeepsItsOldOrNewValue)
 {
-    const std::vector<std::string> keys = {"CREV", "SCFO", "SMDL", "SENB", "SENU", "SEDB", "SEDU",
-                                           "SEIB", "SEIU", "SETB", "SCOM", "SSTD", "SMAC"};
+    const std::vector<std::string>& keys = HEADER_KEYS;
     Unit u;
     std::mt19937 rng(2024);
     int torn = 0;
     for (int i = 1; i <= 25; ++i) {
         Values before = u.values();
         Values next;
-        std::string settings;
-        for (size_t k = 0; k < keys.size(); ++k) {
-            next[keys[k]] = (U32)(i * 100 + k);
-            settings += (settings.empty() ? "" : ",") + keys[k] + "=" + std::to_string(next[keys[k]]);
-        }
-        auto run = u.start(settings);
+        auto run = u.start(headerSettings(i, &next));
         // The saves follow the last setting; kill somewhere among them.
         ASSERT_TRUE(run->waitForOutput("NVRAM test setting " + keys.back())) << run->out() << run->err();
         std::this_thread::sleep_for(std::chrono::microseconds(rng() % 300000));
@@ -121,16 +169,7 @@ TEST(NvramProcess, KilledWhileSavingEveryKeyKeepsItsOldOrNewValue)
         for (const std::string& k : keys)
             EXPECT_EQ(loaded[k], before.count(k) ? hex(before[k]) : "none") << k << " in run " << i;
 
-        Values after = u.values();
-        ASSERT_EQ(after["NVER"], NVR_VERSION) << "run " << i;
-        bool allNew = true;
-        for (const std::string& k : keys) {
-            bool old = before.count(k) ? after.count(k) && after[k] == before[k] : !after.count(k);
-            bool now = after.count(k) && after[k] == next[k];
-            EXPECT_TRUE(old || now) << k << " in run " << i;
-            allNew = allNew && now;
-        }
-        torn += !allNew;
+        torn += !expectOldOrNew(before, next, u.values(), i);
     }
     // Not a requirement, but the test means little if no kill ever landed
     // inside the saves.

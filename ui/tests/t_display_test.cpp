@@ -77,7 +77,9 @@ TEST_F(DisplayTask, SystemStateSetsBacklightPaletteSettingAndColourTable)
         settle();
         EXPECT_EQ(fetchU32("CBAK"), c.cbak) << c.state;
         EXPECT_EQ(fetchU32("SPAL"), c.spal) << c.state;
-        // Entry 166 is the one the point-of-sale table varies.
+        // Entry 166 is the point-of-sale table's one row, and both palettes
+        // give it the same colour: this shows that every state rewrites the
+        // table, not which of the two palettes it chose.
         EXPECT_EQ(gCOLOR_pcolColorTable[166], 0x236A) << c.state;
         setU32("CCST", STATE_STARTUP);
         settle();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -34,35 +35,64 @@ TEST_F(UConvert, ValueInTheInternalUnitPassesUnchanged)
     EXPECT_TRUE(std::isnan(dConvertToInternal(NAN, D_SPEED, U_MPS)));
 }
 
-// 1 of each unit in its base unit; units without a relation give 0.
-TEST_F(UConvert, EveryUnitHasItsFactorAndOffset)
+// Each unit against its physical definition in the base unit of its
+// dimension (SI and customary definitions, not the unit's table): the
+// table's float factors, some of them older survey values (the statute
+// mile, the fathom, the knot), agree within a few parts per million, and a
+// wrong or swapped factor is far off. Units without a relation give 0.
+TEST_F(UConvert, EveryUnitAgreesWithItsDefinition)
 {
     struct Row {
         UNIT_TYPE unit;
-        float m;
-        float o;
+        double perUnit; // one of the unit in the base unit
+        double offset;  // base-unit value of the unit's zero
     } rows[] = {
-        {U_NONE, 1, 0},           {U_MPS, 1, 0},          {U_STAT_MILES, 1609.3472f, 0},
-        {U_NAUT_MILES, 1852, 0},  {U_KM, 1000, 0},        {U_KNOTS, 0.5144456f, 0},
-        {U_MPH, 0.44704f, 0},     {U_KPH, 0.2777778f, 0}, {U_LATLON, 0, 0},
-        {U_INCH, 0, 0},           {U_METRES, 1, 0},       {U_FEET, 0.3048f, 0},
-        {U_FATHOMS, 1.8288037f, 0}, {U_SECONDS, 0, 0},    {U_MINUTES, 0, 0},
-        {U_INCHESHG, 33.8639f, 0}, {U_MMHG, 1.33322f, 0}, {U_MILLIBAR, 1, 0},
-        {U_HECTOPASCALS, 1, 0},   {U_USGALLONS, 0.0037854118f, 0}, {U_UKGALLONS, 0.004546092f, 0},
-        {U_LITRES, 0.001f, 0},    {U_M3, 1, 0},           {U_PPMO2, 0, 0},
-        {U_MOLPERM3, 0, 0},       {U_VOLTS, 1, 0},        {U_AMPERES, 1, 0},
-        {U_MILLIAMPERES, 0.001f, 0}, {U_CELSIUS, 1, 0},   {U_FAHRENHEIT, 0.5555556f, -17.777779f},
-        {U_DEG_TRUE, 1, 0},       {U_DEG_MAGNETIC, 0, 0}, {U_NAUT_MILES_FT, 1852, 0},
-        {U_NAUT_MILES_M, 1852, 0}, {U_DEG_GEOMETRIC, 1, 0}, {U_PSI, 68.94757f, 0},
+        {U_NONE, 1, 0},
+        {U_MPS, 1, 0},
+        {U_STAT_MILES, 1609.344, 0},        // 5280 ft
+        {U_NAUT_MILES, 1852, 0},
+        {U_KM, 1000, 0},
+        {U_KNOTS, 1852.0 / 3600.0, 0},      // one nautical mile an hour
+        {U_MPH, 1609.344 / 3600.0, 0},
+        {U_KPH, 1000.0 / 3600.0, 0},
+        {U_LATLON, 0, 0},
+        {U_INCH, 0, 0},
+        {U_METRES, 1, 0},
+        {U_FEET, 0.3048, 0},
+        {U_FATHOMS, 6 * 0.3048, 0},
+        {U_SECONDS, 0, 0},
+        {U_MINUTES, 0, 0},
+        {U_INCHESHG, 3386.389 / 100, 0},    // hPa, mercury at 0 degrees C
+        {U_MMHG, 133.322387 / 100, 0},
+        {U_MILLIBAR, 1, 0},
+        {U_HECTOPASCALS, 1, 0},
+        {U_USGALLONS, 231 * 0.0254 * 0.0254 * 0.0254, 0}, // 231 cubic inches
+        {U_UKGALLONS, 4.54609e-3, 0},
+        {U_LITRES, 1e-3, 0},
+        {U_M3, 1, 0},
+        {U_PPMO2, 0, 0},
+        {U_MOLPERM3, 0, 0},
+        {U_VOLTS, 1, 0},
+        {U_AMPERES, 1, 0},
+        {U_MILLIAMPERES, 1e-3, 0},
+        {U_CELSIUS, 1, 0},
+        {U_FAHRENHEIT, 5.0 / 9.0, -32 * 5.0 / 9.0},
+        {U_DEG_TRUE, 1, 0},
+        {U_DEG_MAGNETIC, 0, 0},
+        {U_NAUT_MILES_FT, 1852, 0},
+        {U_NAUT_MILES_M, 1852, 0},
+        {U_DEG_GEOMETRIC, 1, 0},
+        {U_PSI, 4.4482216152605 / (0.0254 * 0.0254) / 100, 0}, // lbf per square inch in hPa
         {U_KPA, 10, 0},
     };
     ASSERT_EQ(sizeof rows / sizeof rows[0], (size_t)NUMBER_OF_UNIT_TYPES);
     for (size_t i = 0; i < NUMBER_OF_UNIT_TYPES; ++i) {
         const Row& r = rows[i];
         ASSERT_EQ((size_t)r.unit, i);
-        for (double v : {1.0, 3.0, -2.5}) {
-            double want = (double)r.o + v * (double)r.m;
-            EXPECT_DOUBLE_EQ(dGenericConvert(v, r.unit, U_NONE), want) << "unit " << i << " v " << v;
+        for (double v : {1.0, 3.0, -2.5, 212.0}) {
+            double want = r.offset + v * r.perUnit;
+            EXPECT_NEAR(dGenericConvert(v, r.unit, U_NONE), want, 1e-5 * std::max(1.0, std::fabs(want)))
+                << "unit " << i << " v " << v;
         }
     }
 }
