@@ -97,9 +97,10 @@ fuzz: fuzz-build
 	  ctest -L fuzz -j $(JOBS) --output-on-failure --timeout $$(( $(FUZZ_SECONDS) + 600 ))
 
 run: deps configure
-	cmake --build $(BUILD) -j $(JOBS) --target vondrel vondrel-view
+	cmake --build $(BUILD) -j $(JOBS) --target vondrel vondrel-view vondrel-demorec
 	@if [ -n "$${DISPLAY:-}" ] && [ -x $(BUILD)/tools/vondrel-view ]; then \
 	  VONDREL_ROOT=$(ROOT) $(BUILD)/tools/vondrel-view & fi
+	@$(BUILD)/tools/vondrel-demorec $(ROOT)/usr/vondrel/SONARSIM
 	VONDREL_ROOT=$(ROOT) VONDREL_CWD=$(ROOT)/usr/vondrel $(BUILD)/app/vondrel $(ARGS)
 
 bench: bench-build

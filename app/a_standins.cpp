@@ -1,9 +1,10 @@
 // Entries of the tasks whose subsystem is not part of this build yet, and
 // the empty entries of tasks the system does not run. Each ends its own
 // task at once; a stand-in says so in the log. The start-up task's stand-in does the least the process
-// frame needs of it: it starts the tasks the real start-up task starts and
-// then releases Main, and from then on drives the data store's time-out
-// sweep with its 2000 ms timer.
+// frame needs of it: it starts the tasks the real start-up task starts (the
+// others once the display task has the frame buffer up), asks the view task
+// for its first frame and then releases Main, and from then on drives the
+// data store's time-out sweep with its 2000 ms timer.
 #include "app/a_entries.h"
 #include "app/a_tasks.h"
 
@@ -13,6 +14,8 @@
 #include "kernel/l_timer.h"
 #include "kernel/lm_log.h"
 #include "store/h_database.h"
+#include "ui/t_display.h"
+#include "ui/u_view.h"
 
 #define ENDS_AT_ONCE(entry) \
     void entry(void) { L_TASK_Terminate(0); }
@@ -47,7 +50,6 @@ ENDS_AT_ONCE(T_MSS_UPDATER_vMain) // 65
 ENDS_AT_ONCE(T_MSSBCAST_vMain) // 66
 
 // Subsystems not built yet.
-NOT_BUILT_YET(T_VIEW_vMain) // 5
 NOT_BUILT_YET(T_VIEWKEY_vMain) // 6
 NOT_BUILT_YET(T_ADC_vMain) // 7
 NOT_BUILT_YET(T_SPEED_vMain) // 9
@@ -89,9 +91,15 @@ NOT_BUILT_YET(T_BTREMOTE_vMain) // 69
 
 void T_STARTUP_vMain(void)
 {
-    static const TASK startedHere[] = {4, 5, 7, 6, 14, 8, 15};
-    for (TASK t : startedHere)
+    static const TASK startedHere[] = {DISPLAY_TASK, 5, 7, 6, 14, 8, 15};
+    for (TASK t : startedHere) {
         L_TASK_Start(t);
+        // Frames need the frame buffer the display task brings up.
+        if (t == DISPLAY_TASK && L_TASK_bIsRunning(DISPLAY_TASK))
+            L_SEMA_Wait(SEMA_DISPLAY_READY);
+    }
+    // The first frame, as the real start-up task asks for its splash screen.
+    L_SEMA_Signal(SEMA_VIEW_UPDATE);
     bStartupTaskInitialized.store(TRUE, std::memory_order_release);
 
     constexpr SEMA SEMA_TIMER_DBPOLL = 69;

@@ -20,6 +20,8 @@
 // range of real positions, so they cannot meet another item's.
 typedef enum tag_MENU_PRIORITY : S32 {
     NO_PRIORITY = -1,
+    MENU_SELECT_ACTIVE_SIDE = 20,
+    MENU_SET_SPLIT_LOCATION = 21,
     MENU_SIDEBEAM_VIEW = 30,
     MENU_SENSITIVITY = 33,
     MENU_UPPER_DEPTH = 43,

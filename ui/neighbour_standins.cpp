@@ -1,8 +1,7 @@
 // The neighbour services of the display task, stood in (see the header).
 //
-// The client calls look their task's mailbox up the way the real ones do
-// and send the same mails at mail priority 3 without a semaphore, so the
-// receiver frees them.
+// The client calls send the same mails as the real ones at mail priority 3
+// without a semaphore, so the receiver frees them.
 #include "ui/neighbour_standins.h"
 
 #include "kernel/h_memory.h"
@@ -13,16 +12,6 @@
 namespace {
 
 constexpr PRIORITY CLIENT_MAIL_PRIORITY = 3;
-
-// The mailbox published under the key, or 0 when it is absent or not valid.
-MBOX mboxOwner(FOURCHARID key)
-{
-    U32 u32Mbox = 0;
-    BOOLEAN bValid = FALSE;
-    if (!H_DATABASE_bFetchU32(key, &u32Mbox, &bValid, nullptr) || !bValid)
-        return 0;
-    return (MBOX)u32Mbox;
-}
 
 // A zeroed mail with its command word, or null when the heap has none.
 template <typename MAIL>
@@ -44,44 +33,6 @@ void post(MBOX mbox, MAIL* pMail)
 }
 
 } // namespace
-
-BOOLEAN U_VIEW_bRegisterLayer(DRAW_FUNCTION* pfnDraw, LAYER_ID layer, LAYER_ID layerWhereUsed, U32 u32User,
-                              FOURCHARID fcidControl, BOOLEAN bDefaultState, const TEXT_TABLE* pPlaybackString,
-                              const TEXT_TABLE* pSimString, const TEXT_TABLE* pPOSString)
-{
-    const MBOX mbox = mboxOwner(FCID("TVUE"));
-    if (mbox == 0)
-        return FALSE;
-    auto* pMail = newMail<MSG_REGISTER_LAYER>(CMD_ID_REGISTER_LAYER);
-    if (pMail == nullptr)
-        return FALSE;
-    pMail->layer = layer;
-    pMail->where_used = layerWhereUsed;
-    pMail->pDrawFunction = pfnDraw;
-    pMail->fcidDisplayFlag = fcidControl;
-    pMail->bDisplay = bDefaultState;
-    pMail->user = u32User;
-    pMail->pPlaybackString = pPlaybackString;
-    pMail->pSimString = pSimString;
-    pMail->pPOSString = pPOSString;
-    pMail->eLocation = SPLIT_FULL_WINDOW;
-    post(mbox, pMail);
-    return TRUE;
-}
-
-BOOLEAN U_VIEW_bUnRegisterLayer(LAYER_ID layer)
-{
-    const MBOX mbox = mboxOwner(FCID("TVUE"));
-    if (mbox == 0)
-        return FALSE;
-    auto* pMail = newMail<MSG_UNREGISTER_LAYER>(CMD_ID_UNREGISTER_LAYER);
-    if (pMail == nullptr)
-        return FALSE;
-    pMail->layer = layer;
-    pMail->eLocation = SPLIT_FULL_WINDOW;
-    post(mbox, pMail);
-    return TRUE;
-}
 
 U32 S_TRANSDUCER_u32GetElementBit(U32 u32SonarElementSelection, U32 eNetSourceType)
 {

@@ -1,7 +1,6 @@
-// What the display task and its power-key pop-up ask of the view
-// framework, the start-up and system-state services, the transducer
-// database and the trolling-motor link, stood in until those subsystems are
-// built. The client calls send the mails the real ones send, to the same
+// What the display task and its power-key pop-up ask of the start-up and
+// system-state services, the transducer database and the trolling-motor
+// link, stood in until those subsystems are built. The client calls send the mails the real ones send, to the same
 // mailboxes, so that nothing changes for the callers when the real modules
 // replace this file.
 #pragma once
@@ -16,60 +15,6 @@
 #include "ui/u_dialog.h"
 #include "ui/u_keyboard.h"
 #include "ui/u_menu.h"
-
-// ---- Layers and the view task's client calls ----
-
-typedef S32 LAYER_ID;
-constexpr LAYER_ID USED_BY_ALL = -1;
-
-typedef enum tag_SPLIT_WINDOW_TYPE : int {
-    UNKNOWN_SPLIT = -3,
-    NO_SPLIT_WINDOW = -2,
-    SPLIT_FULL_WINDOW = 1,
-    SPLIT_LEFT_WINDOW = 2,
-    SPLIT_RIGHT_WINDOW = 3,
-    SPLIT_QUICK_WINDOW = 4
-} SPLIT_WINDOW_TYPE;
-
-typedef struct tag_WINDOW_SPECIFICATION {
-    LAYER_ID currentLayer;
-    SPLIT_WINDOW_TYPE activeWindow;
-    SPLIT_WINDOW_TYPE drawWindowType;
-    BITMAP drawWindow;
-    BOOLEAN bExpedited;
-    U32 u32User;
-} WINDOW_SPECIFICATION;
-
-typedef void DRAW_FUNCTION(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
-
-typedef struct tag_MSG_REGISTER_LAYER {
-    GENERIC_MESSAGE header; // CMD_ID_REGISTER_LAYER
-    LAYER_ID layer;
-    LAYER_ID where_used;
-    DRAW_FUNCTION* pDrawFunction;
-    FOURCHARID fcidDisplayFlag;
-    BOOLEAN bDisplay;
-    U32 user;
-    const TEXT_TABLE* pPlaybackString;
-    const TEXT_TABLE* pSimString;
-    const TEXT_TABLE* pPOSString;
-    SPLIT_WINDOW_TYPE eLocation;
-    FOURCHARID fcidSplitControl;
-    BOOLEAN flag;
-} MSG_REGISTER_LAYER;
-
-typedef struct tag_MSG_UNREGISTER_LAYER {
-    GENERIC_MESSAGE header; // CMD_ID_UNREGISTER_LAYER
-    LAYER_ID layer;
-    SPLIT_WINDOW_TYPE eLocation;
-    BOOLEAN flag;
-} MSG_UNREGISTER_LAYER;
-
-// FALSE without sending when "TVUE" is absent or not valid.
-BOOLEAN U_VIEW_bRegisterLayer(DRAW_FUNCTION* pfnDraw, LAYER_ID layer, LAYER_ID layerWhereUsed, U32 u32User,
-                              FOURCHARID fcidControl, BOOLEAN bDefaultState, const TEXT_TABLE* pPlaybackString,
-                              const TEXT_TABLE* pSimString, const TEXT_TABLE* pPOSString);
-BOOLEAN U_VIEW_bUnRegisterLayer(LAYER_ID layer);
 
 // ---- Start-up and system state ----
 

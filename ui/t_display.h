@@ -9,8 +9,9 @@
 
 #include "graphics/g_types.h"
 #include "ui/menu_types.h"
-#include "ui/neighbour_standins.h"
 #include "kernel/l_types.h"
+#include "ui/neighbour_standins.h"
+#include "ui/u_view.h"
 
 // The pop-up's rows in display order, top to bottom.
 typedef enum tag_POWER_KEY_MENU_ITEMS : int {
@@ -31,7 +32,6 @@ constexpr MBOX DISPLAY_MAILBOX = 4;
 constexpr SEMA SEMA_DISPLAY_MAIL = 35;      // mail on mailbox 4
 constexpr SEMA SEMA_DISPLAY_RETRY = 70;     // the 100 ms retry timer
 constexpr SEMA SEMA_DISPLAY_UNUSED = 71;    // waited on, signalled by nobody here
-constexpr SEMA SEMA_VIEW_UPDATE = 106;      // frame request
 constexpr SEMA SEMA_DISPLAY_READY = 182;    // the start-up task waits for it
 
 constexpr LAYER_ID CONTRAST_LAYER = 326;

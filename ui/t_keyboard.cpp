@@ -59,7 +59,6 @@ constexpr size_t MESSAGE_BYTES = 100;
 constexpr U16 MESSAGE_LINE_GAP = 2;
 constexpr U16 MESSAGE_BOX_MARGIN = 14;
 constexpr U64 NO_PRESS = ~0ull;
-constexpr SEMA SEMA_VIEW_UPDATE_REQUEST = 106;
 
 #define ALL_LANGUAGES(s) {s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s}
 TEXT_TABLE Shutdown_Countdown = ALL_LANGUAGES("Shutdown in {#} seconds");
@@ -420,7 +419,7 @@ void vHandleEvent(HKEY_ID hKey, KEY_STATE state, U32 u32Count, CURSOR_POSITION c
             U_VIEW_bUnRegisterLayer(SHUTDOWN_LAYER);
             // Nothing else may ask for a frame: the message goes now.
             if (s_u32PowerStage != 0)
-                L_SEMA_Signal(SEMA_VIEW_UPDATE_REQUEST);
+                L_SEMA_Signal(SEMA_VIEW_UPDATE);
             s_u32PowerStage = 0;
         }
     }
@@ -513,14 +512,14 @@ void vCheckPower(U64 u64Now)
         U_VIEW_bRegisterLayer(T_KEYBOARD_vDrawShutdownMessage, SHUTDOWN_LAYER, USED_BY_ALL, 0, 0, TRUE, nullptr,
                               nullptr, nullptr);
         // Registering brings no frame by itself, and the message must show.
-        L_SEMA_Signal(SEMA_VIEW_UPDATE_REQUEST);
+        L_SEMA_Signal(SEMA_VIEW_UPDATE);
     } else if (u64Held >= POWER_STAGE_MS[1] && s_u32PowerStage == 1) {
         s_u32PowerStage = 2;
         s_eShutdownMessage.store(SECOND_SHUTDOWN_MESSAGE);
-        L_SEMA_Signal(SEMA_VIEW_UPDATE_REQUEST);
+        L_SEMA_Signal(SEMA_VIEW_UPDATE);
     } else if (u64Held >= POWER_STAGE_MS[2] && s_u32PowerStage > 1) {
         s_eShutdownMessage.store(LAST_SHUTDOWN_MESSAGE);
-        L_SEMA_Signal(SEMA_VIEW_UPDATE_REQUEST);
+        L_SEMA_Signal(SEMA_VIEW_UPDATE);
         T_KEYBOARD_vShutdown(POWER_DOWN);
     }
 }

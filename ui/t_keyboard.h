@@ -15,8 +15,9 @@
 #include "kernel/l_types.h"
 #include "store/h_dbtypes.h"
 #include "ui/h_keyboard.h"
-#include "ui/neighbour_standins.h"
 #include "ui/u_keyboard.h"
+#include "ui/u_menu_client.h"
+#include "ui/u_view.h"
 
 constexpr TASK KEYBOARD_TASK = 8;
 constexpr MBOX KEYBOARD_MAILBOX = 10;
@@ -26,7 +27,7 @@ constexpr SEMA SEMA_TIMER_POS = 75;                 // the store-demo player's s
 constexpr SEMA SEMA_SERIAL_KEYBOARD_DISABLE = 108;  // only wakes the task
 constexpr LAYER_ID SHUTDOWN_LAYER = 330;
 constexpr LAYER_ID SELECT_VIEW_HOT_MENU = 334;       // the pseudo view of the view-selection hot menu
-constexpr S32 MENU_RESTORE_FACTORY_DEFAULTS = 148;
+constexpr MENU_PRIORITY MENU_RESTORE_FACTORY_DEFAULTS = (MENU_PRIORITY)148;
 
 // Entry of task 8; never returns.
 void T_KEYBOARD_vMain(void);

@@ -23,17 +23,7 @@ const TEXT_TABLE* const T_KEYBOARD_STANDIN_pSetupTabName = &Setup_Tab;
 
 void T_MENU_vActivateSpecifiedHotMenu(LAYER_ID view)
 {
-    KEYS_STANDIN_CALL call{};
-    call.pcCall = "vActivateSpecifiedHotMenu";
-    call.s32View = view;
-    note(call);
-}
-
-BOOLEAN U_MENU_bRegisterMainActionMenu(const TEXT_TABLE* pName, const TEXT_TABLE* pTab, MENU_PRIORITY prio,
-                                       MENU_ACTION_FUNC* pAction, BOOLEAN bConfirm, MENU_USER_LEVEL level)
-{
-    note({"bRegisterMainActionMenu", 0, pName, pTab, prio, pAction, bConfirm, level});
-    return FALSE;
+    note({"vActivateSpecifiedHotMenu", view});
 }
 
 std::vector<KEYS_STANDIN_CALL> KEYS_STANDIN_vTakeCalls(void)

@@ -2,10 +2,11 @@
 // not built yet. Each does the least its caller can rely on; the modules
 // that replace them delete these declarations.
 //
-// - The menu task's hot-menu activation and the menu registry's main-menu
-//   action: nothing is opened or registered (the registration answers
-//   FALSE, as while the menu task has not published "TMNU"); each call is
+// - The menu task's hot-menu activation: nothing is opened; each call is
 //   noted so that a test can read back what was asked.
+// - The main menu's "Setup" tab, which the start-up task declares: a text
+//   table of its own here, until one is shared by every task that puts
+//   items into that tab.
 // - The class-based view-selection menu and its saved visibility: nothing.
 // - The store-demo player that runs inside the keyboard task: it never
 //   starts, so every hook does nothing.
@@ -17,39 +18,22 @@
 #include "kernel/l_types.h"
 #include "store/h_dbtypes.h"
 #include "store/lang.h"
-#include "ui/menu_types.h"
-#include "ui/neighbour_standins.h"
+#include "ui/u_keyboard.h"
+#include "ui/u_view.h"
 
 #include <vector>
 
-// ---- Menu task and menu registry ----
+// ---- Menu task ----
 
-typedef S32 MENU_PRIORITY;
-typedef enum tag_MENU_USER_LEVEL : int {
-    M_BASIC = 1,
-    M_ADVANCED = 2,
-    M_SUPER_USER = 3,
-    M_DIAGNOSTIC = 4
-} MENU_USER_LEVEL;
-
-// The "Setup" tab of the main menu, as the start-up task declares it.
+// The "Setup" tab of the main menu.
 extern const TEXT_TABLE* const T_KEYBOARD_STANDIN_pSetupTabName;
 
 void T_MENU_vActivateSpecifiedHotMenu(LAYER_ID view);
-BOOLEAN U_MENU_bRegisterMainActionMenu(const TEXT_TABLE* pName, const TEXT_TABLE* pTab, MENU_PRIORITY prio,
-                                       MENU_ACTION_FUNC* pAction, BOOLEAN bConfirm, MENU_USER_LEVEL level);
 
-// One noted call: its name without the prefix and its arguments (0 or
-// null where the call has none).
+// One noted call: its name without the prefix and its view.
 typedef struct tag_KEYS_STANDIN_CALL {
     const char* pcCall;
     S32 s32View;
-    const TEXT_TABLE* pName;
-    const TEXT_TABLE* pTab;
-    MENU_PRIORITY prio;
-    MENU_ACTION_FUNC* pAction;
-    BOOLEAN bConfirm;
-    MENU_USER_LEVEL level;
 } KEYS_STANDIN_CALL;
 // The calls noted since the previous take, oldest first.
 std::vector<KEYS_STANDIN_CALL> KEYS_STANDIN_vTakeCalls(void);

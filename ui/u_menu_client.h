@@ -25,7 +25,7 @@
 #include "store/h_profile.h" // MENU_PRIORITY
 #include "store/lang.h"
 #include "ui/menu_types.h"
-#include "ui/neighbour_standins.h" // LAYER_ID, SPLIT_WINDOW_TYPE
+#include "ui/u_view.h" // LAYER_ID, SPLIT_WINDOW_TYPE
 
 // ---- Shared names ----
 

@@ -15,6 +15,7 @@
 #include "ui/t_keyboard.h"
 #include "ui/t_keyboard_standins.h"
 #include "ui/u_dialog.h"
+#include "ui/u_menu_client.h"
 
 #include <gtest/gtest.h>
 
@@ -532,20 +533,26 @@ TEST_F(KeyboardTask, RestoreDefaultsResetsEveryTaskButItself)
 
 TEST_F(KeyboardTask, TheRunningSystemOffersRestoreDefaultsInTheSetupTab)
 {
+    constexpr MBOX MENU_MBOX = 63;
+    H_DATABASE_bUpdateEverythingU32(FCID("TMNU"), MENU_MBOX, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
     auto* p = mail<Bare>(CMD_ID_RUN_SYSTEM);
     T_KEYBOARD_vHandleMail(&p->header.msghdr);
     H_MEMORY_vFree(p);
-    const std::vector<KEYS_STANDIN_CALL> calls = KEYS_STANDIN_vTakeCalls();
-    ASSERT_EQ(calls.size(), 1u);
-    const KEYS_STANDIN_CALL& c = calls[0];
-    EXPECT_STREQ(c.pcCall, "bRegisterMainActionMenu");
-    ASSERT_NE(c.pName, nullptr);
-    EXPECT_STREQ((*c.pName)[0], "Restore Defaults");
-    EXPECT_EQ(c.pTab, T_KEYBOARD_STANDIN_pSetupTabName);
-    EXPECT_EQ(c.prio, MENU_RESTORE_FACTORY_DEFAULTS);
-    EXPECT_EQ(c.pAction, T_KEYBOARD_vRestoreFactoryDefaults);
-    EXPECT_TRUE(c.bConfirm);
-    EXPECT_EQ(c.level, M_BASIC);
+
+    MSGHEADER* h = L_MBOX_Receive(MENU_MBOX);
+    ASSERT_NE(h, nullptr) << "a main-menu item for the menu task";
+    const auto* item = reinterpret_cast<const MSG_ADD_MENU_ITEM*>(h);
+    EXPECT_EQ(item->header.Cmd, CMD_ID_REGISTER_MENU_ITEM);
+    EXPECT_EQ(item->pTabName, T_KEYBOARD_STANDIN_pSetupTabName);
+    ASSERT_NE(item->descriptor.pMenuName, nullptr);
+    EXPECT_STREQ((*item->descriptor.pMenuName)[0], "Restore Defaults");
+    EXPECT_EQ(item->descriptor.menuPriority, MENU_RESTORE_FACTORY_DEFAULTS);
+    EXPECT_EQ(item->descriptor.menuUserLevel, M_BASIC);
+    EXPECT_EQ(item->descriptor.control, M_ACTION);
+    EXPECT_EQ(item->descriptor.parameters.action.pt2Function, T_KEYBOARD_vRestoreFactoryDefaults);
+    EXPECT_TRUE(item->descriptor.parameters.action.confirm);
+    H_MEMORY_vDumpMail(h);
+    EXPECT_TRUE(commands(MENU_MBOX).empty());
 
     commands(KEYBOARD_MAILBOX);
     H_DATABASE_bUpdateValueU32(FCID("CCST"), 3, P_NORMAL);
