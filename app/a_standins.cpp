@@ -50,7 +50,6 @@ ENDS_AT_ONCE(T_MSS_UPDATER_vMain) // 65
 ENDS_AT_ONCE(T_MSSBCAST_vMain) // 66
 
 // Subsystems not built yet.
-NOT_BUILT_YET(T_VIEWKEY_vMain) // 6
 NOT_BUILT_YET(T_ADC_vMain) // 7
 NOT_BUILT_YET(T_SPEED_vMain) // 9
 NOT_BUILT_YET(T_INFO_vMain) // 10
