@@ -5,6 +5,7 @@
 #include "kernel/lm_log.h"
 #include "platform/dd_keyboard.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
