@@ -89,8 +89,9 @@ void S_DEPTH_vAddCandidateToList(TARGETCANDIDATE* pSortedCandidates, U32* pu32Ca
 
 // The minimum slope at a sample number of a ping sampled every P us, from
 // a table in 26 us samples; the ping's sample number at which the next row
-// starts goes to *pu32NextSlopeChangeIndex (0xFFFFFFFF past the last
-// row). 0, and nothing written, for a null table or a period of 0.
+// starts goes to *pu32NextSlopeChangeIndex (at most 0xFFFFFFFF, which the
+// last row gives at 26 us). 0, and nothing written, for a null table or a
+// period of 0.
 U8 S_DEPTH_u8GetMinimumSlopeValue(U32* pu32NextSlopeChangeIndex, U32 u32SamplesSinceTransmit,
                                   const SLOPETESTVALUE* pSlopeTable, U32 u32SamplePeriodMicroseconds);
 
