@@ -223,6 +223,7 @@ U8 S_DEPTHALGORITHMS_u8SecondReturnTest(const TARGETCANDIDATE* pCandidates, U32 
         }
     }
     if (best != S_DEPTHALGORITHMS_NONE)
-        pBottomTrackerInfo->u32LastLockedDepthMicroseconds = u32Saturate((U64)u32BestPosition * u32SamplePeriodMicroseconds);
+        pBottomTrackerInfo->u32LastLockedDepthMicroseconds =
+            u32Saturate((U64)u32BestPosition * u32SamplePeriodMicroseconds);
     return best;
 }
