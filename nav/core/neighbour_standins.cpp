@@ -9,6 +9,7 @@
 #include "kernel/l_mutex.h"
 #include "kernel/l_sema.h"
 #include "kernel/l_timer.h"
+#include "kernel/lm_log.h"
 #include "nav/core/u_nav_position.h"
 #include "nav/data/t_nav_nvram.h"
 #include "nav/data/t_nav_twr.h"
@@ -72,6 +73,7 @@ void vRestoreCurrentTrack(void)
 
 void T_NAV_vMain(void)
 {
+    log_me("stand-in: the update, the boat simulation and the current track only");
     H_DATABASE_bUpdateEverythingU32(FCID("BHDG"), FCID("IHDG"), P_NORMAL, D_FCID, &s_apcCourse, DB_TIMEOUT_NEVER);
     U32 u32State = 0;
     H_DATABASE_bFetchU32(FCID("CCST"), &u32State, nullptr, nullptr);
