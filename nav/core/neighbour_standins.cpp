@@ -35,20 +35,28 @@ const char* s_apcCourse[DB_NUM_LANGUAGES] = {
     "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course",
     "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course"};
 
-std::mutex s_lock; // every recorder below
-std::vector<NAV_STANDIN_ALARMS> s_alarms;
-std::vector<NAV_STANDIN_STEVRIN_ALARMS> s_stevrinAlarms;
-std::vector<NAV_STANDIN_NOTE> s_notes;
-std::vector<NAV_STANDIN_LINK> s_links;
-std::vector<NAV_STANDIN_AIS_ALARM> s_aisAlarms;
-bool s_bRecordAis = true;
-U64 s_u64AisAlarms = 0;
-U32 s_u32AppearanceEditor = 0;
-U32 s_u32TrackDefaultsEditor = 0;
-U32 s_u32ChartReRenders = 0;
+// The recorders and the pool outlive every task: the navigation task may
+// still tick while the process runs its exit.
+struct STANDIN_STATE {
+    std::mutex lock; // every recorder below
+    std::vector<NAV_STANDIN_ALARMS> alarms;
+    std::vector<NAV_STANDIN_STEVRIN_ALARMS> stevrinAlarms;
+    std::vector<NAV_STANDIN_NOTE> notes;
+    std::vector<NAV_STANDIN_LINK> links;
+    std::vector<NAV_STANDIN_AIS_ALARM> aisAlarms;
+    bool bRecordAis = true;
+    U64 u64AisAlarms = 0;
+    U32 u32AppearanceEditor = 0;
+    U32 u32TrackDefaultsEditor = 0;
+    U32 u32ChartReRenders = 0;
+    std::vector<ais_DeviceInfo> aisPool; // its readers hold RES_AIS_DATA
+};
 
-// The pool; its readers hold RES_AIS_DATA.
-std::vector<ais_DeviceInfo> s_aisPool;
+STANDIN_STATE& st(void)
+{
+    static STANDIN_STATE* const p = new STANDIN_STATE;
+    return *p;
+}
 
 S32 s32CurrentView(void)
 {
@@ -107,14 +115,14 @@ void T_NAV_vMain(void)
 void T_NAV_vUpdateAlarms(BOOLEAN bOffCourse, BOOLEAN bDrift, BOOLEAN bPastWaypoint, BOOLEAN bArrival,
                          NAV_ARRIVAL_FN* pfnArrival)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    s_alarms.push_back({bOffCourse, bDrift, bPastWaypoint, bArrival, pfnArrival});
+    std::lock_guard<std::mutex> guard(st().lock);
+    st().alarms.push_back({bOffCourse, bDrift, bPastWaypoint, bArrival, pfnArrival});
 }
 
 void T_NAV_vUpdateStevrinAlarms(BOOLEAN bArrival, BOOLEAN bOffCourse)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    s_stevrinAlarms.push_back({bArrival, bOffCourse});
+    std::lock_guard<std::mutex> guard(st().lock);
+    st().stevrinAlarms.push_back({bArrival, bOffCourse});
 }
 
 void T_NAV_vOnArrival(NAV_COMPLETION_FN* pfnComplete)
@@ -129,46 +137,46 @@ void T_NAV_vCancelMOB(void)
 void T_NAV_vSetNavUINote(const TEXT_TABLE* pText, const char* pcParameter, BOOLEAN bWaypointName)
 {
     (void)bWaypointName;
-    std::lock_guard<std::mutex> guard(s_lock);
-    s_notes.push_back({pText, pcParameter ? pcParameter : "", FALSE});
+    std::lock_guard<std::mutex> guard(st().lock);
+    st().notes.push_back({pText, pcParameter ? pcParameter : "", FALSE});
 }
 
 void T_NAV_vSetNavUIError(const TEXT_TABLE* pText)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    s_notes.push_back({pText, "", TRUE});
+    std::lock_guard<std::mutex> guard(st().lock);
+    st().notes.push_back({pText, "", TRUE});
 }
 
 std::vector<NAV_STANDIN_ALARMS> NAV_STANDIN_vAlarmCalls(void)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    return s_alarms;
+    std::lock_guard<std::mutex> guard(st().lock);
+    return st().alarms;
 }
 
 std::vector<NAV_STANDIN_STEVRIN_ALARMS> NAV_STANDIN_vStevrinAlarmCalls(void)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    return s_stevrinAlarms;
+    std::lock_guard<std::mutex> guard(st().lock);
+    return st().stevrinAlarms;
 }
 
 std::vector<NAV_STANDIN_NOTE> NAV_STANDIN_vNotes(void)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    return s_notes;
+    std::lock_guard<std::mutex> guard(st().lock);
+    return st().notes;
 }
 
 void NAV_STANDIN_vForget(void)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    s_alarms.clear();
-    s_stevrinAlarms.clear();
-    s_notes.clear();
-    s_links.clear();
-    s_aisAlarms.clear();
-    s_u64AisAlarms = 0;
-    s_u32AppearanceEditor = 0;
-    s_u32TrackDefaultsEditor = 0;
-    s_u32ChartReRenders = 0;
+    std::lock_guard<std::mutex> guard(st().lock);
+    st().alarms.clear();
+    st().stevrinAlarms.clear();
+    st().notes.clear();
+    st().links.clear();
+    st().aisAlarms.clear();
+    st().u64AisAlarms = 0;
+    st().u32AppearanceEditor = 0;
+    st().u32TrackDefaultsEditor = 0;
+    st().u32ChartReRenders = 0;
 }
 
 // Saved tracks and groups ----------------------------------------------------
@@ -204,62 +212,62 @@ U16 T_NAV_GROUP_DATA_u16Getu7UnitID(void)
 
 BOOLEAN T_NAV_GROUP_DATA_bAddLink(U16 u16Group, U16 u16Item)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    s_links.push_back({u16Group, u16Item});
+    std::lock_guard<std::mutex> guard(st().lock);
+    st().links.push_back({u16Group, u16Item});
     return TRUE;
 }
 
 std::vector<NAV_STANDIN_LINK> NAV_STANDIN_vLinks(void)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    return s_links;
+    std::lock_guard<std::mutex> guard(st().lock);
+    return st().links;
 }
 
 // Editors ----------------------------------------------------------------------
 
 void T_NAV_EDIT_vCurrentTrackAppearanceSetup(void)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    ++s_u32AppearanceEditor;
+    std::lock_guard<std::mutex> guard(st().lock);
+    ++st().u32AppearanceEditor;
 }
 
 void T_NAV_EDIT_vTrackDefaultsSetup(void)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    ++s_u32TrackDefaultsEditor;
+    std::lock_guard<std::mutex> guard(st().lock);
+    ++st().u32TrackDefaultsEditor;
 }
 
 U32 NAV_STANDIN_u32AppearanceEditorOpened(void)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    return s_u32AppearanceEditor;
+    std::lock_guard<std::mutex> guard(st().lock);
+    return st().u32AppearanceEditor;
 }
 
 U32 NAV_STANDIN_u32TrackDefaultsEditorOpened(void)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    return s_u32TrackDefaultsEditor;
+    std::lock_guard<std::mutex> guard(st().lock);
+    return st().u32TrackDefaultsEditor;
 }
 
 // The AIS target pool -----------------------------------------------------------
 
 BOOLEAN T_NMEA_bScanAisPoints(S32 index, ais_DeviceInfo** ppTarget)
 {
-    if (ppTarget == nullptr || index < 0 || (size_t)index >= s_aisPool.size())
+    if (ppTarget == nullptr || index < 0 || (size_t)index >= st().aisPool.size())
         return FALSE;
-    *ppTarget = &s_aisPool[(size_t)index];
+    *ppTarget = &st().aisPool[(size_t)index];
     return TRUE;
 }
 
 BOOLEAN T_NMEA_bAisCheckTimeout(ais_DeviceInfo* pTarget, S32 index)
 {
     U32 u32Now = 0;
-    if (pTarget == nullptr || index < 0 || (size_t)index >= s_aisPool.size() ||
+    if (pTarget == nullptr || index < 0 || (size_t)index >= st().aisPool.size() ||
         !H_DATABASE_bFetchU32(FCID("IDTM"), &u32Now, nullptr, nullptr))
         return FALSE;
     if ((S64)u32Now - pTarget->ReceiveLastTime <= AIS_TIMEOUT_SECONDS)
         return FALSE;
-    s_aisPool.erase(s_aisPool.begin() + index);
+    st().aisPool.erase(st().aisPool.begin() + index);
     return TRUE;
 }
 
@@ -271,42 +279,42 @@ BOOLEAN T_NMEA_bAisHasAlarm(ais_DeviceInfo* pTarget)
 void NAV_STANDIN_vSetAisTargets(const std::vector<ais_DeviceInfo>& targets)
 {
     L_MUTEX_LockWait(RES_AIS_DATA);
-    s_aisPool = targets;
+    st().aisPool = targets;
     L_MUTEX_Unlock(RES_AIS_DATA);
 }
 
 U32 NAV_STANDIN_u32AisTargetCount(void)
 {
     L_MUTEX_LockWait(RES_AIS_DATA);
-    const U32 u32Count = (U32)s_aisPool.size();
+    const U32 u32Count = (U32)st().aisPool.size();
     L_MUTEX_Unlock(RES_AIS_DATA);
     return u32Count;
 }
 
 void T_NAV_vUpdateAisAlarm(BOOLEAN bAlarm, ais_DeviceInfo* pTarget)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    ++s_u64AisAlarms;
-    if (s_bRecordAis && pTarget != nullptr)
-        s_aisAlarms.push_back({pTarget->aisInfo.MMSI, bAlarm});
+    std::lock_guard<std::mutex> guard(st().lock);
+    ++st().u64AisAlarms;
+    if (st().bRecordAis && pTarget != nullptr)
+        st().aisAlarms.push_back({pTarget->aisInfo.MMSI, bAlarm});
 }
 
 std::vector<NAV_STANDIN_AIS_ALARM> NAV_STANDIN_vAisAlarmCalls(void)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    return s_aisAlarms;
+    std::lock_guard<std::mutex> guard(st().lock);
+    return st().aisAlarms;
 }
 
 void NAV_STANDIN_vRecordAisAlarms(BOOLEAN bRecord)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    s_bRecordAis = bRecord != FALSE;
+    std::lock_guard<std::mutex> guard(st().lock);
+    st().bRecordAis = bRecord != FALSE;
 }
 
 U64 NAV_STANDIN_u64AisAlarmCount(void)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    return s_u64AisAlarms;
+    std::lock_guard<std::mutex> guard(st().lock);
+    return st().u64AisAlarms;
 }
 
 // Trolling-motor link ------------------------------------------------------------
@@ -390,14 +398,14 @@ void T_RADAR_vUpdateCursorPosition(void)
 
 void T_CHART_vReRenderAll(void)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    ++s_u32ChartReRenders;
+    std::lock_guard<std::mutex> guard(st().lock);
+    ++st().u32ChartReRenders;
 }
 
 U32 NAV_STANDIN_u32ChartReRenders(void)
 {
-    std::lock_guard<std::mutex> guard(s_lock);
-    return s_u32ChartReRenders;
+    std::lock_guard<std::mutex> guard(st().lock);
+    return st().u32ChartReRenders;
 }
 
 // The info task's time formatter ----------------------------------------------------

@@ -220,7 +220,8 @@ void T_NAV_vSimulationStep(U32 u32DateTime, POINT* pBoat)
         boat.fAccelerationMetresPerSecondPerSecond = 0.0f;
         s_bSimulatingSquare = FALSE;
     } else if (s_bSimulatingSquare && T_NAV_fDistanceBetweenPoints(&here, &s_ptAbsoluteAimPoint) < AIM_REACHED_METRES) {
-        s_u32IndexInAimpointList = s_u32IndexInAimpointList + 1 >= NAV_SIMULATION_STEPS ? 0 : s_u32IndexInAimpointList + 1;
+        const U32 u32Next = s_u32IndexInAimpointList + 1;
+        s_u32IndexInAimpointList = u32Next >= NAV_SIMULATION_STEPS ? 0 : u32Next;
         const SIMULATION_STEP& step = s_BoatSimulatorAimPoints[s_u32IndexInAimpointList];
         s_ptAbsoluteAimPoint = ptOffset(s_ptSimulationStartPoint, step.ptAimpoint);
         boat.fAccelerationMetresPerSecondPerSecond = step.fAcceleration;
@@ -246,8 +247,8 @@ void T_NAV_vSimulationStep(U32 u32DateTime, POINT* pBoat)
 
     // Move with the speed before this step's change, then turn.
     const float fDt = (float)L_TIMER_GetElapsed(&s_TimeStamp) * 0.001f;
-    const float fD = (float)U_NAV_u16ScalingMMPerKm((S32)U_NAV_s32ClampY(std::llrint(boat.CurrentPositionDoubleMM.dY))) *
-                     (boat.fSpeedMetresPerSecond / 1024.0f) * fDt;
+    const S32 s32Y = U_NAV_s32ClampY(std::llrint(boat.CurrentPositionDoubleMM.dY));
+    const float fD = (float)U_NAV_u16ScalingMMPerKm(s32Y) * (boat.fSpeedMetresPerSecond / 1024.0f) * fDt;
     const double dHeading = boat.fHeadingDegrees * DEG_TO_RAD;
     boat.CurrentPositionDoubleMM.dX += fD * std::sin(dHeading);
     boat.CurrentPositionDoubleMM.dY += fD * std::cos(dHeading);

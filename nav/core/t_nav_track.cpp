@@ -115,7 +115,8 @@ void vRemoveWarning(void)
 // once per shortage, for ten steps counting the one that shows it.
 void vMemoryWarningStep(U32 u32Interval)
 {
-    const U64 u64SecondsLeft = (U64)u32Interval * (U64)(TRACK_MAX_POINTS - std::min(s_CurrentTrack.u16Count, TRACK_MAX_POINTS));
+    const U16 u16Left = TRACK_MAX_POINTS - std::min(s_CurrentTrack.u16Count, TRACK_MAX_POINTS);
+    const U64 u64SecondsLeft = (U64)u32Interval * u16Left;
     if (u64SecondsLeft >= WARNING_SECONDS) {
         s_bTrackingMemoryWarning = FALSE;
         return;
@@ -277,7 +278,8 @@ void T_NAV_vSaveCurrentTrack(void)
     } else {
         s32Slot = T_NAV_nAddTrack(&s_CurrentTrack, 0, nullptr, 0);
     }
-    const TRACK_HEADER* pSaved = s32Slot >= 0 && s32Slot < (S32)NAV_TRACK_SLOTS ? T_NAV_pGetTrackHeader((U32)s32Slot) : nullptr;
+    const TRACK_HEADER* pSaved =
+        s32Slot >= 0 && s32Slot < (S32)NAV_TRACK_SLOTS ? T_NAV_pGetTrackHeader((U32)s32Slot) : nullptr;
     if (pSaved == nullptr) {
         L_MUTEX_Unlock(RES_NAV_DATA);
         T_NAV_vSetNavUIError(&No_Tracks);

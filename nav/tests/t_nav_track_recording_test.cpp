@@ -4,6 +4,9 @@
 // of man-overboard navigation.
 #include "nav/tests/nav_core_world.h"
 
+#include "graphics/g_bmp.h"
+#include "graphics/g_buffers.h"
+#include "graphics/g_pixel.h"
 #include "kernel/l_mutex.h"
 #include "kernel/l_task.h"
 #include "nav/data/t_nav_nvram.h"
@@ -578,6 +581,34 @@ TEST_F(ManOverboard, WithoutADateTheEventIsAtZeroAndTheTimeOutOfRange)
     setU("IDTM", T0);
     tick();
     EXPECT_EQ(*u("MOBT"), 0xFFFFFFFFu);
+}
+
+} // namespace
+
+namespace {
+
+TEST(TrackMemoryWarningLayer, DrawsOneCentredBoxAcrossThePaneAboveTheLowestRows)
+{
+    constexpr COLOR BACKGROUND = 0x1234;
+    for (U32 width : {800u, 300u}) {
+        SCOPED_TRACE(width);
+        BITMAP* bmp = G_BUFFERS_pCreateBitmap(width, 600, nullptr, nullptr);
+        G_BMP_vSet(bmp, BACKGROUND);
+        WINDOW_SPECIFICATION spec = {};
+        T_NAV_vTrackMemoryWarning(bmp, &spec);
+        int minX = 1 << 20, maxX = -1, minY = 1 << 20;
+        for (int y = 0; y < 600; ++y)
+            for (int x = 0; x < (int)width; ++x)
+                if (*G_PIXEL_pcolLogical(bmp, x, y) != BACKGROUND) {
+                    minX = std::min(minX, x);
+                    maxX = std::max(maxX, x);
+                    minY = std::min(minY, y);
+                }
+        G_BUFFERS_vFreeBitmap(bmp);
+        ASSERT_GE(maxX, 0) << "nothing drawn";
+        EXPECT_GE(maxX - minX + 1, (int)width - 4) << "the long text takes the widest box";
+        EXPECT_GE(minY, 105);
+    }
 }
 
 } // namespace
