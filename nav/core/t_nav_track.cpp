@@ -132,13 +132,12 @@ S32 s32Threshold(POINT ptBoat)
 {
     float fMinimum = DEFAULT_MIN_DISTANCE_METRES;
     H_DATABASE_bFetchFloat(FCID("SNTD"), &fMinimum, nullptr, nullptr);
+    // A damaged setting counts as missing, and a huge one must not
+    // overflow the integer test.
+    if (!std::isfinite(fMinimum) || fMinimum < 0.0f)
+        fMinimum = DEFAULT_MIN_DISTANCE_METRES;
     const double dMetres = dConvertFromInternal(fMinimum, D_DISTANCE, U_METRES);
-    double dScaled = (double)U_NAV_u16ScalingMMPerKm(ptBoat.y) * dMetres;
-    // A damaged setting must not overflow the integer test.
-    if (!(dScaled < (double)INT32_MAX))
-        dScaled = std::isnan(dScaled) ? 0.0 : (double)INT32_MAX;
-    if (dScaled < 0.0)
-        dScaled = 0.0;
+    const double dScaled = std::min((double)U_NAV_u16ScalingMMPerKm(ptBoat.y) * dMetres, (double)INT32_MAX);
     return (S32)(std::lrint(dScaled) / 1024);
 }
 

@@ -3,9 +3,12 @@
 // second; a key closes the track memory warning.
 #include "nav/tests/nav_core_world.h"
 
+#include "kernel/l_mutex.h"
 #include "kernel/l_task.h"
+#include "nav/data/t_nav_nvram.h"
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -81,6 +84,37 @@ TEST_F(NavCore, TaskClosesTheTrackMemoryWarningOnAKey)
     EXPECT_EQ(view[0].as<MSG_UNREGISTER_LAYER>().layer, INFO_TRACKING_MEMORY_WARNING_LAYER);
     ASSERT_EQ(keys.size(), 1u);
     EXPECT_EQ(keys[0].cmd, CMD_ID_UNREGISTER_FOR_KEYS);
+}
+
+TEST_F(NavCore, TaskInNormalRunBringsTheCurrentTrackBackBeforeRecording)
+{
+    const std::string log = navt::unitRoot().cwd() + "/cr_track/track.2";
+    std::error_code ec;
+    std::filesystem::remove_all(navt::unitRoot().cwd() + "/cr_track", ec);
+    T_NAV_NVRAM_vInit();
+    setU("CCST", 3);
+    setU("IPFI", 2);
+    setU("SNTI", 1);
+    for (double north : {20.0, 40.0, 60.0}) {
+        boatAt(at(0, north));
+        T_NAV_vHandleUpdateTimer();
+    }
+    ASSERT_EQ(s_CurrentTrack.u16Count, 3);
+    const auto logged = std::filesystem::file_size(log);
+    U_NAV_vClearTrack(&s_CurrentTrack); // as after a restart
+    s_bAddPowerOnGapPoint = TRUE;
+
+    boatAt(at(0, 100));
+    startNavTask();
+    U16 count = 0;
+    for (int i = 0; i < 300 && count < 4; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        L_MUTEX_LockWait(RES_NAV_DATA);
+        count = s_CurrentTrack.u16Count;
+        L_MUTEX_Unlock(RES_NAV_DATA);
+    }
+    EXPECT_EQ(count, 6) << "the three logged points and the gap point of the first tick";
+    EXPECT_EQ(std::filesystem::file_size(log), logged + 18) << "the log goes on: a gap, not a new base";
 }
 
 } // namespace

@@ -99,6 +99,28 @@ TEST_F(TrackRecording, BoatWithinTheMinimumDistanceAddsNoPoint)
     }
 }
 
+TEST_F(TrackRecording, DamagedMinimumDistanceFallsBackToFiveMetres)
+{
+    const struct {
+        float minimum;
+        double step;  // moved after the first point
+        U16 count;
+    } rows[] = {
+        {1e30f, 5000, 1},   // a huge distance is still a distance: nothing near enough to record
+        {INFINITY, 4, 1}, {INFINITY, 7, 2},
+        {NAN, 4, 1},      {NAN, 7, 2},
+        {-3.0f, 4, 1},    {-3.0f, 7, 2},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.minimum << " " << r.step);
+        SetUp();
+        tick();
+        setF("SNTD", r.minimum);
+        tick(r.step);
+        EXPECT_EQ(count(), r.count);
+    }
+}
+
 TEST_F(TrackRecording, MemoryWarningBelowTenMinutesShowsOnceForElevenSteps)
 {
     setU("SNTI", 5);
