@@ -194,7 +194,7 @@ S32 T_NAV_nAddTrack(const TRACK* pTrack, U32 u32DateTime, const char* pcName, U3
         pSlot->u32DateTime = u32DateTime;
         memset(pSlot->sName, 0, sizeof pSlot->sName);
         if (pcName != nullptr)
-            strncpy(pSlot->sName, pcName, sizeof pSlot->sName);
+            memcpy(pSlot->sName, pcName, strnlen(pcName, sizeof pSlot->sName));
         return (S32)i;
     }
     return 0xFFFF;
