@@ -1,5 +1,6 @@
 // The lower layers' hooks, filled in from here. The data store's units check
-// asks the model table whether the unit is a domestic model; the keyboard
+// asks the model table whether the unit is a domestic model, the display
+// task asks the transducer database for element bits, and the keyboard
 // task's power-off runs the orderly shutdown of the tasks. The display driver's two
 // questions are answered by stand-ins until the view, navigation and 3D chart
 // tasks are built: each does what the real one does, from the same data, so
@@ -13,9 +14,11 @@
 #include "kernel/l_root.h"
 #include "platform/h_hooks.h"
 #include "platform/h_shutdown.h"
+#include "sonar/dsp/s_transducer.h"
 #include "store/h_database.h"
 #include "system/model.h"
 #include "system/u_shutdown.h"
+#include "ui/neighbour_standins.h"
 #include "ui/t_keyboard.h"
 
 #include <cerrno>
@@ -57,6 +60,15 @@ void vDumpActiveDisplayBuffer(U32* pu32Buffer)
     close(fd);
 }
 
+// The display task's element-bit question, answered by the transducer
+// database.
+U32 u32ElementBit(U32 u32SonarElementSelection, U32 u32SourceType)
+{
+    if (u32SourceType > SONAR_SOURCE_360)
+        return 0;
+    return S_TRANSDUCER_u32GetElementBit(u32SonarElementSelection, (NET_SOURCE_TYPE)u32SourceType);
+}
+
 } // namespace
 
 void A_HOOKS_vInstall(void)
@@ -66,5 +78,6 @@ void A_HOOKS_vInstall(void)
     static const H_HOOKS displayHooks = {bBirdsEyeViewShown, vDumpActiveDisplayBuffer};
     H_HOOKS_vInstall(&displayHooks);
     H_DATABASE_vInstallDomesticModelQuery(MODEL_bDomesticModel);
+    T_DISPLAY_vInstallElementBitQuery(u32ElementBit);
     T_KEYBOARD_vInstallShutdown(U_SHUTDOWN_vShutdown);
 }

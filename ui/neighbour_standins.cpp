@@ -7,6 +7,7 @@
 #include "kernel/h_memory.h"
 #include "store/h_database.h"
 
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -34,11 +35,18 @@ void post(MBOX mbox, MAIL* pMail)
 
 } // namespace
 
-U32 S_TRANSDUCER_u32GetElementBit(U32 u32SonarElementSelection, U32 eNetSourceType)
+namespace {
+
+std::atomic<T_DISPLAY_ELEMENT_BIT_QUERY*> s_pfnElementBitQuery{nullptr};
+
+} // namespace
+
+void T_DISPLAY_vInstallElementBitQuery(T_DISPLAY_ELEMENT_BIT_QUERY* pfnQuery) { s_pfnElementBitQuery = pfnQuery; }
+
+U32 T_DISPLAY_u32GetElementBit(U32 u32SonarElementSelection, U32 eNetSourceType)
 {
-    if (eNetSourceType > 3)
-        return 0;
-    return u32SonarElementSelection & (1u << eNetSourceType);
+    T_DISPLAY_ELEMENT_BIT_QUERY* const pfnQuery = s_pfnElementBitQuery.load();
+    return pfnQuery != nullptr ? pfnQuery(u32SonarElementSelection, eNetSourceType) : 0;
 }
 
 namespace {

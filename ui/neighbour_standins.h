@@ -33,9 +33,15 @@ typedef enum tag_SYSTEM_STATE : int {
 
 // ---- Transducer database ----
 
-// The bit of the element selection for source type 0..3 (2D, down-looking,
-// side-looking, 360-degree): 1, 2, 4 or 8 when set, else 0.
-U32 S_TRANSDUCER_u32GetElementBit(U32 u32SonarElementSelection, U32 eNetSourceType);
+// The transducer database lives in sonar/, above the display task, so its
+// element-bit test reaches the display task through a hook that app/
+// installs. The query answers the bit of the element selection for source
+// type 0..3 (2D, down-looking, side-looking, 360-degree): 1, 2, 4 or 8
+// when set, else 0.
+typedef U32 T_DISPLAY_ELEMENT_BIT_QUERY(U32 u32SonarElementSelection, U32 eNetSourceType);
+void T_DISPLAY_vInstallElementBitQuery(T_DISPLAY_ELEMENT_BIT_QUERY* pfnQuery);
+// The installed query's answer; 0 (no bit set) while none is installed.
+U32 T_DISPLAY_u32GetElementBit(U32 u32SonarElementSelection, U32 eNetSourceType);
 
 // ---- Trolling-motor link ----
 
