@@ -1,8 +1,9 @@
 // The lower layers' hooks, filled in from here. The data store's units check
 // asks the model table whether the unit is a domestic model, the display
-// task asks the transducer database for element bits, and the menu task
-// calls its neighbours above it through stand-ins (a_standins.h). The
-// display driver's two questions are answered by stand-ins until the view,
+// task asks the transducer database for element bits, the keyboard task's
+// power-off runs the orderly shutdown of the tasks, and the menu task calls
+// its neighbours above it through stand-ins (a_standins.h). The display
+// driver's two questions are answered by stand-ins until the view,
 // navigation and 3D chart tasks are built: each does what the real one does,
 // from the same data, so nothing changes for the driver when the real one
 // is installed instead.
@@ -14,12 +15,15 @@
 #include "kernel/error.h"
 #include "kernel/l_names.h"
 #include "kernel/l_root.h"
+#include "nav/core/neighbour_standins.h" // T_RADAR_bIsMyRadarView
 #include "platform/h_hooks.h"
 #include "platform/h_shutdown.h"
 #include "sonar/dsp/s_transducer.h"
 #include "store/h_database.h"
 #include "system/model.h"
+#include "system/u_shutdown.h"
 #include "ui/neighbour_standins.h"
+#include "ui/t_keyboard.h"
 #include "ui/t_menu.h"
 
 #include <cerrno>
@@ -98,5 +102,6 @@ void A_HOOKS_vInstall(void)
     H_HOOKS_vInstall(&displayHooks);
     H_DATABASE_vInstallDomesticModelQuery(MODEL_bDomesticModel);
     T_DISPLAY_vInstallElementBitQuery(u32ElementBit);
+    T_KEYBOARD_vInstallShutdown(U_SHUTDOWN_vShutdown);
     T_MENU_vInstallNeighbours(&s_menuNeighbours);
 }

@@ -16,8 +16,8 @@
 void T_NAV_GROUP_vShutdown(void);
 void T_NAV_vSetNavUINoteWithTimeout(const TEXT_TABLE* pText, U32 u32Unused, U32 u32TimeOut, U32 u32Unused2);
 
-// Radar.
-BOOLEAN T_RADAR_bIsMyRadarView(LAYER_ID view, SPLIT_WINDOW_TYPE pane);
+// Radar (its view question is stood in by the navigation core's
+// neighbours, nav/core/neighbour_standins.h).
 BOOLEAN T_RADAR_bHandleTune(void);
 void T_RADAR_vHandleManualTune(void);
 

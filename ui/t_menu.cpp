@@ -29,7 +29,6 @@
 #include "kernel/l_timer.h"
 #include "store/database_msg.h"
 #include "store/h_database.h"
-#include "ui/t_menu_standins.h"
 #include "ui/t_view.h"
 
 #include <algorithm>

@@ -15,7 +15,7 @@
 #include "kernel/l_types.h"
 #include "store/h_dbtypes.h"
 #include "ui/menu_types.h"
-#include "ui/neighbour_standins.h" // MSG_KEY_CHANGE
+#include "ui/u_keyboard.h"
 #include "ui/u_menu_client.h"
 #include "ui/u_view.h"
 

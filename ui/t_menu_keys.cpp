@@ -17,7 +17,6 @@
 
 #include "kernel/l_clock.h"
 #include "store/h_database.h"
-#include "ui/t_menu_standins.h"
 
 #include <algorithm>
 

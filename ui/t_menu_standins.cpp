@@ -1,7 +1,8 @@
-// STAND-INS of the menu task's neighbours and of its layers' drawing (see
-// the header).
-#include "ui/t_menu_standins.h"
-
+// STAND-INS of the draw functions of the menu layers (declared in
+// ui/t_menu.h), until the layers are built: they take RES_MENU, make the
+// main menu's first-draw rebuild of the visible list, record the main and
+// sub-menu levels' window and highlight for the way back up, and draw
+// nothing. The module that draws the layers deletes this file.
 #include "kernel/l_mutex.h"
 #include "ui/t_menu_state.h"
 

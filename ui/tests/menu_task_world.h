@@ -19,7 +19,6 @@
 #include "kernel/l_task.h"
 #include "store/h_database.h"
 #include "ui/t_menu.h"
-#include "ui/t_menu_standins.h"
 #include "ui/t_menu_state.h"
 #include "ui/t_view_state.h"
 #include "ui/u_menu_client.h"
