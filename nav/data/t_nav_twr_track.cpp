@@ -112,10 +112,11 @@ bool bBadCounts(const TRACK_HEADER& h)
     return h.u16Count == 0 || h.u16Count > TRACK_MAX_POINTS || h.u16FirstDelta >= TRACK_DELTA_COUNT;
 }
 
+// At most 19 characters, NUL-padded.
 void vSetName(char (&acName)[TRACK_NAME_CHARS], const char* pcName)
 {
-    strncpy(acName, pcName, TRACK_NAME_CHARS);
-    acName[TRACK_NAME_CHARS - 1] = '\0';
+    memset(acName, 0, sizeof acName);
+    memcpy(acName, pcName, strnlen(pcName, TRACK_NAME_CHARS - 1));
 }
 
 } // namespace
@@ -144,11 +145,12 @@ S32 T_NAV_nAddTrack(const TRACK* pTrack, U32 u32DateTime, const char* pcName, BO
 
     s_Scratch = *pTrack;
     s_Scratch.u32DateTime = u32DateTime;
-    memset(s_Scratch.sName, 0, sizeof s_Scratch.sName);
-    if (pcName != nullptr)
+    if (pcName != nullptr) {
         vSetName(s_Scratch.sName, pcName);
-    else
+    } else {
+        memset(s_Scratch.sName, 0, sizeof s_Scratch.sName);
         snprintf(s_Scratch.sName, sizeof s_Scratch.sName, "%02d", (int)slot + 1);
+    }
     s_aTrackHeaders[slot] = s_Scratch;
     T_NAV_NVRAM_vSaveTrack(&s_Scratch, (U16)slot, bOverridePointOfSale);
 
@@ -175,7 +177,6 @@ void T_NAV_vRenameTrack(U32 slot, const char* pcName)
         log_me("T_NAV_vRenameTrack: track %u could not be loaded, renamed in memory only", slot);
         vSetName(h.sName, pcName);
     } else {
-        memset(t->sName, 0, sizeof t->sName);
         vSetName(t->sName, pcName);
         h = *t;
         T_NAV_NVRAM_vSaveTrack(t, (U16)slot, FALSE);
