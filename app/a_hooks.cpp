@@ -1,5 +1,7 @@
 // The lower layers' hooks, filled in from here. The data store's units check
-// asks the model table whether the unit is a domestic model. The display driver's two
+// asks the model table whether the unit is a domestic model, the display
+// task asks the transducer database for element bits, and the keyboard
+// task's power-off runs the orderly shutdown of the tasks. The display driver's two
 // questions are answered by stand-ins until the view, navigation and 3D chart
 // tasks are built: each does what the real one does, from the same data, so
 // nothing changes for the driver when the real one is installed instead.
@@ -12,8 +14,12 @@
 #include "kernel/l_root.h"
 #include "platform/h_hooks.h"
 #include "platform/h_shutdown.h"
+#include "sonar/dsp/s_transducer.h"
 #include "store/h_database.h"
 #include "system/model.h"
+#include "system/u_shutdown.h"
+#include "ui/neighbour_standins.h"
+#include "ui/t_keyboard.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -54,6 +60,15 @@ void vDumpActiveDisplayBuffer(U32* pu32Buffer)
     close(fd);
 }
 
+// The display task's element-bit question, answered by the transducer
+// database.
+U32 u32ElementBit(U32 u32SonarElementSelection, U32 u32SourceType)
+{
+    if (u32SourceType > SONAR_SOURCE_360)
+        return 0;
+    return S_TRANSDUCER_u32GetElementBit(u32SonarElementSelection, (NET_SOURCE_TYPE)u32SourceType);
+}
+
 } // namespace
 
 void A_HOOKS_vInstall(void)
@@ -63,4 +78,6 @@ void A_HOOKS_vInstall(void)
     static const H_HOOKS displayHooks = {bBirdsEyeViewShown, vDumpActiveDisplayBuffer};
     H_HOOKS_vInstall(&displayHooks);
     H_DATABASE_vInstallDomesticModelQuery(MODEL_bDomesticModel);
+    T_DISPLAY_vInstallElementBitQuery(u32ElementBit);
+    T_KEYBOARD_vInstallShutdown(U_SHUTDOWN_vShutdown);
 }

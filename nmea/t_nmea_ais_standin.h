@@ -13,7 +13,7 @@
 // Constants ---------------------------------------------------------------
 
 constexpr MUTEX RES_AIS_TARGETS = 68;
-constexpr U32 AIS_POOL_TARGETS = 150;
+constexpr U32 AIS_POOL_TARGETS = 500;
 
 // Types -------------------------------------------------------------------
 
@@ -62,6 +62,7 @@ typedef struct tag_ais_DeviceInfo {
     S32 bAisAlarmActive;
     S32 bAisAlarmCleared;
     char sAlarmString[21];
+    BOOLEAN bStandinHasAlarm; // what T_NMEA_bAisHasAlarm answers
 } ais_DeviceInfo;
 
 // Accessors (caller holds RES_AIS_TARGETS) ---------------------------------
@@ -69,6 +70,11 @@ typedef struct tag_ais_DeviceInfo {
 // TRUE and the entry's address while 0 <= index < the number of targets.
 BOOLEAN T_NMEA_bScanAisPoints(S32 index, ais_DeviceInfo** ppTarget);
 U32 T_NMEA_u32GetAisNumOfTargets(void);
+// Removes the target at the index, the later ones moving down, when nothing
+// came from it for 960 s by "IDTM" ("IDTM" missing: never); TRUE when it did.
+BOOLEAN T_NMEA_bAisCheckTimeout(ais_DeviceInfo* pTarget, S32 index);
+// Whether the target's closest approach raises the alarm.
+BOOLEAN T_NMEA_bAisHasAlarm(ais_DeviceInfo* pTarget);
 
 // Stand-in only: replaces the pool with the first count entries (at most
 // AIS_POOL_TARGETS) of the list, taken in the order given.

@@ -2,7 +2,6 @@
 #include "sonar/dsp/neighbour_standins.h"
 
 #include "kernel/l_root.h"
-#include "store/h_database.h"
 
 #include <climits>
 #include <cstdlib>
@@ -26,15 +25,6 @@ BOOLEAN bFill(BUFFERED_IO_CONTROL* h)
 }
 
 } // namespace
-
-U32 S_TRANSDUCER_u32LFBeamFrequencyHertz(void)
-{
-    U32 u32Khz = 0;
-    BOOLEAN bValid = FALSE;
-    if (!H_DATABASE_bFetchU32(FCID("CSFL"), &u32Khz, &bValid, nullptr))
-        u32Khz = 0;
-    return u32Khz * 1000;
-}
 
 BUFFERED_IO_CONTROL* U_MMC_psBufferedOpen(const char* pcPath, const char* pcMode, U8* pu8Buffer,
                                           U32 u32BufferLength)

@@ -8,10 +8,6 @@
 
 #include <cstdio>
 
-// The transducer database: the low-frequency 2D beam's frequency in hertz,
-// "CSFL" (kHz) x 1000, 0 when the key cannot be read.
-U32 S_TRANSDUCER_u32LFBeamFrequencyHertz(void);
-
 // The card task's buffered file layer, reading side: reads go through the
 // handle's buffer, one block of the file at a time; a seek inside the block
 // held is served from it. pFile is the underlying stream, for its error
