@@ -24,11 +24,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -760,6 +762,33 @@ TEST_F(Editor, TheQuestionIsCopiedAndCutToTenLines)
             top = std::max(top, y);
         }
     EXPECT_EQ(top - bottom + 1, 24 * 10 + 78);
+}
+
+// Frames are drawn in the view task's thread while the start-up task
+// answers questions and closes the form: a frame must never read a
+// question or a record that is being freed or rewritten.
+TEST_F(Editor, FramesDrawnWhileQuestionsComeAndGo)
+{
+    std::atomic<bool> stop{false};
+    std::thread viewTask([&stop] {
+        gt::TestBitmap screen(800, 600, SCREEN);
+        while (!stop.load())
+            render(screen);
+    });
+    for (int i = 0; i < 200; ++i) {
+        open();
+        play("DRU");
+        T_STARTUP_EDIT_vConfirmationSetup("Save Changes?", nullptr, nullptr);
+        cursor(i % 2 == 0 ? CURSOR_EAST : CURSOR_WEST);
+        play("XX");
+        cursor(CURSOR_WEST);
+        for (MBOX m : {VIEW_MAILBOX, KEYBOARD_MAILBOX, ETHERNET_MAILBOX})
+            drain(m);
+    }
+    stop.store(true);
+    viewTask.join();
+    EXPECT_FALSE(isOpen());
+    EXPECT_EQ(exitKey(), NOT_TAKEN) << "every question answered";
 }
 
 } // namespace
