@@ -770,12 +770,17 @@ TEST_F(Editor, TheQuestionIsCopiedAndCutToTenLines)
 TEST_F(Editor, FramesDrawnWhileQuestionsComeAndGo)
 {
     std::atomic<bool> stop{false};
-    std::thread viewTask([&stop] {
+    std::atomic<int> frames{0};
+    std::thread viewTask([&stop, &frames] {
         gt::TestBitmap screen(800, 600, SCREEN);
-        while (!stop.load())
+        while (!stop.load()) {
             render(screen);
+            ++frames;
+            std::this_thread::yield();
+        }
     });
-    for (int i = 0; i < 200; ++i) {
+    // Enough rounds and enough frames among them, however slow the frames.
+    for (int i = 0; i < 2000 && (i < 30 || frames.load() < 10); ++i) {
         open();
         play("DRU");
         T_STARTUP_EDIT_vConfirmationSetup("Save Changes?", nullptr, nullptr);
@@ -784,6 +789,7 @@ TEST_F(Editor, FramesDrawnWhileQuestionsComeAndGo)
         cursor(CURSOR_WEST);
         for (MBOX m : {VIEW_MAILBOX, KEYBOARD_MAILBOX, ETHERNET_MAILBOX})
             drain(m);
+        std::this_thread::yield();
     }
     stop.store(true);
     viewTask.join();
