@@ -15,7 +15,7 @@ PACKAGES := cmake ninja-build g++ ccache pkg-config \
 	zlib1g-dev libjpeg62-turbo-dev libfreetype-dev liblzo2-dev libxml2-dev libpng-dev \
 	libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri libsdl2-dev \
 	clang libclang-rt-14-dev libssl-dev \
-	lrzsz libopenjp2-tools proj-bin socat tshark iproute2 \
+	lrzsz libopenjp2-tools proj-bin socat tshark iproute2 python3-crcmod \
 	fonts-dejavu-core fonts-liberation
 
 export CCACHE_BASEDIR := $(CURDIR)
@@ -97,9 +97,10 @@ fuzz: fuzz-build
 	  ctest -L fuzz -j $(JOBS) --output-on-failure --timeout $$(( $(FUZZ_SECONDS) + 600 ))
 
 run: deps configure
-	cmake --build $(BUILD) -j $(JOBS) --target vondrel vondrel-view
+	cmake --build $(BUILD) -j $(JOBS) --target vondrel vondrel-view vondrel-demorec
 	@if [ -n "$${DISPLAY:-}" ] && [ -x $(BUILD)/tools/vondrel-view ]; then \
 	  VONDREL_ROOT=$(ROOT) $(BUILD)/tools/vondrel-view & fi
+	@$(BUILD)/tools/vondrel-demorec $(ROOT)/usr/vondrel/SONARSIM
 	VONDREL_ROOT=$(ROOT) VONDREL_CWD=$(ROOT)/usr/vondrel $(BUILD)/app/vondrel $(ARGS)
 
 bench: bench-build

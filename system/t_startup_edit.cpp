@@ -52,8 +52,6 @@ TEXT_TABLE No = ALL_LANGUAGES("No");
 constexpr MBOX STARTUP_MAILBOX = 17;
 constexpr MBOX ETHERNET_MAILBOX = 45;
 constexpr PRIORITY SAVE_MAIL_PRIORITY = 3;
-constexpr SEMA CLICK_GOOD = 102;
-constexpr SEMA CLICK_BAD = 103;
 
 constexpr U32 KEYS_BUT_CURSOR = 0xFFEF;
 constexpr U32 KEYS_BUT_POWER = 0xFFFE;
@@ -452,7 +450,7 @@ void drawAddress(BITMAP* pBitmap, const FONT_DEF* pFont, const char* s, S32 boxY
 
 void T_STARTUP_EDIT_vIPAddressSetup(void)
 {
-    L_SEMA_Signal(CLICK_GOOD);
+    L_SEMA_Signal(SEMA_KEYCLICK_GOOD);
     {
         Guard guard(s_lock);
         const bool bWasOpen = s_eStartupEditState == STARTUP_EDIT_IPADDRESS;
@@ -491,13 +489,13 @@ BOOLEAN T_STARTUP_EDIT_bHandleKeys(const MSG_KEY_CHANGE* pMsg)
         if (nColumn >= 0 && eState >= IPA_EDIT_NONE && eState < IPA_EDIT_STATE_COUNT) {
             if (IPA_ACTION* pAction = s_apAction[eState][nColumn]) {
                 if (!pAction())
-                    L_SEMA_Signal(CLICK_BAD);
+                    L_SEMA_Signal(SEMA_KEYCLICK_BAD);
                 else if (pMsg->count == 1)
-                    L_SEMA_Signal(CLICK_GOOD);
+                    L_SEMA_Signal(SEMA_KEYCLICK_GOOD);
             } else if (s_aeNextState[eState][nColumn] != IPA_EDIT_NONE) {
                 s_IPAddressEdit.eState = s_aeNextState[eState][nColumn];
                 s_IPAddressEdit.nPosition = 0;
-                L_SEMA_Signal(CLICK_GOOD);
+                L_SEMA_Signal(SEMA_KEYCLICK_GOOD);
             }
         }
         frameRequest();
@@ -510,7 +508,7 @@ BOOLEAN T_STARTUP_EDIT_bHandleKeys(const MSG_KEY_CHANGE* pMsg)
     if (bIsValueState(eState)) {
         s_IPAddressEdit.eState = (IPA_EDIT_STATE)(eState - 1);
         s_IPAddressEdit.nPosition = 0;
-        L_SEMA_Signal(CLICK_GOOD);
+        L_SEMA_Signal(SEMA_KEYCLICK_GOOD);
     } else if (eState == IPA_EDIT_NONE) {
         vCloseEditor();
     } else {
@@ -519,7 +517,7 @@ BOOLEAN T_STARTUP_EDIT_bHandleKeys(const MSG_KEY_CHANGE* pMsg)
                                T_STARTUP_EDIT_vEditCancel);
         else
             vCloseEditor();
-        L_SEMA_Signal(CLICK_GOOD);
+        L_SEMA_Signal(SEMA_KEYCLICK_GOOD);
     }
     frameRequest();
     return TRUE;
@@ -544,7 +542,7 @@ BOOLEAN T_STARTUP_EDIT_bHandleConfKeys(const MSG_KEY_CHANGE* pMsg)
             pHead = s_pConf;
             pAnswer = pHead->pYes;
         } else {
-            L_SEMA_Signal(CLICK_BAD);
+            L_SEMA_Signal(SEMA_KEYCLICK_BAD);
         }
     }
     if (pHead != nullptr) {
@@ -553,7 +551,7 @@ BOOLEAN T_STARTUP_EDIT_bHandleConfKeys(const MSG_KEY_CHANGE* pMsg)
         if (pAnswer != nullptr)
             pAnswer();
         else
-            L_SEMA_Signal(CLICK_GOOD);
+            L_SEMA_Signal(SEMA_KEYCLICK_GOOD);
         Guard guard(s_lock);
         vRemoveConfirmation(pHead);
     }
@@ -587,7 +585,7 @@ void T_STARTUP_EDIT_vEditSave(void)
         Guard guard(s_lock);
         vSaveAndSend();
     }
-    L_SEMA_Signal(CLICK_GOOD);
+    L_SEMA_Signal(SEMA_KEYCLICK_GOOD);
 }
 
 void T_STARTUP_EDIT_vEditCancel(void)
@@ -596,7 +594,7 @@ void T_STARTUP_EDIT_vEditCancel(void)
         Guard guard(s_lock);
         vCloseEditor();
     }
-    L_SEMA_Signal(CLICK_GOOD);
+    L_SEMA_Signal(SEMA_KEYCLICK_GOOD);
 }
 
 void T_STARTUP_EDIT_vFormatAddress(FOURCHARID fcid, char* sAddress)

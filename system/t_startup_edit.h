@@ -28,7 +28,7 @@
 #include "kernel/l_mbox.h"
 #include "kernel/l_types.h"
 #include "store/h_dbtypes.h"
-#include "ui/neighbour_standins.h" // MSG_KEY_CHANGE
+#include "ui/u_keyboard.h"
 #include "ui/u_view.h"
 
 constexpr LAYER_ID STARTUP_EDIT_LAYER = 299;

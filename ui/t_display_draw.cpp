@@ -320,7 +320,7 @@ void T_DISPLAY_vDrawLayer(BITMAP* pBitmap, WINDOW_SPECIFICATION* /*psWindowSpec*
     const bool bSpeedHidden = bKeyIsTrue(KEY_IPCA);
     const bool bBowMounted = bKeyIsTrue(KEY_YBMT);
     const bool b360 = bBowMounted && u32KeyValue(KEY_YMSS) != 0 &&
-                      S_TRANSDUCER_u32GetElementBit(u32KeyValue(KEY_ENPM), SOURCE_TYPE_360) == ELEMENT_BIT_360;
+                      T_DISPLAY_u32GetElementBit(u32KeyValue(KEY_ENPM), SOURCE_TYPE_360) == ELEMENT_BIT_360;
     const bool bQuenby = s_eMotorType == ST_MT_QUENBY;
     const STEVRIN_NG_STATE eMotorState = s_eMotorState;
 

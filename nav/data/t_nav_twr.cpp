@@ -11,52 +11,17 @@
 // but its index, taken with 0x37FF, is past the table: it names no route.
 #include "nav/data/t_nav_twr.h"
 
-#include <cstring>
+#include "nav/data/t_nav_twr_declutter.h"
+#include "nav/data/t_nav_twr_route.h"
+#include "nav/data/t_nav_twr_rumbrel.h"
+#include "nav/data/t_nav_twr_track.h"
+#include "nav/data/t_nav_twr_waypoint.h"
 
 // Constants ---------------------------------------------------------------
 
 namespace {
 
 constexpr U16 WAYPOINT_SLOT_MASK = 0x0FFF;
-
-} // namespace
-
-// Statics -----------------------------------------------------------------
-
-namespace {
-
-WAYPOINT s_aWaypoints[NAV_WAYPOINT_BANKS][NAV_WAYPOINT_SLOTS];
-S32 s_nMaxUsedWaypointIndex[NAV_WAYPOINT_BANKS]; // highest used slot + 1
-S16 s_nWaypointsUsed[NAV_WAYPOINT_BANKS];
-U16 s_au16WaypointHash[NAV_WAYPOINT_SLOTS]; // own bank: CRC-16 of each slot
-BOOLEAN s_abDuplicate[NAV_WAYPOINT_ID_ENTRIES];
-U32 s_au32Duplicate[NAV_WAYPOINT_ID_ENTRIES];
-S32 s_anDeclutterRight[NAV_WAYPOINT_ID_ENTRIES]; // right or single chart pane
-S32 s_anDeclutterLeft[NAV_WAYPOINT_ID_ENTRIES];
-ROUTE s_aRoutes[NAV_ROUTE_SLOTS];
-ROUTE s_aRoutesBackup[NAV_ROUTE_SLOTS];
-TRACK_HEADER s_aTrackHeaders[NAV_TRACK_SLOTS];
-RUMBREL s_Rumbrel[NAV_RUMBREL_SLOTS];
-S32 s_nMaxUsedRumbrelIndex;
-S16 s_nRumbrelsUsed;
-
-// The shared/locked split of the own waypoints and of the routes.
-struct SHARE_SPLIT {
-    S32 nSeparator;
-    S32 nMaxShareIndex;
-    S32 nMinLockIndex;
-    S16 nShared;
-    S16 nLocked;
-};
-SHARE_SPLIT s_WaypointSplit;
-struct ROUTE_SPLIT {
-    S16 nSeparator;
-    S16 nMaxShareIndex;
-    S16 nMinLockIndex;
-    S16 nShared;
-    S16 nLocked;
-};
-ROUTE_SPLIT s_RouteSplit;
 
 } // namespace
 
@@ -87,55 +52,9 @@ UNIFIED_TWR_TYPE T_NAV_TWR_eDecodeId(U16 u16Id, NAV_ITEM_ID* pItem)
 
 void T_NAV_TWR_vClearTables(void)
 {
-    memset(s_aWaypoints, 0, sizeof s_aWaypoints);
-    memset(s_nMaxUsedWaypointIndex, 0, sizeof s_nMaxUsedWaypointIndex);
-    memset(s_nWaypointsUsed, 0, sizeof s_nWaypointsUsed);
-    memset(s_au16WaypointHash, 0, sizeof s_au16WaypointHash);
-    memset(s_abDuplicate, 0, sizeof s_abDuplicate);
-    memset(s_au32Duplicate, 0, sizeof s_au32Duplicate);
-    memset(s_anDeclutterRight, 0, sizeof s_anDeclutterRight);
-    memset(s_anDeclutterLeft, 0, sizeof s_anDeclutterLeft);
-    memset(s_aRoutes, 0, sizeof s_aRoutes);
-    memset(s_aRoutesBackup, 0, sizeof s_aRoutesBackup);
-    memset(s_aTrackHeaders, 0, sizeof s_aTrackHeaders);
-    memset(s_Rumbrel, 0, sizeof s_Rumbrel);
-    s_nMaxUsedRumbrelIndex = 0;
-    s_nRumbrelsUsed = 0;
-    // The separators are unknown until the split is first computed.
-    s_WaypointSplit = {-1, 0, 0, 0, 0};
-    s_RouteSplit = {-1, 0, 0, 0, 0};
-}
-
-WAYPOINT* T_NAV_pGetWaypoint(U32 id)
-{
-    if (id == NAV_ID_NONE)
-        return nullptr;
-    U32 slot = id & WAYPOINT_SLOT_MASK;
-    if (slot >= NAV_WAYPOINT_SLOTS)
-        return nullptr;
-    return &s_aWaypoints[id >> 12 & 3][slot];
-}
-
-WAYPOINT* T_NAV_TWR_pGetNetworkWaypoint(U32 slot, int bank)
-{
-    // Or-ing a bank past 3 into an id would land in bits 14-15, which the
-    // id lookup ignores, and alias bank 0.
-    if (bank < 0 || bank >= (int)NAV_WAYPOINT_BANKS || slot >= NAV_WAYPOINT_SLOTS)
-        return nullptr;
-    return T_NAV_pGetWaypoint((U32)bank << 12 | slot);
-}
-
-BOOLEAN T_NAV_TWR_bIsLocalWaypoint(U32 id)
-{
-    return (id & 0x3000) == 0 ? TRUE : FALSE;
-}
-
-ROUTE* T_NAV_pGetRoute(U32 i)
-{
-    return i < NAV_ROUTE_SLOTS ? &s_aRoutes[i] : nullptr;
-}
-
-TRACK_HEADER* T_NAV_pGetTrackHeader(U32 i)
-{
-    return i < NAV_TRACK_SLOTS ? &s_aTrackHeaders[i] : nullptr;
+    T_NAV_TWR_vClearWaypointBanks();
+    T_NAV_TWR_vClearDerivedTables();
+    T_NAV_TWR_vClearRoutes();
+    T_NAV_TWR_vClearTrackHeaders();
+    T_NAV_TWR_vClearRumbrels();
 }

@@ -3,7 +3,7 @@
 #include "sonar/dsp/s_txcycles.h"
 
 #include "kernel/error.h"
-#include "sonar/dsp/neighbour_standins.h"
+#include "sonar/dsp/s_transducer.h"
 #include "store/h_database.h"
 
 namespace {

@@ -38,9 +38,6 @@ namespace {
 constexpr MBOX VIEW_MAILBOX = 5;
 constexpr MBOX KEYBOARD_MAILBOX = 10;
 constexpr MBOX ETHERNET_MAILBOX = 45;
-constexpr SEMA CLICK_GOOD = 102;
-constexpr SEMA CLICK_BAD = 103;
-constexpr SEMA FRAME = 106;
 constexpr COLOR SCREEN = 0x1234; // no colour of the form
 
 constexpr U32 ip(U32 a, U32 b, U32 c, U32 d) { return a << 24 | b << 16 | c << 8 | d; }
@@ -111,7 +108,7 @@ bool signalled(SEMA s) { return L_SEMA_WaitTicks(s, 1) == 0; }
 
 Response key(U32 u32Key, CURSOR_POSITION cursor = CURSOR_UP, U32 count = 1, KEY_STATE state = KEY_DOWN)
 {
-    for (SEMA s : {CLICK_GOOD, CLICK_BAD, FRAME})
+    for (SEMA s : {SEMA_KEYCLICK_GOOD, SEMA_KEYCLICK_BAD, SEMA_VIEW_UPDATE})
         L_SEMA_SetPending(s);
     MSG_KEY_CHANGE msg = {};
     msg.header.Cmd = CMD_ID_KEY_CHANGE;
@@ -121,9 +118,9 @@ Response key(U32 u32Key, CURSOR_POSITION cursor = CURSOR_UP, U32 count = 1, KEY_
     msg.cursor = cursor;
     Response r;
     r.taken = T_STARTUP_EDIT_bHandleConfKeys(&msg) || T_STARTUP_EDIT_bHandleKeys(&msg);
-    r.good = signalled(CLICK_GOOD);
-    r.bad = signalled(CLICK_BAD);
-    r.frame = signalled(FRAME);
+    r.good = signalled(SEMA_KEYCLICK_GOOD);
+    r.bad = signalled(SEMA_KEYCLICK_BAD);
+    r.frame = signalled(SEMA_VIEW_UPDATE);
     return r;
 }
 Response cursor(CURSOR_POSITION direction, U32 count = 1) { return key(KEY_CURSOR, direction, count); }
@@ -234,9 +231,9 @@ protected:
 
 TEST_F(Editor, OpeningLoadsTheStoredSetupAndTakesKeysAndLayer)
 {
-    L_SEMA_SetPending(CLICK_GOOD);
+    L_SEMA_SetPending(SEMA_KEYCLICK_GOOD);
     open();
-    EXPECT_TRUE(signalled(CLICK_GOOD));
+    EXPECT_TRUE(signalled(SEMA_KEYCLICK_GOOD));
     const IP_ADDRESS_EDIT r = record();
     EXPECT_TRUE(isOpen());
     EXPECT_EQ(r.eState, IPA_EDIT_MODE);
@@ -496,9 +493,9 @@ TEST_F(Editor, AResetClosesWithoutSavingOrClicking)
     play("DRU");
     drain(KEYBOARD_MAILBOX);
     drain(VIEW_MAILBOX);
-    L_SEMA_SetPending(CLICK_GOOD);
+    L_SEMA_SetPending(SEMA_KEYCLICK_GOOD);
     T_STARTUP_EDIT_vResetState();
-    EXPECT_FALSE(signalled(CLICK_GOOD));
+    EXPECT_FALSE(signalled(SEMA_KEYCLICK_GOOD));
     EXPECT_FALSE(isOpen());
     EXPECT_EQ(stored("SIPA"), ip(192, 168, 1, 9));
     EXPECT_TRUE(drain(ETHERNET_MAILBOX).empty());

@@ -246,6 +246,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(world().ready);
+        // What app/ installs from the transducer database.
+        T_DISPLAY_vInstallElementBitQuery([](U32 u32Mask, U32 u32Source) -> U32 {
+            return u32Source > 3 ? 0 : u32Mask & (1u << u32Source);
+        });
         setU32("SQCD", TRUE);
         setU32("SSEN", 1);
         command(CMD_ID_RUN_SYSTEM);

@@ -1,0 +1,134 @@
+// STAND-INS for what the navigation update, the boat simulation, track
+// recording and man overboard need of modules not built yet: the
+// navigation task's entry, the navigation alarms and notes, arrival and
+// cancel-MOB of the navigation control, the groups, the track editors,
+// the AIS target pool, the trolling-motor link's queries, the view tests
+// of the cursor items, the radar and chart redraw calls and the info
+// task's time formatter.
+//
+// Each keeps the name and arguments of the real call so that the callers do
+// not change when the real module replaces it; delete the stand-in then.
+// The recorders keep what they were given for the tests to read; every
+// recorder is safe to call from any thread.
+#pragma once
+
+#include "nmea/t_nmea_ais_standin.h"
+
+#include "kernel/l_types.h"
+#include "nav/data/t_nav_record.h"
+#include "store/lang.h"
+#include "ui/u_view.h"
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+// ---- The navigation task (task 16) ----
+
+// In states 4 and 6 it starts the simulation; in the normal-run state it
+// brings the current track back from its log. Then it runs the update on
+// every expiry of a 1000 ms timer on semaphore 81 and drains mailbox 16; a
+// key closes the track memory warning. It publishes "BHDG" = "IHDG".
+void T_NAV_vMain(void);
+
+// ---- Navigation alarms and notes, arrival and cancel-MOB (recorders) ----
+
+typedef void NAV_COMPLETION_FN(void);
+typedef void NAV_ARRIVAL_FN(NAV_COMPLETION_FN* pfnComplete);
+
+void T_NAV_vUpdateAlarms(BOOLEAN bOffCourse, BOOLEAN bDrift, BOOLEAN bPastWaypoint, BOOLEAN bArrival,
+                         NAV_ARRIVAL_FN* pfnArrival);
+void T_NAV_vUpdateStevrinAlarms(BOOLEAN bArrival, BOOLEAN bOffCourse);
+void T_NAV_vOnArrival(NAV_COMPLETION_FN* pfnComplete);
+void T_NAV_vCancelMOB(void);
+void T_NAV_vSetNavUINote(const TEXT_TABLE* pText, const char* pcParameter, BOOLEAN bWaypointName);
+void T_NAV_vSetNavUIError(const TEXT_TABLE* pText);
+
+typedef struct tag_NAV_STANDIN_ALARMS {
+    BOOLEAN bOffCourse;
+    BOOLEAN bDrift;
+    BOOLEAN bPastWaypoint;
+    BOOLEAN bArrival;
+    NAV_ARRIVAL_FN* pfnArrival;
+} NAV_STANDIN_ALARMS;
+
+typedef struct tag_NAV_STANDIN_STEVRIN_ALARMS {
+    BOOLEAN bArrival;
+    BOOLEAN bOffCourse;
+} NAV_STANDIN_STEVRIN_ALARMS;
+
+typedef struct tag_NAV_STANDIN_NOTE {
+    const TEXT_TABLE* pText;
+    std::string sParameter;
+    BOOLEAN bError;
+} NAV_STANDIN_NOTE;
+
+std::vector<NAV_STANDIN_ALARMS> NAV_STANDIN_vAlarmCalls(void);
+std::vector<NAV_STANDIN_STEVRIN_ALARMS> NAV_STANDIN_vStevrinAlarmCalls(void);
+std::vector<NAV_STANDIN_NOTE> NAV_STANDIN_vNotes(void);
+// Forgets every recorded call of every recorder in this file.
+void NAV_STANDIN_vForget(void);
+
+// ---- Groups (in memory) ----
+
+U16 T_NAV_GROUP_DATA_nGetDefaultGroup(void);
+U16 T_NAV_GROUP_DATA_u16Getu7UnitID(void); // 64
+BOOLEAN T_NAV_GROUP_DATA_bAddLink(U16 u16Group, U16 u16Item);
+
+typedef struct tag_NAV_STANDIN_LINK {
+    U16 u16Group;
+    U16 u16Item;
+} NAV_STANDIN_LINK;
+std::vector<NAV_STANDIN_LINK> NAV_STANDIN_vLinks(void);
+
+// ---- Editors (counted) ----
+
+void T_NAV_EDIT_vCurrentTrackAppearanceSetup(void);
+void T_NAV_EDIT_vTrackDefaultsSetup(void);
+U32 NAV_STANDIN_u32AppearanceEditorOpened(void);
+U32 NAV_STANDIN_u32TrackDefaultsEditorOpened(void);
+
+// ---- The AIS target pool (scriptable) ----
+
+// The pool itself is the NMEA task's stand-in (nmea/t_nmea_ais_standin.h).
+// Replaces the pool.
+void NAV_STANDIN_vSetAisTargets(const std::vector<ais_DeviceInfo>& targets);
+U32 NAV_STANDIN_u32AisTargetCount(void);
+
+// T_NAV_vUpdateAisAlarm records (MMSI, alarm) while recording is on (the
+// default); off, it only counts.
+void T_NAV_vUpdateAisAlarm(BOOLEAN bAlarm, ais_DeviceInfo* pTarget);
+typedef struct tag_NAV_STANDIN_AIS_ALARM {
+    U32 u32Mmsi;
+    BOOLEAN bAlarm;
+} NAV_STANDIN_AIS_ALARM;
+std::vector<NAV_STANDIN_AIS_ALARM> NAV_STANDIN_vAisAlarmCalls(void);
+void NAV_STANDIN_vRecordAisAlarms(BOOLEAN bRecord);
+U64 NAV_STANDIN_u64AisAlarmCount(void);
+
+// ---- Trolling-motor link queries (all zero) ----
+
+BOOLEAN T_STEVRIN_bIsNavigationPaused(void);
+U32 T_STEVRIN_u32GetStevrinBearingDeg(void);
+U32 T_STEVRIN_u32GetStevrinRemainDistFt(void);
+void T_STEVRIN_vGetRumbrelCurrentPt(POINT* pOut);
+void T_STEVRIN_vGetRumbrelTargetPt(POINT* pOut);
+void T_STEVRIN_vGetRumbrelOriginPt(POINT* pOut);
+
+// ---- View tests of the cursor items; radar; chart redraw ----
+
+// UNKNOWN_VIEW (-3) takes "CVEW".
+constexpr LAYER_ID UNKNOWN_VIEW = -3;
+BOOLEAN T_NAV_bIsMyChartView(LAYER_ID view);
+BOOLEAN T_NAV_bIsMyBirdsEyeView(LAYER_ID view);
+BOOLEAN T_RADAR_bIsMyRadarView(LAYER_ID view, SPLIT_WINDOW_TYPE split); // never
+void T_RADAR_vUpdateCursorPosition(void);
+void T_CHART_vReRenderAll(void);
+U32 NAV_STANDIN_u32ChartReRenders(void);
+
+// ---- The info task's time formatter ----
+
+// The date and time texts of a time stamp, local time by "SLTZ" and "SDST",
+// formats "SITF" and "SIDF" ("---" when unset); nTime 0 gives empty texts.
+void T_INFO_vFormatTimeAscii(time_t nTime, BOOLEAN bIncludeSeconds, BOOLEAN bIncludeAMPM, char* sTime,
+                             char* sDate, BOOLEAN* pbBlinkStateOn, BOOLEAN bForceUnicode);
