@@ -184,6 +184,9 @@ TEST_F(FishScan, AnEchoRunningIntoTheStopIndexIsNeverAFish)
     Ping runsOn(1, 100, sevenSamples);
     runsOn.echo(1, 7, 150, 3);
     EXPECT_EQ(runsOn.scan().u8NumberOfTargets, 0);
+    Ping endsThere(1, 100, sevenSamples);
+    endsThere.echo(1, 6, 150, 3);
+    EXPECT_EQ(endsThere.scan().u8NumberOfTargets, 0) << "an echo that ends at the stop index runs into it";
 }
 
 TEST_F(FishScan, ABottomBelowTheLastSampleIsSearchedToTheLastSample)
@@ -400,6 +403,14 @@ TEST_F(FishScan, BeamsMergeFishLessThanHalfAFootApart)
             EXPECT_EQ(depthsOf(existing), (std::vector<U32>{1000, 1000 + apart}));
         }
     }
+    // The larger of each, whichever list brought it.
+    FISH_TARGET_LIST side = listOf({fish(1000, 0, 3)});
+    const FISH_TARGET_LIST narrow = listOf({fish(1003, 2, 1)});
+    S_FISHID_vMergeFishTargetLists(&side, &narrow);
+    ASSERT_EQ(side.u8NumberOfTargets, 1);
+    EXPECT_EQ(side.target[0].u8Size, 2);
+    EXPECT_EQ(side.target[0].beam, 3);
+
     // At 1000 m/s half a foot is (304 + 13) / 26 = 12 samples.
     g_u32SpeedOfSoundInWater = 1000;
     FISH_TARGET_LIST existing = listOf({fish(1000, 0, 0)});
