@@ -20,6 +20,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr const char* SOURCE = "./Working/SOURCE/s_fishid";
@@ -129,23 +133,66 @@ U32 u32FindStopSearchIndex(const U8* pu8TvgdData, U32 u32DepthInSamples)
     return QUIET_RUN - 1;
 }
 
+// The minimum slope of the sample being looked at, and the index from
+// which the next row of the slope table holds. It only ever moves deeper,
+// so one walk serves the whole search.
+struct SLOPE_WALK {
+    const SLOPETESTVALUE* pTable;
+    U32 u32SamplePeriodMicroseconds;
+    int m;
+    U32 u32Next;
+};
+
+void vSlopeAt(SLOPE_WALK* pWalk, U32 i)
+{
+    pWalk->m = S_DEPTH_u8GetMinimumSlopeValue(&pWalk->u32Next, i, pWalk->pTable, pWalk->u32SamplePeriodMicroseconds);
+}
+
+// The first index from i below limit whose sample is followed by a rise
+// steeper than m (p[k] + m < p[k + 1]), or limit. Silent water lies
+// between most echoes, so the samples are compared 16 at a time:
+// p[k + 1] - m > p[k] in saturating byte arithmetic is the same test.
+U32 u32FindRise(const U8* p, U32 i, U32 limit, int m)
+{
+#if defined(__SSE2__)
+    const __m128i slope = _mm_set1_epi8((char)(U8)m);
+    for (; i + 16 <= limit; i += 16) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
+        const __m128i lowered = _mm_subs_epu8(after, slope);
+        // Bits of the samples not followed by a steep rise.
+        const int flat = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(lowered, here), here));
+        if (flat != 0xFFFF)
+            return i + (U32)__builtin_ctz(~flat & 0xFFFF);
+    }
+#endif
+    while (i < limit && p[i] + m >= p[i + 1])
+        ++i;
+    return i;
+}
+
 // The next echo from *pu32StartIndex on that ends before the stop index;
 // FALSE when the search is over. *pu32StartIndex moves past the echo.
-BOOLEAN bFindNextPeak(const U8* pu8Return, U32 u32SamplePeriodMicroseconds, U32* pu32StartIndex, U32 u32StopIndex,
-                      TARGETCANDIDATE* pCandidate, const SLOPETESTVALUE* pSlopeTable)
+BOOLEAN bFindNextPeak(const U8* pu8Return, SLOPE_WALK* pSlope, U32* pu32StartIndex, U32 u32StopIndex,
+                      TARGETCANDIDATE* pCandidate)
 {
     U32 i = *pu32StartIndex;
-    U32 next = 0;
-    int m = S_DEPTH_u8GetMinimumSlopeValue(&next, i, pSlopeTable, u32SamplePeriodMicroseconds);
-    // A rise at the stop index itself would start an echo past it, so the
-    // sample after the stop index is never needed.
-    while (i < u32StopIndex && pu8Return[i] + m >= pu8Return[i + 1]) {
-        if (++i >= next)
-            m = S_DEPTH_u8GetMinimumSlopeValue(&next, i, pSlopeTable, u32SamplePeriodMicroseconds);
-    }
-    if (i >= u32StopIndex) {
-        *pu32StartIndex = i;
-        return FALSE;
+    // The rising edge: the first sample followed by a rise steeper than the
+    // slope there. A rise at the stop index itself would start an echo past
+    // it, so the sample after the stop index is never needed.
+    for (;;) {
+        if (i >= pSlope->u32Next)
+            vSlopeAt(pSlope, i);
+        // At periods other than 26 us a row may end at the very sample
+        // it was fetched for; that sample is still looked at with it.
+        const U32 limit = std::min(u32StopIndex, std::max(pSlope->u32Next, i + 1));
+        i = u32FindRise(pu8Return, i, limit, pSlope->m);
+        if (i < limit)
+            break;
+        if (i >= u32StopIndex) {
+            *pu32StartIndex = i;
+            return FALSE;
+        }
     }
     const U32 pos = i + 1;
     const U8 entry = pu8Return[pos];
@@ -170,7 +217,7 @@ BOOLEAN bFindNextPeak(const U8* pu8Return, U32 u32SamplePeriodMicroseconds, U32*
     pCandidate->u32StopIndex = j - 1;
     pCandidate->u32PeakIndex = k;
     pCandidate->u8TVGPeak = peak;
-    pCandidate->u32ElongationMicroSeconds = u32Saturate((U64)length * u32SamplePeriodMicroseconds);
+    pCandidate->u32ElongationMicroSeconds = u32Saturate((U64)length * pSlope->u32SamplePeriodMicroseconds);
     return TRUE;
 }
 
@@ -235,7 +282,9 @@ void vExtractFishFromReturnIntoList(const PING_DESCRIPTOR* pReturn, POTENTIAL_FI
     TARGETCANDIDATE aCandidates[FISH_POTENTIAL_TARGETS];
     U32 u32Candidates = 0;
     TARGETCANDIDATE candidate;
-    while (bFindNextPeak(pu8Data, P, &i, stop, &candidate, FishSlopeTestValues)) {
+    SLOPE_WALK slope = {FishSlopeTestValues, P, 0, 0};
+    vSlopeAt(&slope, i);
+    while (bFindNextPeak(pu8Data, &slope, &i, stop, &candidate)) {
         const U8 peak = candidate.u8TVGPeak;
         const U32 elongation = candidate.u32ElongationMicroSeconds;
         if (peak > limits.u8MinPeakAmplitude && peak < limits.u8MaxPeakAmplitude &&

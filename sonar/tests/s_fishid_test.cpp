@@ -196,6 +196,44 @@ TEST_F(FishScan, ABottomBelowTheLastSampleIsSearchedToTheLastSample)
     EXPECT_EQ(depthsOf(p.scan()), std::vector<U32>{105}) << "the echo that reaches the last samples is cut off";
 }
 
+TEST_F(FishScan, AnEchoStartsWhereTheSamplesRiseMoreThanTheSlopeOfTheirDepth)
+{
+    // The slope is 5 to sample 240, 4 to 800, 3 to 2240, then 2. A first
+    // step steeper than that starts the echo there (7 samples long);
+    // otherwise it starts at the next, steeper step (5 samples).
+    struct Case {
+        U32 at;
+        U8 step;
+        bool startsThere;
+    };
+    const Case cases[] = {{239, 5, false},  {240, 5, false}, {241, 5, true},  {800, 4, false}, {801, 4, true},
+                          {2240, 3, false}, {2241, 3, true}, {5000, 2, false}, {5000, 3, true}, {5007, 3, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "a step of " << (int)c.step << " after sample " << c.at);
+        Ping p(1, 6000, 100.0f);
+        const U8 shape[] = {c.step, 100, 120, 150, 120, 100, c.step};
+        for (U32 t = 0; t < sizeof shape; ++t)
+            p.tvgd[c.at + 1 + t] = shape[t];
+        const FISH_TARGET_LIST list = p.scan();
+        ASSERT_EQ(list.u8NumberOfTargets, 1);
+        EXPECT_EQ(list.target[0].u32DepthInSamples, c.at + 4);
+        EXPECT_EQ(list.target[0].criteria.u32ElongationUs, (c.startsThere ? 7u : 5u) * P);
+    }
+}
+
+TEST_F(FishScan, APingOfAnotherSamplePeriodIsSearchedToItsBottom)
+{
+    // At 13 us the slope table's rows end near samples 481, 1601 and 4481;
+    // the search crosses each in silence.
+    Ping p(1, 12000, 100.0f);
+    p.d.u32SamplePeriodMicroSeconds = 13;
+    for (U32 at : {300u, 1000u, 3000u, 9000u})
+        p.echo(at, 20, 150, 10);
+    std::vector<U32> depths = depthsOf(p.scan());
+    std::sort(depths.begin(), depths.end());
+    EXPECT_EQ(depths, (std::vector<U32>{310, 1010, 3010, 9010}));
+}
+
 TEST_F(FishScan, ThePeakMustLieInTheMiddleOfTheEcho)
 {
     struct Case {
