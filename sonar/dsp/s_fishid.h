@@ -7,11 +7,13 @@
 // low-frequency beam only down to 80 % of the bottom, never less than
 // 30 m), cuts out echo bursts with the depth finder's slope rule and keeps
 // the bursts whose peak and length fit the sizing table of the beam,
-// frequency, transducer and water type at the fish sensitivity (0-10). The
-// search limits are looser than the table (peak x 3/4 and x 5/4, length
-// x 3/4 and x 5/4); the fish history confirms a fish against the table
-// itself. Of the accepted bursts the 12 deepest are kept and of those the
-// 6 strongest returned. Several beams' lists for one column are merged
+// frequency, transducer and water type at the fish sensitivity (0-10) and
+// the length of the transmit pulse (1.5 to 10 pulses). The search is
+// looser than those limits (peaks from 3/4 of the lowest to 5/4 of the
+// highest, lengths from 3/4 of the shortest to 5/4 of the longest); the
+// fish history confirms a fish against the limits themselves. Of the
+// accepted bursts the 12 deepest are kept and of those the 6 strongest
+// returned. Several beams' lists for one column are merged
 // with S_FISHID_vMergeFishTargetLists.
 //
 // History (s_fishid_history.cpp). Each history window keeps a ring of 820
@@ -111,7 +113,8 @@ extern const SLOPETESTVALUE FishSlopeTestValues[S_DEPTH_BOTTOM_SLOPE_ROWS];
 // one that is not a number or negative), without samples or with a period
 // of 0 gives no fish, as does beam 0 while the low-frequency beam's
 // frequency cannot be read. The search stops at the ping's last sample
-// however deep the bottom lies. A beam above 3 is a fatal error.
+// however deep the bottom lies. A sensitivity above 10 counts as 10. A
+// beam above 3 is a fatal error.
 void S_FISHID_vScanForFish(FISH_TARGET_LIST* pFishTargetList, PING_DESCRIPTOR* pReturn, WATER_TYPE eWaterType,
                            U8 u8FishSensitivity);
 
@@ -173,7 +176,8 @@ void S_FISHID_vCheckAlarm(FISH_TARGET_HISTORY* pTargetHistory, FISH_SIZE_ALARM F
 // Newest column at pixel column NewestColumn, older ones toward
 // OldestColumn; samples u32UpperSamples to u32LowerSamples span rows
 // TopPixel + 1 down to BottomPixel. With bSlanted each older column lies
-// one row lower.
+// one row lower. In reverse scroll the walk starts one column before the
+// newest.
 void S_FISHID_vDrawStandardFishHistory(BITMAP* pBmp, FISH_TARGET_HISTORY* pTargetHistory, PIXEL OldestColumn,
                                        PIXEL NewestColumn, PIXEL BottomPixel, PIXEL TopPixel, U32 u32UpperSamples,
                                        U32 u32LowerSamples, UNIT_TYPE DepthUnits, COLOR NumberColor,

@@ -70,7 +70,9 @@ constexpr std::array<U8, L * H> sideView(const FISH_COLOURS& c)
                 p = CLEAR;
                 continue;
             }
-            const auto in = [&](int xx, int yy) { return xx >= 0 && xx < L && yy >= 0 && yy < H && inside[yy * L + xx]; };
+            const auto in = [&](int xx, int yy) {
+                return xx >= 0 && xx < L && yy >= 0 && yy < H && inside[yy * L + xx];
+            };
             const double fx = x + 0.5, fy = y + 0.5;
             const double gill = gillX - bodyLength * 0.08 * square((fy - cy) / b);
             if (!in(x - 1, y) || !in(x + 1, y) || !in(x, y - 1) || !in(x, y + 1))

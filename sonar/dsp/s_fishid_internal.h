@@ -9,7 +9,10 @@
 // Forward from x is x + 1, with the last column followed by 0; backward
 // the other way round.
 inline U32 S_FISHID_u32Forward(U32 x) { return x + 1 >= FISH_HISTORY_COLUMNS ? 0 : x + 1; }
-inline U32 S_FISHID_u32Backward(U32 x) { return x == 0 || x >= FISH_HISTORY_COLUMNS ? FISH_HISTORY_COLUMNS - 1 : x - 1; }
+inline U32 S_FISHID_u32Backward(U32 x)
+{
+    return x == 0 || x >= FISH_HISTORY_COLUMNS ? FISH_HISTORY_COLUMNS - 1 : x - 1;
+}
 
 // The newest column of a history, whatever its index field holds.
 inline U32 S_FISHID_u32Newest(const FISH_TARGET_HISTORY* pHistory)

@@ -75,7 +75,8 @@ TEST(FishSymbols, EachBeamAndSizeHasItsSymbolAtItsSize)
     for (U32 beam = 0; beam < 4; ++beam)
         for (U32 size = 0; size < 3; ++size)
             for (bool upright : {false, true}) {
-                SCOPED_TRACE(testing::Message() << "beam " << beam << ", size " << size << (upright ? ", vertical" : ""));
+                SCOPED_TRACE(testing::Message() << "beam " << beam << ", size " << size
+                                                << (upright ? ", vertical" : ""));
                 const ICON& icon = upright ? FishIconsVertical[beam][size] : FishIconsHorizontal[beam][size];
                 const Size want = upright ? vertical[beam][size] : horizontal[beam][size];
                 EXPECT_EQ(icon.nWidth, want.w);

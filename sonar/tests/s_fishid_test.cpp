@@ -48,7 +48,8 @@ struct Ping {
         const int reach = (int)std::max(at, length - 1 - at);
         for (U32 t = 0; t < length; ++t) {
             const int away = std::abs((int)t - (int)at);
-            tvgd[from + t] = (U8)(t == at ? peak : t == 0 ? entry : entry + (peak - entry) * (reach - away) / (reach + 1));
+            const int rising = entry + (peak - entry) * (reach - away) / (reach + 1);
+            tvgd[from + t] = (U8)(t == at ? peak : t == 0 ? entry : rising);
         }
         return *this;
     }
@@ -120,7 +121,8 @@ TEST_F(FishScan, APingWithoutABottomOrWithoutSamplesHasNoFish)
         if (!c.data)
             p.d.pu8TvgdData = nullptr;
         const FISH_TARGET_LIST list = p.scan();
-        EXPECT_EQ(list.u8NumberOfTargets, c.depth == 20.0f && c.period && c.samples && c.data && c.lowBeamKnown ? 1 : 0);
+        const bool fits = c.depth == 20.0f && c.period && c.samples && c.data && c.lowBeamKnown;
+        EXPECT_EQ(list.u8NumberOfTargets, fits ? 1 : 0);
         EXPECT_FALSE(list.bSimulatedFishList);
     }
 }
