@@ -191,11 +191,13 @@ TEST_F(FishDrawing, EachDrawingPutsTheSymbolWhereTheDepthAndColumnSay)
              t.put(1, 500, 3, 2);
          },
          standard(FALSE), &fish_lcr_icon, {99 - 16, 51}},
-        {"standard, hidden fish and fish outside the samples are not drawn",
+        {"standard, hidden fish, fish outside the samples and fish without a symbol are not drawn",
          [](FishDrawing& t) {
              t.put(0, 500, 1, 2, false, true);
              t.put(0, 0, 1, 2);
              t.put(0, 1000, 1, 2);
+             t.put(0, 300, 4, 0);
+             t.put(0, 400, 1, 3);
              t.put(0, 600, 1, 1);
          },
          standard(FALSE), &Medfish_icon, {99 - 21, 41}},

@@ -309,6 +309,11 @@ TEST_F(FishScan, PeaksAndSizesAtSensitivityTenInFreshWaterAt83kHz)
             EXPECT_EQ(list.target[0].u32DepthInSamples, 502u);
         }
     }
+    // A sensitivity beyond the table's rows counts as its last.
+    Ping p(0, 3000, 20.0f, 4);
+    p.echo(500, 5, 22, 2);
+    for (U8 sensitivity : {11, 255})
+        EXPECT_EQ(p.scan(WATER_FRESH, sensitivity).u8NumberOfTargets, 1) << (int)sensitivity;
 }
 
 TEST_F(FishScan, TheDeepestTwelveAreKeptAndTheStrongestSixReturned)
