@@ -146,3 +146,31 @@ S32 T_INFO_nMeasureInfoBox(S32 nMinWidth, FOURCHARID fcid, const FONT_DEF* pValu
 S32 T_INFO_nMeasureDigitsInfoBox(S32 nMinWidth, FOURCHARID fcid, const FONT_DEF* pValueFont,
                                  const FONT_DEF* pUnitsFont, const FONT_DEF* pTenthsFont, DIGITS_FORMAT eForceFormat,
                                  INFO_BOX_STYLE eBoxStyle, U32 nLang);
+
+// ---- Box drawing ----
+//
+// Positions are the bitmap's (y upwards); a negative x counts from the right
+// edge, a negative y from the top. A box's anchor is its lower-left corner.
+
+void T_INFO_vDrawInfoBar(BITMAP* pBitmap, S32 nBoxWidth, S32 nHeight, S32 nXPosition, S32 nYPosition,
+                         INFO_BOX_STYLE eBoxStyle);
+void T_INFO_vDrawText(BITMAP* pBitmap, S32 nXPosition, S32 nYPosition, const TEXT_TABLE* pString,
+                      const FONT_DEF* pFont, U32 nLang);
+void T_INFO_vDrawInfoTitleText(BITMAP* pBitmap, S32 nXPosition, S32 nYPosition, const TEXT_TABLE* pString,
+                               const FONT_DEF* pFont, U32 nLang);
+void T_INFO_vDrawTextRight(BITMAP* pBitmap, S32 nXPosition, S32 nYPosition, const TEXT_TABLE* pString,
+                           const FONT_DEF* pFont, U32 nLang);
+void T_INFO_vDrawInfoBoxTitle(BITMAP* pBitmap, POINT* ppt, FOURCHARID fcid, const FONT_DEF* pUnitsFont, U32 nLang);
+// The box of a data key; its width, 0 (nothing drawn) for a key that does not exist.
+S32 T_INFO_nDrawDigitsInfoBox(BITMAP* pBitmap, S32 nMinWidth, S32 nHeight, S32 nXPosition, S32 nYPosition,
+                              FOURCHARID fcid, const FONT_DEF* pValueFont, const FONT_DEF* pUnitsFont,
+                              const FONT_DEF* pTenthsFont, DIGITS_FORMAT eForceFormat, INFO_BOX_STYLE eBoxStyle,
+                              INFO_JUSTIFICATION eJustification, U32 nLang);
+S32 T_INFO_nDrawInfoBox(BITMAP* pBitmap, S32 nMinWidth, S32 nHeight, S32 nXPosition, S32 nYPosition,
+                        FOURCHARID fcid, const FONT_DEF* pValueFont, const FONT_DEF* pUnitsFont,
+                        INFO_BOX_STYLE eBoxStyle, INFO_JUSTIFICATION eJustification, U32 nLang);
+// For boxes laid over a dark image: no background, white text, 46 high.
+S32 T_INFO_nDrawBlackDigitsInfoBox(BITMAP* pBitmap, S32 nMinWidth, S32 nXPosition, S32 nYPosition,
+                                   FOURCHARID fcid, const FONT_DEF* pValueFont, const FONT_DEF* pUnitsFont,
+                                   const FONT_DEF* pTenthsFont, U32 nLang);
+void T_INFO_vDisplayStevrinSpeedBoxIcons(BITMAP* pBitmap, POINT* tpPointPos);
