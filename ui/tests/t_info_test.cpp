@@ -236,6 +236,11 @@ TEST(InfoClient, SelectBoxSlots)
     EXPECT_TRUE(U_INFO_bSelectBox(B, 3)) << "wraps round to slot 1";
     EXPECT_EQ(get(), (std::vector<U32>{B, X, X, X, X, X}));
 
+    set({0, 0, X, 0, 0, 0});
+    EXPECT_TRUE(U_INFO_bSelectBox(B, 2));
+    EXPECT_TRUE(U_INFO_bSelectBox(A, 3)) << "the search starts at the window";
+    EXPECT_EQ(get(), (std::vector<U32>{0, B, X, A, 0, 0}));
+
     set({X, X, X, X, X, X});
     EXPECT_FALSE(U_INFO_bSelectBox(B, 1));
     set({0, 0, 0, 0, 0, 0});
