@@ -222,6 +222,46 @@ TEST(InfoFormat, WidthsAndMeasures)
               10 + 30 + 1);
 }
 
+// The texts that come from the navigation: a waypoint's name cut to the
+// pixel width, a position, the trolling motor's navigation text.
+TEST(InfoFormat, NeighbourTexts)
+{
+    world();
+    T_INFO_NEIGHBOURS n = {};
+    n.pfnCopyWaypointName = [](U32 id, char* pcName, U32 u32Limit) {
+        snprintf(pcName, u32Limit, "%s", id == 7 ? "ABCDEF" : "?");
+    };
+    n.pfnFormatPosition = [](DATA_TYPE, double d, char* s, U32 fmt, U32) { sprintf(s, "P%u %.1f", fmt, d); };
+    n.pfnStevrinActiveStr = [](char* s, U32 size) { snprintf(s, size, "%s", "Spot-Lock active now, long"); };
+    T_INFO_vInstallNeighbours(&n);
+
+    H_DATABASE_bUpdateEverythingU32(KEY, 7, P_NORMAL, D_WAYPOINT, nullptr, DB_TIMEOUT_NEVER);
+    const struct {
+        S32 nWidth, nSize;
+        const char* text;
+    } names[] = {{35, 16, "ABC"}, {60, 16, "ABCDEF"}, {60, 4, "ABCD"}, {-1, 16, ""}};
+    for (const auto& c : names) {
+        char sValue[20];
+        const char* pUnits = nullptr;
+        T_INFO_nInfoStrings(sValue, &pUnits, nullptr, c.nWidth, KEY, dtest::blockFont(), dtest::blockFont(),
+                            dtest::blockFont(), LARGE_TENTHS, 0, c.nSize, nullptr, nullptr);
+        EXPECT_STREQ(sValue, c.text) << c.nWidth << " pixels, " << c.nSize << " characters";
+    }
+
+    defineFloat(D_POSITION_LAT, 45.5f);
+    setU32("SIPF", 6);
+    EXPECT_EQ(show().value, "P6 45.5");
+
+    H_DATABASE_bUpdateEverythingFloat(FCID("IDWP"), 1.0f, P_NORMAL, D_VOLTAGE, nullptr, DB_TIMEOUT_NEVER);
+    char sValue[20];
+    const char* pUnits = nullptr;
+    T_INFO_nInfoStrings(sValue, &pUnits, nullptr, 0, FCID("IDWP"), dtest::blockFont(), dtest::blockFont(),
+                        dtest::blockFont(), LARGE_TENTHS, 0, 16, nullptr, nullptr);
+    EXPECT_STREQ(sValue, "Spot-Lock activ") << "16 characters of the text, cut inside the field";
+    EXPECT_STREQ(pUnits, "");
+    T_INFO_vInstallNeighbours(nullptr);
+}
+
 struct TimeCase {
     const char* name;
     std::function<void()> setup;
