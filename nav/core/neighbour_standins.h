@@ -17,6 +17,7 @@
 #include "kernel/l_types.h"
 #include "nav/data/t_nav_record.h"
 #include "store/lang.h"
+#include "ui/t_info.h" // T_INFO_vFormatTimeAscii
 #include "ui/u_view.h"
 
 #include <ctime>
@@ -126,9 +127,3 @@ void T_RADAR_vUpdateCursorPosition(void);
 void T_CHART_vReRenderAll(void);
 U32 NAV_STANDIN_u32ChartReRenders(void);
 
-// ---- The info task's time formatter ----
-
-// The date and time texts of a time stamp, local time by "SLTZ" and "SDST",
-// formats "SITF" and "SIDF" ("---" when unset); nTime 0 gives empty texts.
-void T_INFO_vFormatTimeAscii(time_t nTime, BOOLEAN bIncludeSeconds, BOOLEAN bIncludeAMPM, char* sTime,
-                             char* sDate, BOOLEAN* pbBlinkStateOn, BOOLEAN bForceUnicode);
