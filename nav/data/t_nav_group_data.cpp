@@ -2,6 +2,7 @@
 #include "nav/data/t_nav_group_data.h"
 
 #include "kernel/l_mutex.h"
+#include "nav/core/neighbour_standins.h"
 #include "nav/data/t_nav_twr.h"
 #include "nav/data/t_nav_twr_route.h"
 #include "nav/data/t_nav_twr_rumbrel.h"
@@ -36,7 +37,6 @@ public:
 
 U16 s_IdRootGroup = NONE;
 U16 s_DefaultGroupID = NONE;
-U16 s_u16UnitId = 0;
 
 U16 s_u16GroupBodyArray[NAV_GROUP_VISITED];
 S32 s_iTotalGroupBodyCount = 0;
@@ -307,16 +307,6 @@ BOOLEAN T_NAV_GROUP_DATA_bAddShareLockBody(U16 indexGroup)
     return TRUE;
 }
 
-void T_NAV_GROUP_DATA_vSetUnitId(U16 u16UnitId)
-{
-    s_u16UnitId = u16UnitId & NAV_ID_TRACK_UNIT_MASK;
-}
-
-U16 T_NAV_GROUP_DATA_u16GetUnitId(void)
-{
-    return s_u16UnitId;
-}
-
 // Groups ---------------------------------------------------------------------------------
 
 U16 T_NAV_GROUP_DATA_nNewGroup(GROUP_HEADER_V1* pNewGroup)
@@ -436,7 +426,8 @@ BOOLEAN T_NAV_GROUP_DATA_bIsValidGroupNavData(U16 nItemUid)
         return r != nullptr && r->nCount <= ROUTE_MAX_POINTS && r->u32DateTime != 0 ? TRUE : FALSE;
     }
     case TWR_TYPE_TRACK: {
-        if (item.u16Unit != s_u16UnitId)
+        // Another unit's track names no local one, and stays linked.
+        if (item.u16Unit != (T_NAV_GROUP_DATA_u16Getu7UnitID() & NAV_ID_TRACK_UNIT_MASK))
             return TRUE;
         const TRACK_HEADER* h = T_NAV_pGetTrackHeader(item.u16Index);
         return h != nullptr && h->u32DateTime != 0 && h->sName[0] != '\0' ? TRUE : FALSE;

@@ -45,10 +45,6 @@ void T_NAV_GROUP_DATA_vSetDefaultGroupId(U16 u16Id);
 // Builds the first shared body and the locked body in slot 2999 of a root
 // group just created; FALSE when a slot cannot be had.
 BOOLEAN T_NAV_GROUP_DATA_bAddShareLockBody(U16 indexGroup);
-// This unit's group-ownership id (saved-track id bits); links to tracks
-// of other units are always valid.
-void T_NAV_GROUP_DATA_vSetUnitId(U16 u16UnitId);
-U16 T_NAV_GROUP_DATA_u16GetUnitId(void);
 
 // Groups -----------------------------------------------------------------------------
 

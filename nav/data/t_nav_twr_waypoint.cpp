@@ -523,8 +523,11 @@ U16 T_NAV_u16WaypointAdd(const WAYPOINT* pWaypoint, BOOLEAN bImport, BOOLEAN)
         // An unknown separator (never computed, or left so by a compaction
         // that found no room) is computed again, so that deletions since
         // then are seen.
-        if (s_Split.nSeparator < 0 || s_Split.nSeparator - reserve == s_Split.nMaxShareIndex ||
-            s_Split.nSeparator + reserve == s_Split.nMinLockIndex)
+        // The group slots move the separator too (with nothing locked it
+        // follows the shared part up), so a part already past its reserve
+        // line is a reason to re-read as well.
+        if (s_Split.nSeparator < 0 || s_Split.nSeparator - reserve <= s_Split.nMaxShareIndex ||
+            s_Split.nSeparator + reserve >= s_Split.nMinLockIndex)
             T_NAV_TWR_vStatisticWaypointStore(FALSE);
         if (bPartsFull(reserve))
             return NONE;
