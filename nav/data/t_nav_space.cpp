@@ -87,7 +87,8 @@ bool bIsRoot(const WAYPOINT& w)
     if (g.header.u16ParentIndex != NONE)
         return false;
     char word[GROUP_NAME_CHARS] = {};
-    strncpy(word, Home[nCurrentLanguage()], sizeof word);
+    const char* pcHome = Home[nCurrentLanguage()];
+    memcpy(word, pcHome, strnlen(pcHome, sizeof word));
     return memcmp(word, g.header.sName, sizeof word) == 0;
 }
 
