@@ -521,3 +521,35 @@ void T_NAV_GROUP_DATA_vBuildVisibleBitmap(U8 au8Bitmap[NAV_GROUP_VISITED / 8])
         }
     }
 }
+
+// The visible-waypoint bitmap of the overlay -------------------------------------------
+
+namespace {
+
+// The table, routes and root the bitmap was built from. Comparing them is
+// the one test that sees every change, those written through the record
+// pointers the getters hand out included.
+WAYPOINT s_aBitmapTable[SLOTS];
+ROUTE s_aBitmapRoutes[NAV_ROUTE_SLOTS];
+U16 s_u16BitmapRoot = NONE;
+bool s_bBitmapBuilt = false;
+U8 s_au8VisibleBitmap[NAV_GROUP_VISITED / 8];
+
+} // namespace
+
+const U8* T_NAV_GROUP_DATA_pu8GetVisibleBitmap(void)
+{
+    NavLock lock;
+    const WAYPOINT* table = T_NAV_TWR_pGetNetworkWaypoint(0, 0);
+    const ROUTE* routes = T_NAV_pGetRoute(0);
+    if (!s_bBitmapBuilt || s_u16BitmapRoot != s_IdRootGroup ||
+        memcmp(s_aBitmapTable, table, sizeof s_aBitmapTable) != 0 ||
+        memcmp(s_aBitmapRoutes, routes, sizeof s_aBitmapRoutes) != 0) {
+        memcpy(s_aBitmapTable, table, sizeof s_aBitmapTable);
+        memcpy(s_aBitmapRoutes, routes, sizeof s_aBitmapRoutes);
+        s_u16BitmapRoot = s_IdRootGroup;
+        s_bBitmapBuilt = true;
+        T_NAV_GROUP_DATA_vBuildVisibleBitmap(s_au8VisibleBitmap);
+    }
+    return s_au8VisibleBitmap;
+}

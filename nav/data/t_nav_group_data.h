@@ -78,3 +78,8 @@ BOOLEAN T_NAV_GROUP_DATA_bIsInVisibleGroup(U16 uidGroup, U16 uidItemToCheck, U32
 // T_NAV_GROUP_DATA_bIsInAnyVisibleGroup would answer TRUE for: bit s of
 // byte s / 8. All zero without a root.
 void T_NAV_GROUP_DATA_vBuildVisibleBitmap(U8 au8Bitmap[NAV_GROUP_VISITED / 8]);
+// The same bitmap for the chart overlay, which asks for every waypoint in
+// every frame: rebuilt only when the own table, the routes or the root
+// changed since the last call, so an unchanged tree costs one comparison
+// per frame. Valid until the next call.
+const U8* T_NAV_GROUP_DATA_pu8GetVisibleBitmap(void);

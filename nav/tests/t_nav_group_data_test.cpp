@@ -175,6 +175,46 @@ TEST_F(GroupTree, MembershipCountsOnlyWhatIsVisible)
     EXPECT_FALSE(T_NAV_GROUP_DATA_bIsInAnyGroup(direct)) << "no root";
 }
 
+TEST_F(GroupTree, TheOverlaysBitmapFollowsEveryChangeOfTheTree)
+{
+    const U16 root = buildRoot();
+    const U16 rootBody = read(root & 0x3FFF).header.u16FirstBodyIndex;
+    const U16 direct = add(wp(1, 1, 1, "D"));
+    const U16 onRoute = add(wp(1, 2, 2, "R"));
+    *T_NAV_pGetRoute(1) = route({onRoute});
+    put(50, header("V", root, gid(150)));
+    put(150, body({direct, 0x8801}));
+    GROUP_SLOT rb = read(rootBody & 0x3FFF);
+    rb.body.u16Item[3] = gid(50);
+    put(rootBody & 0x3FFF, rb);
+    auto visible = [](U16 id) { return (T_NAV_GROUP_DATA_pu8GetVisibleBitmap()[id / 8] >> (id % 8) & 1) != 0; };
+
+    struct Step {
+        const char* what;
+        void (*change)();
+        bool direct;
+        bool onRoute;
+    };
+    const Step steps[] = {
+        {"as built", [] {}, true, true},
+        {"route hidden through its record", [] { T_NAV_pGetRoute(1)->bHide = 1; }, true, false},
+        {"group hidden through its slot", [] { reinterpret_cast<GROUP_SLOT*>(T_NAV_pGetGroupSlot(gid(50)))->header.bHide = 1; },
+         false, false},
+        {"group shown again by the tree", [] {
+             GROUP_SLOT h = read(50);
+             h.header.bHide = 0;
+             T_NAV_GROUP_DATA_bModifyGroup(gid(50), &h.header);
+         },
+         true, false},
+        {"no root", [] { T_NAV_GROUP_DATA_vSetRootGroup(0xFFFF); }, false, false},
+    };
+    for (const Step& st : steps) {
+        st.change();
+        EXPECT_EQ(visible(direct), st.direct) << st.what;
+        EXPECT_EQ(visible(onRoute), st.onRoute) << st.what;
+    }
+}
+
 TEST_F(GroupTree, LinksFollowAWaypointThatCompactionMoves)
 {
     const U16 root = buildRoot();
