@@ -27,7 +27,6 @@ constexpr U32 CCST_NORMAL_RUN = 3;
 constexpr U32 CCST_SIMULATION = 4;
 constexpr U32 CCST_POINT_OF_SALE = 6;
 constexpr U32 NAV_TICK_MS = 1000;
-constexpr U16 DEFAULT_GROUP = 0xC000; // the root group's header slot
 constexpr U16 UNIT_ID = 64;
 
 const char* s_apcCourse[DB_NUM_LANGUAGES] = {
@@ -178,11 +177,6 @@ void NAV_STANDIN_vForget(void)
 }
 
 // Groups ----------------------------------------------------------------------
-
-U16 T_NAV_GROUP_DATA_nGetDefaultGroup(void)
-{
-    return DEFAULT_GROUP;
-}
 
 U16 T_NAV_GROUP_DATA_u16Getu7UnitID(void)
 {

@@ -15,6 +15,7 @@
 #include "nmea/t_nmea_ais_standin.h"
 
 #include "kernel/l_types.h"
+#include "nav/data/t_nav_group_data.h"
 #include "nav/data/t_nav_record.h"
 #include "store/lang.h"
 #include "ui/t_info.h" // T_INFO_vFormatTimeAscii
@@ -71,8 +72,8 @@ std::vector<NAV_STANDIN_NOTE> NAV_STANDIN_vNotes(void);
 void NAV_STANDIN_vForget(void);
 
 // ---- Groups (in memory) ----
+// The default group is the group tree's (nav/data/t_nav_group_data.h).
 
-U16 T_NAV_GROUP_DATA_nGetDefaultGroup(void);
 U16 T_NAV_GROUP_DATA_u16Getu7UnitID(void); // 64
 BOOLEAN T_NAV_GROUP_DATA_bAddLink(U16 u16Group, U16 u16Item);
 
