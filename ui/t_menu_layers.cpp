@@ -49,9 +49,13 @@ void vHotList(BITMAP* pBitmap)
         s_BottomMenuItem = MAX_HOT_ROWS - 1;
     } else if (s_activeMenuItemIndex > s_BottomMenuItem) {
         s_BottomMenuItem = s_activeMenuItemIndex;
-        s_TopMenuItem = count > MAX_HOT_ROWS ? s_activeMenuItemIndex - (MAX_HOT_ROWS - 1) : 0;
+        s_TopMenuItem = count > MAX_HOT_ROWS ? std::max(s_activeMenuItemIndex - (MAX_HOT_ROWS - 1), 0) : 0;
     }
-    s_BottomMenuItem = std::min(s_BottomMenuItem, std::max(count - 1, 0));
+    // A window that never was set up (or outlived a shorter list) still
+    // shows at most nine rows of the list.
+    s_TopMenuItem = std::clamp(s_TopMenuItem, 0, std::max(count - 1, 0));
+    s_BottomMenuItem = std::clamp(s_BottomMenuItem, s_TopMenuItem,
+                                  std::min(s_TopMenuItem + MAX_HOT_ROWS - 1, std::max(count - 1, 0)));
     const S32 width = (S32)T_MENU_u32FindMinMenuWidths(count);
     const S32 rows = std::clamp(count, 1, MAX_HOT_ROWS);
     const S32 x = (FRAME_WIDTH - width) / 2 - 1;
@@ -331,7 +335,7 @@ void vQuickMenu(BITMAP* pBitmap)
         return;
     if (s_activeMenuItemIndex > s_BottomMenuItem) {
         s_BottomMenuItem = s_activeMenuItemIndex;
-        s_TopMenuItem = count > MAX_QUICK_ROWS ? s_activeMenuItemIndex - (MAX_QUICK_ROWS - 1) : 0;
+        s_TopMenuItem = count > MAX_QUICK_ROWS ? std::max(s_activeMenuItemIndex - (MAX_QUICK_ROWS - 1), 0) : 0;
     }
     s_TopMenuItem = std::max(s_TopMenuItem, 0);
     const S32 last = std::min(s_TopMenuItem + rows - 1, count - 1);
