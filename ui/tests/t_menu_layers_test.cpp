@@ -4,6 +4,7 @@
 #include "ui/tests/draw_fixture.h"
 
 #include "graphics/g_string.h"
+#include "testing/t_root.h"
 #include "ui/menu_icons.h"
 #include "ui/t_menu.h"
 #include "ui/t_menu_draw.h"
@@ -355,6 +356,55 @@ TEST_F(MenuLayers, HiddenMenusDrawNothing)
     s_activeMenu = MAIN_MENU;
     T_MENU_vDrawMainMenuLayer(screen, nullptr);
     EXPECT_FALSE(dtest::extentOf(screen, std::nullopt));
+}
+
+TEST_F(MenuLayers, ActionListOnAnUnknownKeyEndsTheProcess)
+{
+    GTEST_FLAG_SET(death_test_style, "fast"); // the child keeps this root
+    vt::TempRoot root;
+    root.exportEnv();
+    s_activeMenu = EXPRESS_MENU;
+    add("Go", M_ACTION_LIST)->parameters.actionList.FourCharId = FCID("ABCD");
+    EXPECT_EXIT(T_MENU_u32FindMinMenuWidths(1), testing::ExitedWithCode(10), "");
+    EXPECT_NE(vt::readFile(root.cwd() + "/FATAL.LOG").find("FCID Not in menu list"), std::string::npos);
+}
+
+TEST_F(MenuLayers, SubMenusSitByKindAndRecordTheirWindow)
+{
+    static const TEXT_TABLE name = ALL_LANGUAGES("Depth");
+    s_subMenus[0].pSubMenuName = &name;
+    s_singleCenteredMenus[0].pSingleCenteredMenuName = &name;
+    s_activeSubMenu[1] = 0;
+    s_activeSingleCenteredMenu = 0;
+    add("Offset", M_ACTION);
+    add("Alarm", M_ACTION);
+    struct Case {
+        ACTIVE_MENU menu;
+        bool bHeader;
+    };
+    for (const Case& c : {Case{MAIN_SUB_MENU, true}, Case{EXPRESS_SUB_MENU, true}, Case{SINGLE_CENTERED_MENU, false}}) {
+        s_activeMenu = c.menu;
+        s_menuLevel = 1;
+        s_TopSubMenuItem = s_TopSingleCenteredMenuItem = 0;
+        s_BottomMenuItem = 1;
+        s_activeMenuItemIndex = 1;
+        MenuItemRange[1] = {};
+        gt::TestBitmap screen(800, 600, BACKGROUND);
+        T_MENU_vDrawSubMenuLayer(screen, nullptr);
+        const int width = (int)s_minMenuWidth;
+        const int x = c.menu == EXPRESS_SUB_MENU ? 402 - width / 2 : c.menu == SINGLE_CENTERED_MENU ? (800 - width) / 2 : 0;
+        EXPECT_EQ(s_activeItemAnchor.x, x) << c.menu;
+        const int top = c.bHeader ? 590 - h11() : 596;
+        EXPECT_EQ(s_activeItemAnchor.y, top - 55 - 54) << c.menu;
+        const auto drawn = dtest::extentOf(screen, std::nullopt);
+        ASSERT_TRUE(drawn);
+        EXPECT_EQ(drawn->top, c.bHeader ? 598 : 596) << c.menu;
+        if (c.menu == MAIN_SUB_MENU) {
+            EXPECT_EQ(MenuItemRange[1].s32_TopMenuItem, 0);
+            EXPECT_EQ(MenuItemRange[1].s32_BottomMenuItem, 1);
+            EXPECT_EQ(MenuItemRange[1].s32_LastActiveMenuIndex, 1);
+        }
+    }
 }
 
 // ---- Pictures ----
