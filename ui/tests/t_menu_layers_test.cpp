@@ -407,6 +407,29 @@ TEST_F(MenuLayers, SubMenusSitByKindAndRecordTheirWindow)
     }
 }
 
+TEST_F(MenuLayers, QuickSetupShowsThreeRowsUnderItsMessage)
+{
+    for (int i = 1; i <= 4; ++i)
+        add("Choice " + std::to_string(i), M_ACTION);
+    s_activeMenu = QUICK_SETUP_MENU;
+    s_TopMenuItem = 0;
+    s_BottomMenuItem = 2;
+    s_activeMenuItemIndex = 3; // moved below the window
+    gt::TestBitmap screen(800, 600, BACKGROUND);
+    T_MENU_vDrawQuickMenuLayer(screen, nullptr);
+    EXPECT_EQ(s_TopMenuItem, 1);
+    EXPECT_EQ(s_BottomMenuItem, 3);
+    const int height = 3 * 55 + 34;
+    const int y = (705 - height) / 2;
+    // One line, its box standing on the frame.
+    const int boxX = (800 - (w16("Choose settings and EXIT to continue") - 1)) / 2 - 2;
+    EXPECT_EQ(screen.at(boxX + 2, y + height + 2 + 3), color(128)) << "the message box";
+    EXPECT_EQ(screen.at(boxX + 2, y + height + 2 + 31), BACKGROUND) << "31 high";
+    // The highlighted entry is the window's last row.
+    EXPECT_EQ(s_activeItemAnchor.y, y + height - 33 - 55 - 2 * 54);
+    EXPECT_TRUE(dtest::extentOf(screen, color(131))) << "frame and text";
+}
+
 // ---- Pictures ----
 
 TEST_F(MenuLayers, HotMenuWithSliderPicture)
