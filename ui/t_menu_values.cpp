@@ -199,7 +199,12 @@ void vPrint(char* pcOut, size_t size, DB_DATA_TYPE v, DATA_FORMAT format, DATA_T
         snprintf(acNumber, sizeof acNumber, "%d", (int)v.s32Val);
         break;
     }
-    snprintf(pcOut, size, "%s", acNumber);
+    // Cut to the caller's buffer (the limit strings hold 12 characters).
+    if (size == 0)
+        return;
+    const size_t n = std::min(size - 1, strlen(acNumber));
+    memcpy(pcOut, acNumber, n);
+    pcOut[n] = '\0';
 }
 
 // ---- Display strings ----
