@@ -1,11 +1,13 @@
 // Entries of the tasks whose subsystem is not part of this build yet, and
 // the empty entries of tasks the system does not run. Each ends its own
 // task at once; a stand-in says so in the log. The start-up task's stand-in does the least the process
-// frame needs of it: it starts the tasks the real start-up task starts (the
-// others once the display task has the frame buffer up), asks the view task
+// frame needs of it: it selects the fonts of the first screens, starts the
+// tasks the real start-up task starts (the others once the display task has
+// the frame buffer up), asks the view task
 // for its first frame and then releases Main, and from then on drives the
 // data store's time-out sweep with its 2000 ms timer.
 #include "app/a_entries.h"
+#include "app/a_standins.h"
 #include "app/a_tasks.h"
 
 #include "kernel/l_clock.h"
@@ -13,6 +15,7 @@
 #include "kernel/l_task.h"
 #include "kernel/l_timer.h"
 #include "kernel/lm_log.h"
+#include "graphics/u_fonts.h"
 #include "store/h_database.h"
 #include "ui/t_display.h"
 #include "ui/u_view.h"
@@ -50,15 +53,12 @@ ENDS_AT_ONCE(T_MSS_UPDATER_vMain) // 65
 ENDS_AT_ONCE(T_MSSBCAST_vMain) // 66
 
 // Subsystems not built yet.
-NOT_BUILT_YET(T_VIEWKEY_vMain) // 6
 NOT_BUILT_YET(T_ADC_vMain) // 7
-NOT_BUILT_YET(T_KEYBOARD_vMain) // 8
 NOT_BUILT_YET(T_SPEED_vMain) // 9
 NOT_BUILT_YET(T_INFO_vMain) // 10
 NOT_BUILT_YET(T_N_PROCESS_vMain) // 11
 NOT_BUILT_YET(T_N_PING_vMain) // 12
 NOT_BUILT_YET(T_CHART_vMain) // 13
-NOT_BUILT_YET(T_MENU_vMain) // 15
 NOT_BUILT_YET(T_TONE_vMain) // 18
 NOT_BUILT_YET(T_NMEA_vMain) // 19
 NOT_BUILT_YET(T_PCC_vMain) // 21
@@ -90,6 +90,8 @@ NOT_BUILT_YET(T_BTREMOTE_vMain) // 69
 
 void T_STARTUP_vMain(void)
 {
+    // The messages drawn before the language is known are in English.
+    U_FONTS_vSelectFontSet(LANGUAGE_ENGLISH);
     static const TASK startedHere[] = {DISPLAY_TASK, 5, 7, 6, 14, 8, 15};
     for (TASK t : startedHere) {
         L_TASK_Start(t);
@@ -107,4 +109,21 @@ void T_STARTUP_vMain(void)
         L_SEMA_Wait(SEMA_TIMER_DBPOLL);
         H_DATABASE_vSendAllInvalidData();
     }
+}
+
+// ---- The menu task's neighbours above it (see a_standins.h) ----
+
+void T_NAV_GROUP_vShutdown(void) {}
+
+BOOLEAN T_RADAR_bHandleTune(void) { return FALSE; }
+void T_RADAR_vHandleManualTune(void) {}
+
+BOOLEAN GUI_vGetReadoutSubMenuStatus(void) { return FALSE; }
+void GUI_vUpdateReadoutMenuItems(void) {}
+void GUI_vResetReadoutSubMenuStatus(void) {}
+void GUI_vRegisterReadoutSubMenuItems(U32) {}
+void GUI_pGetCurrentItemName(U32, const char* const (**ppName)[DB_NUM_LANGUAGES])
+{
+    if (ppName != nullptr)
+        *ppName = nullptr;
 }

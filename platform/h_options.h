@@ -6,7 +6,7 @@
 
 #include "kernel/l_types.h"
 
-extern S32 opt_fakekey;     // key code pressed by the fake-key thread, -1 none
+extern S32 opt_fakekey;     // physical key (DKEY_...) the fake key presses over and over, -1 none
 extern S64 opt_sleeper;     // microseconds
 extern BOOLEAN opt_fake_transducer;
 extern BOOLEAN opt_noadc;

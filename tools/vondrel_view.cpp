@@ -1,6 +1,8 @@
-// vondrel-view: the unit's display beside the unit. It maps the frame
-// buffer ROOT/dev/fb0 (layout in platform/fb_file.h) and shows the 800 x 600
-// lines the display scans out, as the header's y offset names them.
+// vondrel-view: the unit's display and keypad beside the unit. It maps the
+// frame buffer ROOT/dev/fb0 (layout in platform/fb_file.h) and shows the
+// 800 x 600 lines the display scans out, as the header's y offset names
+// them; in the window, the keys of the unit's keypad (map in tools/view_keys.h
+// and --help) go into the keypad FIFO ROOT/dev/input/event6.
 //
 //   vondrel-view [--root DIR]                      a window, until it is closed
 //   vondrel-view [--root DIR] --snapshot FILE.png  the page shown, as a PNG; no window
@@ -9,11 +11,13 @@
 // root make run gives the unit, for a viewer started in the project folder).
 // The window waits for the unit when the frame buffer is not there yet
 // (black) and follows it when the unit starts again with a new file. The
-// viewer only reads the file.
+// viewer only reads the frame buffer; keys pressed while no unit reads the
+// keypad are dropped.
 #include "graphics/g_buffers.h"
 #include "graphics/g_png.h"
 #include "kernel/l_root.h"
 #include "platform/fb_file.h"
+#include "tools/view_keys.h"
 
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
@@ -135,7 +139,7 @@ int snapshot(FrameBufferFile& fb, const char* pcPng)
     return 0;
 }
 
-int window(FrameBufferFile& fb)
+int window(FrameBufferFile& fb, ViewKeypad& keypad)
 {
 #if defined(__SANITIZE_ADDRESS__)
     // What the window system's libraries keep until exit is not ours to report.
@@ -161,9 +165,14 @@ int window(FrameBufferFile& fb)
     std::string lastError, lastTitle;
     for (bool running = true; running;) {
         SDL_Event event;
-        while (SDL_PollEvent(&event))
+        while (SDL_PollEvent(&event)) {
             if (event.type == SDL_QUIT)
                 running = false;
+            else if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP)
+                keypad.key(event.key.keysym.sym, event.type == SDL_KEYDOWN, event.key.repeat != 0);
+            else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+                keypad.releaseAll(); // its releases would go elsewhere
+        }
 
         FBFILE_HEADER h{};
         std::string title = "vondrel-view";
@@ -188,6 +197,7 @@ int window(FrameBufferFile& fb)
         SDL_RenderPresent(pRenderer);
         SDL_Delay(16);
     }
+    keypad.releaseAll();
     SDL_DestroyTexture(pTexture);
     SDL_DestroyRenderer(pRenderer);
     SDL_DestroyWindow(pWindow);
@@ -195,10 +205,20 @@ int window(FrameBufferFile& fb)
     return 0;
 }
 
-int usage()
+int usage(FILE* out = stderr)
 {
-    fprintf(stderr, "usage: vondrel-view [--root DIR] [--snapshot FILE.png]\n");
+    fprintf(out, "usage: vondrel-view [--root DIR] [--snapshot FILE.png] | --help\n");
     return 1;
+}
+
+int help()
+{
+    usage(stdout);
+    printf("\nShows the unit's frame buffer ROOT/dev/fb0 in a window (or, with --snapshot,\n"
+           "writes the page on display to a PNG). In the window these keys press the\n"
+           "unit's keys, through its keypad ROOT/dev/input/event6:\n\n%s",
+           VIEW_KEYS_pcHelp);
+    return 0;
 }
 
 // Without --root or VONDREL_ROOT: ./run/root when it is a folder.
@@ -228,6 +248,8 @@ int main(int argc, char** argv)
             setenv("VONDREL_ROOT", argv[++i], 1);
         else if (strcmp(argv[i], "--snapshot") == 0 && i + 1 < argc)
             pcSnapshot = argv[++i];
+        else if (strcmp(argv[i], "--help") == 0)
+            return help();
         else
             return usage();
     }
@@ -235,5 +257,8 @@ int main(int argc, char** argv)
         return 1;
     char acPath[4096];
     FrameBufferFile fb(L_ROOT_pcResolve("/dev/fb0", acPath, sizeof acPath));
-    return pcSnapshot ? snapshot(fb, pcSnapshot) : window(fb);
+    if (pcSnapshot)
+        return snapshot(fb, pcSnapshot);
+    ViewKeypad keypad(L_ROOT_pcResolve("/dev/input/event6", acPath, sizeof acPath));
+    return window(fb, keypad);
 }

@@ -1,8 +1,7 @@
 // The neighbour services of the display task, stood in (see the header).
 //
-// The client calls look their task's mailbox up the way the real ones do
-// and send the same mails at mail priority 3 without a semaphore, so the
-// receiver frees them.
+// The client calls send the same mails as the real ones at mail priority 3
+// without a semaphore, so the receiver frees them.
 #include "ui/neighbour_standins.h"
 
 #include "kernel/h_memory.h"
@@ -14,16 +13,6 @@
 namespace {
 
 constexpr PRIORITY CLIENT_MAIL_PRIORITY = 3;
-
-// The mailbox published under the key, or 0 when it is absent or not valid.
-MBOX mboxOwner(FOURCHARID key)
-{
-    U32 u32Mbox = 0;
-    BOOLEAN bValid = FALSE;
-    if (!H_DATABASE_bFetchU32(key, &u32Mbox, &bValid, nullptr) || !bValid)
-        return 0;
-    return (MBOX)u32Mbox;
-}
 
 // A zeroed mail with its command word, or null when the heap has none.
 template <typename MAIL>
@@ -45,40 +34,6 @@ void post(MBOX mbox, MAIL* pMail)
 }
 
 } // namespace
-
-BOOLEAN U_KEYBOARD_bRegisterKeys(MBOX mboxOwnerOfKeys, U32 u32Keys, KEY_STATE state, BOOLEAN bRepeat,
-                                 BOOLEAN bAccelerate, CURSOR_MODE cursorMode, KEY_USAGE usage)
-{
-    const MBOX mbox = mboxOwner(FCID("TKBD"));
-    if (mbox == 0)
-        return FALSE;
-    auto* pMail = newMail<MSG_REGISTER_FOR_KEYS>(CMD_ID_REGISTER_FOR_KEYS);
-    if (pMail == nullptr)
-        return FALSE;
-    pMail->keys = u32Keys;
-    pMail->mailbox = mboxOwnerOfKeys;
-    pMail->state = state;
-    pMail->usage = usage;
-    pMail->cursor_mode = cursorMode;
-    pMail->repeat = bRepeat;
-    pMail->accelerate = bAccelerate;
-    post(mbox, pMail);
-    return TRUE;
-}
-
-BOOLEAN U_KEYBOARD_bUnregisterKeys(MBOX mboxOwnerOfKeys, U32 u32Keys)
-{
-    const MBOX mbox = mboxOwner(FCID("TKBD"));
-    if (mbox == 0)
-        return FALSE;
-    auto* pMail = newMail<MSG_UNREGISTER_FOR_KEYS>(CMD_ID_UNREGISTER_FOR_KEYS);
-    if (pMail == nullptr)
-        return FALSE;
-    pMail->keys = u32Keys;
-    pMail->mailbox = mboxOwnerOfKeys;
-    post(mbox, pMail);
-    return TRUE;
-}
 
 namespace {
 

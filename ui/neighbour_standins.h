@@ -1,7 +1,6 @@
-// What the display task and its power-key pop-up ask of the view and
-// input framework, the start-up and system-state services, the transducer
-// database and the trolling-motor link, stood in until those subsystems are
-// built. The client calls send the mails the real ones send, to the same
+// What the display task and its power-key pop-up ask of the start-up and
+// system-state services, the transducer database and the trolling-motor
+// link, stood in until those subsystems are built. The client calls send the mails the real ones send, to the same
 // mailboxes, so that nothing changes for the callers when the real modules
 // replace this file.
 #pragma once
@@ -14,80 +13,8 @@
 #include "store/h_dbtypes.h"
 #include "store/lang.h"
 #include "ui/u_dialog.h"
+#include "ui/u_keyboard.h"
 #include "ui/u_menu.h"
-
-// ---- Keys and the keyboard task's client calls ----
-
-constexpr U32 KEY_POWER = 0x1;
-constexpr U32 KEY_VIEW = 0x2;
-constexpr U32 KEY_MENU = 0x4;
-constexpr U32 KEY_EXIT = 0x8;
-constexpr U32 KEY_CURSOR = 0x10;
-
-typedef enum tag_KEY_STATE : int { KEY_UP = 1, KEY_DOWN = 2, KEY_CHANGE = 3 } KEY_STATE;
-typedef enum tag_CURSOR_MODE : int { CURSOR_4 = 1, CURSOR_8 = 2, NOT_CURSOR_KEY = 3 } CURSOR_MODE;
-typedef enum tag_CURSOR_POSITION : int {
-    CURSOR_NORTH = 1,
-    CURSOR_NORTH_EAST = 2,
-    CURSOR_EAST = 3,
-    CURSOR_SOUTH_EAST = 4,
-    CURSOR_SOUTH = 5,
-    CURSOR_SOUTH_WEST = 6,
-    CURSOR_WEST = 7,
-    CURSOR_NORTH_WEST = 8,
-    CURSOR_UP = 9,
-    CURSOR_ILLEGAL = 10
-} CURSOR_POSITION;
-typedef enum tag_KEY_USAGE : int {
-    REGISTER_BASIC = 1,
-    REGISTER_EXCLUSIVE = 2,
-    REGISTER_VIEW = 3,
-    REGISTER_POP_UP = 4,
-    REGISTER_MENU = 5,
-    REGISTER_DIALOG_BOX = 6,
-    REGISTER_POS_TUTORIAL = 7,
-    REGISTER_SYSTEM_STATUS = 8,
-    REGISTER_PC_CONNECT = 9,
-    REGISTER_ALARM = 10,
-    REGISTER_CONTRAST = 11,
-    REGISTER_SCREEN_CAPTURE = 12,
-    REGISTER_STARTUP = 13,
-    REGISTER_REFLASH = 14,
-    REGISTER_DIAGNOSTIC = 15
-} KEY_USAGE;
-
-typedef struct tag_MSG_REGISTER_FOR_KEYS {
-    GENERIC_MESSAGE header; // CMD_ID_REGISTER_FOR_KEYS
-    U32 keys;
-    U32 flag;
-    MBOX mailbox;
-    KEY_STATE state;
-    KEY_USAGE usage;
-    CURSOR_MODE cursor_mode;
-    BOOLEAN repeat;
-    BOOLEAN accelerate;
-    BOOLEAN pass;
-} MSG_REGISTER_FOR_KEYS;
-
-typedef struct tag_MSG_UNREGISTER_FOR_KEYS {
-    GENERIC_MESSAGE header; // CMD_ID_UNREGISTER_FOR_KEYS
-    U32 keys;
-    MBOX mailbox;
-} MSG_UNREGISTER_FOR_KEYS;
-
-typedef struct tag_MSG_KEY_CHANGE {
-    GENERIC_MESSAGE header; // CMD_ID_KEY_CHANGE
-    U32 key;
-    KEY_STATE state;
-    U32 count;
-    CURSOR_POSITION cursor;
-    U32 flag;
-} MSG_KEY_CHANGE;
-
-// FALSE without sending when "TKBD" is absent or not valid.
-BOOLEAN U_KEYBOARD_bRegisterKeys(MBOX mboxOwner, U32 u32Keys, KEY_STATE state, BOOLEAN bRepeat,
-                                 BOOLEAN bAccelerate, CURSOR_MODE cursorMode, KEY_USAGE usage);
-BOOLEAN U_KEYBOARD_bUnregisterKeys(MBOX mboxOwner, U32 u32Keys);
 
 // ---- Start-up and system state ----
 

@@ -32,8 +32,6 @@ constexpr MBOX DISPLAY_MAILBOX = 4;
 constexpr SEMA SEMA_DISPLAY_MAIL = 35;      // mail on mailbox 4
 constexpr SEMA SEMA_DISPLAY_RETRY = 70;     // the 100 ms retry timer
 constexpr SEMA SEMA_DISPLAY_UNUSED = 71;    // waited on, signalled by nobody here
-constexpr SEMA SEMA_KEYCLICK_GOOD = 102;
-constexpr SEMA SEMA_KEYCLICK_BAD = 103;
 constexpr SEMA SEMA_DISPLAY_READY = 182;    // the start-up task waits for it
 
 constexpr LAYER_ID CONTRAST_LAYER = 326;

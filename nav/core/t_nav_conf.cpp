@@ -18,7 +18,6 @@
 #include "kernel/lm_log.h"
 #include "store/lang.h"
 #include "ui/menu_icons.h"
-#include "ui/t_display.h"
 #include "ui/u_menu.h"
 
 #include <algorithm>
@@ -36,13 +35,8 @@ constexpr TEXT_TABLE No = NAV_CONF_ALL_LANGUAGES("No");
 
 // The dialog takes every key but the cursor as plain keys, and the cursor
 // as a four-way key that repeats; it gives back all but the power key.
-constexpr U32 CONF_KEYS = 0xFFEF;
-constexpr U32 CONF_CURSOR_KEY = 0x10;
-constexpr U32 CONF_RELEASED_KEYS = 0xFFFE;
-constexpr U32 CONF_KEY_EXIT = 0x8;
-constexpr U32 CONF_KEY_MARK = 0x80;
-constexpr U32 CONF_KEY_GOTO = 0x100;
-constexpr U32 CONF_KEY_INFO = 0x200;
+constexpr U32 CONF_KEYS = 0xFFFF & ~KEY_CURSOR;
+constexpr U32 CONF_RELEASED_KEYS = 0xFFFF & ~KEY_POWER;
 
 constexpr TICKS RENDER_WAIT_TICKS = 100;
 constexpr U32 LINE_CHARS_DRAWN = 100;
@@ -92,7 +86,7 @@ COLOR colorAt(U32 u32Index)
 void vOpen(void)
 {
     U_KEYBOARD_bRegisterKeys(NAV_MAILBOX, CONF_KEYS, KEY_DOWN, FALSE, FALSE, NOT_CURSOR_KEY, REGISTER_DIALOG_BOX);
-    U_KEYBOARD_bRegisterKeys(NAV_MAILBOX, CONF_CURSOR_KEY, KEY_DOWN, TRUE, TRUE, CURSOR_4, REGISTER_DIALOG_BOX);
+    U_KEYBOARD_bRegisterKeys(NAV_MAILBOX, KEY_CURSOR, KEY_DOWN, TRUE, TRUE, CURSOR_4, REGISTER_DIALOG_BOX);
     U_VIEW_bRegisterLayer(T_NAV_CONF_vRender, NAV_CONF_LAYER, USED_BY_ALL, 0, 0, TRUE, nullptr, nullptr, nullptr);
 }
 
@@ -243,11 +237,11 @@ BOOLEAN T_NAV_CONF_bHandleKeys(MSG_KEY_CHANGE* pMsg)
     bool bAnswered = false;
     CONF_FUNCTION* pfnAnswer = nullptr;
     switch (pMsg->key) {
-    case CONF_KEY_EXIT:
+    case KEY_EXIT:
         pfnAnswer = s_pConf->pNo;
         bAnswered = true;
         break;
-    case CONF_CURSOR_KEY:
+    case KEY_CURSOR:
         if (pMsg->cursor == CURSOR_EAST) {
             pfnAnswer = s_pConf->pYes;
             bAnswered = true;
@@ -256,9 +250,9 @@ BOOLEAN T_NAV_CONF_bHandleKeys(MSG_KEY_CHANGE* pMsg)
             bAnswered = true;
         }
         break;
-    case CONF_KEY_INFO:
-    case CONF_KEY_GOTO:
-    case CONF_KEY_MARK:
+    case KEY_INFO:
+    case KEY_GOTO:
+    case KEY_MARK:
         break;
     default:
         L_MUTEX_Unlock(RES_NAV_CONF);

@@ -27,8 +27,8 @@
 #include "graphics/g_icon.h"
 #include "graphics/g_types.h"
 #include "kernel/l_types.h"
-#include "ui/neighbour_standins.h"
 #include "ui/u_dialog.h"
+#include "ui/u_keyboard.h"
 #include "ui/u_view.h"
 
 // Constants ---------------------------------------------------------------

@@ -17,15 +17,6 @@ namespace {
 
 using namespace navw;
 
-constexpr U32 KEY_MENU_BIT = 0x4;
-constexpr U32 KEY_EXIT_BIT = 0x8;
-constexpr U32 KEY_CURSOR_BIT = 0x10;
-constexpr U32 KEY_ZOOM_IN_BIT = 0x20;
-constexpr U32 KEY_ZOOM_OUT_BIT = 0x40;
-constexpr U32 KEY_MARK_BIT = 0x80;
-constexpr U32 KEY_GOTO_BIT = 0x100;
-constexpr U32 KEY_INFO_BIT = 0x200;
-
 // Statements: the dialog knows a question by its statement's address.
 const char A[] = "Delete waypoint A?";
 const char B[] = "Delete waypoint B?";
@@ -56,7 +47,7 @@ BOOLEAN press(U32 key, CURSOR_POSITION cursor = CURSOR_UP)
     return T_NAV_CONF_bHandleKeys(&m);
 }
 
-BOOLEAN east() { return press(KEY_CURSOR_BIT, CURSOR_EAST); }
+BOOLEAN east() { return press(KEY_CURSOR, CURSOR_EAST); }
 
 class NavConfirm : public NavCore {
 protected:
@@ -163,9 +154,9 @@ TEST_F(NavConfirm, QuestionsAreAnsweredInTurnByExitWestAndEast)
         CURSOR_POSITION cursor;
         int sign; // +1 the yes callback, -1 the no callback
     } rows[] = {
-        {"east", KEY_CURSOR_BIT, CURSOR_EAST, +1},
-        {"west", KEY_CURSOR_BIT, CURSOR_WEST, -1},
-        {"exit", KEY_EXIT_BIT, CURSOR_UP, -1},
+        {"east", KEY_CURSOR, CURSOR_EAST, +1},
+        {"west", KEY_CURSOR, CURSOR_WEST, -1},
+        {"exit", KEY_EXIT, CURSOR_UP, -1},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -193,15 +184,15 @@ TEST_F(NavConfirm, KeysTheDialogDoesNotAnswerWithAreRefusedOrPassedOn)
         CURSOR_POSITION cursor;
         bool used; // refused with a bad click; otherwise passed on
     } rows[] = {
-        {"cursor north", KEY_CURSOR_BIT, CURSOR_NORTH, true},
-        {"cursor south-east", KEY_CURSOR_BIT, CURSOR_SOUTH_EAST, true},
-        {"cursor up", KEY_CURSOR_BIT, CURSOR_UP, true},
-        {"info", KEY_INFO_BIT, CURSOR_UP, true},
-        {"go to", KEY_GOTO_BIT, CURSOR_UP, true},
-        {"mark", KEY_MARK_BIT, CURSOR_UP, true},
-        {"zoom in", KEY_ZOOM_IN_BIT, CURSOR_UP, false},
-        {"zoom out", KEY_ZOOM_OUT_BIT, CURSOR_UP, false},
-        {"menu", KEY_MENU_BIT, CURSOR_UP, false},
+        {"cursor north", KEY_CURSOR, CURSOR_NORTH, true},
+        {"cursor south-east", KEY_CURSOR, CURSOR_SOUTH_EAST, true},
+        {"cursor up", KEY_CURSOR, CURSOR_UP, true},
+        {"info", KEY_INFO, CURSOR_UP, true},
+        {"go to", KEY_GOTO, CURSOR_UP, true},
+        {"mark", KEY_MARK, CURSOR_UP, true},
+        {"zoom in", KEY_ZOOM_IN, CURSOR_UP, false},
+        {"zoom out", KEY_ZOOM_OUT, CURSOR_UP, false},
+        {"menu", KEY_MENU, CURSOR_UP, false},
     };
     T_NAV_CONF_vSetup(A, yes<1>, no<1>);
     for (const auto& r : rows) {
@@ -221,7 +212,7 @@ TEST_F(NavConfirm, KeysTheDialogDoesNotAnswerWithAreRefusedOrPassedOn)
         EXPECT_FALSE(press(r.key, r.cursor)) << "no question: every key is passed on";
         EXPECT_FALSE(signalled(103));
     }
-    EXPECT_FALSE(press(KEY_EXIT_BIT));
+    EXPECT_FALSE(press(KEY_EXIT));
     EXPECT_FALSE(T_NAV_CONF_bHandleKeys(nullptr));
 }
 
@@ -231,9 +222,9 @@ TEST_F(NavConfirm, AnswerWithoutACallbackClosesWithAGoodClick)
         const char* name;
         U32 key;
         CURSOR_POSITION cursor;
-    } rows[] = {{"east", KEY_CURSOR_BIT, CURSOR_EAST},
-                {"west", KEY_CURSOR_BIT, CURSOR_WEST},
-                {"exit", KEY_EXIT_BIT, CURSOR_UP}};
+    } rows[] = {{"east", KEY_CURSOR, CURSOR_EAST},
+                {"west", KEY_CURSOR, CURSOR_WEST},
+                {"exit", KEY_EXIT, CURSOR_UP}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         SetUp();
@@ -264,7 +255,7 @@ void askX()
 
 TEST_F(NavConfirm, ANoThatRemovesItsOwnStatementLeavesTheNextQuestionShown)
 {
-    for (U32 key : {KEY_EXIT_BIT, KEY_CURSOR_BIT}) {
+    for (U32 key : {KEY_EXIT, KEY_CURSOR}) {
         SCOPED_TRACE(key);
         SetUp();
         T_NAV_CONF_vSetup(A, yes<1>, removeA);
