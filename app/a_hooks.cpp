@@ -15,8 +15,10 @@
 #include "kernel/error.h"
 #include "kernel/l_names.h"
 #include "kernel/l_root.h"
-#include "nav/core/neighbour_standins.h" // T_RADAR_bIsMyRadarView
+#include "nav/core/neighbour_standins.h" // T_RADAR_bIsMyRadarView, T_STEVRIN_bIsNavigationPaused
 #include "nav/core/t_nav_alarm.h"
+#include "nav/core/u_nav_position.h"
+#include "nav/data/t_nav_twr_waypoint.h"
 #include "platform/h_hooks.h"
 #include "platform/h_shutdown.h"
 #include "sonar/dsp/s_transducer.h"
@@ -24,6 +26,7 @@
 #include "system/model.h"
 #include "system/u_shutdown.h"
 #include "ui/neighbour_standins.h"
+#include "ui/t_info.h"
 #include "ui/t_keyboard.h"
 #include "ui/t_menu.h"
 
@@ -100,6 +103,24 @@ const T_MENU_NEIGHBOURS s_menuNeighbours = {
     .pfnGetCurrentItemName = GUI_pGetCurrentItemName,
 };
 
+void vFormatPosition(DATA_TYPE eType, double dValue, char* sValue, U32 u32Format, U32 nLang)
+{
+    U_NAV_vFormatPosition(eType, dValue, sValue, (NAV_FORMAT_ENUM)u32Format, nLang, IPS_SPACE);
+}
+
+// The info task's calls upward; the alarm, radar and trolling-motor ones
+// are stand-ins until those subsystems are built.
+const T_INFO_NEIGHBOURS s_infoNeighbours = {
+    .pfnAlarmCheckTimer = T_ALARM_vCheckTimer,
+    .pfnFormatPosition = vFormatPosition,
+    .pfnCopyWaypointName = T_NAV_vCopyWaypointName,
+    .pfnStevrinActiveStr = T_NAV_INFOBOX_vGetStevrinActiveStr,
+    .pfnIsMyRadarInfoView = T_RADAR_bIsMyRadarInfoView,
+    .pfnStevrinNavigationPaused = T_STEVRIN_bIsNavigationPaused,
+    .pfnStevrinNavigationEnabled = U_NAV_STEVRIN_bIsStevrinNavigationEnabled,
+    .pfnDomesticModel = MODEL_bDomesticModel,
+};
+
 } // namespace
 
 void A_HOOKS_vInstall(void)
@@ -112,4 +133,5 @@ void A_HOOKS_vInstall(void)
     T_DISPLAY_vInstallElementBitQuery(u32ElementBit);
     T_KEYBOARD_vInstallShutdown(U_SHUTDOWN_vShutdown);
     T_MENU_vInstallNeighbours(&s_menuNeighbours);
+    T_INFO_vInstallNeighbours(&s_infoNeighbours);
 }

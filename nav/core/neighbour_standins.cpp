@@ -28,7 +28,6 @@ constexpr U32 CCST_NORMAL_RUN = 3;
 constexpr U32 CCST_SIMULATION = 4;
 constexpr U32 CCST_POINT_OF_SALE = 6;
 constexpr U32 NAV_TICK_MS = 1000;
-constexpr U16 DEFAULT_GROUP = 0xC000; // the root group's header slot
 constexpr U16 UNIT_ID = 64;
 
 const char* s_apcCourse[DB_NUM_LANGUAGES] = {
@@ -139,11 +138,6 @@ void NAV_STANDIN_vForget(void)
 }
 
 // Groups ----------------------------------------------------------------------
-
-U16 T_NAV_GROUP_DATA_nGetDefaultGroup(void)
-{
-    return DEFAULT_GROUP;
-}
 
 U16 T_NAV_GROUP_DATA_u16Getu7UnitID(void)
 {
@@ -297,56 +291,3 @@ U32 NAV_STANDIN_u32ChartReRenders(void)
     return st().u32ChartReRenders;
 }
 
-// The info task's time formatter ----------------------------------------------------
-
-void T_INFO_vFormatTimeAscii(time_t nTime, BOOLEAN bIncludeSeconds, BOOLEAN bIncludeAMPM, char* sTime,
-                             char* sDate, BOOLEAN* pbBlinkStateOn, BOOLEAN bForceUnicode)
-{
-    (void)bForceUnicode;
-    if (pbBlinkStateOn != nullptr)
-        *pbBlinkStateOn = TRUE;
-    if (nTime == 0) {
-        if (sTime != nullptr)
-            sTime[0] = '\0';
-        if (sDate != nullptr)
-            sDate[0] = '\0';
-        return;
-    }
-    S32 s32Zone = 0;
-    U32 u32Summer = 0;
-    if (H_DATABASE_bFetchS32(FCID("SLTZ"), &s32Zone, nullptr, nullptr) &&
-        H_DATABASE_bFetchU32(FCID("SDST"), &u32Summer, nullptr, nullptr))
-        nTime += 60 * (time_t)s32Zone + (u32Summer != 0 ? 3600 : 0);
-    struct tm t;
-    gmtime_r(&nTime, &t);
-
-    U32 u32Format = 0;
-    if (sTime != nullptr) {
-        if (!H_DATABASE_bFetchU32(FCID("SITF"), &u32Format, nullptr, nullptr)) {
-            strcpy(sTime, "---");
-        } else if (u32Format == F_24HOUR) {
-            if (bIncludeSeconds)
-                sprintf(sTime, "%02d:%02d:%02d", t.tm_hour, t.tm_min, t.tm_sec);
-            else
-                sprintf(sTime, "%02d:%02d", t.tm_hour, t.tm_min);
-        } else {
-            const int hour = t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12;
-            const char* pcSuffix = bIncludeAMPM ? (t.tm_hour < 12 ? " AM" : " PM") : "";
-            if (bIncludeSeconds)
-                sprintf(sTime, "%d:%02d:%02d%s", hour, t.tm_min, t.tm_sec, pcSuffix);
-            else
-                sprintf(sTime, "%d:%02d%s", hour, t.tm_min, pcSuffix);
-        }
-    }
-    if (sDate != nullptr) {
-        const int year = t.tm_year - 100;
-        if (!H_DATABASE_bFetchU32(FCID("SIDF"), &u32Format, nullptr, nullptr))
-            strcpy(sDate, "---");
-        else if (u32Format == F_DDMMYY)
-            sprintf(sDate, "%02d.%02d.%02d", t.tm_mday, t.tm_mon + 1, year);
-        else if (u32Format == F_YYMMDD)
-            sprintf(sDate, "%02d.%02d.%02d", year, t.tm_mon + 1, t.tm_mday);
-        else
-            sprintf(sDate, "%02d/%02d/%02d", t.tm_mon + 1, t.tm_mday, year);
-    }
-}

@@ -15,8 +15,10 @@
 
 #include "kernel/l_types.h"
 #include "nav/core/t_nav_alarm.h"
+#include "nav/data/t_nav_group_data.h"
 #include "nav/data/t_nav_record.h"
 #include "store/lang.h"
+#include "ui/t_info.h" // T_INFO_vFormatTimeAscii
 #include "ui/u_view.h"
 
 #include <ctime>
@@ -42,8 +44,8 @@ void T_NAV_vCancelMOB(void);
 void NAV_STANDIN_vForget(void);
 
 // ---- Groups (in memory) ----
+// The default group is the group tree's (nav/data/t_nav_group_data.h).
 
-U16 T_NAV_GROUP_DATA_nGetDefaultGroup(void);
 U16 T_NAV_GROUP_DATA_u16Getu7UnitID(void); // 64
 BOOLEAN T_NAV_GROUP_DATA_bAddLink(U16 u16Group, U16 u16Item);
 
@@ -88,9 +90,3 @@ void T_RADAR_vUpdateCursorPosition(void);
 void T_CHART_vReRenderAll(void);
 U32 NAV_STANDIN_u32ChartReRenders(void);
 
-// ---- The info task's time formatter ----
-
-// The date and time texts of a time stamp, local time by "SLTZ" and "SDST",
-// formats "SITF" and "SIDF" ("---" when unset); nTime 0 gives empty texts.
-void T_INFO_vFormatTimeAscii(time_t nTime, BOOLEAN bIncludeSeconds, BOOLEAN bIncludeAMPM, char* sTime,
-                             char* sDate, BOOLEAN* pbBlinkStateOn, BOOLEAN bForceUnicode);
