@@ -60,7 +60,6 @@ NOT_BUILT_YET(T_N_PING_vMain) // 12
 NOT_BUILT_YET(T_CHART_vMain) // 13
 NOT_BUILT_YET(T_TONE_vMain) // 18
 NOT_BUILT_YET(T_NMEA_vMain) // 19
-NOT_BUILT_YET(T_ALARM_vMain) // 20
 NOT_BUILT_YET(T_PCC_vMain) // 21
 NOT_BUILT_YET(T_ACC_vMain) // 23
 NOT_BUILT_YET(T_TEMP_vMain) // 24
@@ -114,7 +113,6 @@ void T_STARTUP_vMain(void)
 // ---- The menu task's neighbours above it (see a_standins.h) ----
 
 void T_NAV_GROUP_vShutdown(void) {}
-void T_NAV_vSetNavUINoteWithTimeout(const TEXT_TABLE*, U32, U32, U32) {}
 
 BOOLEAN T_RADAR_bHandleTune(void) { return FALSE; }
 void T_RADAR_vHandleManualTune(void) {}

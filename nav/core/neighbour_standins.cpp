@@ -2,6 +2,7 @@
 #include "nav/core/neighbour_standins.h"
 
 #include "nav/core/t_nav.h"
+#include "nav/core/t_nav_conf.h"
 #include "nav/core/t_nav_state.h"
 
 #include "kernel/h_memory.h"
@@ -37,13 +38,8 @@ const char* s_apcCourse[DB_NUM_LANGUAGES] = {
 // still tick while the process runs its exit.
 struct STANDIN_STATE {
     std::mutex lock; // every recorder below
-    std::vector<NAV_STANDIN_ALARMS> alarms;
-    std::vector<NAV_STANDIN_STEVRIN_ALARMS> stevrinAlarms;
-    std::vector<NAV_STANDIN_NOTE> notes;
+    U32 u32Arrivals = 0;
     std::vector<NAV_STANDIN_LINK> links;
-    std::vector<NAV_STANDIN_AIS_ALARM> aisAlarms;
-    bool bRecordAis = true;
-    U64 u64AisAlarms = 0;
     U32 u32AppearanceEditor = 0;
     U32 u32TrackDefaultsEditor = 0;
     U32 u32ChartReRenders = 0;
@@ -100,77 +96,42 @@ void T_NAV_vMain(void)
             continue;
         }
         while (MSGHEADER* pMail = L_MBOX_Receive(NAV_MAILBOX)) {
-            if (reinterpret_cast<GENERIC_MESSAGE*>(pMail)->Cmd == CMD_ID_KEY_CHANGE)
+            // The confirmation dialog sees every key first.
+            if (reinterpret_cast<GENERIC_MESSAGE*>(pMail)->Cmd == CMD_ID_KEY_CHANGE &&
+                !T_NAV_CONF_bHandleKeys(reinterpret_cast<MSG_KEY_CHANGE*>(pMail)))
                 T_NAV_bCloseTrackMemoryWarning();
             H_MEMORY_vDumpMail(pMail);
         }
     }
 }
 
-// Alarms, notes, arrival, cancel-MOB -----------------------------------------
-
-void T_NAV_vUpdateAlarms(BOOLEAN bOffCourse, BOOLEAN bDrift, BOOLEAN bPastWaypoint, BOOLEAN bArrival,
-                         NAV_ARRIVAL_FN* pfnArrival)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    st().alarms.push_back({bOffCourse, bDrift, bPastWaypoint, bArrival, pfnArrival});
-}
-
-void T_NAV_vUpdateStevrinAlarms(BOOLEAN bArrival, BOOLEAN bOffCourse)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    st().stevrinAlarms.push_back({bArrival, bOffCourse});
-}
+// Arrival, cancel-MOB -----------------------------------------------------------
 
 void T_NAV_vOnArrival(NAV_COMPLETION_FN* pfnComplete)
 {
-    (void)pfnComplete;
+    {
+        std::lock_guard<std::mutex> guard(st().lock);
+        ++st().u32Arrivals;
+    }
+    if (pfnComplete != nullptr)
+        pfnComplete();
+}
+
+U32 NAV_STANDIN_u32Arrivals(void)
+{
+    std::lock_guard<std::mutex> guard(st().lock);
+    return st().u32Arrivals;
 }
 
 void T_NAV_vCancelMOB(void)
 {
 }
 
-void T_NAV_vSetNavUINote(const TEXT_TABLE* pText, const char* pcParameter, BOOLEAN bWaypointName)
-{
-    (void)bWaypointName;
-    std::lock_guard<std::mutex> guard(st().lock);
-    st().notes.push_back({pText, pcParameter ? pcParameter : "", FALSE});
-}
-
-void T_NAV_vSetNavUIError(const TEXT_TABLE* pText)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    st().notes.push_back({pText, "", TRUE});
-}
-
-std::vector<NAV_STANDIN_ALARMS> NAV_STANDIN_vAlarmCalls(void)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    return st().alarms;
-}
-
-std::vector<NAV_STANDIN_STEVRIN_ALARMS> NAV_STANDIN_vStevrinAlarmCalls(void)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    return st().stevrinAlarms;
-}
-
-std::vector<NAV_STANDIN_NOTE> NAV_STANDIN_vNotes(void)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    return st().notes;
-}
-
 void NAV_STANDIN_vForget(void)
 {
     std::lock_guard<std::mutex> guard(st().lock);
-    st().alarms.clear();
-    st().stevrinAlarms.clear();
-    st().notes.clear();
+    st().u32Arrivals = 0;
     st().links.clear();
-    st().aisAlarms.clear();
-    st().u64AisAlarms = 0;
     st().u32AppearanceEditor = 0;
     st().u32TrackDefaultsEditor = 0;
     st().u32ChartReRenders = 0;
@@ -237,32 +198,6 @@ U32 NAV_STANDIN_u32AisTargetCount(void)
     const U32 u32Count = T_NMEA_u32GetAisNumOfTargets();
     L_MUTEX_Unlock(RES_AIS_DATA);
     return u32Count;
-}
-
-void T_NAV_vUpdateAisAlarm(BOOLEAN bAlarm, ais_DeviceInfo* pTarget)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    ++st().u64AisAlarms;
-    if (st().bRecordAis && pTarget != nullptr)
-        st().aisAlarms.push_back({pTarget->aisInfo.MMSI, bAlarm});
-}
-
-std::vector<NAV_STANDIN_AIS_ALARM> NAV_STANDIN_vAisAlarmCalls(void)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    return st().aisAlarms;
-}
-
-void NAV_STANDIN_vRecordAisAlarms(BOOLEAN bRecord)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    st().bRecordAis = bRecord != FALSE;
-}
-
-U64 NAV_STANDIN_u64AisAlarmCount(void)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    return st().u64AisAlarms;
 }
 
 // Trolling-motor link ------------------------------------------------------------

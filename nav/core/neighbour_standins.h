@@ -1,10 +1,9 @@
 // STAND-INS for what the navigation update, the boat simulation, track
 // recording and man overboard need of modules not built yet: the
-// navigation task's entry, the navigation alarms and notes, arrival and
-// cancel-MOB of the navigation control, the groups, the track editors,
-// the AIS target pool, the trolling-motor link's queries, the view tests
-// of the cursor items, the radar and chart redraw calls and the info
-// task's time formatter.
+// navigation task's entry, arrival and cancel-MOB of the navigation
+// control, the groups, the track editors, the AIS target pool, the
+// trolling-motor link's queries, the view tests of the cursor items, the
+// radar and chart redraw calls and the info task's time formatter.
 //
 // Each keeps the name and arguments of the real call so that the callers do
 // not change when the real module replaces it; delete the stand-in then.
@@ -15,6 +14,7 @@
 #include "nmea/t_nmea_ais_standin.h"
 
 #include "kernel/l_types.h"
+#include "nav/core/t_nav_alarm.h"
 #include "nav/data/t_nav_group_data.h"
 #include "nav/data/t_nav_record.h"
 #include "store/lang.h"
@@ -30,44 +30,16 @@
 // In states 4 and 6 it starts the simulation; in the normal-run state it
 // brings the current track back from its log. Then it runs the update on
 // every expiry of a 1000 ms timer on semaphore 81 and drains mailbox 16; a
-// key closes the track memory warning. It publishes "BHDG" = "IHDG".
+// key the confirmation dialog does not use closes the track memory
+// warning. It publishes "BHDG" = "IHDG".
 void T_NAV_vMain(void);
 
-// ---- Navigation alarms and notes, arrival and cancel-MOB (recorders) ----
+// ---- Arrival and cancel-MOB of the navigation control ----
 
-typedef void NAV_COMPLETION_FN(void);
-typedef void NAV_ARRIVAL_FN(NAV_COMPLETION_FN* pfnComplete);
-
-void T_NAV_vUpdateAlarms(BOOLEAN bOffCourse, BOOLEAN bDrift, BOOLEAN bPastWaypoint, BOOLEAN bArrival,
-                         NAV_ARRIVAL_FN* pfnArrival);
-void T_NAV_vUpdateStevrinAlarms(BOOLEAN bArrival, BOOLEAN bOffCourse);
+// Counts its calls and completes at once (pfnComplete, when not null).
 void T_NAV_vOnArrival(NAV_COMPLETION_FN* pfnComplete);
+U32 NAV_STANDIN_u32Arrivals(void);
 void T_NAV_vCancelMOB(void);
-void T_NAV_vSetNavUINote(const TEXT_TABLE* pText, const char* pcParameter, BOOLEAN bWaypointName);
-void T_NAV_vSetNavUIError(const TEXT_TABLE* pText);
-
-typedef struct tag_NAV_STANDIN_ALARMS {
-    BOOLEAN bOffCourse;
-    BOOLEAN bDrift;
-    BOOLEAN bPastWaypoint;
-    BOOLEAN bArrival;
-    NAV_ARRIVAL_FN* pfnArrival;
-} NAV_STANDIN_ALARMS;
-
-typedef struct tag_NAV_STANDIN_STEVRIN_ALARMS {
-    BOOLEAN bArrival;
-    BOOLEAN bOffCourse;
-} NAV_STANDIN_STEVRIN_ALARMS;
-
-typedef struct tag_NAV_STANDIN_NOTE {
-    const TEXT_TABLE* pText;
-    std::string sParameter;
-    BOOLEAN bError;
-} NAV_STANDIN_NOTE;
-
-std::vector<NAV_STANDIN_ALARMS> NAV_STANDIN_vAlarmCalls(void);
-std::vector<NAV_STANDIN_STEVRIN_ALARMS> NAV_STANDIN_vStevrinAlarmCalls(void);
-std::vector<NAV_STANDIN_NOTE> NAV_STANDIN_vNotes(void);
 // Forgets every recorded call of every recorder in this file.
 void NAV_STANDIN_vForget(void);
 
@@ -97,16 +69,6 @@ U32 NAV_STANDIN_u32TrackDefaultsEditorOpened(void);
 void NAV_STANDIN_vSetAisTargets(const std::vector<ais_DeviceInfo>& targets);
 U32 NAV_STANDIN_u32AisTargetCount(void);
 
-// T_NAV_vUpdateAisAlarm records (MMSI, alarm) while recording is on (the
-// default); off, it only counts.
-void T_NAV_vUpdateAisAlarm(BOOLEAN bAlarm, ais_DeviceInfo* pTarget);
-typedef struct tag_NAV_STANDIN_AIS_ALARM {
-    U32 u32Mmsi;
-    BOOLEAN bAlarm;
-} NAV_STANDIN_AIS_ALARM;
-std::vector<NAV_STANDIN_AIS_ALARM> NAV_STANDIN_vAisAlarmCalls(void);
-void NAV_STANDIN_vRecordAisAlarms(BOOLEAN bRecord);
-U64 NAV_STANDIN_u64AisAlarmCount(void);
 
 // ---- Trolling-motor link queries (all zero) ----
 
