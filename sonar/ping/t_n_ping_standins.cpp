@@ -14,7 +14,7 @@ constexpr U32 STANDIN_SAMPLES = 100;
 constexpr U8 STANDIN_SAMPLE_LEVEL = 0x40;
 
 std::mutex s_recordLock;
-T_N_PING_STANDIN_RECORD s_record = {{0, 0, 0}, -1, FALSE, FALSE, {0, 0}, 0};
+T_N_PING_STANDIN_RECORD s_record = {{0, 0, 0}, -1, FALSE, FALSE, 0};
 
 void vNote(PING_CYCLE eCycle)
 {
@@ -23,8 +23,6 @@ void vNote(PING_CYCLE eCycle)
     s_record.eLastCycle = eCycle;
     s_record.bLastSwitchToLocal = t_n_ping::s_bSwitchToLocalPing.exchange(FALSE);
     s_record.bLast2DNoKV = t_n_ping::s_bPing2DNoKV.exchange(FALSE);
-    s_record.au64PingMillis[1] = s_record.au64PingMillis[0];
-    s_record.au64PingMillis[0] = L_CLOCK_qwGetTimeInMillis();
 }
 
 void vNoteSend()
@@ -125,5 +123,5 @@ T_N_PING_STANDIN_RECORD T_N_PING_STANDIN_tRecord(void)
 void T_N_PING_STANDIN_vForget(void)
 {
     std::lock_guard<std::mutex> guard(s_recordLock);
-    s_record = {{0, 0, 0}, -1, FALSE, FALSE, {0, 0}, 0};
+    s_record = {{0, 0, 0}, -1, FALSE, FALSE, 0};
 }

@@ -25,7 +25,6 @@ typedef struct tag_T_N_PING_STANDIN_RECORD {
     int eLastCycle;                   // a PING_CYCLE, or -1 before the first
     BOOLEAN bLastSwitchToLocal;       // the flags the last cycle found
     BOOLEAN bLast2DNoKV;
-    U64 au64PingMillis[2];            // kernel clock of the last two pings, newest first
     U32 u32NetworkSends;              // sends and unregistrations asked for
 } T_N_PING_STANDIN_RECORD;
 

@@ -90,22 +90,21 @@ TEST_F(Settings, ATransducerChangeKeepsTheSelectionsItCanPing)
 {
     const struct {
         U32 transducer;
-        FOURCHARID frequency; // "SSSF" before
-        U32 beam;             // "SSSV" before
-        FOURCHARID frequencyAfter;
+        int frequency; // "SSSF" before: 3, 4 or 5 for "SSF3", "SSF4", "SSF5"
+        U32 beam;      // "SSSV" before
+        int frequencyAfter;
         U32 beamAfter;
     } cases[] = {
-        {5, FCID("SSF5"), 1, FCID("SSF4"), 1},  {5, FCID("SSF3"), 1, FCID("SSF3"), 1},  {5, FCID("SSF4"), 1, FCID("SSF4"), 1},
-        {10, FCID("SSF3"), 1, FCID("SSF4"), 1}, {15, FCID("SSF5"), 1, FCID("SSF5"), 1}, {17, FCID("SSF4"), 1, FCID("SSF4"), 1},
-        {2, FCID("SSF5"), 1, FCID("SSF4"), 1},  {9, FCID("SSF3"), 1, FCID("SSF4"), 1},  {1, FCID("SSF5"), 5, FCID("SSF5"), 1},
-        {11, FCID("SSF3"), 4, FCID("SSF3"), 4}, {14, FCID("SSF3"), 7, FCID("SSF3"), 1}, {16, FCID("SSF3"), 7, FCID("SSF3"), 7},
+        {5, 5, 1, 4, 1},  {5, 3, 1, 3, 1},  {5, 4, 1, 4, 1},  {10, 3, 1, 4, 1}, {15, 5, 1, 5, 1}, {17, 4, 1, 4, 1},
+        {2, 5, 1, 4, 1},  {9, 3, 1, 4, 1},  {1, 5, 5, 5, 1},  {11, 3, 4, 3, 4}, {14, 3, 7, 3, 1}, {16, 3, 7, 3, 7},
     };
+    auto key = [](int f) { return FCID("SSF0") + ((U32)f << 24); };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.transducer);
-        setU32("SSSF", c.frequency);
+        setU32("SSSF", key(c.frequency));
         setU32("SSSV", c.beam);
         apply("SSTS", c.transducer);
-        EXPECT_EQ(u32("SSSF"), c.frequencyAfter);
+        EXPECT_EQ(u32("SSSF"), key(c.frequencyAfter));
         EXPECT_EQ(u32("SSSV"), c.beamAfter);
     }
 }
