@@ -54,7 +54,6 @@ constexpr U32 NO_MASK = 0xFFFFFFFF;
 constexpr U32 BOW_MOUNT_UNKNOWN = 255;
 constexpr U32 UNIT_ID_BITS = 0xFFFFFF;
 constexpr U8 TRANSDUCER_DEFAULT_SIMULATION = 15;
-constexpr U32 TRANSDUCER_360 = 16;
 constexpr U32 MSS_DEPLOYED = 2;
 
 // How a default is written.
