@@ -40,7 +40,6 @@ struct STANDIN_STATE {
     std::vector<NAV_STANDIN_ALARMS> alarms;
     std::vector<NAV_STANDIN_STEVRIN_ALARMS> stevrinAlarms;
     std::vector<NAV_STANDIN_NOTE> notes;
-    std::vector<NAV_STANDIN_LINK> links;
     std::vector<NAV_STANDIN_AIS_ALARM> aisAlarms;
     bool bRecordAis = true;
     U64 u64AisAlarms = 0;
@@ -168,7 +167,6 @@ void NAV_STANDIN_vForget(void)
     st().alarms.clear();
     st().stevrinAlarms.clear();
     st().notes.clear();
-    st().links.clear();
     st().aisAlarms.clear();
     st().u64AisAlarms = 0;
     st().u32AppearanceEditor = 0;
@@ -181,19 +179,6 @@ void NAV_STANDIN_vForget(void)
 U16 T_NAV_GROUP_DATA_u16Getu7UnitID(void)
 {
     return UNIT_ID;
-}
-
-BOOLEAN T_NAV_GROUP_DATA_bAddLink(U16 u16Group, U16 u16Item)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    st().links.push_back({u16Group, u16Item});
-    return TRUE;
-}
-
-std::vector<NAV_STANDIN_LINK> NAV_STANDIN_vLinks(void)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    return st().links;
 }
 
 // Editors ----------------------------------------------------------------------
