@@ -472,3 +472,44 @@ TEST_F(GroupLinks, RandomLinkingKeepsTheTreeSound)
 }
 
 } // namespace
+
+namespace {
+
+using namespace navg;
+
+using SpaceLinks = GroupStore;
+
+TEST_F(SpaceLinks, BuildingASpaceCutsALoopAndKeepsRoutePointsOwn)
+{
+    Space sp(3000, 50, 50, 50);
+    NAV_DATA_SPACE* p = sp.p();
+    GROUP_SLOT h = header("G", 0xFFFF, gid(11));
+    T_NAV_GROUP_vToWaypoint(&h, &sp.waypoints[10]);
+    GROUP_SLOT full = body({1, 2, 3, 4, 5, 6, 7, 8, 9, 20, 21, 22}, gid(11)); // names itself
+    T_NAV_GROUP_vToWaypoint(&full, &sp.waypoints[11]);
+    EXPECT_TRUE(T_NAV_GROUP_DATA_bAddLinkEX(p, gid(10), 23));
+    GROUP_SLOT first{};
+    T_NAV_GROUP_vFromWaypoint(&sp.waypoints[11], &first);
+    const U16 next = first.body.u16NextIndex;
+    ASSERT_TRUE(T_NAV_GROUP_bIsGroupId(next)) << "the loop was cut and a new body chained";
+    GROUP_SLOT added{};
+    T_NAV_GROUP_vFromWaypoint(&sp.waypoints[next & 0xFFF], &added);
+    EXPECT_EQ(added.body.u16Item[0], 23);
+    EXPECT_EQ(added.body.u16NextIndex, 0xFFFF);
+    EXPECT_TRUE(T_NAV_GROUP_DATA_bRemoveLinkEX(p, gid(10), 23));
+    T_NAV_GROUP_vFromWaypoint(&sp.waypoints[11], &first);
+    EXPECT_EQ(first.body.u16NextIndex, 0xFFFF) << "the emptied body was unlinked";
+
+    sp.routes[2] = route({}, false, 99);
+    const U16 r = 0x8800 | 2;
+    EXPECT_TRUE(T_NAV_GROUP_DATA_bRouteAddLinkEX(p, r, 5));
+    EXPECT_FALSE(T_NAV_GROUP_DATA_bRouteAddLinkEX(p, r, 5)) << "already a point";
+    EXPECT_TRUE(T_NAV_GROUP_DATA_bRouteAddLinkEX(p, r, 0x1005));
+    EXPECT_EQ(sp.routes[2].nCount, 2u);
+    EXPECT_EQ(sp.routes[2].anWaypoint[1], 0xFFFF) << "not an own waypoint";
+    EXPECT_TRUE(T_NAV_GROUP_DATA_bRouteRemoveLinkEX(p, r, 5));
+    EXPECT_EQ(sp.routes[2].nCount, 1u);
+    EXPECT_EQ(sp.routes[2].anWaypoint[0], 0xFFFF);
+}
+
+} // namespace
