@@ -29,3 +29,12 @@ S32 T_INFO_s32Instrumentation2_Chart_YOrigin(LAYER_ID eView, SPLIT_WINDOW_TYPE e
 S32 T_INFO_nBoxWidth_Common(S32 nMinY, S32 nMaxY, const FOURCHARID* fcidSelection);
 S32 T_INFO_nBoxWidth_SonarView(S32 nMinY, S32 nMaxY);
 S32 T_INFO_nBoxWidth_TrackChartView(S32 nMinY, S32 nMaxY);
+
+// Layer callbacks of the bar over sonar, chart and perspective views.
+void T_INFO_vDrawInfoLayer_Instrumentation_SonarView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
+void T_INFO_vDrawInfoLayer_Instrumentation_TrackChartView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
+void T_INFO_vDrawInfoLayer_Instrumentation_BirdsEyeView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
+// The five boxes of a selection set, their rules and separators, and the
+// background strip of the perspective views.
+void T_INFO_vDrawInfoLayer_Instrumentation_Common(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec,
+                                                  const FOURCHARID* fcidSelection);

@@ -12,8 +12,6 @@ std::atomic<bool> s_abActiveClient[SONAR_SOURCES];
 
 } // namespace
 
-void T_INFO_vDrawInfoLayer_Instrumentation_SonarView(BITMAP*, WINDOW_SPECIFICATION*) {}
-
 void T_N_HISTORY_vDrawFullScreenSonar(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawZoomSonar(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawKeelview(BITMAP*, WINDOW_SPECIFICATION*) {}

@@ -1,8 +1,7 @@
 // STAND-INS: what the transducer database and its views and menus ask of
 // their neighbours, until those are built: the history task's draw
-// callbacks and menu actions, the ping task's network-client answers and
-// the info task's instrument layer of the sonar views. The callbacks draw
-// and do nothing; the ping task's answers are those it gives at start
+// callbacks and menu actions and the ping task's network-client answers.
+// The callbacks draw and do nothing; the ping task's answers are those it gives at start
 // until a test sets them. Delete an entry here when its real module lands.
 #pragma once
 
@@ -10,11 +9,8 @@
 #include "kernel/l_types.h"
 #include "store/h_dbtypes.h"
 #include "store/lang.h"
+#include "ui/t_info_bar.h"
 #include "ui/u_view.h"
-
-// ---- The info task: the instrument bar of the sonar views (draws nothing yet) ----
-
-void T_INFO_vDrawInfoLayer_Instrumentation_SonarView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 
 // ---- The sonar history task: the views' draw callbacks (draw nothing yet) ----
 

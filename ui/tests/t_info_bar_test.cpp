@@ -3,6 +3,8 @@
 // partly filled bar, and guarding against a divider key that names no box.
 #include "ui/t_info_bar.h"
 #include "ui/t_info_state.h"
+#include "ui/t_info_task.h"
+#include "ui/t_view.h"
 #include "ui/tests/draw_fixture.h"
 
 #include <gtest/gtest.h>
@@ -270,6 +272,55 @@ TEST(InfoBarBoxWidth, Bands)
     EXPECT_EQ(T_INFO_nBoxWidth_SonarView(0, 50), 162);
     setU32("INIP", 0);
     EXPECT_EQ(T_INFO_nBoxWidth_SonarView(0, 50), 0);
+}
+
+// The bar's frame around drawn cells: rules above them, a separator between
+// two drawn cells, a wide edge where a drawn cell meets an empty one, and
+// nothing over empty cells. Also the perspective views' background strip.
+TEST(InfoBarDrawing, CellsRulesAndSeparators)
+{
+    world();
+    static const bool once = [] {
+        T_INFO_vInit(); // the info palette in entries 128-131
+        return true;
+    }();
+    (void)once;
+    const COLOR text = color(INFO_COLOR_TEXT), background = color(INFO_COLOR_BACKGROUND),
+                separator = color(INFO_COLOR_LIGHT);
+    standard("xx.d.");
+    T_INFO_vSetAlpha(0);
+    WINDOW_SPECIFICATION spec = {};
+    spec.currentLayer = 10;
+    gt::TestBitmap screen(800, 600, BACKGROUND);
+    T_INFO_vDrawInfoLayer_Instrumentation_Common(screen, &spec, t_info::selectionStandard());
+    EXPECT_EQ(screen.at(10, 102), text);
+    EXPECT_EQ(screen.at(170, 102), text);
+    EXPECT_EQ(screen.at(10, 104), background);
+    EXPECT_EQ(screen.at(0, 50), background) << "left edge of cell 0";
+    EXPECT_EQ(screen.at(158, 50), separator);
+    EXPECT_EQ(screen.at(159, 2), background);
+    for (int x : {318, 319, 320})
+        EXPECT_EQ(screen.at(x, 50), text) << x;
+    EXPECT_EQ(screen.at(321, 50), background);
+    // Cell 3 names a missing data key and cell 2 is off: both stay empty.
+    for (int x : {330, 500, 650, 799})
+        for (int y : {0, 50, 102, 104})
+            EXPECT_EQ(screen.at(x, y), BACKGROUND) << x << "," << y;
+    EXPECT_EQ(screen.at(10, 105), BACKGROUND) << "nothing above the bar";
+
+    // The perspective instrument view while navigating: a 210-high strip.
+    spec.currentLayer = CHART_PLUS_BIRDS_EYE_INSTRUMENT_VIEW_PRIORITY;
+    H_DATABASE_bUpdateEverythingS32(FCID("SZI2"), 50, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
+    for (U32 inip : {1u, 0u}) {
+        SCOPED_TRACE(inip);
+        setU32("INIP", inip);
+        gt::TestBitmap strip(800, 600, BACKGROUND);
+        T_INFO_vDrawInfoLayer_Instrumentation_Common(strip, &spec, t_info::selectionStandard());
+        EXPECT_EQ(strip.at(390, 209), inip ? background : BACKGROUND);
+        EXPECT_EQ(strip.at(390, 104), background);
+        EXPECT_EQ(strip.at(390, inip ? 210 : 105), BACKGROUND);
+        EXPECT_EQ(strip.at(500, 150), BACKGROUND) << "the strip covers the left pane only";
+    }
 }
 
 } // namespace
