@@ -170,6 +170,10 @@ namespace t_info {
 
 const T_INFO_NEIGHBOURS& neighbours(void) { return s_neighbours; }
 U8 alpha(void) { return s_u8Alpha; }
+const FOURCHARID* selectionNavigation(void) { return fcidSelectionNavigation; }
+const FOURCHARID* selectionStandard(void) { return fcidSelectionSonar; }
+S32 currentView(void) { return s_eCurrentView; }
+void setCurrentView(S32 view) { s_eCurrentView = view; }
 U32 propFrame(void) { return s_nPropIconId; }
 
 } // namespace t_info

@@ -98,6 +98,8 @@ typedef struct tag_T_INFO_NEIGHBOURS {
     BOOLEAN (*pfnStevrinNavigationEnabled)(void);
     // Model table: a domestic model offers no metres for depth.
     BOOLEAN (*pfnDomesticModel)(void);
+    // Sonar history: the bar's y origin just computed for a view's pane.
+    void (*pfnReportSonarYOrigin)(LAYER_ID view, SPLIT_WINDOW_TYPE eSplit, U32 u32YOrigin);
 } T_INFO_NEIGHBOURS;
 
 // Copies the hooks; null removes them all.

@@ -11,5 +11,11 @@ const T_INFO_NEIGHBOURS& neighbours(void);
 U8 alpha(void);
 // The propeller animation frame, 0..2.
 U32 propFrame(void);
+// The bar's two sets of five readout selections (navigation, standard).
+const FOURCHARID* selectionNavigation(void);
+const FOURCHARID* selectionStandard(void);
+// The task's copy of "CVEW"; the setter is for the task and its tests.
+S32 currentView(void);
+void setCurrentView(S32 view);
 
 } // namespace t_info

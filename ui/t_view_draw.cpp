@@ -20,6 +20,7 @@
 #include "platform/h_display.h"
 #include "store/h_database.h"
 #include "ui/t_info.h"
+#include "ui/t_info_bar.h"
 #include "ui/t_view_icons.h"
 #include "ui/t_view_standins.h"
 #include "ui/u_menu_client.h"

@@ -1,8 +1,6 @@
 // STAND-INS of the view task's neighbours (see the header).
 #include "ui/t_view_standins.h"
 
-U32 T_INFO_u32DrawInfoLayer_Instrumentation2_YOrigin(SPLIT_WINDOW_TYPE /*eSplit*/) { return 0; }
-
 
 void GUI_OnTick(void) {}
 void GUI_vHandleNewData(const MESSAGE_NEW_DATA* /*pData*/) {}

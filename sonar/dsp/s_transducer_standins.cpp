@@ -1,7 +1,6 @@
 // STAND-INS of the transducer database's neighbours (see the header).
 #include "sonar/dsp/s_transducer_standins.h"
 
-void T_INFO_vDrawInfoLayer_Instrumentation_SonarView(BITMAP*, WINDOW_SPECIFICATION*) {}
 
 void T_N_HISTORY_vDrawFullScreenSonar(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawZoomSonar(BITMAP*, WINDOW_SPECIFICATION*) {}

@@ -1,19 +1,15 @@
 // STAND-INS: what the transducer database and its views and menus ask of
 // their neighbours, until those are built: the history task's draw
-// callbacks and menu actions and the info task's instrument layer of the
-// sonar views. The callbacks draw and do nothing. Delete an entry here
-// when its real module lands.
+// callbacks and menu actions. The callbacks draw and do nothing. Delete an
+// entry here when its real module lands.
 #pragma once
 
 #include "graphics/g_types.h"
 #include "kernel/l_types.h"
 #include "store/h_dbtypes.h"
 #include "store/lang.h"
+#include "ui/t_info_bar.h"
 #include "ui/u_view.h"
-
-// ---- The info task: the instrument bar of the sonar views (draws nothing yet) ----
-
-void T_INFO_vDrawInfoLayer_Instrumentation_SonarView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 
 // ---- The sonar history task: the views' draw callbacks (draw nothing yet) ----
 
