@@ -14,6 +14,8 @@
 
 #include "nmea/t_nmea_ais_standin.h"
 
+#include "graphics/g_icon.h"
+#include "kernel/l_mbox.h"
 #include "kernel/l_types.h"
 #include "nav/data/t_nav_record.h"
 #include "store/lang.h"
@@ -28,7 +30,8 @@
 // In states 4 and 6 it starts the simulation; in the normal-run state it
 // brings the current track back from its log. Then it runs the update on
 // every expiry of a 1000 ms timer on semaphore 81 and drains mailbox 16; a
-// key closes the track memory warning. It publishes "BHDG" = "IHDG".
+// key closes the track memory warning and a CMD_ID_NAV_STEVRIN mail goes to
+// T_NAV_STEVRIN_vExecuteStevrinCmd. It publishes "BHDG" = "IHDG".
 void T_NAV_vMain(void);
 
 // ---- Navigation alarms and notes, arrival and cancel-MOB (recorders) ----
@@ -136,3 +139,192 @@ U32 NAV_STANDIN_u32ChartReRenders(void);
 // formats "SITF" and "SIDF" ("---" when unset); nTime 0 gives empty texts.
 void T_INFO_vFormatTimeAscii(time_t nTime, BOOLEAN bIncludeSeconds, BOOLEAN bIncludeAMPM, char* sTime,
                              char* sDate, BOOLEAN* pbBlinkStateOn, BOOLEAN bForceUnicode);
+
+// ---- The trolling-motor bridge's neighbours ----
+//
+// STAND-INS for what the trolling-motor command bridge needs until the
+// lake-chart renderer, the trolling-motor link, the alarm task's client,
+// the chart task's lake-chart path, the cursor and the trolling-motor track
+// table are built.
+
+// The lake-chart library's contour following (scripted). A state is an
+// opaque handle. Each DORRIMStevrinRequestTrack answers from a queue the
+// test fills (an empty queue answers null); GetFTCTrack and
+// GetFTCTrackDepths give what the state was made with. Every call records
+// the path id in force and whether the caller held mutex 104.
+
+typedef POINT FTC_POINT; // x longitude, y latitude, millionths of a degree
+typedef struct tag_FTC_RGBQUAD {
+    U8 rgbBlue;
+    U8 rgbGreen;
+    U8 rgbRed;
+    U8 rgbReserved;
+} FTC_RGBQUAD;
+
+void* DORRIMStevrinRequestTrack(void* pState, S32 nOption, double dLongitude, double dLatitude, double dZero1,
+                                double dZero2, double dOffsetMetres, S32 nOffsetLimit, S32 nZero, S32 nOne);
+FTC_POINT* GetFTCTrack(void* pState, U32* pnCount);
+S32* GetFTCTrackDepths(void* pState, U32* pnCount);
+void DORRIMStevrinClear(void* pState);
+void DORRIMStevrinEnableSelectedContourHighlight(void* pState, U32 u32Colour, S32 nEnable);
+void DORRIMStevrinEnableSelectionImage(void* pState, const FTC_RGBQUAD* pColours, S32 nEnable, S32 nZero);
+
+typedef struct tag_NAV_STANDIN_LAKE_TRACK {
+    std::vector<FTC_POINT> points;
+    std::vector<S32> depths; // tenths of a foot
+    bool bPoints = true;     // false: GetFTCTrack answers null
+    bool bDepths = true;     // false: GetFTCTrackDepths answers null
+} NAV_STANDIN_LAKE_TRACK;
+
+typedef enum tag_NAV_STANDIN_LAKE_ANSWER {
+    LAKE_ANSWER_NEW,  // a new state with the track
+    LAKE_ANSWER_NULL, // no state
+    LAKE_ANSWER_SAME  // the state asked with
+} NAV_STANDIN_LAKE_ANSWER;
+
+// A live state as a pick would leave it.
+void* NAV_STANDIN_pNewLakeState(const NAV_STANDIN_LAKE_TRACK& track);
+void NAV_STANDIN_vQueueLakeAnswer(NAV_STANDIN_LAKE_ANSWER eAnswer, const NAV_STANDIN_LAKE_TRACK& track = {});
+
+typedef struct tag_NAV_STANDIN_LAKE_CALL {
+    std::string sCall; // "request", "track", "depths", "clear", "highlight", "selection"
+    void* pState;
+    S32 nOption;       // request
+    double dLongitude; // request
+    double dLatitude;
+    double dOffset;
+    S32 anArgs[5];     // request: nOffsetLimit, nZero, nOne; highlight: colour, enable;
+                       // selection: enable, zero
+    double adZero[2];  // request
+    FTC_RGBQUAD aColours[2]; // selection
+    void* pAnswer;     // request
+    std::string sPath; // the path id in force
+    bool bUnder104;    // the caller held mutex 104
+} NAV_STANDIN_LAKE_CALL;
+
+std::vector<NAV_STANDIN_LAKE_CALL> NAV_STANDIN_vLakeCalls(void);
+bool NAV_STANDIN_bLakeStateLive(void* pState);
+U32 NAV_STANDIN_u32LiveLakeStates(void);
+// Calls that named a state that was never made or was already cleared.
+U32 NAV_STANDIN_u32BadLakeUses(void);
+
+// Forgets the lake-chart calls, answers and states (all cleared), the
+// path, the motor's target index and the trolling-motor track table.
+void NAV_STANDIN_vForgetStevrin(void);
+
+// The chart task's lake-chart folder path id: the first 8 characters.
+void T_CHART_vSetStevrinPath(const char* pcPathId);
+std::string NAV_STANDIN_sStevrinPath(void);
+
+// The trolling-motor link's client calls. They mail STEVRIN_DATA_MSG
+// (ui/neighbour_standins.h) to mailbox 70 at mail priority 3 as the real
+// ones do; the track calls put a new RUMBREL of at most 352 of the points
+// into pMsgData (nothing is sent when no block is free).
+void U_STEVRIN_vFollowContour(const POINT* paFTCpoints, U32 u32NumberPts, const char* pacName);
+void U_STEVRIN_vExtendFTContour(const POINT* paFTCpoints, U32 u32NumberPts);
+void U_STEVRIN_vOffsetFTContour(const POINT* paFTCpoints, U32 u32NumberPts);
+void U_STEVRIN_vStopGoto(void);
+void U_STEVRIN_vAdjustAutoPilot(U32 u32NewHeading);
+// The index of the motor's target point in the track it follows (scripted).
+U16 T_STEVRIN_vGetRumbrelTargetIndex(void);
+void NAV_STANDIN_vSetRumbrelTargetIndex(U16 u16Index);
+
+// The link's mailers to the navigation task: NAV_STEVRIN_DATA_MSG
+// (t_nav_stevrin.h) to mailbox 16 at mail priority 3. A track given to the
+// vOnFTC* calls is passed on (a program-heap block the navigation task then
+// owns); the others send new copies. Nothing is sent when no block is free
+// (a passed-on track is then released).
+void U_NAV_STEVRIN_vFollowContour_1(void);
+void U_NAV_STEVRIN_vFollowContour_2(void);
+void U_NAV_STEVRIN_vExtendFTC(void);
+void U_NAV_STEVRIN_vReverseFTC(void);
+void U_NAV_STEVRIN_vEndFTC(void);
+void U_NAV_STEVRIN_vOnFTCStarted(RUMBREL* pFTCRumbrel);
+void U_NAV_STEVRIN_vOnFTCExtended(RUMBREL* pFTCRumbrel);
+void U_NAV_STEVRIN_vOnFTCNewOffset(RUMBREL* pFTCRumbrel);
+void U_NAV_STEVRIN_vOnFTCReversed(RUMBREL* pFTCRumbrel);
+void U_NAV_STEVRIN_vOnFTCEnded(void);
+// eRumbrelType is a RUMBREL_TYPE.
+void U_NAV_STEVRIN_vRumbrelNavStarted(const RUMBREL* pRumbrel, BOOLEAN bToStart, U16 nStartIndex, S32 eRumbrelType);
+void U_NAV_STEVRIN_vRumbrelNavReversed(BOOLEAN bNewToStart, U16 nStartIndex);
+void U_NAV_STEVRIN_vRumbrelNavEnded(void);
+void U_NAV_STEVRIN_vRumbrelRecordingStarted(const POINT* pptStart);
+void U_NAV_STEVRIN_vRumbrelRecordPoint(const POINT* pptRumbrel);
+void U_NAV_STEVRIN_vRumbrelRecordingEnded(void);
+void U_NAV_STEVRIN_vRumbrelRecordingSync(const RUMBREL* pRumbrel);
+void U_NAV_STEVRIN_vDisplayAutopilotAdjustMenu(void);
+
+// The alarm task's client: the alarm and tone types as its header will
+// give them, and the depth alarm's two tone bursts.
+
+typedef enum tag_ALARM_PRIORITY : int {
+    FTC_MINDEPTH_ALARM = 17,
+    NAV_UI_ALARM = 31
+} ALARM_PRIORITY;
+
+typedef enum tag_TONE_SEQUENCE : int {
+    TONE_USE_CUSTOM = 0 // with a burst plays the burst
+} TONE_SEQUENCE;
+
+typedef struct tag_TONE_FREQUENCY {
+    float fHigh;
+    float fNormal;
+    float fLow;
+} TONE_FREQUENCY;
+
+typedef struct tag_TONE_PULSE {
+    TONE_FREQUENCY sFreq;
+    TICKS ticksToneDuration;
+    TICKS ticksSpaceDuration;
+} TONE_PULSE;
+
+typedef struct tag_TONE_BURST {
+    U32 u32NumPulses;
+    S32 s32RepeatCount; // -1 without end
+    TONE_PULSE tone[5];
+    TICKS ticksSpaceBetweenBurstDuration;
+} TONE_BURST;
+
+typedef void ALARM_FUNCTION(void);
+
+// CMD_ID_SET_EXT_ALARM to the mailbox in "TALR".
+typedef struct tag_ALARM_SET_MESSAGE {
+    GENERIC_MESSAGE header;
+    ALARM_PRIORITY Priority;
+    BOOLEAN bExtended;
+    const ICON* pLeftIcon;
+    const ICON* pRightIcon;
+    const char* pMessageString;
+    const char* pLeftChoice;
+    const char* pRightChoice;
+    ALARM_FUNCTION* pFunctionCbLeftKeyAction;
+    ALARM_FUNCTION* pFunctionCbRightKeyAction;
+    TONE_SEQUENCE InitialToneID;
+    const TONE_BURST* pInitialCustomTone;
+    TONE_SEQUENCE ReminderToneID;
+    const TONE_BURST* pReminderCustomTone;
+    ALARM_FUNCTION* pFunctionAlarmCancel;
+} ALARM_SET_MESSAGE;
+
+// CMD_ID_CLEAR_ALARM.
+typedef struct tag_ALARM_CLEAR_MESSAGE {
+    GENERIC_MESSAGE header;
+    ALARM_PRIORITY Priority;
+} ALARM_CLEAR_MESSAGE;
+
+extern const TONE_BURST g_tDepthAlarmTone;
+extern const TONE_BURST g_tDepthAlarmReminderTone;
+
+// The cursor: "ICAC" FALSE at priority 2, key mask 8 of mailbox 16
+// released, "ICWP" and "ICIT" 0xFFFF.
+void T_NAV_vMakeCursorInactive(void);
+
+// Splits the text in place at its '#' characters into at most nMaxParts
+// parts, looking at no more than nMaxChars characters; the number of parts.
+S32 T_NAV_DATA_nSplitString(char* pcText, char** ppcParts, S32 nMaxChars, S32 nMaxParts);
+
+// The trolling-motor track table: slot 0-49 (empty ones too), null past it.
+RUMBREL* T_NAV_pGetRumbrel(U32 u32Slot);
+// ptLowerLeft and ptUpperRight from the points; (0, 0) for none; a record
+// of more than 352 points is left alone.
+void T_NAV_STEVRIN_vCalculateLLURPoints(RUMBREL* pRumbrel);
