@@ -1,17 +1,21 @@
 // The lower layers' hooks, filled in from here. The data store's units check
 // asks the model table whether the unit is a domestic model, the display
-// task asks the transducer database for element bits, and the keyboard
-// task's power-off runs the orderly shutdown of the tasks. The display driver's two
-// questions are answered by stand-ins until the view, navigation and 3D chart
-// tasks are built: each does what the real one does, from the same data, so
-// nothing changes for the driver when the real one is installed instead.
+// task asks the transducer database for element bits, the keyboard task's
+// power-off runs the orderly shutdown of the tasks, and the menu task calls
+// its neighbours above it through stand-ins (a_standins.h). The display
+// driver's two questions are answered by stand-ins until the view,
+// navigation and 3D chart tasks are built: each does what the real one does,
+// from the same data, so nothing changes for the driver when the real one
+// is installed instead.
 #include "app/a_hooks.h"
 
+#include "app/a_standins.h"
 #include "app/a_tasks.h"
 
 #include "kernel/error.h"
 #include "kernel/l_names.h"
 #include "kernel/l_root.h"
+#include "nav/core/neighbour_standins.h" // T_RADAR_bIsMyRadarView
 #include "platform/h_hooks.h"
 #include "platform/h_shutdown.h"
 #include "sonar/dsp/s_transducer.h"
@@ -20,6 +24,7 @@
 #include "system/u_shutdown.h"
 #include "ui/neighbour_standins.h"
 #include "ui/t_keyboard.h"
+#include "ui/t_menu.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -69,6 +74,24 @@ U32 u32ElementBit(U32 u32SonarElementSelection, U32 u32SourceType)
     return S_TRANSDUCER_u32GetElementBit(u32SonarElementSelection, (NET_SOURCE_TYPE)u32SourceType);
 }
 
+void vNavNote(const TEXT_TABLE* pText, U32 u32TimeOut) { T_NAV_vSetNavUINoteWithTimeout(pText, 0, u32TimeOut, 0); }
+
+// The menu task's calls upward. The radar's sub-menu names, the "Select
+// Readouts" title, the go-to-waypoint action, the GPS question and the
+// start-up task's quick-setup removal come with their subsystems.
+const T_MENU_NEIGHBOURS s_menuNeighbours = {
+    .pfnNavGroupShutdown = T_NAV_GROUP_vShutdown,
+    .pfnNavNote = vNavNote,
+    .pfnIsMyRadarView = T_RADAR_bIsMyRadarView,
+    .pfnHandleManualTune = T_RADAR_vHandleManualTune,
+    .pfnHandleTune = T_RADAR_bHandleTune,
+    .pfnGetReadoutSubMenuStatus = GUI_vGetReadoutSubMenuStatus,
+    .pfnUpdateReadoutMenuItems = GUI_vUpdateReadoutMenuItems,
+    .pfnResetReadoutSubMenuStatus = GUI_vResetReadoutSubMenuStatus,
+    .pfnRegisterReadoutSubMenuItems = GUI_vRegisterReadoutSubMenuItems,
+    .pfnGetCurrentItemName = GUI_pGetCurrentItemName,
+};
+
 } // namespace
 
 void A_HOOKS_vInstall(void)
@@ -80,4 +103,5 @@ void A_HOOKS_vInstall(void)
     H_DATABASE_vInstallDomesticModelQuery(MODEL_bDomesticModel);
     T_DISPLAY_vInstallElementBitQuery(u32ElementBit);
     T_KEYBOARD_vInstallShutdown(U_SHUTDOWN_vShutdown);
+    T_MENU_vInstallNeighbours(&s_menuNeighbours);
 }

@@ -7,6 +7,7 @@
 // for its first frame and then releases Main, and from then on drives the
 // data store's time-out sweep with its 2000 ms timer.
 #include "app/a_entries.h"
+#include "app/a_standins.h"
 #include "app/a_tasks.h"
 
 #include "kernel/l_clock.h"
@@ -58,7 +59,6 @@ NOT_BUILT_YET(T_INFO_vMain) // 10
 NOT_BUILT_YET(T_N_PROCESS_vMain) // 11
 NOT_BUILT_YET(T_N_PING_vMain) // 12
 NOT_BUILT_YET(T_CHART_vMain) // 13
-NOT_BUILT_YET(T_MENU_vMain) // 15
 NOT_BUILT_YET(T_TONE_vMain) // 18
 NOT_BUILT_YET(T_NMEA_vMain) // 19
 NOT_BUILT_YET(T_ALARM_vMain) // 20
@@ -110,4 +110,22 @@ void T_STARTUP_vMain(void)
         L_SEMA_Wait(SEMA_TIMER_DBPOLL);
         H_DATABASE_vSendAllInvalidData();
     }
+}
+
+// ---- The menu task's neighbours above it (see a_standins.h) ----
+
+void T_NAV_GROUP_vShutdown(void) {}
+void T_NAV_vSetNavUINoteWithTimeout(const TEXT_TABLE*, U32, U32, U32) {}
+
+BOOLEAN T_RADAR_bHandleTune(void) { return FALSE; }
+void T_RADAR_vHandleManualTune(void) {}
+
+BOOLEAN GUI_vGetReadoutSubMenuStatus(void) { return FALSE; }
+void GUI_vUpdateReadoutMenuItems(void) {}
+void GUI_vResetReadoutSubMenuStatus(void) {}
+void GUI_vRegisterReadoutSubMenuItems(U32) {}
+void GUI_pGetCurrentItemName(U32, const char* const (**ppName)[DB_NUM_LANGUAGES])
+{
+    if (ppName != nullptr)
+        *ppName = nullptr;
 }

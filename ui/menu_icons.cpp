@@ -1,5 +1,5 @@
 // The menu controls' pictures (see the header), drawn as text (ui/icon_art.h):
-// 1 dark grey and C mid blue rings, 4 white, D blue dot.
+// 1 dark grey and C mid blue rings, 4 white, D blue dot, B navy.
 #include "ui/menu_icons.h"
 
 #include "ui/icon_art.h"
@@ -63,9 +63,34 @@ constexpr const char* selected_radio_button_rows[22] = {
 static_assert(rowsFit<22>(selected_radio_button_rows));
 constexpr auto selected_radio_button_data = pack<22>(selected_radio_button_rows);
 
+// A white tick on a navy disc.
+constexpr const char* confirm_icon_rows[18] = {
+    "......BBBBBB......",
+    "....BBBBBBBBBB....",
+    "...BBBBBBBBBBBB...",
+    "..BBBBBBBBBBBB4B..",
+    ".BBBBBBBBBBBB444B.",
+    ".BBBBBBBBBBB444BB.",
+    "BBBBBBBBBBB444BBBB",
+    "BBB4BBBBBB444BBBBB",
+    "BBB44BBBB444BBBBBB",
+    "BBB444BB444BBBBBBB",
+    "BBBB444444BBBBBBBB",
+    "BBBBB4444BBBBBBBBB",
+    ".BBBBB44BBBBBBBBB.",
+    ".BBBBBBBBBBBBBBBB.",
+    "..BBBBBBBBBBBBBB..",
+    "...BBBBBBBBBBBB...",
+    "....BBBBBBBBBB....",
+    "......BBBBBB......",
+};
+static_assert(rowsFit<18>(confirm_icon_rows));
+constexpr auto confirm_icon_data = pack<18>(confirm_icon_rows);
+
 } // namespace
 
 const ICON unselected_radio_button = {unselected_radio_button_data.data(), &icon_art::u8Transparent, 22, 22,
                                       ICON_TRANSPARENT_COLOR};
 const ICON selected_radio_button = {selected_radio_button_data.data(), &icon_art::u8Transparent, 22, 22,
                                     ICON_TRANSPARENT_COLOR};
+const ICON confirm_icon = {confirm_icon_data.data(), &icon_art::u8Transparent, 18, 18, ICON_TRANSPARENT_COLOR};

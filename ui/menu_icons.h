@@ -1,4 +1,5 @@
-// Pictures the menu controls draw: the radio buttons of a checked item.
+// Pictures the menu controls draw: the radio buttons of a checked item, and
+// the mark beside the title of a yes/no confirmation.
 // 4-bit indices into the icon section of the colour table (80..95).
 #pragma once
 
@@ -6,3 +7,4 @@
 
 extern const ICON unselected_radio_button; // 22 x 22, the empty button
 extern const ICON selected_radio_button;   // 22 x 22, the button with its dot
+extern const ICON confirm_icon;            // 18 x 18, a tick on a disc

@@ -26,6 +26,7 @@
 #include "store/database_msg.h"
 #include "store/h_database.h"
 #include "ui/t_keyboard_standins.h"
+#include "ui/t_menu.h"
 #include "ui/u_dialog.h"
 
 #include <atomic>
@@ -563,7 +564,7 @@ void vHandleNewData(const MESSAGE_NEW_DATA* pData)
 
 void vRunSystem(void)
 {
-    U_MENU_bRegisterMainActionMenu(&Restore_Defaults, T_KEYBOARD_STANDIN_pSetupTabName,
+    U_MENU_bRegisterMainActionMenu(&Restore_Defaults, T_MENU_pSetupTabName,
                                    MENU_RESTORE_FACTORY_DEFAULTS, T_KEYBOARD_vRestoreFactoryDefaults, TRUE, M_BASIC);
     H_DATABASE_bRegisterForDataWithConditions(KEY_CCST, KEYBOARD_MAILBOX, TRUE, FALSE, FALSE);
     T_KEYBOARD_vPOSRunSystem();

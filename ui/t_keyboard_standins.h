@@ -2,11 +2,6 @@
 // not built yet. Each does the least its caller can rely on; the modules
 // that replace them delete these declarations.
 //
-// - The menu task's hot-menu activation: nothing is opened; each call is
-//   noted so that a test can read back what was asked.
-// - The main menu's "Setup" tab, which the start-up task declares: a text
-//   table of its own here, until one is shared by every task that puts
-//   items into that tab.
 // - The class-based view-selection menu and its saved visibility: nothing.
 // - The store-demo player that runs inside the keyboard task: it never
 //   starts, so every hook does nothing.
@@ -21,22 +16,6 @@
 #include "ui/u_keyboard.h"
 #include "ui/u_view.h"
 
-#include <vector>
-
-// ---- Menu task ----
-
-// The "Setup" tab of the main menu.
-extern const TEXT_TABLE* const T_KEYBOARD_STANDIN_pSetupTabName;
-
-void T_MENU_vActivateSpecifiedHotMenu(LAYER_ID view);
-
-// One noted call: its name without the prefix and its view.
-typedef struct tag_KEYS_STANDIN_CALL {
-    const char* pcCall;
-    S32 s32View;
-} KEYS_STANDIN_CALL;
-// The calls noted since the previous take, oldest first.
-std::vector<KEYS_STANDIN_CALL> KEYS_STANDIN_vTakeCalls(void);
 
 // ---- Class-based views ----
 

@@ -3,16 +3,21 @@
 // the task keeps them in fixed tables of its own (ui/t_menu_state.h), each
 // menu a singly linked list of MENU_ITEMs in priority order.
 //
-// This header holds the item record, the task's numbers and the registry:
-// what the task does with each registration and removal mail. Everything
-// here runs with RES_MENU held; T_MENU_bHandleRegistryMail takes it.
+// This header holds the item record, the task's numbers, the registry (what
+// the task does with each registration and removal mail), the task itself
+// with the calls other tasks make directly, the value editing and the key
+// handling. What is marked "RES_MENU held" runs with mutex 8 taken by the
+// caller; T_MENU_bHandleRegistryMail, T_MENU_vHandleMail and the direct
+// entry points take it themselves.
 #pragma once
 
 #include "kernel/l_mbox.h"
 #include "kernel/l_types.h"
 #include "store/h_dbtypes.h"
 #include "ui/menu_types.h"
+#include "ui/u_keyboard.h"
 #include "ui/u_menu_client.h"
+#include "ui/u_view.h"
 
 constexpr TASK MENU_TASK = 15;
 constexpr MBOX MENU_MAILBOX = 15;
@@ -106,3 +111,156 @@ S32 T_MENU_s32RegisterSubMenu(const TEXT_TABLE* const* ppSubMenuNames, const ICO
 // Makes the single-centred menu hold a copy of pSource alone, shown, with
 // its display strings refreshed, and named by its title.
 void T_MENU_vBuildSingleCenteredMenu(const MENU_ITEM* pSource);
+
+// ---- The task ----
+//
+// The task serves mailbox 15: the registry mails above, and the requests
+// and key events below, each handled with RES_MENU held and then disposed
+// of. It decides which menu is open ("CMNU" mirrors it), keeps the list of
+// the open menu's visible items, takes the keys while a menu is open and
+// registers the menu layers the view task draws.
+
+constexpr SEMA SEMA_MBOX_MENU = 41;       // mail on mailbox 15
+constexpr SEMA SEMA_TIMER_MENU_EXIT = 89; // the 400 ms exit-key timer
+constexpr SEMA SEMA_GPS_DETECTED = 111;
+constexpr SEMA SEMA_RADAR_TRIGGER_DELAY = 234;
+
+constexpr LAYER_ID EXPRESS_MENU_LAYER = 273;
+constexpr LAYER_ID MAIN_MENU_LAYER = 274;
+constexpr LAYER_ID SUB_MENU_LAYER = 275;
+constexpr LAYER_ID CONFIRM_MENU_LAYER = 293;
+constexpr LAYER_ID QUICK_CONFIGURE_LAYER = 329;
+
+constexpr int MAX_ACTIVE_MENU_ITEMS = 60; // visible items of the open menu
+constexpr int MAX_SUB_MENU_LEVELS = 4;    // sub menus nested below a top-level menu
+
+// The step multiplier of a variable-step slider.
+typedef enum tag_STEP_LEVEL : int { VAR_STEP_1 = 1, VAR_STEP_2 = 5, VAR_STEP_3 = 10 } STEP_LEVEL;
+
+// What the menu task asks of the subsystems above it, installed by the
+// composition root. Every member may be null: the call is then left out,
+// a question answers FALSE and a name matches no menu.
+typedef struct tag_T_MENU_NEIGHBOURS {
+    // Navigation group manager: close its screens (keys and layer).
+    void (*pfnNavGroupShutdown)(void);
+    // Navigation task: a note that clears after the time-out; the
+    // go-to-waypoint action of its info menus; TRUE once a GPS receiver was
+    // detected.
+    void (*pfnNavNote)(const TEXT_TABLE* pText, U32 u32TimeOut);
+    void (*pfnGoToWaypoint)(void);
+    BOOLEAN (*pfnGPSDetected)(void);
+    // Start-up task: take the start-up quick-setup menu away (its keys,
+    // its layer and its items).
+    void (*pfnRemoveQuickConfigMenu)(void);
+    // Radar: the names of its sub menus that need its say before they
+    // open, whether a view and pane (-3: the current ones) show the radar,
+    // and the tuning calls.
+    const TEXT_TABLE* pRadarInstallation;
+    const TEXT_TABLE* pRadarTriggerDelay;
+    const TEXT_TABLE* pRadarManualTune;
+    const TEXT_TABLE* pRadarTune;
+    BOOLEAN (*pfnIsMyRadarView)(LAYER_ID view, SPLIT_WINDOW_TYPE pane);
+    void (*pfnHandleManualTune)(void);
+    BOOLEAN (*pfnHandleTune)(void);
+    // Engine and gauge views: the title of their "Select Readouts" item and
+    // the readout-selection sub menus.
+    const TEXT_TABLE* pSelectReadouts;
+    BOOLEAN (*pfnGetReadoutSubMenuStatus)(void);
+    void (*pfnUpdateReadoutMenuItems)(void);
+    void (*pfnResetReadoutSubMenuStatus)(void);
+    void (*pfnRegisterReadoutSubMenuItems)(U32 u32Index);
+    void (*pfnGetCurrentItemName)(U32 u32Index, const char* const (**ppName)[DB_NUM_LANGUAGES]);
+} T_MENU_NEIGHBOURS;
+
+// Copies the hooks; null removes them all.
+void T_MENU_vInstallNeighbours(const T_MENU_NEIGHBOURS* pNeighbours);
+
+// The "Setup" tab of the main menu: the start-up task declares it with this
+// table, and the menu task puts its "User Mode" item there.
+extern const TEXT_TABLE* const T_MENU_pSetupTabName;
+// A slider suffix that hides the value text altogether.
+extern const TEXT_TABLE* const T_MENU_pHiddenSuffix;
+
+// Entry of task 15; never returns.
+void T_MENU_vMain(void);
+
+// The steps of the task's own loop. vInit publishes "TMNU" (a second owner
+// is fatal) and empties every table and state, and so also starts a test
+// afresh while the task waits for mail; vHandleMail handles one mail of
+// mailbox 15 under RES_MENU and disposes of it; vExitTimerFired is the
+// exit timer's expiry.
+void T_MENU_vInit(void);
+void T_MENU_vHandleMail(MSGHEADER* pHeader);
+void T_MENU_vExitTimerFired(void);
+
+// ---- Entry points other tasks call in their own thread ----
+//
+// Each takes RES_MENU, which nests for its owner, so they may be called
+// from inside a menu callback as well.
+
+// Closes every menu.
+void T_MENU_vRemoveMenus(void);
+// Closes the menus keeping their kind (unless activeMenu is NO_MENU), then
+// makes activeMenu the open menu.
+void T_MENU_vUpdateActivateMenu(ACTIVE_MENU activeMenu);
+// Opens the quick-setup menu (the start-up task, at first start).
+void T_MENU_vActivateQuickMenu(void);
+// Opens the hot menu of the view (the keyboard task, on a long VIEW press).
+void T_MENU_vActivateSpecifiedHotMenu(LAYER_ID view);
+// While a single-centred menu shows the item of that title, its value as
+// shown, refreshed from the store: at most 31 characters and the
+// terminator into pcBuffer, which holds MENU_VALUE_STRING_SIZE. Otherwise
+// pcBuffer is left alone.
+void T_MENU_vGetSelection(const TEXT_TABLE* pTitle, char* pcBuffer);
+// Closes the menus as T_MENU_vRemoveMenus does, letting EXIT go at once.
+void T_MENU_vDoRemoveSingleCenteredMenu(void);
+// Closes the menus when a hot menu shows only its highlighted row and that
+// row is the item of that title.
+void T_MENU_vRemoveHotMenuListIfActive(const TEXT_TABLE* pTitle);
+
+// ---- Opening, closing and the visible list (RES_MENU held) ----
+
+void T_MENU_vActivateHotMenu(void);
+void T_MENU_vActivateMainMenu(void);
+// Opens the sub menu in that slot one level down from the open menu; a sub
+// menu without items, a fifth level or a radar menu the radar refuses is
+// answered with a bad click.
+void T_MENU_vActivateSubMenu(S32 s32Slot);
+void T_MENU_vActiveSubMenuByMenuName(const TEXT_TABLE* pName);
+// bWillPopNewMenu keeps the kind of the open menu for what opens next.
+void T_MENU_vDoRemoveMenus(BOOLEAN bWillPopNewMenu);
+void T_MENU_vUpdateActiveMenuList(void);
+
+// ---- Values (RES_MENU held) ----
+
+// Refreshes the item's value, display unit, limits and value_string; the
+// bound key is read unless a horizontal key is held and bForceUpdate is
+// FALSE.
+void T_MENU_vUpdateDisplayStrings(MENU_ITEM* pItem, BOOLEAN bForceUpdate);
+// One step of u32Count increments up (down): TRUE when the value moved,
+// FALSE when it was already at or past the limit (it is then set to it).
+// value is in internal units, unitsValue in currentUnits.
+BOOLEAN T_MENU_bIncrementValue(DATA_TYPE dataType, DB_DATA_TYPE* pValue, DB_DATA_TYPE* pUnitsValue,
+                               DATA_FORMAT dataFormat, UNIT_TYPE currentUnits, DB_DATA_TYPE maxValue,
+                               DB_DATA_TYPE stepValue, U32 u32Count);
+BOOLEAN T_MENU_bDecrementValue(DATA_TYPE dataType, DB_DATA_TYPE* pValue, DB_DATA_TYPE* pUnitsValue,
+                               DATA_FORMAT dataFormat, UNIT_TYPE currentUnits, DB_DATA_TYPE minValue,
+                               DB_DATA_TYPE maxValue, DB_DATA_TYPE stepValue, U32 u32Count);
+// The step for the next move of a variable-step slider at val, whose steps
+// of 1 end at lowerStep and of 5 at upperStep; may cut *pu32Increment to 1.
+STEP_LEVEL T_MENU_eGetStepLevel(float val, float lowerStep, float upperStep, U32* pu32Increment, BOOLEAN bUp);
+
+// ---- Keys (RES_MENU held) ----
+
+void T_MENU_vHandleKeys(const MSG_KEY_CHANGE* pKey);
+// One entry down (up) in a window of u32Rows rows; FALSE when nothing moved.
+BOOLEAN T_MENU_bMoveDownMenuList(U32 u32Rows);
+BOOLEAN T_MENU_bMoveUpMenuList(U32 u32Rows);
+
+// ---- The menu layers' draw functions (view task, RES_MENU taken) ----
+
+void T_MENU_vDrawHotMenuLayer(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
+void T_MENU_vDrawMainMenuLayer(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
+void T_MENU_vDrawSubMenuLayer(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
+void T_MENU_vDrawQuickMenuLayer(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
+void T_MENU_vDrawConfirmMenuLayer(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);

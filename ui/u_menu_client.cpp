@@ -8,8 +8,7 @@
 // first so that fields a call does not fill arrive as null or 0.
 #include "ui/u_menu_client.h"
 
-#include "kernel/h_memory.h"
-#include "store/h_database.h"
+#include "store/h_client.h"
 
 #include <cstring>
 
@@ -18,51 +17,17 @@ namespace {
 constexpr PRIORITY MENU_MAIL_PRIORITY = 3;
 constexpr LAYER_ID EVERY_VIEW = -1;
 
-// The menu task's mailbox from "TMNU", or 0 when it was never written or
-// is not valid.
-MBOX mboxMenuTask(void)
-{
-    DB_DATA_TYPE dbValue = {};
-    BOOLEAN bValid = FALSE;
-    if (!H_DATABASE_bFetch(FCID("TMNU"), &dbValue, &bValid, nullptr) || !bValid)
-        return 0;
-    return (MBOX)dbValue.u32Val;
-}
-
-template <typename MAIL>
-MAIL* newMail(CMD_ID cmd)
-{
-    MAIL* pMail = static_cast<MAIL*>(H_MEMORY_pvMalloc(sizeof(MAIL)));
-    memset(static_cast<void*>(pMail), 0, sizeof(MAIL));
-    // Every mail starts with its GENERIC_MESSAGE head.
-    reinterpret_cast<GENERIC_MESSAGE*>(pMail)->Cmd = cmd;
-    return pMail;
-}
-
-// A mailbox number that names no mailbox sends nothing: the mail goes back
-// to the heap and the caller hears FALSE rather than a success.
-template <typename MAIL>
-BOOLEAN bPost(MBOX mbox, MAIL* pMail)
-{
-    GENERIC_MESSAGE* pHead = reinterpret_cast<GENERIC_MESSAGE*>(pMail);
-    if (L_MBOX_Send(mbox, &pHead->msghdr, MENU_MAIL_PRIORITY, 0) != 0) {
-        H_MEMORY_vFree(pMail);
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // A mail of one kind filled by fill(mail): FALSE, with nothing allocated,
 // while the menu task is not there.
 template <typename MAIL, typename FILL>
 BOOLEAN bSend(CMD_ID cmd, FILL fill)
 {
-    const MBOX mbox = mboxMenuTask();
+    const MBOX mbox = H_CLIENT_mboxTask(FCID("TMNU"));
     if (mbox == 0)
         return FALSE;
-    MAIL* pMail = newMail<MAIL>(cmd);
+    MAIL* pMail = H_CLIENT_pNewMail<MAIL>(cmd);
     fill(*pMail);
-    return bPost(mbox, pMail);
+    return H_CLIENT_bPost(mbox, pMail, MENU_MAIL_PRIORITY);
 }
 
 // ---- Where an item goes ----

@@ -33,6 +33,11 @@
 // positions matters to the menu task: lower values come first.
 constexpr MENU_PRIORITY MENU_PRIORITY_0 = (MENU_PRIORITY)6; // every single-centred item
 constexpr MENU_PRIORITY MENU_USER_MODE = (MENU_PRIORITY)144;
+// The go-to items of the navigation task's info menus, from the waypoint
+// under the cursor to the fifth route; GOTO on one of them starts the
+// navigation.
+constexpr MENU_PRIORITY MENU_GO_TO_WAYPOINT = (MENU_PRIORITY)658;
+constexpr MENU_PRIORITY MENU_GOTO_ROUTE4 = (MENU_PRIORITY)667;
 constexpr S32 NUM_MENU_PRIORITIES = 707;
 
 // The lowest user level at which an item or tab is shown; "CUSR" holds the

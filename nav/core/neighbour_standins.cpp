@@ -186,26 +186,7 @@ void NAV_STANDIN_vForget(void)
     st().u32ChartReRenders = 0;
 }
 
-// Saved tracks and groups ----------------------------------------------------
-
-S32 T_NAV_nAddTrack(const TRACK* pTrack, U32 u32DateTime, const char* pcName, U32 u32Flags)
-{
-    (void)u32Flags;
-    if (pTrack == nullptr)
-        return 0xFFFF;
-    for (U32 i = 0; i < NAV_TRACK_SLOTS; ++i) {
-        TRACK_HEADER* pSlot = T_NAV_pGetTrackHeader(i);
-        if (pSlot == nullptr || pSlot->u16Count != 0)
-            continue;
-        *pSlot = *static_cast<const TRACK_HEADER*>(pTrack);
-        pSlot->u32DateTime = u32DateTime;
-        memset(pSlot->sName, 0, sizeof pSlot->sName);
-        if (pcName != nullptr)
-            memcpy(pSlot->sName, pcName, strnlen(pcName, sizeof pSlot->sName));
-        return (S32)i;
-    }
-    return 0xFFFF;
-}
+// Groups ----------------------------------------------------------------------
 
 U16 T_NAV_GROUP_DATA_nGetDefaultGroup(void)
 {

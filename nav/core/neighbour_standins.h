@@ -1,10 +1,10 @@
 // STAND-INS for what the navigation update, the boat simulation, track
 // recording and man overboard need of modules not built yet: the
 // navigation task's entry, the navigation alarms and notes, arrival and
-// cancel-MOB of the navigation control, the saved-track store and the
-// groups, the track editors, the AIS target pool, the trolling-motor
-// link's queries, the view tests of the cursor items, the radar and chart
-// redraw calls and the info task's time formatter.
+// cancel-MOB of the navigation control, the groups, the track editors,
+// the AIS target pool, the trolling-motor link's queries, the view tests
+// of the cursor items, the radar and chart redraw calls and the info
+// task's time formatter.
 //
 // Each keeps the name and arguments of the real call so that the callers do
 // not change when the real module replaces it; delete the stand-in then.
@@ -72,12 +72,8 @@ std::vector<NAV_STANDIN_NOTE> NAV_STANDIN_vNotes(void);
 // Forgets every recorded call of every recorder in this file.
 void NAV_STANDIN_vForget(void);
 
-// ---- Saved tracks and groups (in memory) ----
+// ---- Groups (in memory) ----
 
-// Copies the track's header into the first free slot of the saved-track
-// table with the date-time and name (NUL-padded, cut to 20); the slot, or
-// 0xFFFF when none is free. The step ring is not kept.
-S32 T_NAV_nAddTrack(const TRACK* pTrack, U32 u32DateTime, const char* pcName, U32 u32Flags);
 U16 T_NAV_GROUP_DATA_nGetDefaultGroup(void);
 U16 T_NAV_GROUP_DATA_u16Getu7UnitID(void); // 64
 BOOLEAN T_NAV_GROUP_DATA_bAddLink(U16 u16Group, U16 u16Item);

@@ -22,6 +22,7 @@
 #include "kernel/l_sema.h"
 #include "nav/core/u_nav.h"
 #include "nav/data/t_nav_nvram.h"
+#include "nav/data/t_nav_twr_track.h"
 #include "store/h_database.h"
 #include "ui/neighbour_standins.h"
 #include "ui/t_display.h"
@@ -273,9 +274,9 @@ void T_NAV_vSaveCurrentTrack(void)
         char acName[72];
         T_INFO_vFormatTimeAscii((time_t)u32DateTime, FALSE, TRUE, acTime, acDate, nullptr, FALSE);
         snprintf(acName, sizeof acName, "%s %s", acDate, acTime);
-        s32Slot = T_NAV_nAddTrack(&s_CurrentTrack, u32DateTime, acName, 0);
+        s32Slot = T_NAV_nAddTrack(&s_CurrentTrack, u32DateTime, acName, FALSE);
     } else {
-        s32Slot = T_NAV_nAddTrack(&s_CurrentTrack, 0, nullptr, 0);
+        s32Slot = T_NAV_nAddTrack(&s_CurrentTrack, 0, nullptr, FALSE);
     }
     const TRACK_HEADER* pSaved =
         s32Slot >= 0 && s32Slot < (S32)NAV_TRACK_SLOTS ? T_NAV_pGetTrackHeader((U32)s32Slot) : nullptr;

@@ -477,6 +477,22 @@ void T_NAV_NVRAM_vDeleteRumbrel(U16 u16Index, BOOLEAN bOverridePointOfSale)
     vDeleteItem(RUMBRELS_FOLDER, u16Index, bOverridePointOfSale);
 }
 
+void T_NAV_NVRAM_vDeleteAllWaypointFiles(BOOLEAN bOverridePointOfSale)
+{
+    if (!bMayChangeFlash(bOverridePointOfSale))
+        return;
+    VONDREL_DIR* d = FS_OpenDir(sResolve(WPTS_FOLDER).c_str());
+    if (!d)
+        return;
+    FS_vBeginBulk();
+    while (VONDREL_DIRENT* e = FS_ReadDir(d)) {
+        if (!(e->attr & FS_ATTR_DIRECTORY))
+            FS_Remove(e->full_name);
+    }
+    FS_CloseDir(d);
+    FS_vEndBulk();
+}
+
 TRACK* T_NAV_NVRAM_pLoadTrack(S32 index)
 {
     L_MUTEX_LockWait(RES_LOADED_TRACK);

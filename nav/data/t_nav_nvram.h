@@ -75,6 +75,9 @@ void T_NAV_NVRAM_vDeleteTrack(U16 u16Index, BOOLEAN bOverridePointOfSale);
 void T_NAV_NVRAM_vDeleteWaypoint(U16 u16Index, BOOLEAN bOverridePointOfSale);
 void T_NAV_NVRAM_vDeleteRoute(U16 u16Index, BOOLEAN bOverridePointOfSale);
 void T_NAV_NVRAM_vDeleteRumbrel(U16 u16Index, BOOLEAN bOverridePointOfSale);
+// Removes every file of the waypoint folder, one by one, with one sync at
+// the end (delete-all).
+void T_NAV_NVRAM_vDeleteAllWaypointFiles(BOOLEAN bOverridePointOfSale);
 
 // The shared track buffer filled with saved track `index`, returned with
 // RES_LOADED_TRACK held: an empty track (u16Count 0) when the file is

@@ -12,38 +12,16 @@
 #include "nav/data/t_nav_twr.h"
 
 #include "nav/data/t_nav_twr_declutter.h"
+#include "nav/data/t_nav_twr_route.h"
+#include "nav/data/t_nav_twr_rumbrel.h"
+#include "nav/data/t_nav_twr_track.h"
 #include "nav/data/t_nav_twr_waypoint.h"
-
-#include <cstring>
 
 // Constants ---------------------------------------------------------------
 
 namespace {
 
 constexpr U16 WAYPOINT_SLOT_MASK = 0x0FFF;
-
-} // namespace
-
-// Statics -----------------------------------------------------------------
-
-namespace {
-
-ROUTE s_aRoutes[NAV_ROUTE_SLOTS];
-ROUTE s_aRoutesBackup[NAV_ROUTE_SLOTS];
-TRACK_HEADER s_aTrackHeaders[NAV_TRACK_SLOTS];
-RUMBREL s_Rumbrel[NAV_RUMBREL_SLOTS];
-S32 s_nMaxUsedRumbrelIndex;
-S16 s_nRumbrelsUsed;
-
-// The shared/locked split of the routes.
-struct ROUTE_SPLIT {
-    S16 nSeparator;
-    S16 nMaxShareIndex;
-    S16 nMinLockIndex;
-    S16 nShared;
-    S16 nLocked;
-};
-ROUTE_SPLIT s_RouteSplit;
 
 } // namespace
 
@@ -76,22 +54,7 @@ void T_NAV_TWR_vClearTables(void)
 {
     T_NAV_TWR_vClearWaypointBanks();
     T_NAV_TWR_vClearDerivedTables();
-    memset(s_aRoutes, 0, sizeof s_aRoutes);
-    memset(s_aRoutesBackup, 0, sizeof s_aRoutesBackup);
-    memset(s_aTrackHeaders, 0, sizeof s_aTrackHeaders);
-    memset(s_Rumbrel, 0, sizeof s_Rumbrel);
-    s_nMaxUsedRumbrelIndex = 0;
-    s_nRumbrelsUsed = 0;
-    // The separator is unknown until the split is first computed.
-    s_RouteSplit = {-1, 0, 0, 0, 0};
-}
-
-ROUTE* T_NAV_pGetRoute(U32 i)
-{
-    return i < NAV_ROUTE_SLOTS ? &s_aRoutes[i] : nullptr;
-}
-
-TRACK_HEADER* T_NAV_pGetTrackHeader(U32 i)
-{
-    return i < NAV_TRACK_SLOTS ? &s_aTrackHeaders[i] : nullptr;
+    T_NAV_TWR_vClearRoutes();
+    T_NAV_TWR_vClearTrackHeaders();
+    T_NAV_TWR_vClearRumbrels();
 }

@@ -50,6 +50,17 @@ typedef enum __tag_UNIFIED_TWR_TYPE {
     TWR_TYPE_RUMBREL = 6
 } UNIFIED_TWR_TYPE;
 
+// The orders of the sorted lists.
+typedef enum tag_NAV_WPT_SORT_ORDER {
+    NAV_WPT_SORT_BY_NAME = 0,
+    NAV_WPT_SORT_BY_TIME = 1,
+    NAV_WPT_SORT_BY_DISTANCE = 2,
+    NAV_WPT_SORT_BY_WAYPOINTS = 3,
+    NAV_WPT_SORT_BY_STAYVANES = 4,
+    NAV_WPT_SORT_BY_ROUTES = 5,
+    NAV_WPT_SORT_BY_RUMBRELS = 6
+} NAV_WPT_SORT_ORDER;
+
 // What an id names.
 typedef struct tag_NAV_ITEM_ID {
     UNIFIED_TWR_TYPE eType; // TWR_TYPE_INVALID: no item

@@ -163,10 +163,21 @@ void vDefaultLinkNewWaypoint(U16) {}
 
 void vDefaultGroupDataError(const char*, U32) {}
 
+BOOLEAN bDefaultAddToDefaultGroup(U16)
+{
+    return FALSE;
+}
+
+BOOLEAN bDefaultKeepInputStateMode(void)
+{
+    return FALSE;
+}
+
 const T_NAV_TWR_HOOKS DEFAULT_HOOKS = {
     vDefaultUpdateCursorWaypoint, vDefaultNothing, vDefaultRemoveTarget, vDefaultRemoveGrid, vDefaultNothing,
     pcDefaultWaypointName,        u16DefaultFindWaypoint, vDefaultLinkNewWaypoint, vDefaultNothing,
-    vDefaultGroupDataError,
+    vDefaultGroupDataError,       bDefaultAddToDefaultGroup, vDefaultNothing, vDefaultNothing,
+    bDefaultKeepInputStateMode,
 };
 
 T_NAV_TWR_HOOKS s_Hooks = DEFAULT_HOOKS;
@@ -253,26 +264,6 @@ void vRedirectKey(FOURCHARID key, U16 u16Old, U16 u16New)
         s_Hooks.pfnUpdateCursorWaypoint(u16New);
     else
         H_DATABASE_bUpdateValueU32(key, u16New, P_NORMAL);
-}
-
-// Routes in memory and on flash follow the move, so that a restart does not
-// bring back points naming a slot that is free or holds another waypoint.
-void vRedirectRoutes(U16 u16Old, U16 u16New)
-{
-    for (U32 i = 0; i < NAV_ROUTE_SLOTS; ++i) {
-        ROUTE* r = T_NAV_pGetRoute(i);
-        if (r->nCount == 0 || r->u32DateTime == 0)
-            continue;
-        bool changed = false;
-        for (U32 p = 0; p < r->nCount && p < ROUTE_MAX_POINTS; ++p) {
-            if (r->anWaypoint[p] == u16Old) {
-                r->anWaypoint[p] = u16New;
-                changed = true;
-            }
-        }
-        if (changed)
-            T_NAV_NVRAM_vSaveRoute(r, (U16)i, FALSE);
-    }
 }
 
 S32 nMoveTarget(const WAYPOINT& w)
@@ -426,6 +417,10 @@ void T_NAV_TWR_vInstallHooks(const T_NAV_TWR_HOOKS* pHooks)
     NAV_TAKE(pfnLinkNewWaypoint)
     NAV_TAKE(pfnRefreshDirectory)
     NAV_TAKE(pfnGroupDataError)
+    NAV_TAKE(pfnAddToDefaultGroup)
+    NAV_TAKE(pfnUnregisterLastSavedRouteMenu)
+    NAV_TAKE(pfnBuildRootGroup)
+    NAV_TAKE(pfnKeepInputStateMode)
 #undef NAV_TAKE
 }
 
@@ -468,6 +463,25 @@ void T_NAV_TWR_vClearWaypointBanks(void)
     memset(s_nWaypointsUsed, 0, sizeof s_nWaypointsUsed);
     memset(s_au16WaypointHash, 0, sizeof s_au16WaypointHash);
     s_Split = {-1, 0, 0, 0, 0};
+}
+
+void T_NAV_TWR_vFreeOwnBank(BOOLEAN bOverridePointOfSale)
+{
+    NavLock lock;
+    bool filesMet = false;
+    for (WAYPOINT& w : s_aWaypoints[0]) {
+        if (w.u8Status == WP_STATUS_FREE)
+            continue;
+        filesMet = filesMet || w.u8Status != WP_STATUS_TEMPORARY;
+        w.u8Status = WP_STATUS_FREE;
+    }
+    // Group records have files too: left behind, they would come back at
+    // the next start-up beside the root group built afresh.
+    if (filesMet)
+        T_NAV_NVRAM_vDeleteAllWaypointFiles(bOverridePointOfSale);
+    s_nWaypointsUsed[0] = 0;
+    s_nMaxUsedWaypointIndex[0] = 0;
+    memset(s_au16WaypointHash, 0, sizeof s_au16WaypointHash);
 }
 
 WAYPOINT* T_NAV_pGetWaypoint(U32 id)
@@ -710,7 +724,6 @@ U16 T_NAV_u16MoveWaypoint(U32 id)
     vRedirectKey(KEY_LAST_WAYPOINT, u16Old, u16New);
     vRedirectKey(KEY_TARGET_WAYPOINT, u16Old, u16New);
     vRedirectKey(KEY_GRID_WAYPOINT, u16Old, u16New);
-    vRedirectRoutes(u16Old, u16New);
     vTellFollowers(u16Old, u16New);
 
     if (bIsKeptStatus(old.u8Status))
@@ -795,6 +808,11 @@ BOOLEAN T_NAV_TWR_bDisableShareLockSeperator(BOOLEAN bDisable)
     NavLock lock;
     s_bSeparatorOff = bDisable ? TRUE : FALSE;
     return TRUE;
+}
+
+BOOLEAN T_NAV_TWR_bShareLockSeparatorDisabled(void)
+{
+    return s_bSeparatorOff;
 }
 
 BOOLEAN T_NAV_bThereIsMoreRoomForGroup(BOOLEAN bNotShared)

@@ -60,6 +60,18 @@ typedef struct tag_T_NAV_TWR_HOOKS {
     void (*pfnRefreshDirectory)(void);
     // Inconsistent data met (compaction could not make room). Null: nothing.
     void (*pfnGroupDataError)(const char* pcFile, U32 u32Line);
+    // Link item id (a route or trolling-motor track the motor sent) into
+    // the default group; TRUE when linked. Null: nothing, FALSE.
+    BOOLEAN (*pfnAddToDefaultGroup)(U16 u16Id);
+    // Remove the last-saved-route hot menu ("CLRT" names a deleted route).
+    // Null: nothing.
+    void (*pfnUnregisterLastSavedRouteMenu)(void);
+    // Build the root group afresh after delete-all emptied the table. Null:
+    // nothing.
+    void (*pfnBuildRootGroup)(void);
+    // TRUE while the group manager keeps its input state, so that its list
+    // must not be rebuilt under it. Null: FALSE.
+    BOOLEAN (*pfnKeepInputStateMode)(void);
 } T_NAV_TWR_HOOKS;
 
 // Copies the hooks; null restores every default.
@@ -105,8 +117,8 @@ BOOLEAN T_NAV_bDeleteWaypoint(U32 id, BOOLEAN bOverridePointOfSale);
 // mutex; with bUnLock this releases one level of it before the menu update.
 void T_NAV_vProcessWaypointDeletion(U32 id, BOOLEAN bUnLock);
 // Moves an own waypoint to the far end of its part (compaction); the new id
-// or 0xFFFF. The hash entry, the peers, "ICWP", "CLWC", "ITWP", "IGWP", the
-// routes (with their files) and the followers all name the new slot.
+// or 0xFFFF. The hash entry, the peers, "ICWP", "CLWC", "ITWP", "IGWP" and
+// the followers (the route table among them) all name the new slot.
 U16 T_NAV_u16MoveWaypoint(U32 id);
 
 // The shared/locked split -------------------------------------------------------
@@ -119,8 +131,10 @@ S16 T_NAV_s16GetMaxShareWaypointIndex(void);
 S16 T_NAV_s16GetMinLockWaypointIndex(void);
 S32 T_NAV_TWR_nGetShareLockSeparator(void);
 // TRUE switches the separator off (slots are then taken from either end
-// without regard to it); always returns TRUE.
+// without regard to it), for waypoints and routes alike; always returns
+// TRUE.
 BOOLEAN T_NAV_TWR_bDisableShareLockSeperator(BOOLEAN bDisable);
+BOOLEAN T_NAV_TWR_bShareLockSeparatorDisabled(void);
 // Earlier forms of the room test: TRUE when a group / waypoint of that part
 // could be stored.
 BOOLEAN T_NAV_bThereIsMoreRoomForGroup(BOOLEAN bNotShared);
@@ -188,3 +202,10 @@ void T_NAV_TWR_vTemporarilyDisableCLWCUpdate(void);
 
 // Store-internal: empties all four banks, counts, hashes and the split.
 void T_NAV_TWR_vClearWaypointBanks(void);
+// Store-internal, for delete-all: frees every used own slot (status 0, the
+// flag bits and the rest of the record kept), zeroes bank 0's count,
+// hashes and highest-used mark, and, when a slot that has a file was met
+// (any used status but temporary), removes every file of the waypoint
+// folder under the point-of-sale rule. Peers and derived tables are left
+// to the caller.
+void T_NAV_TWR_vFreeOwnBank(BOOLEAN bOverridePointOfSale);

@@ -347,7 +347,7 @@ TEST_F(TrackRecording, SavingNeedsAFreeSlotAndThenEmptiesTheTrack)
     } rows[] = {
         {"no free slot", false, true, nullptr},
         {"a free slot", true, true, "06/14/08 4:30 PM"},
-        {"a free slot, no date", true, false, ""},
+        {"a free slot, no date", true, false, "38"}, // the slot's number
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);

@@ -28,6 +28,15 @@ typedef struct tag_TSU_STORE_COLUMN {
     U32 u32PingIndex;
 } TSU_STORE_COLUMN;
 
+constexpr U32 TSU_STORE_COLUMNS = 820;
+
+// The column store of a history window, a ring of display columns.
+typedef struct tag_FULL_SCREEN_TSU {
+    U32 u32NextFreeColumn; // the store index written next
+    U32 u32ColumnsInUse;
+    TSU_STORE_COLUMN aTsuStore[TSU_STORE_COLUMNS];
+} FULL_SCREEN_TSU;
+
 // Empties a column: no samples, factor 1, no depth, heading, place or time,
 // and the whole buffer zeroed. The position values, the smoothed depth and
 // the buffer with its length stay.
