@@ -16,11 +16,9 @@
 #include "nav/data/t_nav_nvram.h"
 #include "nav/data/t_nav_twr.h"
 #include "store/h_database.h"
-#include "ui/neighbour_standins.h"
 #include "ui/u_keyboard.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -430,7 +428,6 @@ void T_INFO_vFormatTimeAscii(time_t nTime, BOOLEAN bIncludeSeconds, BOOLEAN bInc
 namespace {
 
 constexpr PRIORITY CLIENT_MAIL_PRIORITY = 3;
-constexpr MBOX STEVRIN_LINK_MAILBOX = 70; // STEVRIN_MAILBOX of ui/neighbour_standins.h
 constexpr MUTEX RES_LAKE_CONTOURS = 104;
 constexpr U32 CURSOR_KEY_MASK = 8;
 
@@ -448,7 +445,6 @@ struct LAKE_STANDIN {
     std::vector<NAV_STANDIN_LAKE_CALL> calls;
     U32 u32BadUses = 0;
     char achPath[9] = {};
-    std::atomic<U16> u16TargetIndex{0};
 };
 
 LAKE_STANDIN& lake(void)
@@ -457,7 +453,6 @@ LAKE_STANDIN& lake(void)
     return *p;
 }
 
-RUMBREL s_aRumbrelTable[NAV_RUMBREL_SLOTS];
 FTC_POINT s_ftcNoPoint;
 
 // The live state behind a handle, or null (counted as a bad use). The
@@ -509,34 +504,6 @@ void vPost(MBOX mbox, MAIL* pMail, void* pBlock)
             H_MEMORY_vFree(pBlock);
         H_MEMORY_vFree(pMail);
     }
-}
-
-void vPostToLink(U32 u32Command, U32 u32ItemIndex, void* pBlock)
-{
-    auto* pMail = pNewMail<STEVRIN_DATA_MSG>(CMD_ID_STEVRIN);
-    if (pMail == nullptr) {
-        if (pBlock != nullptr)
-            H_MEMORY_vFree(pBlock);
-        return;
-    }
-    pMail->eStevrinCmd = u32Command;
-    pMail->u32ItemIndex = u32ItemIndex;
-    pMail->pMsgData = pBlock;
-    vPost(STEVRIN_LINK_MAILBOX, pMail, pBlock);
-}
-
-void vPostTrackToLink(U32 u32Command, const POINT* paPoints, U32 u32Count, const char* pcName)
-{
-    auto* pTrack = static_cast<RUMBREL*>(H_MEMORY_pvMallocNoWait(sizeof(RUMBREL)));
-    if (pTrack == nullptr)
-        return;
-    memset(static_cast<void*>(pTrack), 0, sizeof(RUMBREL));
-    pTrack->nCount = paPoints != nullptr ? std::min(u32Count, RUMBREL_MAX_POINTS) : 0;
-    if (pTrack->nCount != 0)
-        memcpy(pTrack->aTrackPoints, paPoints, pTrack->nCount * sizeof(POINT));
-    if (pcName != nullptr)
-        memcpy(pTrack->sName, pcName, strnlen(pcName, RUMBREL_NAME_CHARS));
-    vPostToLink(u32Command, 0, pTrack);
 }
 
 void vPostToNav(S32 eStCmd, S32 eStSubCmd, void* pBlock)
@@ -761,48 +728,9 @@ void NAV_STANDIN_vForgetStevrin(void)
         lake().u32BadUses = 0;
         memset(lake().achPath, 0, sizeof lake().achPath);
     }
-    lake().u16TargetIndex = 0;
-    L_MUTEX_LockWait(RES_NAV_DATA);
-    memset(static_cast<void*>(s_aRumbrelTable), 0, sizeof s_aRumbrelTable);
-    L_MUTEX_Unlock(RES_NAV_DATA);
 }
 
-// The trolling-motor link ------------------------------------------------------------
-
-void U_STEVRIN_vFollowContour(const POINT* paFTCpoints, U32 u32NumberPts, const char* pacName)
-{
-    vPostTrackToLink(ST_CMD_START_FTC, paFTCpoints, u32NumberPts, pacName);
-}
-
-void U_STEVRIN_vExtendFTContour(const POINT* paFTCpoints, U32 u32NumberPts)
-{
-    vPostTrackToLink(ST_CMD_EXTEND_FTC, paFTCpoints, u32NumberPts, nullptr);
-}
-
-void U_STEVRIN_vOffsetFTContour(const POINT* paFTCpoints, U32 u32NumberPts)
-{
-    vPostTrackToLink(ST_CMD_OFFSET_FTC, paFTCpoints, u32NumberPts, nullptr);
-}
-
-void U_STEVRIN_vStopGoto(void)
-{
-    vPostToLink(ST_CMD_STOP_GOTO, 0, nullptr);
-}
-
-void U_STEVRIN_vAdjustAutoPilot(U32 u32NewHeading)
-{
-    vPostToLink(ST_CMD_ADJUST_AUTOPILOT, u32NewHeading, nullptr);
-}
-
-U16 T_STEVRIN_vGetRumbrelTargetIndex(void)
-{
-    return lake().u16TargetIndex.load();
-}
-
-void NAV_STANDIN_vSetRumbrelTargetIndex(U16 u16Index)
-{
-    lake().u16TargetIndex = u16Index;
-}
+// The trolling-motor link's mailers ----------------------------------------------------
 
 void U_NAV_STEVRIN_vFollowContour_1(void) { vPostToNav(NAV_STEVRIN_FTC, NAV_ST_FTC_START_1, nullptr); }
 void U_NAV_STEVRIN_vFollowContour_2(void) { vPostToNav(NAV_STEVRIN_FTC, NAV_ST_FTC_START_2, nullptr); }
@@ -868,7 +796,7 @@ void T_NAV_vMakeCursorInactive(void)
     H_DATABASE_bUpdateValueU32(FCID("ICIT"), NAV_ID_NONE, P_NORMAL);
 }
 
-// Navigation data: text splitting, the trolling-motor track table -------------------
+// Navigation data: text splitting ------------------------------------------------------
 
 S32 T_NAV_DATA_nSplitString(char* pcText, char** ppcParts, S32 nMaxChars, S32 nMaxParts)
 {
@@ -887,29 +815,4 @@ S32 T_NAV_DATA_nSplitString(char* pcText, char** ppcParts, S32 nMaxChars, S32 nM
         ++nParts;
     }
     return nParts;
-}
-
-RUMBREL* T_NAV_pGetRumbrel(U32 u32Slot)
-{
-    return u32Slot < NAV_RUMBREL_SLOTS ? &s_aRumbrelTable[u32Slot] : nullptr;
-}
-
-void T_NAV_STEVRIN_vCalculateLLURPoints(RUMBREL* pRumbrel)
-{
-    if (pRumbrel == nullptr || pRumbrel->nCount > RUMBREL_MAX_POINTS)
-        return;
-    if (pRumbrel->nCount == 0) {
-        pRumbrel->ptLowerLeft = {0, 0};
-        pRumbrel->ptUpperRight = {0, 0};
-        return;
-    }
-    POINT lo = pRumbrel->aTrackPoints[0];
-    POINT hi = lo;
-    for (U32 i = 1; i < pRumbrel->nCount; ++i) {
-        const POINT& p = pRumbrel->aTrackPoints[i];
-        lo = {std::min(lo.x, p.x), std::min(lo.y, p.y)};
-        hi = {std::max(hi.x, p.x), std::max(hi.y, p.y)};
-    }
-    pRumbrel->ptLowerLeft = lo;
-    pRumbrel->ptUpperRight = hi;
 }

@@ -139,9 +139,10 @@ void T_INFO_vFormatTimeAscii(time_t nTime, BOOLEAN bIncludeSeconds, BOOLEAN bInc
 // ---- The trolling-motor bridge's neighbours ----
 //
 // STAND-INS for what the trolling-motor command bridge needs until the
-// lake-chart renderer, the trolling-motor link, the alarm task's client,
-// the chart task's lake-chart path, the cursor and the trolling-motor track
-// table are built.
+// lake-chart renderer, the trolling-motor link's mailers, the alarm task's
+// client, the chart task's lake-chart path, the cursor and the text
+// splitter of the navigation data are built. The link's client calls are
+// the trolling/ stand-in's.
 
 // The lake-chart library's contour following (scripted). A state is an
 // opaque handle. Each DORRIMStevrinRequestTrack answers from a queue the
@@ -204,26 +205,13 @@ U32 NAV_STANDIN_u32LiveLakeStates(void);
 // Calls that named a state that was never made or was already cleared.
 U32 NAV_STANDIN_u32BadLakeUses(void);
 
-// Forgets the lake-chart calls, answers and states (all cleared), the
-// path, the motor's target index and the trolling-motor track table.
+// Forgets the lake-chart calls, answers and states (all cleared) and the
+// path.
 void NAV_STANDIN_vForgetStevrin(void);
 
 // The chart task's lake-chart folder path id: the first 8 characters.
 void T_CHART_vSetStevrinPath(const char* pcPathId);
 std::string NAV_STANDIN_sStevrinPath(void);
-
-// The trolling-motor link's client calls. They mail STEVRIN_DATA_MSG
-// (ui/neighbour_standins.h) to mailbox 70 at mail priority 3 as the real
-// ones do; the track calls put a new RUMBREL of at most 352 of the points
-// into pMsgData (nothing is sent when no block is free).
-void U_STEVRIN_vFollowContour(const POINT* paFTCpoints, U32 u32NumberPts, const char* pacName);
-void U_STEVRIN_vExtendFTContour(const POINT* paFTCpoints, U32 u32NumberPts);
-void U_STEVRIN_vOffsetFTContour(const POINT* paFTCpoints, U32 u32NumberPts);
-void U_STEVRIN_vStopGoto(void);
-void U_STEVRIN_vAdjustAutoPilot(U32 u32NewHeading);
-// The index of the motor's target point in the track it follows (scripted).
-U16 T_STEVRIN_vGetRumbrelTargetIndex(void);
-void NAV_STANDIN_vSetRumbrelTargetIndex(U16 u16Index);
 
 // The link's mailers to the navigation task: NAV_STEVRIN_DATA_MSG
 // (t_nav_stevrin.h) to mailbox 16 at mail priority 3. A track given to the
@@ -318,9 +306,3 @@ void T_NAV_vMakeCursorInactive(void);
 // Splits the text in place at its '#' characters into at most nMaxParts
 // parts, looking at no more than nMaxChars characters; the number of parts.
 S32 T_NAV_DATA_nSplitString(char* pcText, char** ppcParts, S32 nMaxChars, S32 nMaxParts);
-
-// The trolling-motor track table: slot 0-49 (empty ones too), null past it.
-RUMBREL* T_NAV_pGetRumbrel(U32 u32Slot);
-// ptLowerLeft and ptUpperRight from the points; (0, 0) for none; a record
-// of more than 352 points is left alone.
-void T_NAV_STEVRIN_vCalculateLLURPoints(RUMBREL* pRumbrel);

@@ -12,6 +12,7 @@
 #include "nav/core/neighbour_standins.h"
 #include "nav/data/t_nav_twr.h"
 #include "nav/data/t_nav_twr_declutter.h"
+#include "nav/data/t_nav_twr_rumbrel.h"
 #include "nav/data/t_nav_twr_waypoint.h"
 
 #include "kernel/h_memory.h"
@@ -19,6 +20,7 @@
 #include "kernel/l_sema.h"
 #include "kernel/lm_log.h"
 #include "store/h_database.h"
+#include "trolling/u_stevrin_standin.h"
 #include "ui/menu_types.h"
 #include "ui/u_keyboard.h"
 #include "ui/u_menu_client.h"

@@ -14,6 +14,7 @@
 
 #include "nav/core/neighbour_standins.h"
 #include "nav/data/t_nav_twr.h"
+#include "nav/data/t_nav_twr_rumbrel.h"
 
 #include "chart_sdk/geodesy/nv_conv.h"
 #include "kernel/h_memory.h"
@@ -21,6 +22,7 @@
 #include "kernel/l_sema.h"
 #include "kernel/lm_log.h"
 #include "store/h_database.h"
+#include "trolling/u_stevrin_standin.h"
 #include "ui/menu_types.h"
 #include "ui/u_keyboard.h"
 #include "ui/u_menu_client.h"

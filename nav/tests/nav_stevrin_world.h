@@ -1,7 +1,7 @@
 // The trolling-motor bridge's world in a test: the navigation core's world
 // with the bridge's state as at power-up, the alarm task's mailbox
 // published, readers for the mails the bridge sends to the menu, keyboard,
-// alarm and link mailboxes, a pump that executes the mails waiting in
+// alarm mailboxes and the link, a pump that executes the mails waiting in
 // mailbox 16 as the navigation task does, contours in the lake-chart
 // stand-in, and the program-heap partitions that mail data comes from.
 #pragma once
@@ -18,10 +18,12 @@
 #include "kernel/l_sema.h"
 #include "ui/neighbour_standins.h"
 #include "ui/u_keyboard.h"
+#include "trolling/u_stevrin_standin.h"
 #include "ui/u_menu_client.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <ostream>
@@ -43,7 +45,6 @@ namespace stw {
 using namespace navw;
 
 constexpr MBOX ALARM_BOX = 20;
-constexpr MBOX LINK_BOX = 70;
 constexpr char PICK_PATH[] = "LAKE0001";
 constexpr char OTHER_PATH[] = "LAKE0002";
 
@@ -97,7 +98,7 @@ inline std::vector<CMD_ID> commands(const std::vector<UiMail>& mails)
     return out;
 }
 
-// A request to the trolling-motor link, with a copy of its track.
+// A request to the trolling-motor link, with its track.
 struct LinkMail {
     U32 u32Command;
     U32 u32ItemIndex;
@@ -105,21 +106,18 @@ struct LinkMail {
     RUMBREL track;
 };
 
-// Every mail in mailbox 70; mails and their tracks are released.
+// Every request made of the link since the last look.
 inline std::vector<LinkMail> linkMails()
 {
     std::vector<LinkMail> out;
-    while (MSGHEADER* p = L_MBOX_Receive(LINK_BOX)) {
-        auto* m = reinterpret_cast<STEVRIN_DATA_MSG*>(p);
-        EXPECT_EQ(m->header.Cmd, CMD_ID_STEVRIN);
-        LinkMail l = {m->eStevrinCmd, m->u32ItemIndex, m->pMsgData != nullptr, {}};
-        if (m->pMsgData != nullptr) {
-            memcpy(static_cast<void*>(&l.track), m->pMsgData, sizeof(RUMBREL));
-            H_MEMORY_vFree(m->pMsgData);
-        }
+    for (const U_STEVRIN_STANDIN_REQUEST& r : U_STEVRIN_STANDIN_vRequests()) {
+        LinkMail l = {r.u32Command, r.u32ItemIndex, r.bTrack, RUMBREL{}};
+        l.track.nCount = (U32)r.points.size();
+        std::copy(r.points.begin(), r.points.end(), l.track.aTrackPoints);
+        memcpy(l.track.sName, r.sName.data(), std::min(r.sName.size(), sizeof l.track.sName));
         out.push_back(l);
-        H_MEMORY_vDumpMail(p);
     }
+    U_STEVRIN_STANDIN_vClearCalls();
     return out;
 }
 
@@ -324,6 +322,8 @@ inline void resetStevrin()
     s_nOffsetRumbrelTimeout = -1;
     s_bDisplayAPNewHeadingLine = FALSE;
     NAV_STANDIN_vForgetStevrin();
+    U_STEVRIN_STANDIN_vClearCalls();
+    U_STEVRIN_STANDIN_vSetRumbrelTargetIndex(0);
 }
 
 class Stevrin : public NavCore {

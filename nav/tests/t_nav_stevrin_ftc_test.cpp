@@ -319,7 +319,7 @@ TEST_F(Stevrin, ExtendAsksFromThePointAfterTheMotorsTarget)
             pump();
         }
         const POINT from = s_tContourRumbrel.aTrackPoints[c.from];
-        NAV_STANDIN_vSetRumbrelTargetIndex(c.target);
+        U_STEVRIN_STANDIN_vSetRumbrelTargetIndex(c.target);
         const auto more = contour(7, 3);
         NAV_STANDIN_vQueueLakeAnswer(LAKE_ANSWER_NEW, lakeTrack(more));
         const U32 renders = NAV_STANDIN_u32ChartReRenders();

@@ -5,6 +5,7 @@
 #include "nav/tests/nav_stevrin_world.h"
 
 #include "nav/data/t_nav_twr_declutter.h"
+#include "nav/data/t_nav_twr_rumbrel.h"
 #include "nav/data/t_nav_twr_waypoint.h"
 
 #include <memory>
