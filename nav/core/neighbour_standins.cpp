@@ -18,7 +18,6 @@
 #include "store/h_database.h"
 #include "ui/u_keyboard.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <mutex>

@@ -108,6 +108,19 @@ TEST_F(Stevrin, AStateThatCameBackUnchangedIsReleasedOnceWhenTheFollowingEnds)
     EXPECT_EQ(NAV_STANDIN_u32BadLakeUses(), 0u);
 }
 
+TEST_F(Stevrin, AContourOf352PointsIsTheMostThatIsStoredInEitherOrder)
+{
+    const auto full = contour(RUMBREL_MAX_POINTS);
+    follow(full);
+    EXPECT_EQ(s_tFTCData.nCtrPoints, (S32)RUMBREL_MAX_POINTS);
+    EXPECT_EQ(pointList(), full);
+    NAV_STANDIN_vQueueLakeAnswer(LAKE_ANSWER_NEW, lakeTrack(full));
+    U_NAV_STEVRIN_vReverseFTC();
+    pump();
+    EXPECT_EQ(pointList(), reversed(full));
+    EXPECT_TRUE(samePoints(contourTrack(), mercatorAll(full)));
+}
+
 // ---- Starting ----
 
 TEST_F(Stevrin, StartFollowsThePickInTheChosenDirectionAndTellsTheMotor)
