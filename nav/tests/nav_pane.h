@@ -169,7 +169,7 @@ protected:
         w->u8Icon = icon;
         w->u32DateTime = 1;
         w->pt = pt;
-        strncpy(w->sName, name, WAYPOINT_NAME_CHARS);
+        memcpy(w->sName, name, strnlen(name, WAYPOINT_NAME_CHARS));
         return *w;
     }
 
