@@ -2,11 +2,11 @@
 // asks the model table whether the unit is a domestic model, the display
 // task asks the transducer database for element bits, the keyboard task's
 // power-off runs the orderly shutdown of the tasks, and the menu task calls
-// its neighbours above it through stand-ins (a_standins.h). The display
-// driver's two questions are answered by stand-ins until the view,
-// navigation and 3D chart tasks are built: each does what the real one does,
-// from the same data, so nothing changes for the driver when the real one
-// is installed instead.
+// its neighbours above it, through stand-ins (a_standins.h) for those not
+// built yet. The display driver's two questions are answered by stand-ins
+// until the view, navigation and 3D chart tasks are built: each does what
+// the real one does, from the same data, so nothing changes for the driver
+// when the real one is installed instead.
 #include "app/a_hooks.h"
 
 #include "app/a_standins.h"
@@ -15,7 +15,10 @@
 #include "kernel/error.h"
 #include "kernel/l_names.h"
 #include "kernel/l_root.h"
-#include "nav/core/neighbour_standins.h" // T_RADAR_bIsMyRadarView
+#include "nav/core/neighbour_standins.h" // T_RADAR_bIsMyRadarView, T_STEVRIN_bIsNavigationPaused
+#include "nav/core/t_nav_alarm.h"
+#include "nav/core/u_nav_position.h"
+#include "nav/data/t_nav_twr_waypoint.h"
 #include "platform/h_hooks.h"
 #include "platform/h_shutdown.h"
 #include "sonar/dsp/s_transducer.h"
@@ -23,10 +26,13 @@
 #include "system/model.h"
 #include "system/u_shutdown.h"
 #include "ui/neighbour_standins.h"
+#include "ui/t_info.h"
 #include "ui/t_keyboard.h"
 #include "ui/t_menu.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -74,7 +80,12 @@ U32 u32ElementBit(U32 u32SonarElementSelection, U32 u32SourceType)
     return S_TRANSDUCER_u32GetElementBit(u32SonarElementSelection, (NET_SOURCE_TYPE)u32SourceType);
 }
 
-void vNavNote(const TEXT_TABLE* pText, U32 u32TimeOut) { T_NAV_vSetNavUINoteWithTimeout(pText, 0, u32TimeOut, 0); }
+// The menu task's notes, shown by the navigation's alarm slot for at most
+// the seconds given.
+void vNavNote(const TEXT_TABLE* pText, U32 u32TimeOut)
+{
+    T_NAV_vSetNavUINoteWithTimeout(pText, nullptr, (S32)std::min<U32>(u32TimeOut, INT32_MAX), FALSE);
+}
 
 // The menu task's calls upward. The radar's sub-menu names, the "Select
 // Readouts" title, the go-to-waypoint action, the GPS question and the
@@ -92,6 +103,24 @@ const T_MENU_NEIGHBOURS s_menuNeighbours = {
     .pfnGetCurrentItemName = GUI_pGetCurrentItemName,
 };
 
+void vFormatPosition(DATA_TYPE eType, double dValue, char* sValue, U32 u32Format, U32 nLang)
+{
+    U_NAV_vFormatPosition(eType, dValue, sValue, (NAV_FORMAT_ENUM)u32Format, nLang, IPS_SPACE);
+}
+
+// The info task's calls upward; the alarm, radar and trolling-motor ones
+// are stand-ins until those subsystems are built.
+const T_INFO_NEIGHBOURS s_infoNeighbours = {
+    .pfnAlarmCheckTimer = T_ALARM_vCheckTimer,
+    .pfnFormatPosition = vFormatPosition,
+    .pfnCopyWaypointName = T_NAV_vCopyWaypointName,
+    .pfnStevrinActiveStr = T_NAV_INFOBOX_vGetStevrinActiveStr,
+    .pfnIsMyRadarInfoView = T_RADAR_bIsMyRadarInfoView,
+    .pfnStevrinNavigationPaused = T_STEVRIN_bIsNavigationPaused,
+    .pfnStevrinNavigationEnabled = U_NAV_STEVRIN_bIsStevrinNavigationEnabled,
+    .pfnDomesticModel = MODEL_bDomesticModel,
+};
+
 } // namespace
 
 void A_HOOKS_vInstall(void)
@@ -104,4 +133,5 @@ void A_HOOKS_vInstall(void)
     T_DISPLAY_vInstallElementBitQuery(u32ElementBit);
     T_KEYBOARD_vInstallShutdown(U_SHUTDOWN_vShutdown);
     T_MENU_vInstallNeighbours(&s_menuNeighbours);
+    T_INFO_vInstallNeighbours(&s_infoNeighbours);
 }

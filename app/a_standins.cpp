@@ -55,13 +55,11 @@ ENDS_AT_ONCE(T_MSSBCAST_vMain) // 66
 // Subsystems not built yet.
 NOT_BUILT_YET(T_ADC_vMain) // 7
 NOT_BUILT_YET(T_SPEED_vMain) // 9
-NOT_BUILT_YET(T_INFO_vMain) // 10
 NOT_BUILT_YET(T_N_PROCESS_vMain) // 11
 NOT_BUILT_YET(T_N_PING_vMain) // 12
 NOT_BUILT_YET(T_CHART_vMain) // 13
 NOT_BUILT_YET(T_TONE_vMain) // 18
 NOT_BUILT_YET(T_NMEA_vMain) // 19
-NOT_BUILT_YET(T_ALARM_vMain) // 20
 NOT_BUILT_YET(T_PCC_vMain) // 21
 NOT_BUILT_YET(T_ACC_vMain) // 23
 NOT_BUILT_YET(T_TEMP_vMain) // 24
@@ -115,7 +113,6 @@ void T_STARTUP_vMain(void)
 // ---- The menu task's neighbours above it (see a_standins.h) ----
 
 void T_NAV_GROUP_vShutdown(void) {}
-void T_NAV_vSetNavUINoteWithTimeout(const TEXT_TABLE*, U32, U32, U32) {}
 
 BOOLEAN T_RADAR_bHandleTune(void) { return FALSE; }
 void T_RADAR_vHandleManualTune(void) {}
@@ -129,3 +126,14 @@ void GUI_pGetCurrentItemName(U32, const char* const (**ppName)[DB_NUM_LANGUAGES]
     if (ppName != nullptr)
         *ppName = nullptr;
 }
+
+// ---- The info task's neighbours above it (see a_standins.h) ----
+
+void T_ALARM_vCheckTimer(void) {}
+void T_NAV_INFOBOX_vGetStevrinActiveStr(char* sText, U32 u32Size)
+{
+    if (sText != nullptr && u32Size > 0)
+        sText[0] = '\0';
+}
+BOOLEAN U_NAV_STEVRIN_bIsStevrinNavigationEnabled(void) { return FALSE; }
+BOOLEAN T_RADAR_bIsMyRadarInfoView(LAYER_ID) { return FALSE; }

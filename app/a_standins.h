@@ -2,7 +2,7 @@
 // built yet; the composition root installs them as the menu task's
 // neighbours (ui/t_menu.h). Each answers as the subsystem does while it
 // has nothing to show: the navigation group manager has no screens to
-// close and the navigation task no note to show; no view shows the radar
+// close; no view shows the radar
 // and its tuning is refused; the engine and gauge views have no
 // readout-selection sub menu. The module that builds one of them deletes
 // its declaration here and its definition in a_standins.cpp.
@@ -12,9 +12,8 @@
 #include "store/lang.h"
 #include "ui/u_view.h" // LAYER_ID, SPLIT_WINDOW_TYPE
 
-// Navigation group manager and navigation task.
+// Navigation group manager.
 void T_NAV_GROUP_vShutdown(void);
-void T_NAV_vSetNavUINoteWithTimeout(const TEXT_TABLE* pText, U32 u32Unused, U32 u32TimeOut, U32 u32Unused2);
 
 // Radar (its view question is stood in by the navigation core's
 // neighbours, nav/core/neighbour_standins.h).
@@ -27,3 +26,13 @@ void GUI_vUpdateReadoutMenuItems(void);
 void GUI_vResetReadoutSubMenuStatus(void);
 void GUI_vRegisterReadoutSubMenuItems(U32 u32Index);
 void GUI_pGetCurrentItemName(U32 u32Index, const char* const (**ppName)[DB_NUM_LANGUAGES]);
+
+// ---- The info task's neighbours above it (ui/t_info.h) ----
+//
+// The alarm task's one-second timer check does nothing; the trolling motor's
+// navigation text is empty, its navigation is not enabled; no view shows
+// the radar's info boxes.
+void T_ALARM_vCheckTimer(void);
+void T_NAV_INFOBOX_vGetStevrinActiveStr(char* sText, U32 u32Size);
+BOOLEAN U_NAV_STEVRIN_bIsStevrinNavigationEnabled(void);
+BOOLEAN T_RADAR_bIsMyRadarInfoView(LAYER_ID view);

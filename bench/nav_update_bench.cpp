@@ -32,7 +32,6 @@ void vWorld(void)
     U_CONVERT_vInitialiseConversionUtility();
     H_DATABASE_vInit();
     T_NAV_TWR_vClearTables();
-    NAV_STANDIN_vRecordAisAlarms(FALSE);
 
     const POSITION p = {34.0, -84.0};
     POINT a = {0, 0};
@@ -77,12 +76,12 @@ std::vector<ais_DeviceInfo> vTargets(int n)
     return v;
 }
 
-// The alarm recorder keeps one entry a tick; forget them now and then.
+// No "TALR": the alarms change their state but send no mails that would
+// pile up unread.
 void vTick(U64& n)
 {
     T_NAV_vHandleUpdateTimer();
-    if ((++n & 4095) == 0)
-        NAV_STANDIN_vForget();
+    ++n;
 }
 
 double dSecondsPerTick(int ticks)

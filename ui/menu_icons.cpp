@@ -87,6 +87,45 @@ constexpr const char* confirm_icon_rows[18] = {
 static_assert(rowsFit<18>(confirm_icon_rows));
 constexpr auto confirm_icon_data = pack<18>(confirm_icon_rows);
 
+// The heading arrows either side of an angle adjuster's title.
+constexpr const char* hdg_left_rows[14] = {
+    "......11",
+    ".....1C1",
+    "....1CC1",
+    "...1CCC1",
+    "..1CCCC1",
+    ".1CCCCC1",
+    "1CCCCCC1",
+    "1CCCCCC1",
+    ".1CCCCC1",
+    "..1CCCC1",
+    "...1CCC1",
+    "....1CC1",
+    ".....1C1",
+    "......11",
+};
+static_assert(rowsFit<8>(hdg_left_rows));
+constexpr auto hdg_left_data = pack<8>(hdg_left_rows);
+
+constexpr const char* hdg_right_rows[14] = {
+    "11......",
+    "1C1.....",
+    "1CC1....",
+    "1CCC1...",
+    "1CCCC1..",
+    "1CCCCC1.",
+    "1CCCCCC1",
+    "1CCCCCC1",
+    "1CCCCC1.",
+    "1CCCC1..",
+    "1CCC1...",
+    "1CC1....",
+    "1C1.....",
+    "11......",
+};
+static_assert(rowsFit<8>(hdg_right_rows));
+constexpr auto hdg_right_data = pack<8>(hdg_right_rows);
+
 } // namespace
 
 const ICON unselected_radio_button = {unselected_radio_button_data.data(), &icon_art::u8Transparent, 22, 22,
@@ -94,3 +133,5 @@ const ICON unselected_radio_button = {unselected_radio_button_data.data(), &icon
 const ICON selected_radio_button = {selected_radio_button_data.data(), &icon_art::u8Transparent, 22, 22,
                                     ICON_TRANSPARENT_COLOR};
 const ICON confirm_icon = {confirm_icon_data.data(), &icon_art::u8Transparent, 18, 18, ICON_TRANSPARENT_COLOR};
+const ICON Radar_hdg_left_icon = {hdg_left_data.data(), &icon_art::u8Transparent, 8, 14, ICON_TRANSPARENT_COLOR};
+const ICON Radar_hdg_right_icon = {hdg_right_data.data(), &icon_art::u8Transparent, 8, 14, ICON_TRANSPARENT_COLOR};

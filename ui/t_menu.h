@@ -258,9 +258,56 @@ BOOLEAN T_MENU_bMoveDownMenuList(U32 u32Rows);
 BOOLEAN T_MENU_bMoveUpMenuList(U32 u32Rows);
 
 // ---- The menu layers' draw functions (view task, RES_MENU taken) ----
+//
+// Each takes RES_MENU for its whole drawing and draws nothing while the
+// menus are hidden. Drawing records the open menu's row width, the
+// highlighted row's corner and the window of the main and sub-menu levels
+// for the key handling that follows.
 
 void T_MENU_vDrawHotMenuLayer(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 void T_MENU_vDrawMainMenuLayer(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 void T_MENU_vDrawSubMenuLayer(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 void T_MENU_vDrawQuickMenuLayer(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 void T_MENU_vDrawConfirmMenuLayer(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
+
+// ---- Drawing helpers (RES_MENU held) ----
+
+// Refreshes the display strings of the first numMenuItems visible items
+// (at most 60) and returns the width of the open menu's rows, which it
+// also keeps: the widest title or control row, "No Menus Available" + 12
+// without items, and 797 for a menu whose frame would not fit the screen.
+U32 T_MENU_u32FindMinMenuWidths(S32 numMenuItems);
+// The highlighted row, with its control, at the corner recorded while the
+// open menu's rows were drawn.
+void T_MENU_vDrawMenuActiveItem(BITMAP* pBitmap, MENU_ITEM* pItem);
+// The tab that shows entries lie above (bUp) or below (bDown) the window:
+// below the menu's corner for hot and quick menus (bHotMenu), near the
+// screen's foot for the others, at the anchor itself for the network
+// source list (bNetworkSetup).
+void T_MENU_vDrawMoreDownTab(BITMAP* pBitmap, POINT anchor, U32 u32Width, BOOLEAN bUp, BOOLEAN bDown,
+                             BOOLEAN bHotMenu, BOOLEAN bNetworkSetup);
+// The box of a numeric entry: as many "0" as the limits have digits (0
+// counting as one), the precision of a float and a sign place for a signed
+// item, in the 11x14 font, + 6.
+U32 T_MENU_u32FindNumericEntryBoxWidth(const M_NUMERIC_ENTRY_PARAMETERS* pParameters, DATA_FORMAT dataFormat);
+
+// What a row shows of a stored waypoint, route or trolling-motor track.
+constexpr U32 MENU_OBJECT_NAME_SIZE = 24;
+typedef struct tag_MENU_NAV_OBJECT {
+    char acName[MENU_OBJECT_NAME_SIZE]; // NUL-terminated, may be empty
+    S32 s32IconNumber;                  // a waypoint's icon number, -1 for none
+    const ICON* pIcon;                  // the picture the row shows, or null
+} MENU_NAV_OBJECT;
+
+// What the rows ask of the navigation task and the network sources,
+// installed by the composition root; a null member leaves a stand-in
+// (empty objects, every source available) in its place.
+typedef struct tag_T_MENU_DRAW_NEIGHBOURS {
+    void (*pfnCopyWaypoint)(U32 u32Index, MENU_NAV_OBJECT* pObject);
+    void (*pfnCopyRoute)(U32 u32Index, MENU_NAV_OBJECT* pObject);
+    void (*pfnCopyTrack)(U32 u32Index, MENU_NAV_OBJECT* pObject);
+    BOOLEAN (*pfnIsSourceAvailable)(U32 u32SourceContext);
+} T_MENU_DRAW_NEIGHBOURS;
+
+// Copies the hooks; null removes them all.
+void T_MENU_vInstallDrawNeighbours(const T_MENU_DRAW_NEIGHBOURS* pNeighbours);

@@ -199,7 +199,12 @@ void vPrint(char* pcOut, size_t size, DB_DATA_TYPE v, DATA_FORMAT format, DATA_T
         snprintf(acNumber, sizeof acNumber, "%d", (int)v.s32Val);
         break;
     }
-    snprintf(pcOut, size, "%s", acNumber);
+    // The caller's field may be shorter than the number: keep what fits.
+    if (size == 0)
+        return;
+    const size_t n = std::min(strnlen(acNumber, sizeof acNumber), size - 1);
+    memcpy(pcOut, acNumber, n);
+    pcOut[n] = '\0';
 }
 
 // ---- Display strings ----

@@ -19,6 +19,7 @@
 #include "graphics/g_line.h"
 #include "platform/h_display.h"
 #include "store/h_database.h"
+#include "ui/t_info.h"
 #include "ui/t_view_icons.h"
 #include "ui/t_view_standins.h"
 #include "ui/u_menu_client.h"

@@ -3,7 +3,6 @@
 
 U32 T_INFO_u32DrawInfoLayer_Instrumentation2_YOrigin(SPLIT_WINDOW_TYPE /*eSplit*/) { return 0; }
 
-U8 T_INFO_u8ConvertAlphaVector(U32 u32AlphaVector) { return (U8)(u32AlphaVector & 0xFF); }
 
 void GUI_OnTick(void) {}
 void GUI_vHandleNewData(const MESSAGE_NEW_DATA* /*pData*/) {}

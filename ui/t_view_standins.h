@@ -3,8 +3,7 @@
 // does the least its caller can rely on and nothing more; the modules that
 // replace them delete this file.
 //
-// - The info task's y origin is 0 (no instrument bar under the divider) and
-//   its alpha is the white palette's byte.
+// - The info task's y origin is 0 (no instrument bar under the divider).
 // - The class-based views, the NMEA 2000 data sources and the gateway
 //   menus do nothing.
 #pragma once
@@ -17,7 +16,6 @@
 // ---- Info task ----
 
 U32 T_INFO_u32DrawInfoLayer_Instrumentation2_YOrigin(SPLIT_WINDOW_TYPE eSplit);
-U8 T_INFO_u8ConvertAlphaVector(U32 u32AlphaVector);
 
 // ---- Class-based views, NMEA 2000 sources and gateway menus ----
 

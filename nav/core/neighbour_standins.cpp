@@ -2,6 +2,7 @@
 #include "nav/core/neighbour_standins.h"
 
 #include "nav/core/t_nav.h"
+#include "nav/core/t_nav_conf.h"
 #include "nav/core/t_nav_state.h"
 #include "nav/core/t_nav_stevrin.h"
 
@@ -30,7 +31,6 @@ constexpr U32 CCST_NORMAL_RUN = 3;
 constexpr U32 CCST_SIMULATION = 4;
 constexpr U32 CCST_POINT_OF_SALE = 6;
 constexpr U32 NAV_TICK_MS = 1000;
-constexpr U16 DEFAULT_GROUP = 0xC000; // the root group's header slot
 constexpr U16 UNIT_ID = 64;
 
 const char* s_apcCourse[DB_NUM_LANGUAGES] = {
@@ -41,13 +41,8 @@ const char* s_apcCourse[DB_NUM_LANGUAGES] = {
 // still tick while the process runs its exit.
 struct STANDIN_STATE {
     std::mutex lock; // every recorder below
-    std::vector<NAV_STANDIN_ALARMS> alarms;
-    std::vector<NAV_STANDIN_STEVRIN_ALARMS> stevrinAlarms;
-    std::vector<NAV_STANDIN_NOTE> notes;
+    U32 u32Arrivals = 0;
     std::vector<NAV_STANDIN_LINK> links;
-    std::vector<NAV_STANDIN_AIS_ALARM> aisAlarms;
-    bool bRecordAis = true;
-    U64 u64AisAlarms = 0;
     U32 u32AppearanceEditor = 0;
     U32 u32TrackDefaultsEditor = 0;
     U32 u32ChartReRenders = 0;
@@ -105,7 +100,8 @@ void T_NAV_vMain(void)
         }
         while (MSGHEADER* pMail = L_MBOX_Receive(NAV_MAILBOX)) {
             const CMD_ID cmd = reinterpret_cast<GENERIC_MESSAGE*>(pMail)->Cmd;
-            if (cmd == CMD_ID_KEY_CHANGE)
+            // The confirmation dialog sees every key first.
+            if (cmd == CMD_ID_KEY_CHANGE && !T_NAV_CONF_bHandleKeys(reinterpret_cast<MSG_KEY_CHANGE*>(pMail)))
                 T_NAV_bCloseTrackMemoryWarning();
             else if (cmd == CMD_ID_NAV_STEVRIN)
                 T_NAV_STEVRIN_vExecuteStevrinCmd(reinterpret_cast<NAV_STEVRIN_DATA_MSG*>(pMail));
@@ -114,81 +110,39 @@ void T_NAV_vMain(void)
     }
 }
 
-// Alarms, notes, arrival, cancel-MOB -----------------------------------------
-
-void T_NAV_vUpdateAlarms(BOOLEAN bOffCourse, BOOLEAN bDrift, BOOLEAN bPastWaypoint, BOOLEAN bArrival,
-                         NAV_ARRIVAL_FN* pfnArrival)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    st().alarms.push_back({bOffCourse, bDrift, bPastWaypoint, bArrival, pfnArrival});
-}
-
-void T_NAV_vUpdateStevrinAlarms(BOOLEAN bArrival, BOOLEAN bOffCourse)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    st().stevrinAlarms.push_back({bArrival, bOffCourse});
-}
+// Arrival, cancel-MOB -----------------------------------------------------------
 
 void T_NAV_vOnArrival(NAV_COMPLETION_FN* pfnComplete)
 {
-    (void)pfnComplete;
+    {
+        std::lock_guard<std::mutex> guard(st().lock);
+        ++st().u32Arrivals;
+    }
+    if (pfnComplete != nullptr)
+        pfnComplete();
+}
+
+U32 NAV_STANDIN_u32Arrivals(void)
+{
+    std::lock_guard<std::mutex> guard(st().lock);
+    return st().u32Arrivals;
 }
 
 void T_NAV_vCancelMOB(void)
 {
 }
 
-void T_NAV_vSetNavUINote(const TEXT_TABLE* pText, const char* pcParameter, BOOLEAN bWaypointName)
-{
-    (void)bWaypointName;
-    std::lock_guard<std::mutex> guard(st().lock);
-    st().notes.push_back({pText, pcParameter ? pcParameter : "", FALSE});
-}
-
-void T_NAV_vSetNavUIError(const TEXT_TABLE* pText)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    st().notes.push_back({pText, "", TRUE});
-}
-
-std::vector<NAV_STANDIN_ALARMS> NAV_STANDIN_vAlarmCalls(void)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    return st().alarms;
-}
-
-std::vector<NAV_STANDIN_STEVRIN_ALARMS> NAV_STANDIN_vStevrinAlarmCalls(void)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    return st().stevrinAlarms;
-}
-
-std::vector<NAV_STANDIN_NOTE> NAV_STANDIN_vNotes(void)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    return st().notes;
-}
-
 void NAV_STANDIN_vForget(void)
 {
     std::lock_guard<std::mutex> guard(st().lock);
-    st().alarms.clear();
-    st().stevrinAlarms.clear();
-    st().notes.clear();
+    st().u32Arrivals = 0;
     st().links.clear();
-    st().aisAlarms.clear();
-    st().u64AisAlarms = 0;
     st().u32AppearanceEditor = 0;
     st().u32TrackDefaultsEditor = 0;
     st().u32ChartReRenders = 0;
 }
 
 // Groups ----------------------------------------------------------------------
-
-U16 T_NAV_GROUP_DATA_nGetDefaultGroup(void)
-{
-    return DEFAULT_GROUP;
-}
 
 U16 T_NAV_GROUP_DATA_u16Getu7UnitID(void)
 {
@@ -249,32 +203,6 @@ U32 NAV_STANDIN_u32AisTargetCount(void)
     const U32 u32Count = T_NMEA_u32GetAisNumOfTargets();
     L_MUTEX_Unlock(RES_AIS_DATA);
     return u32Count;
-}
-
-void T_NAV_vUpdateAisAlarm(BOOLEAN bAlarm, ais_DeviceInfo* pTarget)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    ++st().u64AisAlarms;
-    if (st().bRecordAis && pTarget != nullptr)
-        st().aisAlarms.push_back({pTarget->aisInfo.MMSI, bAlarm});
-}
-
-std::vector<NAV_STANDIN_AIS_ALARM> NAV_STANDIN_vAisAlarmCalls(void)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    return st().aisAlarms;
-}
-
-void NAV_STANDIN_vRecordAisAlarms(BOOLEAN bRecord)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    st().bRecordAis = bRecord != FALSE;
-}
-
-U64 NAV_STANDIN_u64AisAlarmCount(void)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    return st().u64AisAlarms;
 }
 
 // Trolling-motor link ------------------------------------------------------------
@@ -366,60 +294,6 @@ U32 NAV_STANDIN_u32ChartReRenders(void)
 {
     std::lock_guard<std::mutex> guard(st().lock);
     return st().u32ChartReRenders;
-}
-
-// The info task's time formatter ----------------------------------------------------
-
-void T_INFO_vFormatTimeAscii(time_t nTime, BOOLEAN bIncludeSeconds, BOOLEAN bIncludeAMPM, char* sTime,
-                             char* sDate, BOOLEAN* pbBlinkStateOn, BOOLEAN bForceUnicode)
-{
-    (void)bForceUnicode;
-    if (pbBlinkStateOn != nullptr)
-        *pbBlinkStateOn = TRUE;
-    if (nTime == 0) {
-        if (sTime != nullptr)
-            sTime[0] = '\0';
-        if (sDate != nullptr)
-            sDate[0] = '\0';
-        return;
-    }
-    S32 s32Zone = 0;
-    U32 u32Summer = 0;
-    if (H_DATABASE_bFetchS32(FCID("SLTZ"), &s32Zone, nullptr, nullptr) &&
-        H_DATABASE_bFetchU32(FCID("SDST"), &u32Summer, nullptr, nullptr))
-        nTime += 60 * (time_t)s32Zone + (u32Summer != 0 ? 3600 : 0);
-    struct tm t;
-    gmtime_r(&nTime, &t);
-
-    U32 u32Format = 0;
-    if (sTime != nullptr) {
-        if (!H_DATABASE_bFetchU32(FCID("SITF"), &u32Format, nullptr, nullptr)) {
-            strcpy(sTime, "---");
-        } else if (u32Format == F_24HOUR) {
-            if (bIncludeSeconds)
-                sprintf(sTime, "%02d:%02d:%02d", t.tm_hour, t.tm_min, t.tm_sec);
-            else
-                sprintf(sTime, "%02d:%02d", t.tm_hour, t.tm_min);
-        } else {
-            const int hour = t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12;
-            const char* pcSuffix = bIncludeAMPM ? (t.tm_hour < 12 ? " AM" : " PM") : "";
-            if (bIncludeSeconds)
-                sprintf(sTime, "%d:%02d:%02d%s", hour, t.tm_min, t.tm_sec, pcSuffix);
-            else
-                sprintf(sTime, "%d:%02d%s", hour, t.tm_min, pcSuffix);
-        }
-    }
-    if (sDate != nullptr) {
-        const int year = t.tm_year - 100;
-        if (!H_DATABASE_bFetchU32(FCID("SIDF"), &u32Format, nullptr, nullptr))
-            strcpy(sDate, "---");
-        else if (u32Format == F_DDMMYY)
-            sprintf(sDate, "%02d.%02d.%02d", t.tm_mday, t.tm_mon + 1, year);
-        else if (u32Format == F_YYMMDD)
-            sprintf(sDate, "%02d.%02d.%02d", year, t.tm_mon + 1, t.tm_mday);
-        else
-            sprintf(sDate, "%02d/%02d/%02d", t.tm_mon + 1, t.tm_mday, year);
-    }
 }
 
 // The trolling-motor bridge's neighbours -------------------------------------------

@@ -1,10 +1,9 @@
 // STAND-INS for what the navigation update, the boat simulation, track
 // recording and man overboard need of modules not built yet: the
-// navigation task's entry, the navigation alarms and notes, arrival and
-// cancel-MOB of the navigation control, the groups, the track editors,
-// the AIS target pool, the trolling-motor link's queries, the view tests
-// of the cursor items, the radar and chart redraw calls and the info
-// task's time formatter.
+// navigation task's entry, arrival and cancel-MOB of the navigation
+// control, the groups, the track editors, the AIS target pool, the
+// trolling-motor link's queries, the view tests of the cursor items, the
+// radar and chart redraw calls and the info task's time formatter.
 //
 // Each keeps the name and arguments of the real call so that the callers do
 // not change when the real module replaces it; delete the stand-in then.
@@ -17,8 +16,11 @@
 #include "graphics/g_icon.h"
 #include "kernel/l_mbox.h"
 #include "kernel/l_types.h"
+#include "nav/core/t_nav_alarm.h"
+#include "nav/data/t_nav_group_data.h"
 #include "nav/data/t_nav_record.h"
 #include "store/lang.h"
+#include "ui/t_info.h" // T_INFO_vFormatTimeAscii
 #include "ui/u_view.h"
 
 #include <ctime>
@@ -30,51 +32,23 @@
 // In states 4 and 6 it starts the simulation; in the normal-run state it
 // brings the current track back from its log. Then it runs the update on
 // every expiry of a 1000 ms timer on semaphore 81 and drains mailbox 16; a
-// key closes the track memory warning and a CMD_ID_NAV_STEVRIN mail goes to
+// key the confirmation dialog does not use closes the track memory
+// warning and a CMD_ID_NAV_STEVRIN mail goes to
 // T_NAV_STEVRIN_vExecuteStevrinCmd. It publishes "BHDG" = "IHDG".
 void T_NAV_vMain(void);
 
-// ---- Navigation alarms and notes, arrival and cancel-MOB (recorders) ----
+// ---- Arrival and cancel-MOB of the navigation control ----
 
-typedef void NAV_COMPLETION_FN(void);
-typedef void NAV_ARRIVAL_FN(NAV_COMPLETION_FN* pfnComplete);
-
-void T_NAV_vUpdateAlarms(BOOLEAN bOffCourse, BOOLEAN bDrift, BOOLEAN bPastWaypoint, BOOLEAN bArrival,
-                         NAV_ARRIVAL_FN* pfnArrival);
-void T_NAV_vUpdateStevrinAlarms(BOOLEAN bArrival, BOOLEAN bOffCourse);
+// Counts its calls and completes at once (pfnComplete, when not null).
 void T_NAV_vOnArrival(NAV_COMPLETION_FN* pfnComplete);
+U32 NAV_STANDIN_u32Arrivals(void);
 void T_NAV_vCancelMOB(void);
-void T_NAV_vSetNavUINote(const TEXT_TABLE* pText, const char* pcParameter, BOOLEAN bWaypointName);
-void T_NAV_vSetNavUIError(const TEXT_TABLE* pText);
-
-typedef struct tag_NAV_STANDIN_ALARMS {
-    BOOLEAN bOffCourse;
-    BOOLEAN bDrift;
-    BOOLEAN bPastWaypoint;
-    BOOLEAN bArrival;
-    NAV_ARRIVAL_FN* pfnArrival;
-} NAV_STANDIN_ALARMS;
-
-typedef struct tag_NAV_STANDIN_STEVRIN_ALARMS {
-    BOOLEAN bArrival;
-    BOOLEAN bOffCourse;
-} NAV_STANDIN_STEVRIN_ALARMS;
-
-typedef struct tag_NAV_STANDIN_NOTE {
-    const TEXT_TABLE* pText;
-    std::string sParameter;
-    BOOLEAN bError;
-} NAV_STANDIN_NOTE;
-
-std::vector<NAV_STANDIN_ALARMS> NAV_STANDIN_vAlarmCalls(void);
-std::vector<NAV_STANDIN_STEVRIN_ALARMS> NAV_STANDIN_vStevrinAlarmCalls(void);
-std::vector<NAV_STANDIN_NOTE> NAV_STANDIN_vNotes(void);
 // Forgets every recorded call of every recorder in this file.
 void NAV_STANDIN_vForget(void);
 
 // ---- Groups (in memory) ----
+// The default group is the group tree's (nav/data/t_nav_group_data.h).
 
-U16 T_NAV_GROUP_DATA_nGetDefaultGroup(void);
 U16 T_NAV_GROUP_DATA_u16Getu7UnitID(void); // 64
 BOOLEAN T_NAV_GROUP_DATA_bAddLink(U16 u16Group, U16 u16Item);
 
@@ -98,16 +72,6 @@ U32 NAV_STANDIN_u32TrackDefaultsEditorOpened(void);
 void NAV_STANDIN_vSetAisTargets(const std::vector<ais_DeviceInfo>& targets);
 U32 NAV_STANDIN_u32AisTargetCount(void);
 
-// T_NAV_vUpdateAisAlarm records (MMSI, alarm) while recording is on (the
-// default); off, it only counts.
-void T_NAV_vUpdateAisAlarm(BOOLEAN bAlarm, ais_DeviceInfo* pTarget);
-typedef struct tag_NAV_STANDIN_AIS_ALARM {
-    U32 u32Mmsi;
-    BOOLEAN bAlarm;
-} NAV_STANDIN_AIS_ALARM;
-std::vector<NAV_STANDIN_AIS_ALARM> NAV_STANDIN_vAisAlarmCalls(void);
-void NAV_STANDIN_vRecordAisAlarms(BOOLEAN bRecord);
-U64 NAV_STANDIN_u64AisAlarmCount(void);
 
 // ---- Trolling-motor link queries (all zero) ----
 
@@ -129,19 +93,12 @@ void T_RADAR_vUpdateCursorPosition(void);
 void T_CHART_vReRenderAll(void);
 U32 NAV_STANDIN_u32ChartReRenders(void);
 
-// ---- The info task's time formatter ----
-
-// The date and time texts of a time stamp, local time by "SLTZ" and "SDST",
-// formats "SITF" and "SIDF" ("---" when unset); nTime 0 gives empty texts.
-void T_INFO_vFormatTimeAscii(time_t nTime, BOOLEAN bIncludeSeconds, BOOLEAN bIncludeAMPM, char* sTime,
-                             char* sDate, BOOLEAN* pbBlinkStateOn, BOOLEAN bForceUnicode);
-
 // ---- The trolling-motor bridge's neighbours ----
 //
 // STAND-INS for what the trolling-motor command bridge needs until the
-// lake-chart renderer, the trolling-motor link's mailers, the alarm task's
-// client, the chart task's lake-chart path, the cursor and the text
-// splitter of the navigation data are built. The link's client calls are
+// lake-chart renderer, the trolling-motor link's mailers, the depth alarm's
+// tones, the chart task's lake-chart path, the cursor and the text splitter
+// of the navigation data are built. The link's client calls are
 // the trolling/ stand-in's.
 
 // The lake-chart library's contour following (scripted). A state is an
@@ -238,64 +195,7 @@ void U_NAV_STEVRIN_vRumbrelRecordingEnded(void);
 void U_NAV_STEVRIN_vRumbrelRecordingSync(const RUMBREL* pRumbrel);
 void U_NAV_STEVRIN_vDisplayAutopilotAdjustMenu(void);
 
-// The alarm task's client: the alarm and tone types as its header will
-// give them, and the depth alarm's two tone bursts.
-
-typedef enum tag_ALARM_PRIORITY : int {
-    FTC_MINDEPTH_ALARM = 17,
-    NAV_UI_ALARM = 31
-} ALARM_PRIORITY;
-
-typedef enum tag_TONE_SEQUENCE : int {
-    TONE_USE_CUSTOM = 0 // with a burst plays the burst
-} TONE_SEQUENCE;
-
-typedef struct tag_TONE_FREQUENCY {
-    float fHigh;
-    float fNormal;
-    float fLow;
-} TONE_FREQUENCY;
-
-typedef struct tag_TONE_PULSE {
-    TONE_FREQUENCY sFreq;
-    TICKS ticksToneDuration;
-    TICKS ticksSpaceDuration;
-} TONE_PULSE;
-
-typedef struct tag_TONE_BURST {
-    U32 u32NumPulses;
-    S32 s32RepeatCount; // -1 without end
-    TONE_PULSE tone[5];
-    TICKS ticksSpaceBetweenBurstDuration;
-} TONE_BURST;
-
-typedef void ALARM_FUNCTION(void);
-
-// CMD_ID_SET_EXT_ALARM to the mailbox in "TALR".
-typedef struct tag_ALARM_SET_MESSAGE {
-    GENERIC_MESSAGE header;
-    ALARM_PRIORITY Priority;
-    BOOLEAN bExtended;
-    const ICON* pLeftIcon;
-    const ICON* pRightIcon;
-    const char* pMessageString;
-    const char* pLeftChoice;
-    const char* pRightChoice;
-    ALARM_FUNCTION* pFunctionCbLeftKeyAction;
-    ALARM_FUNCTION* pFunctionCbRightKeyAction;
-    TONE_SEQUENCE InitialToneID;
-    const TONE_BURST* pInitialCustomTone;
-    TONE_SEQUENCE ReminderToneID;
-    const TONE_BURST* pReminderCustomTone;
-    ALARM_FUNCTION* pFunctionAlarmCancel;
-} ALARM_SET_MESSAGE;
-
-// CMD_ID_CLEAR_ALARM.
-typedef struct tag_ALARM_CLEAR_MESSAGE {
-    GENERIC_MESSAGE header;
-    ALARM_PRIORITY Priority;
-} ALARM_CLEAR_MESSAGE;
-
+// The depth alarm's two tone bursts.
 extern const TONE_BURST g_tDepthAlarmTone;
 extern const TONE_BURST g_tDepthAlarmReminderTone;
 

@@ -13,6 +13,7 @@
 // it is per step. The simulated clock ("IDTM") runs one second per step.
 #include "nav/core/neighbour_standins.h"
 #include "nav/core/t_nav.h"
+#include "nav/core/t_nav_alarm.h"
 #include "nav/core/t_nav_state.h"
 
 #include "chart_sdk/geodesy/nv_conv.h"

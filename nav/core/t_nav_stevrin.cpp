@@ -35,7 +35,6 @@
 
 namespace {
 
-constexpr PRIORITY ALARM_MAIL_PRIORITY = 3;
 constexpr U32 WARNING_TEXT_CHARS = 255;
 constexpr S32 WARNING_DEPTH_FEET = 5;
 constexpr float MAX_WAYPOINT_DEPTH_M = 655.35f;

@@ -14,6 +14,7 @@
 // starts a new segment, so the track does not join across those breaks.
 #include "nav/core/neighbour_standins.h"
 #include "nav/core/t_nav.h"
+#include "nav/core/t_nav_alarm.h"
 #include "nav/core/t_nav_state.h"
 
 #include "graphics/g_string.h"

@@ -18,6 +18,7 @@
 //   are stored as float.
 #include "nav/core/neighbour_standins.h"
 #include "nav/core/t_nav.h"
+#include "nav/core/t_nav_alarm.h"
 #include "nav/core/t_nav_state.h"
 
 #include "chart_sdk/geodesy/nv_calc.h"

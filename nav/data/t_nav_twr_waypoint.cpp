@@ -173,11 +173,13 @@ BOOLEAN bDefaultKeepInputStateMode(void)
     return FALSE;
 }
 
+void vDefaultDropFromCurrentRoute(U16) {}
+
 const T_NAV_TWR_HOOKS DEFAULT_HOOKS = {
     vDefaultUpdateCursorWaypoint, vDefaultNothing, vDefaultRemoveTarget, vDefaultRemoveGrid, vDefaultNothing,
     pcDefaultWaypointName,        u16DefaultFindWaypoint, vDefaultLinkNewWaypoint, vDefaultNothing,
     vDefaultGroupDataError,       bDefaultAddToDefaultGroup, vDefaultNothing, vDefaultNothing,
-    bDefaultKeepInputStateMode,
+    bDefaultKeepInputStateMode,   vDefaultDropFromCurrentRoute,
 };
 
 T_NAV_TWR_HOOKS s_Hooks = DEFAULT_HOOKS;
@@ -421,6 +423,7 @@ void T_NAV_TWR_vInstallHooks(const T_NAV_TWR_HOOKS* pHooks)
     NAV_TAKE(pfnUnregisterLastSavedRouteMenu)
     NAV_TAKE(pfnBuildRootGroup)
     NAV_TAKE(pfnKeepInputStateMode)
+    NAV_TAKE(pfnDropFromCurrentRoute)
 #undef NAV_TAKE
 }
 
@@ -520,8 +523,11 @@ U16 T_NAV_u16WaypointAdd(const WAYPOINT* pWaypoint, BOOLEAN bImport, BOOLEAN)
         // An unknown separator (never computed, or left so by a compaction
         // that found no room) is computed again, so that deletions since
         // then are seen.
-        if (s_Split.nSeparator < 0 || s_Split.nSeparator - reserve == s_Split.nMaxShareIndex ||
-            s_Split.nSeparator + reserve == s_Split.nMinLockIndex)
+        // The group slots move the separator too (with nothing locked it
+        // follows the shared part up), so a part already past its reserve
+        // line is a reason to re-read as well.
+        if (s_Split.nSeparator < 0 || s_Split.nSeparator - reserve <= s_Split.nMaxShareIndex ||
+            s_Split.nSeparator + reserve >= s_Split.nMinLockIndex)
             T_NAV_TWR_vStatisticWaypointStore(FALSE);
         if (bPartsFull(reserve))
             return NONE;
@@ -808,6 +814,42 @@ BOOLEAN T_NAV_TWR_bDisableShareLockSeperator(BOOLEAN bDisable)
     NavLock lock;
     s_bSeparatorOff = bDisable ? TRUE : FALSE;
     return TRUE;
+}
+
+void T_NAV_TWR_vGetShareSplit(S32* pnSeparator, S32* pnMaxShareIndex, S32* pnMinLockIndex)
+{
+    *pnSeparator = s_Split.nSeparator;
+    *pnMaxShareIndex = s_Split.nMaxShareIndex;
+    *pnMinLockIndex = s_Split.nMinLockIndex;
+}
+
+void T_NAV_TWR_vSetShareSplit(S32 nSeparator, S32 nMaxShareIndex, S32 nMinLockIndex)
+{
+    s_Split.nSeparator = nSeparator;
+    s_Split.nMaxShareIndex = nMaxShareIndex;
+    s_Split.nMinLockIndex = nMinLockIndex;
+}
+
+void T_NAV_TWR_vCountGroupSlot(U16 u16Slot, BOOLEAN bTaken, BOOLEAN bCount)
+{
+    if (u16Slot >= SLOTS)
+        return;
+    if (bTaken) {
+        if (bCount)
+            ++s_nWaypointsUsed[0];
+        vRaiseMaxUsed(0, u16Slot);
+        return;
+    }
+    if (bCount && s_nWaypointsUsed[0] > 0)
+        --s_nWaypointsUsed[0];
+    if (s_nMaxUsedWaypointIndex[0] == (S32)u16Slot + 1)
+        s_nMaxUsedWaypointIndex[0] = u16Slot;
+}
+
+void T_NAV_TWR_vSetWaypointHashEntry(U16 u16Slot, U16 u16Hash)
+{
+    if (u16Slot < SLOTS)
+        s_au16WaypointHash[u16Slot] = u16Hash;
 }
 
 BOOLEAN T_NAV_TWR_bShareLockSeparatorDisabled(void)

@@ -72,6 +72,9 @@ typedef struct tag_T_NAV_TWR_HOOKS {
     // TRUE while the group manager keeps its input state, so that its list
     // must not be rebuilt under it. Null: FALSE.
     BOOLEAN (*pfnKeepInputStateMode)(void);
+    // Have the current route drop own waypoint id, whose slot is about to
+    // be cleared outright. Null: nothing.
+    void (*pfnDropFromCurrentRoute)(U16 u16Id);
 } T_NAV_TWR_HOOKS;
 
 // Copies the hooks; null restores every default.
@@ -199,6 +202,18 @@ void T_NAV_TWR_vEvalWP(U32 id, double* pLat, double* pLon, float* pDist);
 // status 1 or 3 is published as "CLWC". The disable call has no effect.
 void T_NAV_TWR_vTemporarilyEnableCLWCUpdateForAllModels(BOOLEAN bEnable);
 void T_NAV_TWR_vTemporarilyDisableCLWCUpdate(void);
+
+// Store-internal, for the group slots that share bank 0: the split as
+// last computed (separator -1 while unknown; lowest locked 2999 when no
+// locked slot was seen) and its replacement.
+void T_NAV_TWR_vGetShareSplit(S32* pnSeparator, S32* pnMaxShareIndex, S32* pnMinLockIndex);
+void T_NAV_TWR_vSetShareSplit(S32 nSeparator, S32 nMaxShareIndex, S32 nMinLockIndex);
+// Store-internal: a group record took (bCount) or left own slot `slot`.
+// Taking counts the slot as used and raises the highest-used mark past it;
+// leaving counts it out and lowers the mark when the slot was the last.
+void T_NAV_TWR_vCountGroupSlot(U16 u16Slot, BOOLEAN bTaken, BOOLEAN bCount);
+// Store-internal: sets the hash entry of own slot `slot`.
+void T_NAV_TWR_vSetWaypointHashEntry(U16 u16Slot, U16 u16Hash);
 
 // Store-internal: empties all four banks, counts, hashes and the split.
 void T_NAV_TWR_vClearWaypointBanks(void);

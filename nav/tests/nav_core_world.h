@@ -10,6 +10,7 @@
 
 #include "nav/core/neighbour_standins.h"
 #include "nav/core/t_nav.h"
+#include "nav/core/t_nav_alarm.h"
 #include "nav/core/t_nav_state.h"
 #include "nav/core/u_nav.h"
 #include "nav/data/t_nav_twr.h"
@@ -30,6 +31,7 @@
 
 #include <cmath>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace navw {
@@ -203,13 +205,6 @@ inline void navigate(const std::vector<POINT>& points, U32 inip = 1)
     boatAt(from);
 }
 
-// The last call the alarms heard, and how many there were.
-inline NAV_STANDIN_ALARMS lastAlarms()
-{
-    const auto calls = NAV_STANDIN_vAlarmCalls();
-    return calls.empty() ? NAV_STANDIN_ALARMS{} : calls.back();
-}
-
 // A mail that reached a mailbox: its command and a copy of its body.
 struct Mail {
     CMD_ID cmd;
@@ -255,18 +250,78 @@ inline std::vector<Mail> drain(MBOX mbox)
     return out;
 }
 
-// The mailboxes standing for the menu, view and keyboard tasks.
+// The mailboxes standing for the menu, view, keyboard and alarm tasks.
 constexpr MBOX MENU_BOX = 15;
 constexpr MBOX VIEW_BOX = 5;
 constexpr MBOX KEYBOARD_BOX = 8;
+constexpr MBOX ALARM_BOX = 20;
+
+// One mail that reached the alarm task's mailbox, as that task reads it:
+// the text is copied when the mail is taken, as the alarm task draws it.
+struct AlarmMail {
+    CMD_ID cmd;
+    ALARM_PRIORITY priority;
+    ALARM_SET_MESSAGE set; // a raise's fields (zero for a clear)
+    std::string text;      // a raise's text, "" for none
+    PRIORITY mailPriority;
+    SEMA sema;
+};
+
+// Every mail waiting in the alarm mailbox, in order; the mails are freed.
+inline std::vector<AlarmMail> alarmMails()
+{
+    std::vector<AlarmMail> out;
+    while (MSGHEADER* p = L_MBOX_Receive(ALARM_BOX)) {
+        const auto* g = reinterpret_cast<const GENERIC_MESSAGE*>(p);
+        AlarmMail m{g->Cmd, (ALARM_PRIORITY)-1, {}, "", p->MsgPriority, p->sema};
+        if (g->Cmd == CMD_ID_SET_ALARM) {
+            m.set = *reinterpret_cast<const ALARM_SET_MESSAGE*>(p);
+            m.priority = m.set.Priority;
+            if (m.set.pMessageString != nullptr)
+                m.text = m.set.pMessageString;
+        } else if (g->Cmd == CMD_ID_CLEAR_ALARM) {
+            m.priority = reinterpret_cast<const ALARM_CLEAR_MESSAGE*>(p)->Priority;
+        }
+        out.push_back(m);
+        H_MEMORY_vDumpMail(p);
+    }
+    return out;
+}
+
+inline size_t countOf(const std::vector<AlarmMail>& mails, CMD_ID cmd, ALARM_PRIORITY priority)
+{
+    size_t n = 0;
+    for (const AlarmMail& m : mails)
+        n += m.cmd == cmd && m.priority == priority;
+    return n;
+}
+inline size_t raised(const std::vector<AlarmMail>& mails, ALARM_PRIORITY priority)
+{
+    return countOf(mails, CMD_ID_SET_ALARM, priority);
+}
+inline size_t cleared(const std::vector<AlarmMail>& mails, ALARM_PRIORITY priority)
+{
+    return countOf(mails, CMD_ID_CLEAR_ALARM, priority);
+}
+// The last raise of the priority; a failed expectation when there is none.
+inline AlarmMail lastRaise(const std::vector<AlarmMail>& mails, ALARM_PRIORITY priority)
+{
+    for (auto it = mails.rbegin(); it != mails.rend(); ++it)
+        if (it->cmd == CMD_ID_SET_ALARM && it->priority == priority)
+            return *it;
+    ADD_FAILURE() << "alarm " << (int)priority << " was not raised";
+    return AlarmMail{CMD_ID_INVALID_ID, (ALARM_PRIORITY)-1, {}, "", 0, 0};
+}
 
 inline void publishNeighbourMailboxes()
 {
     H_DATABASE_bUpdateEverythingU32(FCID("TMNU"), MENU_BOX, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
     H_DATABASE_bUpdateEverythingU32(FCID("TVUE"), VIEW_BOX, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
     H_DATABASE_bUpdateEverythingU32(FCID("TKBD"), KEYBOARD_BOX, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
+    H_DATABASE_bUpdateEverythingU32(FCID("TALR"), ALARM_BOX, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
     for (MBOX m : {MENU_BOX, VIEW_BOX, KEYBOARD_BOX})
         drain(m);
+    alarmMails();
 }
 
 inline bool signalled(SEMA sema)
@@ -283,6 +338,7 @@ protected:
         H_DATABASE_vInit();
         T_NAV_TWR_vClearTables();
         resetModule();
+        T_NAV_ALARM_vInit();
         NAV_STANDIN_vForget();
         NAV_STANDIN_vSetAisTargets({});
         publishNeighbourMailboxes();

@@ -28,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -169,7 +170,8 @@ protected:
         w->u8Icon = icon;
         w->u32DateTime = 1;
         w->pt = pt;
-        memcpy(w->sName, name, strnlen(name, WAYPOINT_NAME_CHARS));
+        // The name field holds up to its size without a terminator.
+        memcpy(w->sName, name, std::min(strlen(name), sizeof w->sName));
         return *w;
     }
 

@@ -1,9 +1,9 @@
 // The trolling-motor bridge's world in a test: the navigation core's world
-// with the bridge's state as at power-up, the alarm task's mailbox
-// published, readers for the mails the bridge sends to the menu, keyboard,
-// alarm mailboxes and the link, a pump that executes the mails waiting in
-// mailbox 16 as the navigation task does, contours in the lake-chart
-// stand-in, and the program-heap partitions that mail data comes from.
+// with the bridge's state as at power-up, readers for what the bridge sends
+// to the menu, keyboard and alarm mailboxes and asks of the link, a pump
+// that executes the mails waiting in mailbox 16 as the navigation task
+// does, contours in the lake-chart stand-in, and the program-heap
+// partitions that mail data comes from.
 #pragma once
 
 #include "nav/core/neighbour_standins.h"
@@ -44,7 +44,6 @@ namespace stw {
 
 using namespace navw;
 
-constexpr MBOX ALARM_BOX = 20;
 constexpr char PICK_PATH[] = "LAKE0001";
 constexpr char OTHER_PATH[] = "LAKE0002";
 
@@ -121,8 +120,8 @@ inline std::vector<LinkMail> linkMails()
     return out;
 }
 
-// A raise or clear sent to the alarm task.
-struct AlarmMail {
+// A raise (simple or with answers) or a clear sent to the alarm task.
+struct FtcAlarm {
     CMD_ID cmd;
     ALARM_PRIORITY priority;
     std::string text;
@@ -131,13 +130,13 @@ struct AlarmMail {
     ALARM_SET_MESSAGE set; // a raise's fields
 };
 
-inline std::vector<AlarmMail> alarmMails()
+inline std::vector<FtcAlarm> ftcAlarms()
 {
-    std::vector<AlarmMail> out;
+    std::vector<FtcAlarm> out;
     while (MSGHEADER* p = L_MBOX_Receive(ALARM_BOX)) {
         const auto* g = reinterpret_cast<const GENERIC_MESSAGE*>(p);
-        AlarmMail a{g->Cmd, (ALARM_PRIORITY)-1, "", "", "", {}};
-        if (g->Cmd == CMD_ID_SET_EXT_ALARM) {
+        FtcAlarm a{g->Cmd, (ALARM_PRIORITY)-1, "", "", "", {}};
+        if (g->Cmd == CMD_ID_SET_EXT_ALARM || g->Cmd == CMD_ID_SET_ALARM) {
             a.set = *reinterpret_cast<const ALARM_SET_MESSAGE*>(p);
             a.priority = a.set.Priority;
             a.text = a.set.pMessageString ? a.set.pMessageString : "";
@@ -175,7 +174,7 @@ inline void drainAll()
     uiMails(VIEW_BOX);
     uiMails(KEYBOARD_BOX);
     linkMails();
-    alarmMails();
+    ftcAlarms();
     for (SEMA sema : {SEMA_KEYCLICK_GOOD, SEMA_KEYCLICK_BAD, SEMA_VIEW_UPDATE})
         L_SEMA_SetPending(sema);
 }
@@ -331,7 +330,6 @@ protected:
     void SetUp() override
     {
         NavCore::SetUp();
-        H_DATABASE_bUpdateEverythingU32(FCID("TALR"), ALARM_BOX, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
         H_DATABASE_bUpdateValueU32(FCID("SLNG"), 0, P_NORMAL);
         resetStevrin();
         drainAll();

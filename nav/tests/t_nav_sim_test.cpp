@@ -214,14 +214,15 @@ TEST_F(BoatSimulation, StepIsSkippedWithoutSpeedHeadingOrClock)
         step(); // moves
         const POINT before = boat();
         const U32 dtm = *u("IDTM");
-        NAV_STANDIN_vForget();
+        T_NAV_ALARM_vSetNavUIRawNoteWithTimeout("probe", 1); // the next counted tick clears it
+        alarmMails();
         H_DATABASE_vDeleteEntry(k(key));
         step();
         EXPECT_TRUE(navt::same(boat(), before));
         if (std::string(key) != "IDTM") {
             EXPECT_EQ(*u("IDTM"), dtm);
         }
-        EXPECT_EQ(NAV_STANDIN_vAlarmCalls().size(), 1u) << "the rest of the update goes on";
+        EXPECT_EQ(cleared(alarmMails(), NAV_UI_ALARM), 1u) << "the rest of the update goes on";
     }
 }
 
@@ -276,9 +277,11 @@ TEST_F(BoatSimulation, StartPositionComesFromTheActiveCursor)
             EXPECT_EQ(*s("SNLT"), cursor.y);
             EXPECT_EQ(*s("SNLN"), cursor.x);
         } else {
-            const auto notes = NAV_STANDIN_vNotes();
-            ASSERT_EQ(notes.size(), 1u);
-            EXPECT_EQ(notes[0].pText, &Position_Cursor_First);
+            const auto mails = alarmMails();
+            ASSERT_EQ(mails.size(), 1u);
+            EXPECT_EQ(mails[0].priority, NAV_UI_ALARM);
+            EXPECT_EQ(mails[0].text, Position_Cursor_First[0]);
+            EXPECT_EQ(mails[0].set.pFunctionAlarmCancel, T_NAV_vUINoteCancelled);
         }
         EXPECT_EQ(navt::same(boat(), cursor), r.moved);
     }

@@ -89,7 +89,7 @@ TEST_F(Stevrin, RefusedRequestsLeaveTheFollowedContourItsDirectionAndThePick)
         EXPECT_EQ(pointList(), points);
         EXPECT_EQ(memcmp(&track, &s_tContourRumbrel, sizeof track), 0);
         EXPECT_EQ(NAV_STANDIN_u32ChartReRenders(), renders);
-        EXPECT_TRUE(alarmMails().empty());
+        EXPECT_TRUE(ftcAlarms().empty());
         EXPECT_EQ(NAV_STANDIN_u32BadLakeUses(), 0u);
     }
 }
@@ -267,7 +267,7 @@ TEST_F(Stevrin, ReversingTurnsThePointListAroundButNotTheContourTrack)
     EXPECT_EQ(NAV_STANDIN_u32ChartReRenders(), renders);
     EXPECT_TRUE(linkMails().empty()) << "a reversal is not sent to the motor";
 
-    alarmMails();
+    ftcAlarms();
 
     // A new offset keeps the order and makes no depth check.
     const auto offset = contour(4, 4);
@@ -275,7 +275,7 @@ TEST_F(Stevrin, ReversingTurnsThePointListAroundButNotTheContourTrack)
     ASSERT_TRUE(followContour(s_tFTCData.pStevrinStructAddr, 5, 7.0f));
     EXPECT_TRUE(s_tFTCData.bReverseFTCData);
     EXPECT_EQ(pointList(), reversed(offset));
-    EXPECT_TRUE(alarmMails().empty());
+    EXPECT_TRUE(ftcAlarms().empty());
     EXPECT_EQ(NAV_STANDIN_u32ChartReRenders(), renders);
 }
 
@@ -369,7 +369,7 @@ TEST_F(Stevrin, ExtendAndReverseDoNothingWhileNoContourIsFollowed)
     EXPECT_TRUE(linkMails().empty());
     EXPECT_EQ(s_tFTCData.nOffsetSign, 1);
     EXPECT_FALSE(s_tFTCData.bReverseFTCData);
-    EXPECT_TRUE(alarmMails().empty());
+    EXPECT_TRUE(ftcAlarms().empty());
 }
 
 // ---- The depth check ----
@@ -395,7 +395,7 @@ TEST_F(Stevrin, APathShallowerThanFiveFeetRaisesTheAlarmAndADeepEnoughOneClearsI
         NAV_STANDIN_vQueueLakeAnswer(LAKE_ANSWER_NEW, t);
         U_NAV_STEVRIN_vFollowContour_1();
         pump();
-        const auto alarms = alarmMails();
+        const auto alarms = ftcAlarms();
         ASSERT_EQ(alarms.size(), 1u);
         EXPECT_EQ(alarms[0].cmd, c.bRaised ? CMD_ID_SET_EXT_ALARM : CMD_ID_CLEAR_ALARM);
         EXPECT_EQ(alarms[0].priority, FTC_MINDEPTH_ALARM);
@@ -406,7 +406,7 @@ TEST_F(Stevrin, TheAlarmAsksNoOrYesWithTheDepthAlarmTones)
 {
     T_NAV_STEVRIN_vPlayWaterDepthAlarmSound(TRUE);
     T_NAV_STEVRIN_vPlayWaterDepthAlarmSound(FALSE);
-    const auto alarms = alarmMails();
+    const auto alarms = ftcAlarms();
     ASSERT_EQ(alarms.size(), 2u);
     const ALARM_SET_MESSAGE& set = alarms[0].set;
     EXPECT_EQ(alarms[0].cmd, CMD_ID_SET_EXT_ALARM);
@@ -429,7 +429,7 @@ TEST_F(Stevrin, TheAlarmAsksNoOrYesWithTheDepthAlarmTones)
     H_DATABASE_vDeleteEntry(FCID("TALR"));
     T_NAV_STEVRIN_vPlayWaterDepthAlarmSound(TRUE);
     T_NAV_STEVRIN_vPlayWaterDepthAlarmSound(FALSE);
-    EXPECT_TRUE(alarmMails().empty());
+    EXPECT_TRUE(ftcAlarms().empty());
     EXPECT_EQ(heapMark(), heap);
 }
 
@@ -444,7 +444,7 @@ TEST_F(Stevrin, TheWarningTextIsBuiltOnceAndKeptAcrossALanguageChange)
     for (U32 language : {2u, 0u, 2u}) {
         setU("SLNG", language);
         T_NAV_STEVRIN_vPlayWaterDepthAlarmSound(TRUE);
-        const auto alarms = alarmMails();
+        const auto alarms = ftcAlarms();
         ASSERT_EQ(alarms.size(), 1u);
         texts.push_back(alarms[0].text);
     }
@@ -625,7 +625,7 @@ TEST_F(Stevrin, EndDropsTheFollowedContourAndItsAlarm)
     EXPECT_EQ(s_tContourRumbrel.nCount, 0u);
     EXPECT_FALSE(s_tContourRumbrel.u32Visible);
     EXPECT_EQ(NAV_STANDIN_u32ChartReRenders(), renders + 1);
-    const auto alarms = alarmMails();
+    const auto alarms = ftcAlarms();
     ASSERT_EQ(alarms.size(), 1u);
     EXPECT_EQ(alarms[0].cmd, CMD_ID_CLEAR_ALARM);
     EXPECT_TRUE(allUnder104());
@@ -635,7 +635,7 @@ TEST_F(Stevrin, EndDropsTheFollowedContourAndItsAlarm)
     U_NAV_STEVRIN_vEndFTC();
     pump();
     EXPECT_EQ(s_nOffsetRumbrelTimeout, -1);
-    EXPECT_TRUE(alarmMails().empty());
+    EXPECT_TRUE(ftcAlarms().empty());
     EXPECT_EQ(NAV_STANDIN_u32BadLakeUses(), 0u);
     EXPECT_EQ(NAV_STANDIN_u32LiveLakeStates(), 0u);
 }

@@ -148,7 +148,7 @@ TEST_F(Stevrin, ContourMailsRunAgainstTheChartRenderWithoutDeadlock)
         uiMails(MENU_BOX);
         uiMails(KEYBOARD_BOX);
         linkMails();
-        alarmMails();
+        ftcAlarms();
     }
     EXPECT_TRUE(eventually([] { return followedState() == nullptr && NAV_STANDIN_u32LiveLakeStates() == 0; }));
     EXPECT_EQ(NAV_STANDIN_u32BadLakeUses(), 0u);

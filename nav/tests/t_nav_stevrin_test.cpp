@@ -32,11 +32,13 @@ void navStarted(const RUMBREL& r, RUMBREL_TYPE type = RUMBREL_TYPE_REGULAR, U16 
     pump();
 }
 
+// The navigation errors raised since the last look at the alarm mailbox.
 std::vector<std::string> notes()
 {
     std::vector<std::string> out;
-    for (const auto& n : NAV_STANDIN_vNotes())
-        out.push_back((*n.pText)[0]);
+    for (const FtcAlarm& a : ftcAlarms())
+        if (a.cmd == CMD_ID_SET_ALARM && a.priority == NAV_UI_ALARM)
+            out.push_back(a.text);
     return out;
 }
 
@@ -97,7 +99,7 @@ TEST_F(Stevrin, ARegularTrackStartsAtTheOwnWaypointOfItsOriginOrANewTemporaryOne
         EXPECT_FALSE(s_tNavRumbrelData.bToStart);
         EXPECT_EQ(s_tNavRumbrelData.u32ClosestTP, 3u);
         EXPECT_EQ(s_tNavRumbrelData.eRumbrelType, RUMBREL_TYPE_REGULAR);
-        EXPECT_TRUE(NAV_STANDIN_vNotes().empty());
+        EXPECT_TRUE(notes().empty());
 
         U_NAV_STEVRIN_vRumbrelNavEnded();
         pump();
@@ -140,7 +142,6 @@ TEST_F(Stevrin, WithoutAStartWaypointTheTrackIsDroppedWithItsNotes)
     EXPECT_EQ(heapMark(), heap);
 
     // No room for one.
-    NAV_STANDIN_vForget();
     boatAt(at(0, 0));
     for (U32 s = 0; s < NAV_WAYPOINT_SLOTS - 1; ++s)
         putWaypoint((U16)s, at(1000, s));
@@ -410,7 +411,7 @@ TEST_F(Stevrin, TheMotorsStartOfThisUnitsFollowingOnlyEndsTheInitiative)
     EXPECT_EQ(s_tNavRumbrelData.u32ClosestTP, 0u);
     EXPECT_TRUE(s_tNavRumbrelData.bValidBoatPos);
     EXPECT_EQ(s_tNavRumbrelData.ptBoatAtFTCSegStart, at(30, 40));
-    EXPECT_TRUE(alarmMails().empty());
+    EXPECT_TRUE(ftcAlarms().empty());
 
     // A second start is not this unit's: its contour state goes.
     U_NAV_STEVRIN_vOnFTCStarted(heapTrack({at(5, 5)}));
@@ -420,7 +421,7 @@ TEST_F(Stevrin, TheMotorsStartOfThisUnitsFollowingOnlyEndsTheInitiative)
     EXPECT_EQ(s_tContourRumbrel.nCount, 0u);
     ASSERT_NE(s_tNavRumbrelData.pRumbrel, nullptr);
     EXPECT_EQ(s_tNavRumbrelData.pRumbrel->aTrackPoints[0], at(5, 5));
-    const auto alarms = alarmMails();
+    const auto alarms = ftcAlarms();
     ASSERT_EQ(alarms.size(), 1u);
     EXPECT_EQ(alarms[0].cmd, CMD_ID_CLEAR_ALARM);
 }
@@ -640,11 +641,11 @@ TEST_F(Stevrin, NoStopsTheMotorsContourNavigationAndYesGoesOn)
         setB("IPRP", true);
 
         T_NAV_STEVRIN_vContinueFTCNavReqFromUser();
-        EXPECT_TRUE(alarmMails().empty());
+        EXPECT_TRUE(ftcAlarms().empty());
         EXPECT_TRUE(linkMails().empty());
 
         T_NAV_STEVRIN_vCancelFTCNavReqFromUser();
-        const auto alarms = alarmMails();
+        const auto alarms = ftcAlarms();
         ASSERT_EQ(alarms.size(), 1u);
         EXPECT_EQ(alarms[0].cmd, CMD_ID_CLEAR_ALARM);
         EXPECT_EQ(alarms[0].priority, FTC_MINDEPTH_ALARM);

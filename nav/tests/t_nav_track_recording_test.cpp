@@ -367,13 +367,15 @@ TEST_F(TrackRecording, SavingNeedsAFreeSlotAndThenEmptiesTheTrack)
         L_SEMA_SetPending(102);
         L_SEMA_SetPending(103);
 
+        alarmMails();
         T_NAV_vSaveCurrentTrack();
 
-        const auto notes = NAV_STANDIN_vNotes();
+        const auto notes = alarmMails();
         ASSERT_EQ(notes.size(), 1u);
+        ASSERT_EQ(notes[0].priority, NAV_UI_ALARM);
         if (!r.freeSlot) {
-            EXPECT_TRUE(notes[0].bError);
-            EXPECT_EQ(notes[0].pText, &No_Tracks);
+            EXPECT_EQ(notes[0].set.pFunctionAlarmCancel, T_NAV_vUIErrorCancelled) << "an error";
+            EXPECT_EQ(notes[0].text, No_Tracks[0]);
             EXPECT_TRUE(signalled(103));
             EXPECT_FALSE(signalled(102));
             EXPECT_EQ(count(), 3) << "the current track stays";
@@ -385,9 +387,8 @@ TEST_F(TrackRecording, SavingNeedsAFreeSlotAndThenEmptiesTheTrack)
         EXPECT_EQ(saved->u16Count, 3);
         EXPECT_EQ(saved->u32DateTime, r.dateTime ? 1213461000u : 0u);
         EXPECT_EQ(std::string(saved->sName, strnlen(saved->sName, TRACK_NAME_CHARS)), r.savedName);
-        EXPECT_FALSE(notes[0].bError);
-        EXPECT_EQ(notes[0].pText, &Track_Saved);
-        EXPECT_EQ(notes[0].sParameter, r.savedName);
+        EXPECT_EQ(notes[0].set.pFunctionAlarmCancel, T_NAV_vUINoteCancelled) << "a note";
+        EXPECT_EQ(notes[0].text, "Track " + std::string(r.savedName) + " Saved");
         const auto links = NAV_STANDIN_vLinks();
         ASSERT_EQ(links.size(), 1u);
         EXPECT_EQ(links[0].u16Group, T_NAV_GROUP_DATA_nGetDefaultGroup());
@@ -474,8 +475,7 @@ TEST_F(TrackRecording, StartAndStopTrackingRegisterTheirItemsAndGateThePoints)
         EXPECT_EQ(rm.splitType, s_aNavViews[(i - 1) / 2].eSplit);
         EXPECT_EQ(rm.pMenuName, (i - 1) % 2 == 0 ? &Clear_Current_Track : &Save_Current_Track);
     }
-    ASSERT_FALSE(NAV_STANDIN_vNotes().empty());
-    EXPECT_EQ(NAV_STANDIN_vNotes().back().pText, &Track_cleared);
+    EXPECT_EQ(lastRaise(alarmMails(), NAV_UI_ALARM).text, "Track cleared");
     EXPECT_FALSE(*b("CTRE"));
     for (int i = 0; i < 5; ++i)
         tick();

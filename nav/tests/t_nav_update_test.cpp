@@ -3,7 +3,10 @@
 // leg restart and the cursor readouts.
 #include "nav/tests/nav_core_world.h"
 
+#include "kernel/l_mutex.h"
+
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -158,8 +161,10 @@ TEST_F(NavCore, NoPositionDoesNothingAtAll)
         setS("ICLT", B.y);
         setS("ICLN", B.x);
         r.spoil();
+        T_NAV_ALARM_vSetNavUIRawNoteWithTimeout("probe", 1); // the next counted tick clears it
+        alarmMails();
         tick();
-        EXPECT_TRUE(NAV_STANDIN_vAlarmCalls().empty()) << "the alarms must not count this tick";
+        EXPECT_TRUE(alarmMails().empty()) << "the alarms must not count this tick";
         for (const char* key : {"IBRG", "IDTG", "IXTE", "ICBH", "ICBD", "IETM"})
             EXPECT_FALSE(f(key)) << key;
         EXPECT_EQ(*u("IDTM"), T0);
@@ -191,15 +196,13 @@ TEST_F(NavCore, ContinuousNavigationLatchesAtTheLastPointAndRaisesNoArrival)
         setB("SNCM", true);
         for (const Step& st : run.steps) {
             SCOPED_TRACE(st.north);
-            NAV_STANDIN_vForget();
             boatAt(at(0, st.north));
             tick();
             EXPECT_EQ(*b("CCNC"), st.reached);
-            const auto calls = NAV_STANDIN_vAlarmCalls();
-            ASSERT_EQ(calls.size(), 1u);
-            EXPECT_FALSE(calls[0].bArrival);
-            EXPECT_FALSE(calls[0].bPastWaypoint);
-            EXPECT_EQ(calls[0].bOffCourse != FALSE, st.off);
+            const auto mails = alarmMails();
+            EXPECT_EQ(raised(mails, NAV_ARRIVAL_ALARM), 0u);
+            EXPECT_EQ(raised(mails, NAV_PAST_WAYPOINT_ALARM), 0u);
+            EXPECT_EQ(raised(mails, NAV_OFF_COURSE_ALARM), st.off ? 1u : 0u);
             EXPECT_FALSE(b("IACE"));
             EXPECT_FALSE(b("IPPD"));
         }
@@ -219,11 +222,17 @@ TEST_F(NavCore, OrdinaryNavigationArrivesInsideTheRadiusAndPassesBehindThePoint)
         navigate({A, B, C});
         boatAt(at(0, r.north));
         tick();
-        const NAV_STANDIN_ALARMS a = lastAlarms();
-        EXPECT_EQ(a.bArrival != FALSE, r.arrival);
-        EXPECT_EQ(a.bPastWaypoint != FALSE, r.past);
-        EXPECT_EQ(a.bOffCourse != FALSE, r.off) << "past the point is only off course at the last point";
-        EXPECT_EQ(a.pfnArrival, T_NAV_vOnArrival);
+        // Passing wins the shared slot when both hold.
+        const auto mails = alarmMails();
+        EXPECT_EQ(raised(mails, NAV_PAST_WAYPOINT_ALARM), r.past ? 1u : 0u);
+        EXPECT_EQ(raised(mails, NAV_ARRIVAL_ALARM), r.arrival && !r.past ? 1u : 0u);
+        EXPECT_EQ(raised(mails, NAV_OFF_COURSE_ALARM), r.off ? 1u : 0u)
+            << "past the point is only off course at the last point";
+        if (r.arrival || r.past) {
+            // Dismissing it runs the route's step to the next leg.
+            lastRaise(mails, r.past ? NAV_PAST_WAYPOINT_ALARM : NAV_ARRIVAL_ALARM).set.pFunctionAlarmCancel();
+            EXPECT_EQ(NAV_STANDIN_u32Arrivals(), 1u);
+        }
         EXPECT_EQ(*b("IACE"), r.arrival);
         EXPECT_EQ(*b("IPPD"), r.past);
         EXPECT_NEAR(*f("IDTF"), distance(at(0, r.north), B) + distance(B, C), 1.0);
@@ -254,16 +263,12 @@ TEST_F(NavCore, TrollingMotorRouteArrivesOnlyAtTheLastPointAndNeverPasses)
         setF("SNAA", 0.0f);
         boatAt(at(r.east, r.north));
         tick();
-        const NAV_STANDIN_ALARMS a = lastAlarms();
-        ASSERT_EQ(NAV_STANDIN_vAlarmCalls().size(), 1u);
-        EXPECT_FALSE(a.bArrival);
-        EXPECT_FALSE(a.bPastWaypoint);
-        EXPECT_FALSE(a.bOffCourse);
-        EXPECT_EQ(a.pfnArrival, nullptr);
-        const auto st = NAV_STANDIN_vStevrinAlarmCalls();
-        ASSERT_EQ(st.size(), 1u);
-        EXPECT_EQ(st[0].bArrival != FALSE, r.arrival);
-        EXPECT_EQ(st[0].bOffCourse != FALSE, r.off);
+        const auto mails = alarmMails();
+        EXPECT_EQ(raised(mails, NAV_ARRIVAL_ALARM), 0u);
+        EXPECT_EQ(raised(mails, NAV_PAST_WAYPOINT_ALARM), 0u);
+        EXPECT_EQ(raised(mails, NAV_OFF_COURSE_ALARM), 0u);
+        EXPECT_EQ(raised(mails, NAV_ST_ARRIVAL_ALARM), r.arrival ? 1u : 0u);
+        EXPECT_EQ(raised(mails, NAV_ST_OFFCOURSE_ALARM), r.off ? 1u : 0u);
         EXPECT_EQ(*b("IPPD"), false);
         EXPECT_FALSE(f("IDST")) << "distance travelled counts only for the unit's own navigation";
     }
@@ -289,14 +294,14 @@ TEST_F(NavCore, OffCourseByCrossTrackErrorOrShortOfTheLegOrigin)
         navigate({A, B});
         boatAt(at(r.east, r.north));
         tick();
-        EXPECT_EQ(lastAlarms().bOffCourse != FALSE, r.off);
+        EXPECT_EQ(raised(alarmMails(), NAV_OFF_COURSE_ALARM), r.off ? 1u : 0u);
     }
     SetUp();
     navigate({A, B});
     setF("SNAO", 0.0f);
     boatAt(at(500, 500));
     tick();
-    EXPECT_FALSE(lastAlarms().bOffCourse) << "a limit of 0 switches the alarm off";
+    EXPECT_EQ(raised(alarmMails(), NAV_OFF_COURSE_ALARM), 0u) << "a limit of 0 switches the alarm off";
 }
 
 TEST_F(NavCore, ManOverboardCountsTimeAndRaisesOnlyDrift)
@@ -318,12 +323,10 @@ TEST_F(NavCore, ManOverboardCountsTimeAndRaisesOnlyDrift)
         tick();
         EXPECT_EQ(*f("IVMG"), 0.0f);
         EXPECT_EQ(*u("MOBT"), 42u);
-        const auto calls = NAV_STANDIN_vAlarmCalls();
-        ASSERT_EQ(calls.size(), 1u);
-        EXPECT_FALSE(calls[0].bOffCourse);
-        EXPECT_FALSE(calls[0].bPastWaypoint);
-        EXPECT_FALSE(calls[0].bArrival);
-        EXPECT_TRUE(calls[0].bDrift);
+        const auto mails = alarmMails();
+        ASSERT_EQ(mails.size(), 1u);
+        EXPECT_EQ(mails[0].cmd, CMD_ID_SET_ALARM);
+        EXPECT_EQ(mails[0].priority, NAV_DRIFT_ALARM);
     }
 }
 
@@ -352,13 +355,18 @@ TEST_F(NavCore, EveryTickWithAPositionUpdatesTheAlarmsOnceWithTheDrift)
         setS("IDLN", anchor.x);
         boatAt(at(0, 400)); // 100 m from the anchor
         r.arrange();
+        // A note that the second counted tick clears: one count a tick.
+        T_NAV_ALARM_vSetNavUIRawNoteWithTimeout("probe", 2);
+        alarmMails();
         tick();
-        const auto calls = NAV_STANDIN_vAlarmCalls();
-        ASSERT_EQ(calls.size(), 1u);
-        EXPECT_TRUE(calls[0].bDrift);
+        auto mails = alarmMails();
+        EXPECT_EQ(raised(mails, NAV_DRIFT_ALARM), 1u);
+        EXPECT_EQ(cleared(mails, NAV_UI_ALARM), 0u);
         setF("CNDA", 150.0f);
         tick();
-        EXPECT_FALSE(lastAlarms().bDrift);
+        mails = alarmMails();
+        EXPECT_EQ(cleared(mails, NAV_DRIFT_ALARM), 1u);
+        EXPECT_EQ(cleared(mails, NAV_UI_ALARM), 1u);
     }
 }
 
@@ -396,20 +404,22 @@ TEST_F(NavCore, AisTargetTimingOutMidWalkDoesNotHideTheNextOne)
     }
     NAV_STANDIN_vSetAisTargets(pool);
     tick();
-    const auto calls = NAV_STANDIN_vAisAlarmCalls();
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[0].u32Mmsi, 1u);
-    EXPECT_TRUE(calls[0].bAlarm);
-    EXPECT_EQ(calls[1].u32Mmsi, 3u);
-    EXPECT_FALSE(calls[1].bAlarm);
-    EXPECT_EQ(calls[2].u32Mmsi, 6u);
-    EXPECT_TRUE(calls[2].bAlarm);
+    const auto mails = alarmMails();
+    EXPECT_EQ(raised(mails, AIS_CPA_ALARM), 2u);
+    EXPECT_EQ(lastRaise(mails, AIS_CPA_ALARM).text, "AIS Alarm for <6>");
     EXPECT_EQ(NAV_STANDIN_u32AisTargetCount(), 3u);
+    std::vector<std::pair<U32, bool>> active;
+    L_MUTEX_LockWait(RES_AIS_TARGETS);
+    ais_DeviceInfo* pTarget = nullptr;
+    for (S32 i = 0; T_NMEA_bScanAisPoints(i, &pTarget); ++i)
+        active.push_back({pTarget->aisInfo.MMSI, pTarget->bAisAlarmActive != 0});
+    L_MUTEX_Unlock(RES_AIS_TARGETS);
+    const std::vector<std::pair<U32, bool>> expected = {{1, true}, {3, false}, {6, true}};
+    EXPECT_EQ(active, expected);
 
-    NAV_STANDIN_vForget();
     setB("SAIS", false);
     tick();
-    EXPECT_TRUE(NAV_STANDIN_vAisAlarmCalls().empty());
+    EXPECT_EQ(raised(alarmMails(), AIS_CPA_ALARM), 0u) << "the walk is off";
 }
 
 // ---- The leg restart, the cursor, the zoom hold ----

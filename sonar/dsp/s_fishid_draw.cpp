@@ -15,7 +15,7 @@
 #include "kernel/l_mutex.h"
 #include "sonar/dsp/s_fishid_icons.h"
 #include "sonar/dsp/s_fishid_internal.h"
-#include "ui/t_view_standins.h"
+#include "ui/t_info.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,6 +2,7 @@
 // store, as the keyboard task and the registering tasks drive it: which
 // menu opens, the keys and layers it takes and gives back, the visible
 // list and its highlight, and the menu keys.
+#include "graphics/tests/g_testing.h"
 #include "ui/tests/menu_task_world.h"
 
 #include <atomic>
@@ -11,6 +12,14 @@ using namespace mt;
 using namespace t_menu;
 
 namespace {
+
+// The main menu's layer drawn once, as the view task would (its first
+// drawing lists the open tab).
+void drawMainMenu()
+{
+    gt::TestBitmap screen(800, 600, 0);
+    T_MENU_vDrawMainMenuLayer(screen, nullptr);
+}
 
 using Lines = std::vector<std::string>;
 
@@ -430,7 +439,7 @@ TEST_F(MenuTask, ExitStepsBackConfirmationFirstThenTheLevel)
 {
     mainMenuWithSubMenu();
     ASSERT_EQ(press(KEY_MENU), GOOD);
-    T_MENU_vDrawMainMenuLayer(nullptr, nullptr); // the first drawing lists the tab
+    drawMainMenu(); // the first drawing lists the tab
     ASSERT_EQ(tap(CURSOR_SOUTH), GOOD);
     ASSERT_EQ(highlighted(), "A");
     letSettle();
@@ -466,7 +475,7 @@ TEST_F(MenuTask, ConfirmedActionRunsOnTheSecondEast)
 {
     mainMenuWithSubMenu();
     press(KEY_MENU);
-    T_MENU_vDrawMainMenuLayer(nullptr, nullptr);
+    drawMainMenu();
     tap(CURSOR_SOUTH);
     letSettle();
     tap(CURSOR_EAST);
@@ -497,7 +506,7 @@ TEST_F(MenuTask, FifthSubMenuLevelIsRefused)
     U_MENU_bRegisterSubMenuActionMenu(&txtB, &s_subNames[5], nullptr, prio(1), vAction, FALSE, M_BASIC);
     settle();
     press(KEY_MENU);
-    T_MENU_vDrawMainMenuLayer(nullptr, nullptr);
+    drawMainMenu();
     tap(CURSOR_SOUTH);
     letSettle();
     const ACTIVE_MENU levels[] = {MAIN_SUB_MENU, MAIN_SUB_MENU_1, MAIN_SUB_MENU_2, MAIN_SUB_MENU_3};
@@ -592,7 +601,7 @@ TEST_F(MenuTask, TabBarWithoutActiveTabsRefusesEastAndWest)
     U_MENU_bRegisterTab(&txtTab, SONAR_TAB_PRIORITY, nullptr, M_DIAGNOSTIC); // above the user level
     settle();
     press(KEY_MENU);
-    T_MENU_vDrawMainMenuLayer(nullptr, nullptr);
+    drawMainMenu();
     letSettle();
     EXPECT_EQ(tap(CURSOR_EAST), BAD);
     EXPECT_EQ(tap(CURSOR_WEST), BAD);
