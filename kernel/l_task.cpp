@@ -337,8 +337,13 @@ ERC L_TASK_SetPriority(TASK sTaskID, PRIORITY sPriority)
     TASK_INFO* t = TASK_Get(sTaskID);
     if (!t)
         return -lsTASK_INVALID;
-    if (sPriority != 0)
-        t->TaskParam.TParamPriority = TASK_u16LinuxPriority(sPriority);
+    // The kernel dump reads the number without a lock; most requests map
+    // onto the thread's present priority and then write nothing.
+    if (sPriority != 0) {
+        const U16 u16Mapped = TASK_u16LinuxPriority(sPriority);
+        if (t->TaskParam.TParamPriority != u16Mapped)
+            t->TaskParam.TParamPriority = u16Mapped;
+    }
     pthread_t th = t->ThreadID;
     if (th == 0)
         return 0;

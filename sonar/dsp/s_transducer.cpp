@@ -12,6 +12,7 @@
 #include "sonar/dsp/s_transducer_menus.h"
 #include "sonar/dsp/s_transducer_tables.h"
 #include "sonar/dsp/s_transducer_texts.h"
+#include "sonar/ping/u_ping.h"
 #include "store/h_database.h"
 #include "ui/power_key_icons.h" // SonarTab_icon
 
@@ -420,7 +421,6 @@ void S_TRANSDUCER_vCompositeEnable(U8 u8RequestedTransducer, U32 u32RequestedTra
         const bool bHasFV = (r.u32SonarSources & ELEMENT_FV) != 0;
         const bool bHas360 = (r.u32SonarSources & ELEMENT_360) != 0;
         switch (eState360) {
-        case NETWORK_CLIENT_STATE_NONE:
         case NETWORK_CLIENT_STATE_INIT:
         case NETWORK_CLIENT_STATE_LOCAL:
             if (bHasFV && bSideFrom360)

@@ -12,6 +12,7 @@
 #include "sonar/dsp/s_transducer_icons.h"
 #include "sonar/dsp/s_transducer_tables.h"
 #include "sonar/dsp/s_transducer_texts.h"
+#include "sonar/ping/t_n_ping.h"
 #include "store/h_database.h"
 
 #include <atomic>

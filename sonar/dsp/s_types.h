@@ -55,29 +55,29 @@ typedef struct tag_FISH_TARGET_LIST {
 } FISH_TARGET_LIST;
 
 typedef struct tag_PING_DESCRIPTOR {
-    BEAM Beam; // 0-3, or PING_NO_BEAM
-    U8 u8AdcChannel;
-    U8 u8TransmitCycles;
-    U8 u8TransmitPower;
+    BEAM Beam;              // 0-3, or PING_NO_BEAM (the descriptor goes straight back to the pool)
+    U8 u8AdcChannel;        // receive channel, carried along
+    U8 u8TransmitCycles;    // of the pulse that produced the beam
+    U8 u8TransmitPower;     // transmit power code; 1 for live pings
     U32 u32NumberOfSamples; // valid bytes at pu8RawSonarData, at most PING_MAX_SAMPLES
     U8* pu8RawSonarData;    // PING_MAX_SAMPLES bytes, owned by the pool
-    U8* pu8TvgdData;        // gain-corrected samples, PING_MAX_SAMPLES bytes
-    BOOLEAN bSimulated;
+    U8* pu8TvgdData;        // gain-corrected samples, PING_MAX_SAMPLES bytes, filled by processing
+    BOOLEAN bSimulated;     // synthesised, or played back as synthesised
     U32 u32SamplePeriodMicroSeconds;
     U16 u16MilliSecondsBetweenPings;
     U16 u16MilliSecondsBeforeNextPing;
-    FISH_TARGET_LIST SimulatedFishList;
-    SONAR_PING_LOCATION Location;
-    float fDepthMetres;
+    FISH_TARGET_LIST SimulatedFishList; // fish of a synthesised ping
+    SONAR_PING_LOCATION Location;       // where the ping was taken
+    float fDepthMetres;                 // bottom depth found by processing
     float fDepthOffsetFeet;
-    U8 u8NoiseLevel;
-    U8 u8PeakNoiseLevel;
-    U8 u8Transducer;
+    U8 u8NoiseLevel;     // mean of the ping's noise samples
+    U8 u8PeakNoiseLevel; // largest of them
+    U8 u8Transducer;     // transducer id ("SSTS") the ping was taken with
     U32 u32TransmitFrequencyHertz;
-    U32 u32TimeStampMilliSeconds;
-    U8 u8BandwidthControl;
-    U32 u32PingIndex;
-    BOOLEAN bReversePing;
-    U32 u32PPIPositionInfo;
-    BOOLEAN bIsLocal;
+    U32 u32TimeStampMilliSeconds; // free-running clock just before the samples were fetched
+    U8 u8BandwidthControl;        // receive bandwidth code
+    U32 u32PingIndex;             // index in a recording; 0 for live pings
+    BOOLEAN bReversePing;         // played back in reverse
+    U32 u32PPIPositionInfo;       // rotating transducer: bits 16-31 position, bit 7 clockwise, 0-15 step factor
+    BOOLEAN bIsLocal;             // set when this unit hands the ping to processing; never set on the network
 } PING_DESCRIPTOR;

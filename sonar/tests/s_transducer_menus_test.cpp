@@ -50,15 +50,15 @@ protected:
     {
         publishViewAndMenuTasks();
         forgetHistoryKeys();
-        S_STANDIN_vSetNetworkClientState(SONAR_SOURCE_360, NETWORK_CLIENT_STATE_NONE);
-        S_STANDIN_vSetActiveClient(SONAR_SOURCE_FV, FALSE);
+        U_PING_vSetNetworkClientState(NETWORK_CLIENT_STATE_INIT, SONAR_SOURCE_360);
+        setFlankviewClient(FALSE);
         S_TRANSDUCER_vEnable(FALSE);
         vMenuJigging(0, 0);
         vMenuSuperUserExtras(FALSE);
         forget(FCID("YJIG"));
         drainLines();
     }
-    void TearDown() override { S_STANDIN_vSetNetworkClientState(SONAR_SOURCE_360, NETWORK_CLIENT_STATE_NONE); }
+    void TearDown() override { U_PING_vSetNetworkClientState(NETWORK_CLIENT_STATE_INIT, SONAR_SOURCE_360); }
 
     template <typename F>
     static std::vector<std::string> mailsOf(F&& f)
@@ -168,13 +168,13 @@ TEST_F(Registrations, DownLookingImagingTakesTheSideLookingRowsAway)
 TEST_F(Registrations, Disconnected360LeavesEveryRowOfItsOwnRemoved)
 {
     setU32(FCID("YST3"), 16);
-    S_STANDIN_vSetNetworkClientState(SONAR_SOURCE_360, NETWORK_CLIENT_STATE_DISCONNECTED);
+    U_PING_vSetNetworkClientState(NETWORK_CLIENT_STATE_DISCONNECTED, SONAR_SOURCE_360);
     const auto lines = mailsOf([] { S_TRANSDUCER_vImagingEnable(16); });
     EXPECT_FALSE(linesWith(lines, {"+layer"}).empty()) << "each row registers before it is taken away";
     EXPECT_EQ(registered(netState(lines)), std::vector<std::string>{});
     EXPECT_EQ(S_TRANSDUCER_u8CurrentTransducer(1), 16);
 
-    S_STANDIN_vSetNetworkClientState(SONAR_SOURCE_360, NETWORK_CLIENT_STATE_LOCAL);
+    U_PING_vSetNetworkClientState(NETWORK_CLIENT_STATE_LOCAL, SONAR_SOURCE_360);
     const auto connected = netState(mailsOf([] { S_TRANSDUCER_vImagingEnable(16); }));
     EXPECT_TRUE(connected.at("view 47/full"));
     EXPECT_TRUE(connected.at("hot 47/full \"FV Range\""));
@@ -204,8 +204,7 @@ TEST_F(Registrations, The360TransducersSideImageDecidesItsCombinedViews)
         U32 yst3;
         bool combinedViews; // the views of rows 3, 12 and 20 (layers 42, 41, 52)
     } cases[] = {
-        {NETWORK_CLIENT_STATE_NONE, 5, true},
-        {NETWORK_CLIENT_STATE_NONE, 16, false},
+        {NETWORK_CLIENT_STATE_INIT, 5, true},
         {NETWORK_CLIENT_STATE_INIT, 16, false},
         {NETWORK_CLIENT_STATE_LOCAL, 9, true},
         {NETWORK_CLIENT_STATE_LOCAL, 16, false},
@@ -215,7 +214,7 @@ TEST_F(Registrations, The360TransducersSideImageDecidesItsCombinedViews)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.state) + "/" + std::to_string(c.yst3));
-        S_STANDIN_vSetNetworkClientState(SONAR_SOURCE_360, c.state);
+        U_PING_vSetNetworkClientState(c.state, SONAR_SOURCE_360);
         setU32(FCID("YST3"), c.yst3);
         const auto state = netState(mailsOf([] { S_TRANSDUCER_vCompositeEnable(16, 0xD); }));
         for (const char* k : {"view 42/right", "view 42/left", "view 41/left", "view 52/right", "view 217/full"})
@@ -546,7 +545,7 @@ TEST_F(Registrations, JiggingStaysOnWhileSideImagingIsUsedLocallyOrByAClient)
         SCOPED_TRACE(std::to_string(c.elpm) + (c.client ? " with a client" : ""));
         setBoolean(FCID("YJIG"), TRUE);
         setU32(FCID("ELPM"), c.elpm);
-        S_STANDIN_vSetActiveClient(SONAR_SOURCE_FV, c.client);
+        setFlankviewClient(c.client);
         vMenuJigging(10, 10);
         drainLines();
         const auto removal = mailsOf([] { vMenuJigging(4, 10); }); // another 2D transducer
@@ -555,7 +554,7 @@ TEST_F(Registrations, JiggingStaysOnWhileSideImagingIsUsedLocallyOrByAClient)
         H_DATABASE_bFetchBoolean(FCID("YJIG"), &bJig, nullptr, nullptr);
         EXPECT_EQ(bJig == FALSE, c.switchedOff);
     }
-    S_STANDIN_vSetActiveClient(SONAR_SOURCE_FV, FALSE);
+    setFlankviewClient(FALSE);
 }
 
 // ---- The 360 sonar ----

@@ -24,8 +24,8 @@ protected:
     {
         publishViewAndMenuTasks();
         forgetHistoryKeys();
-        S_STANDIN_vSetNetworkClientState(SONAR_SOURCE_360, NETWORK_CLIENT_STATE_NONE);
-        S_STANDIN_vSetActiveClient(SONAR_SOURCE_FV, FALSE);
+        U_PING_vSetNetworkClientState(NETWORK_CLIENT_STATE_INIT, SONAR_SOURCE_360);
+        setFlankviewClient(FALSE);
         S_TRANSDUCER_vEnable(FALSE);
         vMenuJigging(0, 0);
         vMenuSuperUserExtras(FALSE);

@@ -13,6 +13,7 @@
 #include "kernel/l_mbox.h"
 #include "sonar/dsp/s_transducer_icons.h"
 #include "sonar/dsp/s_transducer_standins.h"
+#include "sonar/ping/t_n_ping.h"
 #include "store/h_database.h"
 #include "ui/power_key_icons.h"
 #include "ui/u_menu_client.h"
@@ -61,6 +62,15 @@ inline void setBoolean(FOURCHARID k, BOOLEAN b)
 }
 
 inline void forget(FOURCHARID k) { H_DATABASE_vDeleteEntry(k); }
+
+// A network client takes the Flankview source from this unit, or none does.
+inline void setFlankviewClient(BOOLEAN bClient)
+{
+    if (bClient)
+        U_PING_vAddClientNode(&sonarSourcesArray[SONAR_SOURCE_FV], 0xC0000202);
+    else
+        U_PING_vAllDeleteClientNodes(&sonarSourcesArray[SONAR_SOURCE_FV]);
+}
 
 // The keys the history and ping tasks keep, and the ones the menus write.
 inline void forgetHistoryKeys()
