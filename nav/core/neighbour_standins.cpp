@@ -42,7 +42,6 @@ const char* s_apcCourse[DB_NUM_LANGUAGES] = {
 struct STANDIN_STATE {
     std::mutex lock; // every recorder below
     U32 u32Arrivals = 0;
-    std::vector<NAV_STANDIN_LINK> links;
     U32 u32AppearanceEditor = 0;
     U32 u32TrackDefaultsEditor = 0;
     U32 u32ChartReRenders = 0;
@@ -136,7 +135,6 @@ void NAV_STANDIN_vForget(void)
 {
     std::lock_guard<std::mutex> guard(st().lock);
     st().u32Arrivals = 0;
-    st().links.clear();
     st().u32AppearanceEditor = 0;
     st().u32TrackDefaultsEditor = 0;
     st().u32ChartReRenders = 0;
@@ -147,19 +145,6 @@ void NAV_STANDIN_vForget(void)
 U16 T_NAV_GROUP_DATA_u16Getu7UnitID(void)
 {
     return UNIT_ID;
-}
-
-BOOLEAN T_NAV_GROUP_DATA_bAddLink(U16 u16Group, U16 u16Item)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    st().links.push_back({u16Group, u16Item});
-    return TRUE;
-}
-
-std::vector<NAV_STANDIN_LINK> NAV_STANDIN_vLinks(void)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    return st().links;
 }
 
 // Editors ----------------------------------------------------------------------

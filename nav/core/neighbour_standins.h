@@ -50,13 +50,7 @@ void NAV_STANDIN_vForget(void);
 // The default group is the group tree's (nav/data/t_nav_group_data.h).
 
 U16 T_NAV_GROUP_DATA_u16Getu7UnitID(void); // 64
-BOOLEAN T_NAV_GROUP_DATA_bAddLink(U16 u16Group, U16 u16Item);
-
-typedef struct tag_NAV_STANDIN_LINK {
-    U16 u16Group;
-    U16 u16Item;
-} NAV_STANDIN_LINK;
-std::vector<NAV_STANDIN_LINK> NAV_STANDIN_vLinks(void);
+// Linking into groups is the group tree's (nav/data/t_nav_group_link.h).
 
 // ---- Editors (counted) ----
 

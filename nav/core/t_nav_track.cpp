@@ -22,6 +22,8 @@
 #include "kernel/l_mutex.h"
 #include "kernel/l_sema.h"
 #include "nav/core/u_nav.h"
+#include "nav/data/t_nav_group_data.h"
+#include "nav/data/t_nav_group_link.h"
 #include "nav/data/t_nav_nvram.h"
 #include "nav/data/t_nav_twr_track.h"
 #include "store/h_database.h"

@@ -20,6 +20,8 @@
 #include "chart_sdk/geodesy/nv_distn.h"
 #include "kernel/l_mutex.h"
 #include "kernel/lm_log.h"
+#include "nav/data/t_nav_group_data.h"
+#include "nav/data/t_nav_group_link.h"
 #include "nav/data/t_nav_network.h"
 #include "nav/data/t_nav_nvram.h"
 #include "nav/data/t_nav_twr.h"
@@ -163,9 +165,9 @@ void vDefaultLinkNewWaypoint(U16) {}
 
 void vDefaultGroupDataError(const char*, U32) {}
 
-BOOLEAN bDefaultAddToDefaultGroup(U16)
+BOOLEAN bDefaultAddToDefaultGroup(U16 u16Id)
 {
-    return FALSE;
+    return T_NAV_GROUP_DATA_bAddLink(T_NAV_GROUP_DATA_nGetDefaultGroup(), u16Id);
 }
 
 BOOLEAN bDefaultKeepInputStateMode(void)

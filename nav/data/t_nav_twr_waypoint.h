@@ -61,7 +61,7 @@ typedef struct tag_T_NAV_TWR_HOOKS {
     // Inconsistent data met (compaction could not make room). Null: nothing.
     void (*pfnGroupDataError)(const char* pcFile, U32 u32Line);
     // Link item id (a route or trolling-motor track the motor sent) into
-    // the default group; TRUE when linked. Null: nothing, FALSE.
+    // the default group; TRUE when linked. Null: the group link.
     BOOLEAN (*pfnAddToDefaultGroup)(U16 u16Id);
     // Remove the last-saved-route hot menu ("CLRT" names a deleted route).
     // Null: nothing.

@@ -9,12 +9,14 @@
 #include "graphics/g_pixel.h"
 #include "kernel/l_mutex.h"
 #include "kernel/l_task.h"
+#include "nav/data/t_nav_group_data.h"
 #include "nav/data/t_nav_nvram.h"
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -359,6 +361,25 @@ TEST_F(TrackRecording, SavingNeedsAFreeSlotAndThenEmptiesTheTrack)
             setU("IDTM", 1213461000);
         setU("SITF", 3); // 12-hour clock
         setU("SIDF", 0); // month/day/year
+        GROUP_HEADER def{};
+        def.u8Status = WP_STATUS_GROUP_HEADER;
+        def.u16ParentIndex = 0xFFFF;
+        def.u16FirstBodyIndex = 0xFFFF;
+        const U16 defaultGroup = T_NAV_GROUP_DATA_nNewGroup(&def);
+        ASSERT_NE(defaultGroup, 0xFFFF);
+        T_NAV_GROUP_DATA_vSetDefaultGroupId(defaultGroup);
+        // The default group's links.
+        auto links = [&] {
+            std::vector<U16> out;
+            GROUP_SLOT h{};
+            T_NAV_bReadGroupSlot(defaultGroup, &h);
+            GROUP_SLOT b{};
+            if (h.header.u16FirstBodyIndex != 0xFFFF && T_NAV_bReadGroupSlot(h.header.u16FirstBodyIndex, &b))
+                for (U16 l : b.body.u16Item)
+                    if (l != 0xFFFF)
+                        out.push_back(l);
+            return out;
+        };
         tick();
         tick();
         tick();
@@ -380,7 +401,7 @@ TEST_F(TrackRecording, SavingNeedsAFreeSlotAndThenEmptiesTheTrack)
             EXPECT_FALSE(signalled(102));
             EXPECT_EQ(count(), 3) << "the current track stays";
             EXPECT_GT(logSize(), 0);
-            EXPECT_TRUE(NAV_STANDIN_vLinks().empty());
+            EXPECT_TRUE(links().empty());
             continue;
         }
         const TRACK_HEADER* saved = T_NAV_pGetTrackHeader(37);
@@ -389,10 +410,9 @@ TEST_F(TrackRecording, SavingNeedsAFreeSlotAndThenEmptiesTheTrack)
         EXPECT_EQ(std::string(saved->sName, strnlen(saved->sName, TRACK_NAME_CHARS)), r.savedName);
         EXPECT_EQ(notes[0].set.pFunctionAlarmCancel, T_NAV_vUINoteCancelled) << "a note";
         EXPECT_EQ(notes[0].text, "Track " + std::string(r.savedName) + " Saved");
-        const auto links = NAV_STANDIN_vLinks();
-        ASSERT_EQ(links.size(), 1u);
-        EXPECT_EQ(links[0].u16Group, T_NAV_GROUP_DATA_nGetDefaultGroup());
-        EXPECT_EQ(links[0].u16Item, 0x8000 + 64 + 37);
+        // A track without a date is no valid group item, so it stays unlinked.
+        EXPECT_EQ(links(), r.dateTime ? std::vector<U16>{0x8000 + 64 + 37} : std::vector<U16>{})
+            << "linked into the default group";
         EXPECT_EQ(NAV_STANDIN_u32ChartReRenders(), 1u);
         EXPECT_EQ(count(), 0);
         EXPECT_EQ(logSize(), -1) << "the log goes with the track";
