@@ -64,4 +64,4 @@ void postMotorCommand(U32 u32Command)
 
 void U_STEVRIN_vStowMotor(void) { postMotorCommand(ST_CMD_STOW_MOTOR); }
 void U_STEVRIN_vDeployMotor(void) { postMotorCommand(ST_CMD_DEPLOY_MOTOR); }
-void U_STEVRIN_vPauseMotor(void) { postMotorCommand(ST_CMD_PAUSE_MOTOR); }
+void U_STEVRIN_vPauseMotor(void) { postMotorCommand(ST_CMD_PAUSE_STOWDEPLOY); }

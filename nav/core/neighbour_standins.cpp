@@ -4,17 +4,20 @@
 #include "nav/core/t_nav.h"
 #include "nav/core/t_nav_conf.h"
 #include "nav/core/t_nav_state.h"
+#include "nav/core/t_nav_stevrin.h"
 
 #include "kernel/h_memory.h"
 #include "kernel/l_mbox.h"
 #include "kernel/l_mutex.h"
 #include "kernel/l_sema.h"
+#include "kernel/l_task.h"
 #include "kernel/l_timer.h"
 #include "kernel/lm_log.h"
 #include "nav/core/u_nav_position.h"
 #include "nav/data/t_nav_nvram.h"
 #include "nav/data/t_nav_twr.h"
 #include "store/h_database.h"
+#include "ui/u_keyboard.h"
 
 #include <cstdio>
 #include <cstring>
@@ -73,7 +76,7 @@ void vRestoreCurrentTrack(void)
 
 void T_NAV_vMain(void)
 {
-    log_me("stand-in: the update, the boat simulation and the current track only");
+    log_me("stand-in: the update, the boat simulation, the current track and the trolling-motor mails only");
     H_DATABASE_bUpdateEverythingU32(FCID("BHDG"), FCID("IHDG"), P_NORMAL, D_FCID, &s_apcCourse, DB_TIMEOUT_NEVER);
     U32 u32State = 0;
     H_DATABASE_bFetchU32(FCID("CCST"), &u32State, nullptr, nullptr);
@@ -95,10 +98,12 @@ void T_NAV_vMain(void)
             continue;
         }
         while (MSGHEADER* pMail = L_MBOX_Receive(NAV_MAILBOX)) {
+            const CMD_ID cmd = reinterpret_cast<GENERIC_MESSAGE*>(pMail)->Cmd;
             // The confirmation dialog sees every key first.
-            if (reinterpret_cast<GENERIC_MESSAGE*>(pMail)->Cmd == CMD_ID_KEY_CHANGE &&
-                !T_NAV_CONF_bHandleKeys(reinterpret_cast<MSG_KEY_CHANGE*>(pMail)))
+            if (cmd == CMD_ID_KEY_CHANGE && !T_NAV_CONF_bHandleKeys(reinterpret_cast<MSG_KEY_CHANGE*>(pMail)))
                 T_NAV_bCloseTrackMemoryWarning();
+            else if (cmd == CMD_ID_NAV_STEVRIN)
+                T_NAV_STEVRIN_vExecuteStevrinCmd(reinterpret_cast<NAV_STEVRIN_DATA_MSG*>(pMail));
             H_MEMORY_vDumpMail(pMail);
         }
     }
@@ -276,3 +281,396 @@ U32 NAV_STANDIN_u32ChartReRenders(void)
     return st().u32ChartReRenders;
 }
 
+// The trolling-motor bridge's neighbours -------------------------------------------
+
+namespace {
+
+constexpr PRIORITY CLIENT_MAIL_PRIORITY = 3;
+constexpr MUTEX RES_LAKE_CONTOURS = 104;
+constexpr U32 CURSOR_KEY_MASK = 8;
+
+struct LAKE_STATE {
+    NAV_STANDIN_LAKE_TRACK track;
+    bool bLive = true;
+};
+
+// States are never freed while the process runs, so a stale handle can
+// never name a newer state.
+struct LAKE_STANDIN {
+    std::mutex lock;
+    std::vector<LAKE_STATE*> states;
+    std::vector<std::pair<NAV_STANDIN_LAKE_ANSWER, NAV_STANDIN_LAKE_TRACK>> answers;
+    std::vector<NAV_STANDIN_LAKE_CALL> calls;
+    U32 u32BadUses = 0;
+    char achPath[9] = {};
+};
+
+LAKE_STANDIN& lake(void)
+{
+    static LAKE_STANDIN* const p = new LAKE_STANDIN;
+    return *p;
+}
+
+FTC_POINT s_ftcNoPoint;
+
+// The live state behind a handle, or null (counted as a bad use). The
+// caller holds lake().lock.
+LAKE_STATE* pLiveState(void* pState)
+{
+    for (LAKE_STATE* p : lake().states)
+        if (p == pState && p->bLive)
+            return p;
+    ++lake().u32BadUses;
+    return nullptr;
+}
+
+NAV_STANDIN_LAKE_CALL lakeCall(const char* pcCall, void* pState)
+{
+    NAV_STANDIN_LAKE_CALL c = {};
+    c.sCall = pcCall;
+    c.pState = pState;
+    c.sPath = lake().achPath;
+    c.bUnder104 = L_MUTEX_GetOwnerTaskID(RES_LAKE_CONTOURS) == L_TASK_GetID(0);
+    return c;
+}
+
+LAKE_STATE* pMakeState(const NAV_STANDIN_LAKE_TRACK& track)
+{
+    LAKE_STATE* p = new LAKE_STATE;
+    p->track = track;
+    lake().states.push_back(p);
+    return p;
+}
+
+template <typename MAIL>
+MAIL* pNewMail(CMD_ID cmd)
+{
+    MAIL* pMail = static_cast<MAIL*>(H_MEMORY_pvMallocNoWait(sizeof(MAIL)));
+    if (pMail != nullptr) {
+        memset(static_cast<void*>(pMail), 0, sizeof(MAIL));
+        pMail->header.Cmd = cmd;
+    }
+    return pMail;
+}
+
+// Sends the mail; when it cannot go, frees it and its block.
+template <typename MAIL>
+void vPost(MBOX mbox, MAIL* pMail, void* pBlock)
+{
+    if (L_MBOX_Send(mbox, &pMail->header.msghdr, CLIENT_MAIL_PRIORITY, 0) != 0) {
+        if (pBlock != nullptr)
+            H_MEMORY_vFree(pBlock);
+        H_MEMORY_vFree(pMail);
+    }
+}
+
+void vPostToNav(S32 eStCmd, S32 eStSubCmd, void* pBlock)
+{
+    auto* pMail = pNewMail<NAV_STEVRIN_DATA_MSG>(CMD_ID_NAV_STEVRIN);
+    if (pMail == nullptr) {
+        if (pBlock != nullptr)
+            H_MEMORY_vFree(pBlock);
+        return;
+    }
+    pMail->eStCmd = eStCmd;
+    pMail->eStSubCmd = eStSubCmd;
+    pMail->pData = pBlock;
+    vPost(NAV_MAILBOX, pMail, pBlock);
+}
+
+// A program-heap copy, or null when no block is free.
+template <typename T>
+T* pHeapCopy(const T* pFrom)
+{
+    T* p = static_cast<T*>(H_MEMORY_pvMallocNoWait(sizeof(T)));
+    if (p != nullptr)
+        memcpy(static_cast<void*>(p), pFrom, sizeof(T));
+    return p;
+}
+
+void vPostStartMessage(S32 eSubCmd, const RUMBREL* pRumbrel, BOOLEAN bToStart, U16 nIndex, S32 eType)
+{
+    RUMBREL* pCopy = nullptr;
+    if (pRumbrel != nullptr && (pCopy = pHeapCopy(pRumbrel)) == nullptr)
+        return;
+    auto* pStart = static_cast<RUMBREL_NAV_START_MSG*>(H_MEMORY_pvMallocNoWait(sizeof(RUMBREL_NAV_START_MSG)));
+    if (pStart == nullptr) {
+        if (pCopy != nullptr)
+            H_MEMORY_vFree(pCopy);
+        return;
+    }
+    *pStart = RUMBREL_NAV_START_MSG{pCopy, bToStart, nIndex, (RUMBREL_TYPE)eType};
+    auto* pMail = pNewMail<NAV_STEVRIN_DATA_MSG>(CMD_ID_NAV_STEVRIN);
+    if (pMail == nullptr) {
+        if (pCopy != nullptr)
+            H_MEMORY_vFree(pCopy);
+        H_MEMORY_vFree(pStart);
+        return;
+    }
+    pMail->eStCmd = NAV_STEVRIN_RUMBREL;
+    pMail->eStSubCmd = eSubCmd;
+    pMail->pData = pStart;
+    if (L_MBOX_Send(NAV_MAILBOX, &pMail->header.msghdr, CLIENT_MAIL_PRIORITY, 0) != 0) {
+        if (pCopy != nullptr)
+            H_MEMORY_vFree(pCopy);
+        H_MEMORY_vFree(pStart);
+        H_MEMORY_vFree(pMail);
+    }
+}
+
+void vPostPoint(S32 eSubCmd, const POINT* pPoint)
+{
+    if (pPoint == nullptr)
+        return;
+    POINT* pCopy = pHeapCopy(pPoint);
+    if (pCopy != nullptr)
+        vPostToNav(NAV_STEVRIN_RUMBREL, eSubCmd, pCopy);
+}
+
+} // namespace
+
+// The lake-chart library ---------------------------------------------------------
+
+void* DORRIMStevrinRequestTrack(void* pState, S32 nOption, double dLongitude, double dLatitude, double dZero1,
+                                double dZero2, double dOffsetMetres, S32 nOffsetLimit, S32 nZero, S32 nOne)
+{
+    std::lock_guard<std::mutex> guard(lake().lock);
+    NAV_STANDIN_LAKE_CALL c = lakeCall("request", pState);
+    c.nOption = nOption;
+    c.dLongitude = dLongitude;
+    c.dLatitude = dLatitude;
+    c.adZero[0] = dZero1;
+    c.adZero[1] = dZero2;
+    c.dOffset = dOffsetMetres;
+    c.anArgs[0] = nOffsetLimit;
+    c.anArgs[1] = nZero;
+    c.anArgs[2] = nOne;
+    void* pAnswer = nullptr;
+    if (pLiveState(pState) != nullptr && !lake().answers.empty()) {
+        const auto answer = lake().answers.front();
+        lake().answers.erase(lake().answers.begin());
+        if (answer.first == LAKE_ANSWER_NEW)
+            pAnswer = pMakeState(answer.second);
+        else if (answer.first == LAKE_ANSWER_SAME)
+            pAnswer = pState;
+    }
+    c.pAnswer = pAnswer;
+    lake().calls.push_back(c);
+    return pAnswer;
+}
+
+FTC_POINT* GetFTCTrack(void* pState, U32* pnCount)
+{
+    std::lock_guard<std::mutex> guard(lake().lock);
+    lake().calls.push_back(lakeCall("track", pState));
+    if (pnCount != nullptr)
+        *pnCount = 0;
+    LAKE_STATE* p = pLiveState(pState);
+    if (p == nullptr || !p->track.bPoints)
+        return nullptr;
+    if (pnCount != nullptr)
+        *pnCount = (U32)p->track.points.size();
+    return p->track.points.empty() ? &s_ftcNoPoint : p->track.points.data();
+}
+
+S32* GetFTCTrackDepths(void* pState, U32* pnCount)
+{
+    std::lock_guard<std::mutex> guard(lake().lock);
+    lake().calls.push_back(lakeCall("depths", pState));
+    if (pnCount != nullptr)
+        *pnCount = 0;
+    LAKE_STATE* p = pLiveState(pState);
+    if (p == nullptr || !p->track.bDepths || p->track.depths.empty())
+        return nullptr;
+    if (pnCount != nullptr)
+        *pnCount = (U32)p->track.depths.size();
+    return p->track.depths.data();
+}
+
+void DORRIMStevrinClear(void* pState)
+{
+    std::lock_guard<std::mutex> guard(lake().lock);
+    lake().calls.push_back(lakeCall("clear", pState));
+    if (LAKE_STATE* p = pLiveState(pState))
+        p->bLive = false;
+}
+
+void DORRIMStevrinEnableSelectedContourHighlight(void* pState, U32 u32Colour, S32 nEnable)
+{
+    std::lock_guard<std::mutex> guard(lake().lock);
+    NAV_STANDIN_LAKE_CALL c = lakeCall("highlight", pState);
+    c.anArgs[0] = (S32)u32Colour;
+    c.anArgs[1] = nEnable;
+    pLiveState(pState);
+    lake().calls.push_back(c);
+}
+
+void DORRIMStevrinEnableSelectionImage(void* pState, const FTC_RGBQUAD* pColours, S32 nEnable, S32 nZero)
+{
+    std::lock_guard<std::mutex> guard(lake().lock);
+    NAV_STANDIN_LAKE_CALL c = lakeCall("selection", pState);
+    if (pColours != nullptr) {
+        c.aColours[0] = pColours[0];
+        c.aColours[1] = pColours[1];
+    }
+    c.anArgs[0] = nEnable;
+    c.anArgs[1] = nZero;
+    pLiveState(pState);
+    lake().calls.push_back(c);
+}
+
+void* NAV_STANDIN_pNewLakeState(const NAV_STANDIN_LAKE_TRACK& track)
+{
+    std::lock_guard<std::mutex> guard(lake().lock);
+    return pMakeState(track);
+}
+
+void NAV_STANDIN_vQueueLakeAnswer(NAV_STANDIN_LAKE_ANSWER eAnswer, const NAV_STANDIN_LAKE_TRACK& track)
+{
+    std::lock_guard<std::mutex> guard(lake().lock);
+    lake().answers.emplace_back(eAnswer, track);
+}
+
+std::vector<NAV_STANDIN_LAKE_CALL> NAV_STANDIN_vLakeCalls(void)
+{
+    std::lock_guard<std::mutex> guard(lake().lock);
+    return lake().calls;
+}
+
+bool NAV_STANDIN_bLakeStateLive(void* pState)
+{
+    std::lock_guard<std::mutex> guard(lake().lock);
+    for (LAKE_STATE* p : lake().states)
+        if (p == pState)
+            return p->bLive;
+    return false;
+}
+
+U32 NAV_STANDIN_u32LiveLakeStates(void)
+{
+    std::lock_guard<std::mutex> guard(lake().lock);
+    U32 n = 0;
+    for (LAKE_STATE* p : lake().states)
+        n += p->bLive ? 1 : 0;
+    return n;
+}
+
+U32 NAV_STANDIN_u32BadLakeUses(void)
+{
+    std::lock_guard<std::mutex> guard(lake().lock);
+    return lake().u32BadUses;
+}
+
+void T_CHART_vSetStevrinPath(const char* pcPathId)
+{
+    std::lock_guard<std::mutex> guard(lake().lock);
+    memset(lake().achPath, 0, sizeof lake().achPath);
+    if (pcPathId != nullptr)
+        memcpy(lake().achPath, pcPathId, strnlen(pcPathId, 8));
+}
+
+std::string NAV_STANDIN_sStevrinPath(void)
+{
+    std::lock_guard<std::mutex> guard(lake().lock);
+    return lake().achPath;
+}
+
+void NAV_STANDIN_vForgetStevrin(void)
+{
+    {
+        std::lock_guard<std::mutex> guard(lake().lock);
+        for (LAKE_STATE* p : lake().states)
+            p->bLive = false;
+        lake().answers.clear();
+        lake().calls.clear();
+        lake().u32BadUses = 0;
+        memset(lake().achPath, 0, sizeof lake().achPath);
+    }
+}
+
+// The trolling-motor link's mailers ----------------------------------------------------
+
+void U_NAV_STEVRIN_vFollowContour_1(void) { vPostToNav(NAV_STEVRIN_FTC, NAV_ST_FTC_START_1, nullptr); }
+void U_NAV_STEVRIN_vFollowContour_2(void) { vPostToNav(NAV_STEVRIN_FTC, NAV_ST_FTC_START_2, nullptr); }
+void U_NAV_STEVRIN_vExtendFTC(void) { vPostToNav(NAV_STEVRIN_FTC, NAV_ST_FTC_EXTEND, nullptr); }
+void U_NAV_STEVRIN_vReverseFTC(void) { vPostToNav(NAV_STEVRIN_FTC, NAV_ST_FTC_REVERSE, nullptr); }
+void U_NAV_STEVRIN_vEndFTC(void) { vPostToNav(NAV_STEVRIN_FTC, NAV_ST_FTC_END, nullptr); }
+void U_NAV_STEVRIN_vOnFTCStarted(RUMBREL* p) { vPostToNav(NAV_STEVRIN_FTC, NAV_ST_FTC_NOTIFY_START, p); }
+void U_NAV_STEVRIN_vOnFTCExtended(RUMBREL* p) { vPostToNav(NAV_STEVRIN_FTC, NAV_ST_FTC_NOTIFY_EXTEND, p); }
+void U_NAV_STEVRIN_vOnFTCNewOffset(RUMBREL* p) { vPostToNav(NAV_STEVRIN_FTC, NAV_ST_FTC_NOTIFY_NEW_OFFSET, p); }
+void U_NAV_STEVRIN_vOnFTCReversed(RUMBREL* p) { vPostToNav(NAV_STEVRIN_FTC, NAV_ST_FTC_NOTIFY_REVERSE, p); }
+void U_NAV_STEVRIN_vOnFTCEnded(void) { vPostToNav(NAV_STEVRIN_FTC, NAV_ST_FTC_NOTIFY_END, nullptr); }
+
+void U_NAV_STEVRIN_vRumbrelNavStarted(const RUMBREL* pRumbrel, BOOLEAN bToStart, U16 nStartIndex, S32 eRumbrelType)
+{
+    vPostStartMessage(NAV_ST_RUMBREL_NAV_STARTED, pRumbrel, bToStart, nStartIndex, eRumbrelType);
+}
+
+void U_NAV_STEVRIN_vRumbrelNavReversed(BOOLEAN bNewToStart, U16 nStartIndex)
+{
+    vPostStartMessage(NAV_ST_RUMBREL_NAV_REVERSED, nullptr, bNewToStart, nStartIndex, 0);
+}
+
+void U_NAV_STEVRIN_vRumbrelNavEnded(void) { vPostToNav(NAV_STEVRIN_RUMBREL, NAV_ST_RUMBREL_NAV_ENDED, nullptr); }
+
+void U_NAV_STEVRIN_vRumbrelRecordingStarted(const POINT* pptStart)
+{
+    vPostPoint(NAV_ST_RUMBREL_REC_STARTED, pptStart);
+}
+
+void U_NAV_STEVRIN_vRumbrelRecordPoint(const POINT* pptRumbrel)
+{
+    vPostPoint(NAV_ST_RUMBREL_REC_ADD_POINT, pptRumbrel);
+}
+
+void U_NAV_STEVRIN_vRumbrelRecordingEnded(void)
+{
+    vPostToNav(NAV_STEVRIN_RUMBREL, NAV_ST_RUMBREL_REC_ENDED, nullptr);
+}
+
+void U_NAV_STEVRIN_vRumbrelRecordingSync(const RUMBREL* pRumbrel)
+{
+    vPostStartMessage(NAV_ST_RUMBREL_REC_SYNC, pRumbrel, FALSE, 0, RUMBREL_TYPE_RECORDING);
+}
+
+void U_NAV_STEVRIN_vDisplayAutopilotAdjustMenu(void)
+{
+    vPostToNav(NAV_STEVRIN_MENU, NAV_ST_MENU_SHOW_AP_OFFSET, nullptr);
+}
+
+// The alarm task's client: the depth alarm's bursts ----------------------------------
+
+const TONE_BURST g_tDepthAlarmTone = {3, 1, {{{3200, 2800, 2400}, 150, 100}, {{3200, 2800, 2400}, 150, 100},
+                                            {{3200, 2800, 2400}, 150, 100}}, 0};
+const TONE_BURST g_tDepthAlarmReminderTone = {1, 1, {{{3200, 2800, 2400}, 150, 0}}, 0};
+
+// The cursor ----------------------------------------------------------------------------
+
+void T_NAV_vMakeCursorInactive(void)
+{
+    H_DATABASE_bUpdateValueBoolean(FCID("ICAC"), FALSE, P_NORMAL);
+    U_KEYBOARD_bUnregisterKeys(NAV_MAILBOX, CURSOR_KEY_MASK);
+    H_DATABASE_bUpdateValueU32(FCID("ICWP"), NAV_ID_NONE, P_NORMAL);
+    H_DATABASE_bUpdateValueU32(FCID("ICIT"), NAV_ID_NONE, P_NORMAL);
+}
+
+// Navigation data: text splitting ------------------------------------------------------
+
+S32 T_NAV_DATA_nSplitString(char* pcText, char** ppcParts, S32 nMaxChars, S32 nMaxParts)
+{
+    if (pcText == nullptr || ppcParts == nullptr || nMaxParts <= 0)
+        return 0;
+    S32 nParts = 1;
+    ppcParts[0] = pcText;
+    for (S32 i = 0; i < nMaxChars && pcText[i] != '\0'; ++i) {
+        if (pcText[i] != '#')
+            continue;
+        // Parts beyond the caller's room are counted, not cut.
+        if (nParts < nMaxParts) {
+            pcText[i] = '\0';
+            ppcParts[nParts] = pcText + i + 1;
+        }
+        ++nParts;
+    }
+    return nParts;
+}

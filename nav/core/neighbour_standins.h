@@ -13,6 +13,8 @@
 
 #include "nmea/t_nmea_ais_standin.h"
 
+#include "graphics/g_icon.h"
+#include "kernel/l_mbox.h"
 #include "kernel/l_types.h"
 #include "nav/core/t_nav_alarm.h"
 #include "nav/data/t_nav_group_data.h"
@@ -31,7 +33,8 @@
 // brings the current track back from its log. Then it runs the update on
 // every expiry of a 1000 ms timer on semaphore 81 and drains mailbox 16; a
 // key the confirmation dialog does not use closes the track memory
-// warning. It publishes "BHDG" = "IHDG".
+// warning and a CMD_ID_NAV_STEVRIN mail goes to
+// T_NAV_STEVRIN_vExecuteStevrinCmd. It publishes "BHDG" = "IHDG".
 void T_NAV_vMain(void);
 
 // ---- Arrival and cancel-MOB of the navigation control ----
@@ -84,3 +87,116 @@ void T_RADAR_vUpdateCursorPosition(void);
 void T_CHART_vReRenderAll(void);
 U32 NAV_STANDIN_u32ChartReRenders(void);
 
+// ---- The trolling-motor bridge's neighbours ----
+//
+// STAND-INS for what the trolling-motor command bridge needs until the
+// lake-chart renderer, the trolling-motor link's mailers, the depth alarm's
+// tones, the chart task's lake-chart path, the cursor and the text splitter
+// of the navigation data are built. The link's client calls are
+// the trolling/ stand-in's.
+
+// The lake-chart library's contour following (scripted). A state is an
+// opaque handle. Each DORRIMStevrinRequestTrack answers from a queue the
+// test fills (an empty queue answers null); GetFTCTrack and
+// GetFTCTrackDepths give what the state was made with. Every call records
+// the path id in force and whether the caller held mutex 104.
+
+typedef POINT FTC_POINT; // x longitude, y latitude, millionths of a degree
+typedef struct tag_FTC_RGBQUAD {
+    U8 rgbBlue;
+    U8 rgbGreen;
+    U8 rgbRed;
+    U8 rgbReserved;
+} FTC_RGBQUAD;
+
+void* DORRIMStevrinRequestTrack(void* pState, S32 nOption, double dLongitude, double dLatitude, double dZero1,
+                                double dZero2, double dOffsetMetres, S32 nOffsetLimit, S32 nZero, S32 nOne);
+FTC_POINT* GetFTCTrack(void* pState, U32* pnCount);
+S32* GetFTCTrackDepths(void* pState, U32* pnCount);
+void DORRIMStevrinClear(void* pState);
+void DORRIMStevrinEnableSelectedContourHighlight(void* pState, U32 u32Colour, S32 nEnable);
+void DORRIMStevrinEnableSelectionImage(void* pState, const FTC_RGBQUAD* pColours, S32 nEnable, S32 nZero);
+
+typedef struct tag_NAV_STANDIN_LAKE_TRACK {
+    std::vector<FTC_POINT> points;
+    std::vector<S32> depths; // tenths of a foot
+    bool bPoints = true;     // false: GetFTCTrack answers null
+    bool bDepths = true;     // false: GetFTCTrackDepths answers null
+} NAV_STANDIN_LAKE_TRACK;
+
+typedef enum tag_NAV_STANDIN_LAKE_ANSWER {
+    LAKE_ANSWER_NEW,  // a new state with the track
+    LAKE_ANSWER_NULL, // no state
+    LAKE_ANSWER_SAME  // the state asked with
+} NAV_STANDIN_LAKE_ANSWER;
+
+// A live state as a pick would leave it.
+void* NAV_STANDIN_pNewLakeState(const NAV_STANDIN_LAKE_TRACK& track);
+void NAV_STANDIN_vQueueLakeAnswer(NAV_STANDIN_LAKE_ANSWER eAnswer, const NAV_STANDIN_LAKE_TRACK& track = {});
+
+typedef struct tag_NAV_STANDIN_LAKE_CALL {
+    std::string sCall; // "request", "track", "depths", "clear", "highlight", "selection"
+    void* pState;
+    S32 nOption;       // request
+    double dLongitude; // request
+    double dLatitude;
+    double dOffset;
+    S32 anArgs[5];     // request: nOffsetLimit, nZero, nOne; highlight: colour, enable;
+                       // selection: enable, zero
+    double adZero[2];  // request
+    FTC_RGBQUAD aColours[2]; // selection
+    void* pAnswer;     // request
+    std::string sPath; // the path id in force
+    bool bUnder104;    // the caller held mutex 104
+} NAV_STANDIN_LAKE_CALL;
+
+std::vector<NAV_STANDIN_LAKE_CALL> NAV_STANDIN_vLakeCalls(void);
+bool NAV_STANDIN_bLakeStateLive(void* pState);
+U32 NAV_STANDIN_u32LiveLakeStates(void);
+// Calls that named a state that was never made or was already cleared.
+U32 NAV_STANDIN_u32BadLakeUses(void);
+
+// Forgets the lake-chart calls, answers and states (all cleared) and the
+// path.
+void NAV_STANDIN_vForgetStevrin(void);
+
+// The chart task's lake-chart folder path id: the first 8 characters.
+void T_CHART_vSetStevrinPath(const char* pcPathId);
+std::string NAV_STANDIN_sStevrinPath(void);
+
+// The link's mailers to the navigation task: NAV_STEVRIN_DATA_MSG
+// (t_nav_stevrin.h) to mailbox 16 at mail priority 3. A track given to the
+// vOnFTC* calls is passed on (a program-heap block the navigation task then
+// owns); the others send new copies. Nothing is sent when no block is free
+// (a passed-on track is then released).
+void U_NAV_STEVRIN_vFollowContour_1(void);
+void U_NAV_STEVRIN_vFollowContour_2(void);
+void U_NAV_STEVRIN_vExtendFTC(void);
+void U_NAV_STEVRIN_vReverseFTC(void);
+void U_NAV_STEVRIN_vEndFTC(void);
+void U_NAV_STEVRIN_vOnFTCStarted(RUMBREL* pFTCRumbrel);
+void U_NAV_STEVRIN_vOnFTCExtended(RUMBREL* pFTCRumbrel);
+void U_NAV_STEVRIN_vOnFTCNewOffset(RUMBREL* pFTCRumbrel);
+void U_NAV_STEVRIN_vOnFTCReversed(RUMBREL* pFTCRumbrel);
+void U_NAV_STEVRIN_vOnFTCEnded(void);
+// eRumbrelType is a RUMBREL_TYPE.
+void U_NAV_STEVRIN_vRumbrelNavStarted(const RUMBREL* pRumbrel, BOOLEAN bToStart, U16 nStartIndex, S32 eRumbrelType);
+void U_NAV_STEVRIN_vRumbrelNavReversed(BOOLEAN bNewToStart, U16 nStartIndex);
+void U_NAV_STEVRIN_vRumbrelNavEnded(void);
+void U_NAV_STEVRIN_vRumbrelRecordingStarted(const POINT* pptStart);
+void U_NAV_STEVRIN_vRumbrelRecordPoint(const POINT* pptRumbrel);
+void U_NAV_STEVRIN_vRumbrelRecordingEnded(void);
+void U_NAV_STEVRIN_vRumbrelRecordingSync(const RUMBREL* pRumbrel);
+void U_NAV_STEVRIN_vDisplayAutopilotAdjustMenu(void);
+
+// The depth alarm's two tone bursts.
+extern const TONE_BURST g_tDepthAlarmTone;
+extern const TONE_BURST g_tDepthAlarmReminderTone;
+
+// The cursor: "ICAC" FALSE at priority 2, key mask 8 of mailbox 16
+// released, "ICWP" and "ICIT" 0xFFFF.
+void T_NAV_vMakeCursorInactive(void);
+
+// Splits the text in place at its '#' characters into at most nMaxParts
+// parts, looking at no more than nMaxChars characters; the number of parts.
+S32 T_NAV_DATA_nSplitString(char* pcText, char** ppcParts, S32 nMaxChars, S32 nMaxParts);

@@ -314,7 +314,7 @@ TEST_F(DisplayTask, MotorStateChangeMovesTheHighlightToTheRowThatNowApplies)
     setU32("IPMS", NG_DEPLOYING);
     settle();
     EXPECT_EQ(cursor(CURSOR_EAST), GOOD);
-    EXPECT_EQ(motorCommands(), std::vector<U32>{ST_CMD_PAUSE_MOTOR});
+    EXPECT_EQ(motorCommands(), std::vector<U32>{ST_CMD_PAUSE_STOWDEPLOY});
 
     // Paused: stow above deploy, the highlight on stow.
     setU32("IPMS", NG_PAUSED);
