@@ -1,51 +1,13 @@
-// The view task's pictures (see the header), drawn as text: one character
-// per pixel, top row first, a hexadecimal digit the colour index and '.'
-// transparent; packed into nibbles at compile time.
+// The view task's pictures (see the header), drawn as text (ui/icon_art.h).
 #include "ui/t_view_icons.h"
 
-#include <array>
-#include <cstddef>
+#include "ui/icon_art.h"
 
 namespace {
 
-constexpr U8 TRANSPARENT_INDEX = 15;
-
-constexpr U8 nibbleOf(char c)
-{
-    if (c >= '0' && c <= '9')
-        return (U8)(c - '0');
-    if (c >= 'A' && c <= 'E')
-        return (U8)(c - 'A' + 10);
-    return TRANSPARENT_INDEX;
-}
-
-// W x H pixels, two to a byte, high nibble first, running on across rows.
-template <std::size_t W, std::size_t H>
-constexpr std::array<U8, W * H / 2> pack(const char* const (&rows)[H])
-{
-    static_assert(W * H % 2 == 0);
-    std::array<U8, W * H / 2> bytes{};
-    for (std::size_t i = 0; i < W * H; ++i) {
-        const U8 v = nibbleOf(rows[i / W][i % W]);
-        bytes[i / 2] = (U8)(i % 2 == 0 ? v << 4 : bytes[i / 2] | v);
-    }
-    return bytes;
-}
-
-template <std::size_t W, std::size_t H>
-constexpr bool rowsFit(const char* const (&rows)[H])
-{
-    for (const char* row : rows) {
-        std::size_t n = 0;
-        while (row[n] != '\0')
-            ++n;
-        if (n != W)
-            return false;
-    }
-    return true;
-}
-
-constexpr U8 s_u8Transparent = TRANSPARENT_INDEX;
+using icon_art::pack;
+using icon_art::rowsFit;
+constexpr const U8& s_u8Transparent = icon_art::u8Transparent;
 
 // A white arrow on blue pointing into the pane, away from the divider.
 constexpr const char* active_side_lt_rows[18] = {
