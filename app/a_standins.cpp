@@ -5,7 +5,8 @@
 // tasks the real start-up task starts (the others once the display task has
 // the frame buffer up), asks the view task
 // for its first frame and then releases Main, and from then on drives the
-// data store's time-out sweep with its 2000 ms timer.
+// data store's time-out sweep with its 2000 ms timer; at its first sweep it
+// gives the user-interface tasks their run command, after the "Setup" tab.
 #include "app/a_entries.h"
 #include "app/a_standins.h"
 #include "app/a_tasks.h"
@@ -16,7 +17,10 @@
 #include "kernel/l_timer.h"
 #include "kernel/lm_log.h"
 #include "graphics/u_fonts.h"
+#include "store/h_client.h"
 #include "store/h_database.h"
+#include "ui/t_menu.h"
+#include "ui/u_menu_client.h"
 #include "ui/t_display.h"
 #include "ui/u_view.h"
 
@@ -103,9 +107,22 @@ void T_STARTUP_vMain(void)
 
     constexpr SEMA SEMA_TIMER_DBPOLL = 69;
     L_TIMER_Start(nullptr, 2000, 2000, SEMA_TIMER_DBPOLL);
+    BOOLEAN bRunSent = FALSE;
     for (;;) {
         L_SEMA_Wait(SEMA_TIMER_DBPOLL);
         H_DATABASE_vSendAllInvalidData();
+        // By the first sweep Main has started every task: the run command
+        // the real start-up task sends when start-up is done, to the user
+        // interface tasks, after the "Setup" tab they put their items in.
+        if (!bRunSent) {
+            bRunSent = TRUE;
+            U_MENU_bRegisterTab(T_MENU_pSetupTabName, SETUP_TAB_PRIORITY, nullptr, M_BASIC);
+            for (FOURCHARID fcidTask : {FCID("TVUE"), FCID("TVKY"), FCID("TKBD"), FCID("TINF"), FCID("TMNU")}) {
+                const MBOX mbox = H_CLIENT_mboxTask(fcidTask);
+                if (mbox != 0)
+                    H_CLIENT_bPost(mbox, H_CLIENT_pNewMail<GENERIC_MESSAGE>(CMD_ID_RUN_SYSTEM), 3);
+            }
+        }
     }
 }
 
