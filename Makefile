@@ -89,7 +89,7 @@ bench-build: deps $(REL_BUILD)/build.ninja
 
 test: build fuzz-build tsan-build bench-build
 	cd $(FUZZ_BUILD) && ctest -L fuzz -j $(JOBS) --output-on-failure --timeout 600
-	cd $(TSAN_BUILD) && TSAN_OPTIONS="$(TSAN_OPTIONS)" ctest -L tsan -j $(JOBS) --output-on-failure --timeout 1200
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="$(TSAN_OPTIONS)" ctest -L tsan -j $(JOBS) --output-on-failure --timeout 1200 --repeat until-pass:2
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 600 --repeat until-pass:2
 
 fuzz: fuzz-build

@@ -235,7 +235,9 @@ TEST_F(GmsgHostile, CrawlingAndSilentPeersDelayNobodyAndLoseTheirConnectionOnTim
     std::cout << answered << " requests answered, the slowest in " << worstMs << " ms\n";
     EXPECT_EQ(unanswered, 0);
     EXPECT_GT(answered, 200);
-    EXPECT_LE(worstMs, 100.0);
+    // A request held behind either peer would wait a second or more for the
+    // crawler's next byte; the bound leaves room for a loaded, instrumented run.
+    EXPECT_LE(worstMs, 500.0);
     EXPECT_GE(silentClosed, 4.95);
     EXPECT_LE(silentClosed, 5.6);
     EXPECT_GE(crawlerClosed, 19.95);
