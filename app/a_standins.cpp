@@ -19,6 +19,7 @@
 #include "kernel/l_timer.h"
 #include "kernel/lm_log.h"
 #include "graphics/u_fonts.h"
+#include "platform/h_coproc.h"
 #include "store/h_client.h"
 #include "store/h_database.h"
 #include "ui/t_menu.h"
@@ -132,6 +133,9 @@ void T_STARTUP_vMain(void)
         if (t == DISPLAY_TASK && L_TASK_bIsRunning(DISPLAY_TASK))
             L_SEMA_Wait(SEMA_DISPLAY_READY);
     }
+    // The real start-up task's transducer detection opens the sonar
+    // coprocessor before Main goes on; a test station's entry waits for it.
+    H_COPROC_vInitialize();
     // The first frame, as the real start-up task asks for its splash screen.
     L_SEMA_Signal(SEMA_VIEW_UPDATE);
     bStartupTaskInitialized.store(TRUE, std::memory_order_release);

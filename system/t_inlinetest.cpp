@@ -182,10 +182,12 @@ void vEnterInlineTest(void)
     if (s_inlineTest.bInInlineTest)
         return;
     s_inlineTest.bInInlineTest = TRUE;
+    log_me("inline test: station connected");
     H_DATABASE_bUpdateValueU32(FCID("CCST"), STATE_INLINE_TEST, P_TESTMODE);
 
     while (!H_COPROC_bCoprocessorReady())
         vPauseMs(100);
+    log_me("inline test: coprocessor ready");
 
     T_NMEA_vResetGPS(NMEA_RESET_FACTORY, ID_INTERNAL_GPS);
     T_NMEA_vResetGPS(NMEA_RESET_FACTORY, ID_INTERNAL_GPS);
@@ -228,6 +230,7 @@ void vEnterInlineTest(void)
 
     vFrameRequest();
     vGrabRecieveQueue();
+    log_me("inline test: in the test state");
     T_INLINETEST_vSendString(ACK);
 }
 

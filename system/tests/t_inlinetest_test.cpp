@@ -239,6 +239,9 @@ protected:
         ASSERT_EQ(L_TASK_SetParams(INLINETEST_TASK, &p), 0);
         ASSERT_EQ(L_TASK_Start(INLINETEST_TASK), 0);
         ASSERT_TRUE(waitFor([] { return H_DATABASE_bFetch(FCID("TTST"), nullptr, nullptr, nullptr); }));
+        // Port 3 is asked for after the start's state is set: once its mail
+        // is here, the task's start is seen complete.
+        ASSERT_TRUE(waitFor([&] { return !recorder_->mails(CMD_ID_CAPTURE_CHANNEL).empty(); }));
     }
     // The station's "?": the serial-port task signals the connect semaphore.
     void connect()
@@ -372,14 +375,12 @@ TEST_F(InlineTest, BytesBeforeTheConnectStayUnread)
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(L_QUEUE_Inquire(Q_RECEIVE_UART3), 3);
     EXPECT_EQ(L_QUEUE_Inquire(Q_TRANSMIT_UART3), 0);
-    EXPECT_FALSE(s_inlineTest.bInInlineTest);
 }
 
 TEST_F(InlineTest, EntryStopsTheTasksTakesThePortsAndTheScreen)
 {
     startTask();
     // Port 3 is asked for at start, with the connect semaphore.
-    ASSERT_TRUE(waitFor([&] { return !recorder_->mails(CMD_ID_CAPTURE_CHANNEL).empty(); }));
     {
         const Mail m = recorder_->mails(CMD_ID_CAPTURE_CHANNEL)[0];
         EXPECT_EQ(m.a, 3);
