@@ -28,6 +28,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -181,6 +183,15 @@ void agentEntry(void)
     }
 }
 
+// The kernel ends another task with a signal whose handler leaves the
+// thread, which ThreadSanitizer reports as a call unsafe inside a signal;
+// in that tree the chart task is not started and its end is not checked.
+#if defined(__SANITIZE_THREAD__)
+constexpr bool CHART_TASK_RUNS = false;
+#else
+constexpr bool CHART_TASK_RUNS = true;
+#endif
+
 void chartEntry(void)
 {
     for (;;)
@@ -214,9 +225,11 @@ protected:
         publish("TDSP", DISPLAY_MBOX);
         publish("TSMG", 31);
         publish("TNME", NMEA_MBOX);
-        const TASK_PARAM chart = {1024, 100, chartEntry};
-        ASSERT_EQ(L_TASK_SetParams(CHART_TASK, &chart), 0);
-        ASSERT_EQ(L_TASK_Start(CHART_TASK), 0);
+        if (CHART_TASK_RUNS) {
+            const TASK_PARAM chart = {1024, 100, chartEntry};
+            ASSERT_EQ(L_TASK_SetParams(CHART_TASK, &chart), 0);
+            ASSERT_EQ(L_TASK_Start(CHART_TASK), 0);
+        }
         TASK_ENTRY* entries[2] = {agentEntry<0>, agentEntry<1>};
         for (int i = 0; i < 2; ++i) {
             s_agents[i].go = (SEMA)(271 + i);
@@ -406,7 +419,7 @@ TEST_F(InlineTest, EntryStopsTheTasksTakesThePortsAndTheScreen)
     for (MUTEX m : {20, 15, 19})
         EXPECT_EQ(L_MUTEX_GetOwnerTaskID(m), INLINETEST_TASK) << "mutex " << m;
     EXPECT_NE(L_MUTEX_GetOwnerTaskID(1), INLINETEST_TASK);
-    EXPECT_TRUE(L_TASK_bIsRunning(CHART_TASK));
+    EXPECT_EQ(L_TASK_bIsRunning(CHART_TASK), CHART_TASK_RUNS);
 
     std::atomic<bool> othersFree{false}, chartEnded{false};
     s_agents[1].job = [&] {
@@ -477,6 +490,38 @@ TEST_F(InlineTest, EntryStopsTheTasksTakesThePortsAndTheScreen)
     L_SEMA_Signal(SEMA_TEST_CONNECT);
     EXPECT_EQ(answer("#v\r"), "7.790\n\r");
     EXPECT_EQ(recorder_->mails(CMD_ID_SHUTDOWN).size(), 4u);
+}
+
+TEST_F(InlineTest, MapCheckSetsItsSettingOnceTheListChecksAndIsThenSkipped)
+{
+    enter();
+    // A stand-in md5sum that finds a file changed.
+    vt::makeDirs(root_.at("/bin"));
+    ASSERT_TRUE(vt::writeFile(root_.at("/bin/md5sum"), "#!/bin/sh\necho \"$@\" >> " + root_.at("/tmp/md5.log") +
+                                                             "\nexit 1\n"));
+    chmod(root_.at("/bin/md5sum").c_str(), 0755);
+    auto checked = [] {
+        BOOLEAN b = FALSE;
+        return H_DATABASE_bFetchBoolean(FCID("SNMV"), &b, nullptr, nullptr) && b;
+    };
+    EXPECT_EQ(answer("#m\r"), "\n\r"); // the verdict is not reported
+    EXPECT_FALSE(checked());
+    EXPECT_EQ(vt::readFile(root_.at("/tmp/md5.log")), "-c /usr/vondrel/ORVANE/CHARTS/varnel.md5\n");
+
+    // In burn-in the run command checks too; now the files match.
+    ASSERT_TRUE(vt::writeFile(root_.at("/bin/md5sum"), "#!/bin/sh\necho \"$@\" >> " + root_.at("/tmp/md5.log") +
+                                                             "\nexit 0\n"));
+    H_DATABASE_bUpdateValueU32(FCID("CCST"), 2, P_HIGHEST);
+    auto* run = static_cast<GENERIC_MESSAGE*>(H_MEMORY_pvMalloc(sizeof(GENERIC_MESSAGE)));
+    run->Cmd = CMD_ID_RUN_SYSTEM;
+    ASSERT_EQ(L_MBOX_SendWaitTicks(INLINETEST_MBOX, &run->msghdr, 3, 273, 10000), 0);
+    H_MEMORY_vFree(run);
+    EXPECT_TRUE(checked());
+
+    // Once set, no further check runs.
+    EXPECT_EQ(answer("#m\r"), "\n\r");
+    EXPECT_EQ(vt::readFile(root_.at("/tmp/md5.log")),
+              "-c /usr/vondrel/ORVANE/CHARTS/varnel.md5\n-c /usr/vondrel/ORVANE/CHARTS/varnel.md5\n");
 }
 
 // With the real NVRAM task: "c" clears the owner text and the navigation
