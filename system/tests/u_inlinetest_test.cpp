@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -255,6 +256,59 @@ TEST_F(TestScreen, DisplayTestFillsTheScreenWithTheCountersColour)
         drawLayer(got);
         EXPECT_EQ(got.count(colours[counter]), 800u * 600u) << "counter " << counter + 4;
     }
+}
+
+TEST_F(TestScreen, KeypadScreenShowsTheStepsPromptAndNothingOnceDone)
+{
+    s_inlineTest.eCurrentTest = TESTING_KEYPAD;
+    snprintf(s_inlineTest.strLastKeyAction, sizeof s_inlineTest.strLastKeyAction, "Menu Key--Pressed");
+    snprintf(s_inlineTest.strPrevKeyAction, sizeof s_inlineTest.strPrevKeyAction, "View Key--Released");
+    s_inlineTest.s32CurrentKey = 3;
+    gt::TestBitmap got(800, 600), want(800, 600);
+    drawLayer(got);
+    G_BMP_vSet(want, BACKGROUND);
+    U_INLINETEST_vDrawKeyMessage(want, "Release MENU Key.", "Menu Key--Pressed", "View Key--Released");
+    expectSame(got, want, "step 3");
+    // The two key logs sit at the bottom left, the latest lowest.
+    gt::TestBitmap logs(800, 600);
+    G_BMP_vSet(logs, BACKGROUND);
+    U_INLINETEST_vDrawKeyMessage(logs, "", "Menu Key--Pressed", "");
+    bool low = false;
+    for (int y = 0; y < 40 && !low; ++y)
+        for (int x = 0; x < 200 && !low; ++x)
+            low = logs.at(x, y) == 0xFFFF;
+    EXPECT_TRUE(low) << "the latest key log near the bottom left";
+
+    s_inlineTest.s32CurrentKey = 32;
+    gt::TestBitmap done(800, 600);
+    drawLayer(done);
+    EXPECT_EQ(done.count(BACKGROUND), 800u * 600u) << "nothing after the last step";
+}
+
+TEST_F(TestScreen, SonarLinesStandAnEighthOfTheScreenApart)
+{
+    // The highest row a line's box reaches.
+    auto top = [](const char* text, U32 line) {
+        gt::TestBitmap bmp(800, 600, BACKGROUND);
+        U_INLINETEST_vDrawSonarData(bmp, text, line);
+        int highest = -1;
+        for (const gt::Pixel& p : bmp.drawn())
+            highest = std::max(highest, p.second);
+        return highest;
+    };
+    EXPECT_EQ(top("Depth   12   PASS", 1) - top("Depth   12   PASS", 5), 300);
+    EXPECT_EQ(top("Noise   3   FAIL", 1) - top("Noise   3   FAIL", 7), 450);
+    // The box follows its text, up to the screen's width less two.
+    auto width = [](const std::string& text) {
+        gt::TestBitmap bmp(800, 600, BACKGROUND);
+        U_INLINETEST_vDrawSonarData(bmp, text.c_str(), 1);
+        int left = 800, right = -1;
+        for (const gt::Pixel& p : bmp.drawn())
+            left = std::min(left, p.first), right = std::max(right, p.first);
+        return right - left + 1;
+    };
+    EXPECT_LT(width("Signal   1   PASS"), width("Signal   100000   PASS   PASS"));
+    EXPECT_LE(width(std::string(120, 'W')), 800);
 }
 
 } // namespace
