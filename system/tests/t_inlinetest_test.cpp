@@ -592,3 +592,24 @@ TEST_F(InlineTest, EraseBeforeTheEntryDoesNothing)
 }
 
 } // namespace
+
+namespace {
+
+TEST(InlineTestFatal, ASecondOwnerOfTheTaskKeyEndsTheProcess)
+{
+    GTEST_FLAG_SET(death_test_style, "fast"); // the child keeps this root
+    vt::TempRoot root;
+    root.exportEnv();
+    EXPECT_EXIT(
+        {
+            H_DATABASE_vInit();
+            H_DATABASE_bUpdateEverythingU32(FCID("TTST"), 9, P_HIGHEST, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
+            T_INLINETEST_vMain();
+        },
+        testing::ExitedWithCode(10), "");
+    const std::string log = vt::readFile(root.cwd() + "/FATAL.LOG");
+    EXPECT_NE(log.find("Somebody else registered the Inline Test Task Maibox"), std::string::npos) << log;
+    EXPECT_NE(log.find("t_inlinetest"), std::string::npos) << log;
+}
+
+} // namespace
