@@ -18,12 +18,15 @@
 #include "nav/core/neighbour_standins.h" // T_RADAR_bIsMyRadarView, T_STEVRIN_bIsNavigationPaused
 #include "nav/core/t_nav_alarm.h"
 #include "nav/core/u_nav_position.h"
+#include "nav/data/t_nav_nvram.h"
+#include "nav/data/t_nav_twr_bulk.h"
 #include "nav/data/t_nav_twr_waypoint.h"
 #include "platform/h_hooks.h"
 #include "platform/h_shutdown.h"
 #include "sonar/dsp/s_transducer.h"
 #include "store/h_database.h"
 #include "system/model.h"
+#include "system/t_inlinetest.h"
 #include "system/u_shutdown.h"
 #include "ui/neighbour_standins.h"
 #include "ui/t_info.h"
@@ -134,4 +137,8 @@ void A_HOOKS_vInstall(void)
     T_KEYBOARD_vInstallShutdown(U_SHUTDOWN_vShutdown);
     T_MENU_vInstallNeighbours(&s_menuNeighbours);
     T_INFO_vInstallNeighbours(&s_infoNeighbours);
+    // The test station's wipes of the navigation storage.
+    static const T_INLINETEST_NEIGHBOURS inlineTestNeighbours = {T_NAV_vDeleteAllTracksWaypointsRoutes,
+                                                                 T_NAV_NVRAM_vErase, T_NAV_NVRAM_vInit};
+    T_INLINETEST_vInstallNeighbours(&inlineTestNeighbours);
 }

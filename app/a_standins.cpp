@@ -11,12 +11,15 @@
 #include "app/a_standins.h"
 #include "app/a_tasks.h"
 
+#include "kernel/h_memory.h"
 #include "kernel/l_clock.h"
+#include "kernel/l_mbox.h"
 #include "kernel/l_sema.h"
 #include "kernel/l_task.h"
 #include "kernel/l_timer.h"
 #include "kernel/lm_log.h"
 #include "graphics/u_fonts.h"
+#include "platform/h_coproc.h"
 #include "store/h_client.h"
 #include "store/h_database.h"
 #include "ui/t_menu.h"
@@ -62,14 +65,11 @@ NOT_BUILT_YET(T_SPEED_vMain) // 9
 NOT_BUILT_YET(T_N_PROCESS_vMain) // 11
 NOT_BUILT_YET(T_CHART_vMain) // 13
 NOT_BUILT_YET(T_TONE_vMain) // 18
-NOT_BUILT_YET(T_NMEA_vMain) // 19
 NOT_BUILT_YET(T_PCC_vMain) // 21
 NOT_BUILT_YET(T_ACC_vMain) // 23
 NOT_BUILT_YET(T_TEMP_vMain) // 24
 NOT_BUILT_YET(T_BATTERY_vMain) // 25
-NOT_BUILT_YET(T_INLINETEST_vMain) // 26
 NOT_BUILT_YET(T_MMC_vMain) // 28
-NOT_BUILT_YET(T_N_HISTORY_vMain) // 30
 NOT_BUILT_YET(T_BUTTON_vMain) // 31
 NOT_BUILT_YET(T_CHART_INFO_vMain) // 32
 NOT_BUILT_YET(T_CHART_3D_vMain) // 39
@@ -90,6 +90,38 @@ NOT_BUILT_YET(T_NET_PING_RECEIVE_vMain) // 67
 NOT_BUILT_YET(T_STEVRIN_vMain) // 68
 NOT_BUILT_YET(T_BTREMOTE_vMain) // 69
 
+// STAND-IN of the NMEA task (19) until it is built: it publishes "TNME"
+// and acknowledges, or frees, every mail, so that senders that wait for it
+// (the test station's entry) go on.
+void T_NMEA_vMain(void)
+{
+    constexpr MBOX NMEA_MBOX = 19;
+    constexpr SEMA SEMA_MBOX_NMEA = 44;
+    log_me("stand-in: not built yet");
+    H_DATABASE_bUpdateEverythingU32(FCID("TNME"), (U32)NMEA_MBOX, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
+    for (;;) {
+        L_SEMA_Wait(SEMA_MBOX_NMEA);
+        while (MSGHEADER* pMail = L_MBOX_Receive(NMEA_MBOX))
+            H_MEMORY_vDumpMail(pMail);
+    }
+}
+
+// STAND-IN of the sonar history task (30), to be deleted when the real one
+// lands: it publishes "TSMG" and acknowledges, or frees, every mail.
+void T_N_HISTORY_vMain(void)
+{
+    constexpr MBOX HISTORY_MBOX = 31;
+    constexpr SEMA SEMA_MBOX_HISTORY = 37;
+    log_me("stand-in: not built yet");
+    H_DATABASE_bUpdateEverythingU32(FCID("TSMG"), (U32)HISTORY_MBOX, P_NORMAL, D_MAILBOX, nullptr,
+                                    DB_TIMEOUT_NEVER);
+    for (;;) {
+        L_SEMA_Wait(SEMA_MBOX_HISTORY);
+        while (MSGHEADER* pMail = L_MBOX_Receive(HISTORY_MBOX))
+            H_MEMORY_vDumpMail(pMail);
+    }
+}
+
 void T_STARTUP_vMain(void)
 {
     // The messages drawn before the language is known are in English.
@@ -101,6 +133,9 @@ void T_STARTUP_vMain(void)
         if (t == DISPLAY_TASK && L_TASK_bIsRunning(DISPLAY_TASK))
             L_SEMA_Wait(SEMA_DISPLAY_READY);
     }
+    // The real start-up task's transducer detection opens the sonar
+    // coprocessor before Main goes on; a test station's entry waits for it.
+    H_COPROC_vInitialize();
     // The first frame, as the real start-up task asks for its splash screen.
     L_SEMA_Signal(SEMA_VIEW_UPDATE);
     bStartupTaskInitialized.store(TRUE, std::memory_order_release);
