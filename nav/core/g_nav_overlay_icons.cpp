@@ -93,7 +93,7 @@ Art<20, 24> s_ships[NAV_AIS_CLASS_COUNT][NAV_AIS_VARIANT_COUNT][NAV_AIS_COURSE_S
 Art<18, 14> s_birds[NAV_AIS_CLASS_COUNT][NAV_AIS_VARIANT_COUNT];
 Art<9, 9> s_circle;
 Art<11, 11> s_cross;
-// Solid squares of 2 .. 12 pixels, packed at their own width.
+// Solid squares of 12 .. 2 pixels, packed at their own width.
 U8 s_dots[2][NAV_PERSPECTIVE_DOTS][72];
 Art<11, 20> s_pins[4];
 
@@ -204,7 +204,7 @@ ICON s_shipIcons[NAV_AIS_CLASS_COUNT][NAV_AIS_VARIANT_COUNT][NAV_AIS_COURSE_STEP
 ICON s_birdIcons[NAV_AIS_CLASS_COUNT][NAV_AIS_VARIANT_COUNT];
 constexpr ICON dotIcon(int nWhich, int k)
 {
-    return ICON{s_dots[nWhich][k], &s_u8Transparent, k + 2, k + 2, ICON_TRANSPARENT_COLOR};
+    return ICON{s_dots[nWhich][k], &s_u8Transparent, 12 - k, 12 - k, ICON_TRANSPARENT_COLOR};
 }
 const ICON s_dotIcons[2][NAV_PERSPECTIVE_DOTS] = {
     {dotIcon(0, 0), dotIcon(0, 1), dotIcon(0, 2), dotIcon(0, 3), dotIcon(0, 4), dotIcon(0, 5), dotIcon(0, 6),

@@ -67,8 +67,9 @@ extern const ICON red_x_icon; // 11 x 11
 // Perspective ---------------------------------------------------------------------
 
 constexpr U32 NAV_PERSPECTIVE_DOTS = 11;
-// Wpt_Temp1 .. Wpt_Temp11 and Wpt_Save1 .. Wpt_Save11: square dots of 2 to
-// 12 pixels, the first the smallest (far from the eye).
+// Wpt_Temp1 .. Wpt_Temp11 and Wpt_Save1 .. Wpt_Save11: square dots of 12
+// down to 2 pixels, the first for the bottom of a pane (near the eye), the
+// last for its horizon.
 extern const ICON* const s_pCurrentTrackpointIcons[NAV_PERSPECTIVE_DOTS];
 extern const ICON* const s_pSavedTrackpointIcons[NAV_PERSPECTIVE_DOTS];
 

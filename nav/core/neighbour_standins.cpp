@@ -811,13 +811,13 @@ T_CHART_3D_VIEW* T_CHART_3D_pPop3DView(void)
 S32 T_CHART_nCalculateHighwayEyeOffsetMM(S32 nChartScale)
 {
     const S32 s = std::clamp<S32>(nChartScale, 8, 25);
-    return 1 << (s - 4);
+    return (S32)(((S64)1600 << s) >> 18);
 }
 
 S32 T_CHART_nCalculateHighwayPixelsPerMMM(S32 nChartScale)
 {
     const S32 s = std::clamp<S32>(nChartScale, 8, 25);
-    return (S32)(((S64)1 << 34) >> s);
+    return (S32)(((S64)1 << 36) >> s);
 }
 
 void T_CHART_vSetVuruzaveHighwayViewCustomColor(U32 u32Index)

@@ -231,8 +231,9 @@ T_CHART_3D_VIEW* T_CHART_3D_pPush3DView(void);
 void T_CHART_3D_vUpdate3DView(void);
 // Drops the top copy; the bottom view is never dropped.
 T_CHART_3D_VIEW* T_CHART_3D_pPop3DView(void);
-// The highway view's eye offset (2^(scale - 4) metres) and scale (2^(34 -
-// scale) pixels per 2^20 metres) of a chart scale.
+// The highway view's eye offset (1600 metres at scale 18, doubling with
+// each step) and scale (2^(36 - scale) pixels per 2^20 metres) of a chart
+// scale: the ground at the view centre lies 200 pixels below the horizon.
 S32 T_CHART_nCalculateHighwayEyeOffsetMM(S32 nChartScale);
 S32 T_CHART_nCalculateHighwayPixelsPerMMM(S32 nChartScale);
 void T_CHART_vSetVuruzaveHighwayViewCustomColor(U32 u32Index);
