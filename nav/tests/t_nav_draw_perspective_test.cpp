@@ -234,6 +234,40 @@ TEST_F(Perspective, AnAisTargetBehindTheNearEdgeIsNotDrawn)
     EXPECT_GT(drawn.size(), symbol.size()) << "the MMSI above it";
 }
 
+TEST_F(Perspective, TheLegsNavigationSkipsAreDrawnInTheTravelledColour)
+{
+    // Stored A B C; navigated from S straight to C: the legs S-A, A-B and
+    // B-C of the stored route are skipped ones.
+    place(1, p.mm(-10, 10), "A");
+    place(2, p.mm(0, 30), "B");
+    place(3, p.mm(10, 50), "C");
+    place(9, p.mm(0, 0), "S");
+    ROUTE stored{};
+    stored.nCount = 3;
+    stored.anWaypoint[0] = 1;
+    stored.anWaypoint[1] = 2;
+    stored.anWaypoint[2] = 3;
+    s_CurrentRoute.nCount = 2;
+    s_CurrentRoute.anWaypoint[0] = 9;
+    s_CurrentRoute.anWaypoint[1] = 3;
+    T_NAV_vRenderPerspectiveSkipedLeg(&stored, &p.nvi);
+    const auto midOf = [&](POINT a, POINT b) {
+        const POINT pa = project(a);
+        const POINT pb = project(b);
+        return p.at((pa.x + pb.x) / 2, (pa.y + pb.y) / 2);
+    };
+    EXPECT_EQ(midOf({0, 0}, {-10, 10}), TRAVELLED);
+    EXPECT_EQ(midOf({-10, 10}, {0, 30}), TRAVELLED);
+    EXPECT_EQ(midOf({0, 30}, {10, 50}), TRAVELLED);
+    EXPECT_EQ(p.nvi.GrContext.DrTool, STD_PEN);
+
+    // Nothing is skipped when navigation follows the stored route.
+    p.bitmap().clear();
+    s_CurrentRoute = stored;
+    T_NAV_vRenderPerspectiveSkipedLeg(&stored, &p.nvi);
+    EXPECT_TRUE(p.drawn().empty());
+}
+
 // --- The boat --------------------------------------------------------------------------------
 
 TEST_F(Perspective, AtScale20TheBoatsDistanceIsQuarteredSoTheModelKeepsItsSize)

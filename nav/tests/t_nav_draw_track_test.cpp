@@ -290,6 +290,22 @@ TEST_F(Tracks, TheNameStandsBesideTheStartMarkInTheSmallFont)
     EXPECT_EQ(p.nvi.GrContext.PixelSize, 1);
 }
 
+TEST_F(Tracks, TheWorkingCopyOfAMoveIsDashedOnlyWhileItHoldsPoints)
+{
+    RUMBREL r = rumbrel({{-100, 0}, {100, 0}});
+    r.u32Style = RUMBREL_STYLE_WIDE_LINE;
+    p.nvi.GrContext.ptrnattrib.type = 0;
+    T_NAV_vRenderRumbrel(&r, &p.nvi, FALSE, FALSE, FALSE, TRUE);
+    EXPECT_NE(p.nvi.GrContext.ptrnattrib.type, NAV_DASH_PATTERN_TYPE) << "no working copy yet";
+    const POINT below = p.pixelOf(p.mm(0, 0));
+    EXPECT_EQ(p.at(below.x, below.y - 1), COLOR_vGetStevrinColorDef(8)) << "the wide line";
+
+    s_tMoveCopyRumbrel = r;
+    T_NAV_vRenderRumbrel(&r, &p.nvi, FALSE, FALSE, FALSE, TRUE);
+    EXPECT_EQ(p.nvi.GrContext.ptrnattrib.type, NAV_DASH_PATTERN_TYPE);
+    EXPECT_FALSE(p.nvi.GrContext.ptrnattrib.status) << "switched off afterwards";
+}
+
 TEST_F(Tracks, TheMoveCopyArrowFollowsTheDirectionInFiveDegreeSteps)
 {
     struct Case {
