@@ -373,6 +373,17 @@ TEST_F(Limits, EachKindOfNavigationShowsItsOwnLimits)
     }
 }
 
+TEST_F(Limits, OnARadarPaneTheCirclesFollowItsPixelsPerMetre)
+{
+    p.nvi.fPixelsPerMM = 0.5f;
+    p.nvi.nPixelsPerMMM = 0;
+    T_NAV_vRenderAlarmLimits(&p.nvi, TRUE);
+    // The drift centre 300 m west lies 150 pixels left of the pane centre;
+    // its ring's east point 30 pixels right of that.
+    EXPECT_EQ(p.at(400 - 150 + 30, 300), FINAL);
+    EXPECT_EQ(p.at(400 - 150, 300), BACKGROUND);
+}
+
 // --- A picture -------------------------------------------------------------------------------
 
 TEST_F(Limits, AisSymbolsWithClosestApproachLinesAndTheThreeLimitsLookRight)

@@ -113,6 +113,21 @@ TEST_F(Perspective, APolylineOfOnePointDrawsNothingNotEvenAPenMove)
     EXPECT_EQ(p.nvi.GrContext.PixelSize, 2);
 }
 
+TEST_F(Perspective, InThe3DChartViewEveryPointGoesThroughItsProjection)
+{
+    p.nvi.bVuruzaveRender = TRUE;
+    NAV_STANDIN_vSet3DView(E(), p.nvi.nPixelsPerMMM, {400, 300}, &p.nvi.RotContext);
+    gr_SetColor(&p.nvi.GrContext, 21);
+    POINT pts[3] = {{-5, 0}, {0, 10}, {5, 20}};
+    T_NAV_vRenderPerspectivePolyLineMM(pts, 3, &p.nvi);
+    EXPECT_EQ(NAV_STANDIN_t3DCalls().u32Projections, 3u);
+    POINT last = pts[2];
+    T_CHART_3D_vProjectPoint(&last, 0, nullptr, nullptr, nullptr);
+    EXPECT_EQ(p.pen().x, last.x);
+    EXPECT_EQ(p.pen().y, last.y);
+    EXPECT_NE(project(pts[2]).y, last.y) << "not the highway projection";
+}
+
 TEST_F(Perspective, TheSegmentRuleClipsCrossingsAndSkipsWhatLiesBeyondOneEdge)
 {
     // E is 25 m at scale 12: both ends right of the view, then behind the
