@@ -13,12 +13,15 @@
 #include "kernel/l_task.h"
 #include "kernel/l_timer.h"
 #include "kernel/lm_log.h"
+#include "nav/core/u_nav_geometry.h"
 #include "nav/core/u_nav_position.h"
 #include "nav/data/t_nav_nvram.h"
 #include "nav/data/t_nav_twr.h"
 #include "store/h_database.h"
 #include "ui/u_keyboard.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -673,4 +676,173 @@ S32 T_NAV_DATA_nSplitString(char* pcText, char** ppcParts, S32 nMaxChars, S32 nM
         ++nParts;
     }
     return nParts;
+}
+
+// The followed track's end; the 3D chart view -------------------------------------------
+
+namespace {
+
+struct View3D {
+    std::mutex lock;
+    std::vector<T_CHART_3D_VIEW> stack{T_CHART_3D_VIEW{}};
+    NAV_STANDIN_3D_CALLS calls{};
+    POINT ptRumbrelEnd{};
+};
+
+View3D& v3d()
+{
+    static View3D v;
+    return v;
+}
+
+T_CHART_3D_VIEW topView()
+{
+    std::lock_guard<std::mutex> g(v3d().lock);
+    return v3d().stack.back();
+}
+
+POINT ptTurned(const T_CHART_3D_VIEW& v, const POINT* p)
+{
+    POINT r = *p;
+    U_NAV_vRotatePoint(&v.RotContext, p, &r);
+    return r;
+}
+
+} // namespace
+
+void T_STEVRIN_vGetRumbrelEndPt(POINT* pOut)
+{
+    if (pOut == nullptr)
+        return;
+    std::lock_guard<std::mutex> g(v3d().lock);
+    *pOut = v3d().ptRumbrelEnd;
+}
+
+void NAV_STANDIN_vSetRumbrelEndPt(POINT pt)
+{
+    std::lock_guard<std::mutex> g(v3d().lock);
+    v3d().ptRumbrelEnd = pt;
+}
+
+BOOLEAN T_CHART_3D_bIn3DView(const POINT* pptRelative, U32 u32Mask, struct tag_NAV_VIEW_INFO* pNVI)
+{
+    (void)pNVI;
+    if (pptRelative == nullptr)
+        return FALSE;
+    const T_CHART_3D_VIEW v = topView();
+    const POINT t = ptTurned(v, pptRelative);
+    const S64 E = v.nEyeOffsetMM;
+    const bool bRight = 2 * (S64)t.x - t.y <= E;
+    const bool bLeft = 2 * (S64)t.x + t.y >= -E;
+    const bool bNear = 2 * (S64)t.y >= -E;
+    const bool bHorizon = std::hypot((double)pptRelative->x, (double)pptRelative->y) <= 4.0 * (double)E;
+    switch (u32Mask) {
+    case 8:
+        return bRight ? TRUE : FALSE;
+    case 4:
+        return bLeft ? TRUE : FALSE;
+    case 18:
+        return bNear ? TRUE : FALSE;
+    case 0:
+        return bHorizon ? TRUE : FALSE;
+    default:
+        return bRight && bLeft && bNear && bHorizon ? TRUE : FALSE;
+    }
+}
+
+BOOLEAN T_CHART_3D_bClipLineTo3DView(POINT* p0, POINT* p1, GP_ROTCONTEXT* pRot, struct tag_NAV_VIEW_INFO* pNVI)
+{
+    (void)pNVI;
+    return U_NAV_bClipLineToHighwayView(p0, p1, pRot, topView().nEyeOffsetMM);
+}
+
+void T_CHART_3D_vProjectPoint(POINT* pt, S32 nAltitude, POINT* ptOffsetCenterMM, POINT* ptDataOrigin, void* pDisplay)
+{
+    (void)ptOffsetCenterMM;
+    (void)ptDataOrigin;
+    (void)pDisplay;
+    if (pt == nullptr)
+        return;
+    const T_CHART_3D_VIEW v = topView();
+    {
+        std::lock_guard<std::mutex> g(v3d().lock);
+        ++v3d().calls.u32Projections;
+        v3d().calls.nEyeOffsetAtLastProjection = v.nEyeOffsetMM;
+    }
+    const POINT t = ptTurned(v, pt);
+    const double E = v.nEyeOffsetMM;
+    const double d = E + t.y;
+    if (d <= 0.0) {
+        *pt = {0, 0};
+        return;
+    }
+    const double k = E / d * v.nPixelsPerMMM / 1048576.0;
+    pt->x = v.CenterOffset.x + (S32)std::lround(t.x * k);
+    pt->y = v.CenterOffset.y + (S32)std::lround((nAltitude - E / 2.0) * k);
+}
+
+T_CHART_3D_VIEW* T_CHART_3D_pPush3DView(void)
+{
+    std::lock_guard<std::mutex> g(v3d().lock);
+    // A reserve keeps the address handed out valid while copies pile up.
+    v3d().stack.reserve(16);
+    v3d().stack.push_back(v3d().stack.back());
+    ++v3d().calls.u32Pushes;
+    v3d().calls.nDepth = (S32)v3d().stack.size() - 1;
+    return &v3d().stack.back();
+}
+
+void T_CHART_3D_vUpdate3DView(void)
+{
+    std::lock_guard<std::mutex> g(v3d().lock);
+    ++v3d().calls.u32Updates;
+}
+
+T_CHART_3D_VIEW* T_CHART_3D_pPop3DView(void)
+{
+    std::lock_guard<std::mutex> g(v3d().lock);
+    ++v3d().calls.u32Pops;
+    if (v3d().stack.size() > 1)
+        v3d().stack.pop_back();
+    v3d().calls.nDepth = (S32)v3d().stack.size() - 1;
+    return &v3d().stack.back();
+}
+
+S32 T_CHART_nCalculateHighwayEyeOffsetMM(S32 nChartScale)
+{
+    const S32 s = std::clamp<S32>(nChartScale, 8, 25);
+    return (S32)(((S64)1600 << s) >> 18);
+}
+
+S32 T_CHART_nCalculateHighwayPixelsPerMMM(S32 nChartScale)
+{
+    const S32 s = std::clamp<S32>(nChartScale, 8, 25);
+    return (S32)(((S64)1 << 36) >> s);
+}
+
+void T_CHART_vSetVuruzaveHighwayViewCustomColor(U32 u32Index)
+{
+    std::lock_guard<std::mutex> g(v3d().lock);
+    v3d().calls.u32CustomColor = u32Index;
+}
+
+void NAV_STANDIN_vSet3DView(S32 nEyeOffsetMM, S32 nPixelsPerMMM, POINT CenterOffset, const GP_ROTCONTEXT* pRot)
+{
+    std::lock_guard<std::mutex> g(v3d().lock);
+    T_CHART_3D_VIEW v{};
+    v.nEyeOffsetMM = nEyeOffsetMM;
+    v.nPixelsPerMMM = nPixelsPerMMM;
+    v.CenterOffset = CenterOffset;
+    if (pRot != nullptr)
+        v.RotContext = *pRot;
+    else
+        gr_ResetRotationContext(&v.RotContext);
+    v3d().stack.assign(1, v);
+    v3d().calls = NAV_STANDIN_3D_CALLS{};
+}
+
+NAV_STANDIN_3D_CALLS NAV_STANDIN_t3DCalls(void)
+{
+    std::lock_guard<std::mutex> g(v3d().lock);
+    return v3d().calls;
 }

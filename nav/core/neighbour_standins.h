@@ -13,6 +13,7 @@
 
 #include "nmea/t_nmea_ais_standin.h"
 
+#include "chart_sdk/graphics/gr_rotate.h"
 #include "graphics/g_icon.h"
 #include "kernel/l_mbox.h"
 #include "kernel/l_types.h"
@@ -200,3 +201,51 @@ void T_NAV_vMakeCursorInactive(void);
 // Splits the text in place at its '#' characters into at most nMaxParts
 // parts, looking at no more than nMaxChars characters; the number of parts.
 S32 T_NAV_DATA_nSplitString(char* pcText, char** ppcParts, S32 nMaxChars, S32 nMaxParts);
+
+// ---- The trolling-motor link's followed track; the 3D chart view ----
+//
+// STAND-INS for the link's end point of the followed track (scriptable) and
+// for the 3D chart task's projection of the perspective painters: a plain
+// pinhole camera standing nEyeOffsetMM behind the view centre and half that
+// above the ground, looking forward level (the geometry of the highway
+// view, in floating point), over a stack of view descriptions that a
+// test sets with NAV_STANDIN_vSet3DView. The calls are counted.
+
+void T_STEVRIN_vGetRumbrelEndPt(POINT* pOut);
+void NAV_STANDIN_vSetRumbrelEndPt(POINT pt);
+
+struct tag_NAV_VIEW_INFO;
+typedef struct tag_T_CHART_3D_VIEW {
+    S32 nEyeOffsetMM;
+    S32 nPixelsPerMMM;
+    POINT CenterOffset;
+    GP_ROTCONTEXT RotContext;
+} T_CHART_3D_VIEW;
+
+// Mask 8 right edge, 4 left edge, 18 near edge, 0 horizon, 127 all four.
+BOOLEAN T_CHART_3D_bIn3DView(const POINT* pptRelative, U32 u32Mask, struct tag_NAV_VIEW_INFO* pNVI);
+BOOLEAN T_CHART_3D_bClipLineTo3DView(POINT* p0, POINT* p1, GP_ROTCONTEXT* pRot, struct tag_NAV_VIEW_INFO* pNVI);
+void T_CHART_3D_vProjectPoint(POINT* pt, S32 nAltitude, POINT* ptOffsetCenterMM, POINT* ptDataOrigin, void* pDisplay);
+// A copy of the view on top of the stack, for the caller to change.
+T_CHART_3D_VIEW* T_CHART_3D_pPush3DView(void);
+void T_CHART_3D_vUpdate3DView(void);
+// Drops the top copy; the bottom view is never dropped.
+T_CHART_3D_VIEW* T_CHART_3D_pPop3DView(void);
+// The highway view's eye offset (1600 metres at scale 18, doubling with
+// each step) and scale (2^(36 - scale) pixels per 2^20 metres) of a chart
+// scale: the ground at the view centre lies 200 pixels below the horizon.
+S32 T_CHART_nCalculateHighwayEyeOffsetMM(S32 nChartScale);
+S32 T_CHART_nCalculateHighwayPixelsPerMMM(S32 nChartScale);
+void T_CHART_vSetVuruzaveHighwayViewCustomColor(U32 u32Index);
+
+void NAV_STANDIN_vSet3DView(S32 nEyeOffsetMM, S32 nPixelsPerMMM, POINT CenterOffset, const GP_ROTCONTEXT* pRot);
+typedef struct tag_NAV_STANDIN_3D_CALLS {
+    U32 u32Pushes;
+    U32 u32Pops;
+    U32 u32Updates;
+    U32 u32Projections;
+    U32 u32CustomColor; // last set
+    S32 nDepth;         // copies on the stack now
+    S32 nEyeOffsetAtLastProjection;
+} NAV_STANDIN_3D_CALLS;
+NAV_STANDIN_3D_CALLS NAV_STANDIN_t3DCalls(void);

@@ -31,7 +31,9 @@
 #include "graphics/g_icon.h"
 #include "graphics/g_types.h"
 #include "kernel/l_types.h"
+#include "nav/core/g_nav_overlay_icons.h"
 #include "nav/data/t_nav_record.h"
+#include "nmea/t_nmea_ais_standin.h"
 
 // Constants ---------------------------------------------------------------
 
@@ -170,3 +172,88 @@ void T_NAV_vRenderRoute(ROUTE* pRoute, NAV_VIEW_INFO* pNVI, BOOLEAN bRadar);
 void T_NAV_vRenderSavedRoute(ROUTE* pRoute, NAV_VIEW_INFO* pNVI, BOOLEAN bRadar, BOOLEAN bHighlightedRoute);
 // A route in the selection preview.
 void T_NAV_vRenderRouteForPopupWindow(ROUTE* pRoute, NAV_VIEW_INFO* pNVI, BOOLEAN bRadar);
+
+// Tracks and trolling-motor tracks ----------------------------------------------------
+
+// TRACK_STYLE: the u32Style of a track.
+constexpr U32 TRACK_STYLE_BREADCRUMBS = 0;
+constexpr U32 TRACK_STYLE_SHORT_DASHED_LINE = 1;
+constexpr U32 TRACK_STYLE_THIN_LINE = 2;
+constexpr U32 TRACK_STYLE_WIDE_LINE = 3;
+
+// The working copy of a track being moved or copied, which the cursor
+// commands fill; drawn dashed while it holds points.
+extern RUMBREL s_tMoveCopyRumbrel;
+
+// The current track (bCurrentTrack: hidden while "SCTV" is off, carried on
+// to the boat) or one saved track, in style u32Style and chart palette
+// colour u32Color (swapped where the palette "SPAL" would hide it). Points
+// farther than the larger bitmap side break the line; a gap point breaks it
+// too. Breadcrumbs print registered bitmap 4 (current) or 5 (saved) at most
+// once per 4 x 4 pixels.
+void T_NAV_vRenderTrack(TRACK* pTrack, NAV_VIEW_INFO* pNVI, BOOLEAN bCurrentTrack, U32 u32Style, U32 u32Color,
+                        BOOLEAN bRadar);
+// One trolling-motor track in its trolling-motor colour and style, with its
+// start mark and name and its end mark when asked; dashed as the working
+// copy of a move or copy. Sets u32DisplayedOnChart to whether its box meets
+// the pane.
+void T_NAV_vRenderRumbrel(RUMBREL* pRumbrel, NAV_VIEW_INFO* pNVI, BOOLEAN bRadar, BOOLEAN bShowStart,
+                          BOOLEAN bShowEnd, BOOLEAN bUseMoveCopyStyle);
+// The track the motor is led along, the approach from its start waypoint to
+// the closest point and the part still to travel.
+void T_NAV_vRenderRouteToRumbrel(NAV_VIEW_INFO* pNVI, BOOLEAN bRadar);
+// The contour followed, and the line from where its segment began.
+void T_NAV_STEVRIN_vRenderFTCRumbrel(NAV_VIEW_INFO* pNVI, BOOLEAN bRadar);
+// The track being recorded and the line from its last point to the boat;
+// without a valid "ILAT" / "ILON" the fix error is raised instead of the
+// line, on every call.
+void T_NAV_STEVRIN_vRenderRecordingRumbrel(NAV_VIEW_INFO* pNVI, BOOLEAN bRadar);
+// The start mark and boxed name of the track under the cursor ("ICIT").
+void T_NAV_vRenderCurosrRumbrel(NAV_VIEW_INFO* pNVI, BOOLEAN bRadar);
+// The arrow of the move/copy direction "IPID" at the pane centre, and the
+// arrow a direction selects.
+void T_NAV_vRenderMoveCopyRumbrelOffsetArrow(NAV_VIEW_INFO* pNVI, BOOLEAN bRadar);
+const ICON* T_NAV_pMoveCopyArrowIcon(float fDirection);
+
+// AIS targets and alarm limits ---------------------------------------------------------
+
+// One AIS target (the caller holds RES_AIS_TARGETS): its class's symbol
+// turned to its course in 10-degree steps, red in alarm, grey when silent
+// for more than 659 s by "IDTM"; the course line of "STCL", the lines to
+// both vessels' closest-approach positions in alarm, and the MMSI when
+// "SLBL" is on at scale 17 or closer.
+void T_NAV_vRenderAIS(ais_DeviceInfo* pAisInfo, NAV_VIEW_INFO* pNVI, BOOLEAN bRadar);
+NAV_AIS_VARIANT T_NAV_eAisVariant(const ais_DeviceInfo* pAisInfo);
+NAV_AIS_CLASS T_NAV_eAisClass(U8 u8ShipType);
+// The drift circle ("CNDA" around "IDLN"/"IDLT"), the arrival circle at the
+// destination and the off-course corridor along the active leg, for
+// ordinary and trolling-motor navigation; only the drift circle during man
+// overboard.
+void T_NAV_vRenderAlarmLimits(NAV_VIEW_INFO* pNVI, BOOLEAN bRadar);
+
+// Perspective panes ---------------------------------------------------------------------
+//
+// The twins of the painters above for the highway view (bVuruzaveRender
+// clear) and the 3D chart view (set). A relative point is in view when it
+// passes the right (2x' - y' <= E), left (2x' + y' >= -E) and near
+// (2y' >= -E) edges, (x', y') turned by the pane's rotation and E its eye
+// offset, and lies within 4E of the centre.
+BOOLEAN T_NAV_bPerspectiveInView(NAV_VIEW_INFO* pNVI, const POINT* pptRelative);
+// Relative points joined by the segment rule with the brush of pixel size
+// 2; nothing for fewer than two points.
+void T_NAV_vRenderPerspectivePolyLineMM(POINT* pptBuffer, S32 nPointCount, NAV_VIEW_INFO* pNVI);
+// A track as lines (never carried on to the boat) or as dots sized by
+// their height on the pane.
+void T_NAV_vRenderPerspectiveTrack(TRACK* pTrack, NAV_VIEW_INFO* pNVI, BOOLEAN bCurrentTrack, U32 u32Style,
+                                   U32 u32Color);
+// Points nStart .. nEnd of a trolling-motor track, with its pins.
+void T_NAV_vRenderPerspectiveRumbrel(NAV_VIEW_INFO* pNVI, RUMBREL* pRumbrel, int nStart, int nEnd, U32 u32Color,
+                                     U32 u32Style, BOOLEAN bShowStart, BOOLEAN bShowEnd);
+// An icon standing on an absolute point.
+void T_NAV_vRenderPerspectiveRumbrelIcon(NAV_VIEW_INFO* pNVI, POINT pt, const ICON* pIcon);
+// An AIS target's bird's-eye symbol with its MMSI above it.
+void T_NAV_vRenderPerspectiveAis(ais_DeviceInfo* pAisInfo, NAV_VIEW_INFO* pNVI);
+// The legs of the stored route pRoute that the route navigated skips.
+void T_NAV_vRenderPerspectiveSkipedLeg(ROUTE* pRoute, NAV_VIEW_INFO* pNVI);
+// The wireframe boat, the size it has at scale 18 at every scale.
+void T_NAV_vRenderPerspectiveBoat(NAV_VIEW_INFO* pNVI);
