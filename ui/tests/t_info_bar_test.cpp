@@ -529,6 +529,23 @@ TEST(InfoBarStrip, AutopilotIconWithoutNavigation)
     }
 }
 
+TEST(InfoBarStrip, PositionHoldPutsTheChartOnTheNavigationSet)
+{
+    stripWorld();
+    fill(t_info::selectionNavigation(), "x....");
+    fill(t_info::selectionStandard(), ".....");
+    g_strip.bStayvane = TRUE;
+    WINDOW_SPECIFICATION spec = {};
+    spec.currentLayer = 28;
+    gt::TestBitmap chart(800, 600, BACKGROUND);
+    T_INFO_vDrawInfoLayer_Instrumentation_TrackChartView(chart, &spec);
+    EXPECT_EQ(chart.at(10, 102), color(INFO_COLOR_TEXT)) << "the navigation set's box";
+    spec.currentLayer = 23;
+    gt::TestBitmap perspective(800, 600, BACKGROUND);
+    T_INFO_vDrawInfoLayer_Instrumentation_BirdsEyeView(perspective, &spec);
+    EXPECT_NE(perspective.at(10, 102), color(INFO_COLOR_TEXT)) << "the perspective view keeps the standard set";
+}
+
 TEST(InfoBarStrip, GoldenFiveBoxesUnderTheMOBBar)
 {
     stripWorld();

@@ -307,6 +307,61 @@ TEST(InfoCursor, ThreePaneViewMirrorsTheMarkOnItsLeftPane)
     expectIconAt(screen, &s_cursor, 390, 440 - 300);
 }
 
+TEST(InfoCursor, The360PaneHasItsOwnBlackBox)
+{
+    for (BOOLEAN bOnWaypoint : {FALSE, TRUE}) {
+        SCOPED_TRACE(bOnWaypoint ? "on a waypoint" : "free");
+        world();
+        static BOOLEAN s_bOnWaypoint;
+        s_bOnWaypoint = bOnWaypoint;
+        T_INFO_NEIGHBOURS hooks = t_info::neighbours();
+        hooks.pfnCursoredWaypointInMSS = [] { return s_bOnWaypoint; };
+        hooks.pfnMSSCursorOffset = [](POINT* pPoint) {
+            pPoint->x += 7;
+            return (BOOLEAN)TRUE;
+        };
+        T_INFO_vInstallNeighbours(&hooks);
+        setS32("CVEW", 56);
+        t_info::setCurrentView(56);
+        setFloat("ICMB", 45.0f, D_HEADING);
+        setFloat("ICMD", 0.2f, D_DISTANCE);
+        gt::TestBitmap screen(800, 600, BACKGROUND);
+        WINDOW_SPECIFICATION spec = {};
+        spec.currentLayer = 56;
+        T_INFO_vDrawInfoLayer_Instrumentation_Common(screen, &spec, t_info::selectionStandard());
+
+        // Bearing and distance, a white separator after each, the icon.
+        const int W = ICON_WIDTH + 2 * Q + 11;
+        EXPECT_EQ(screen.at(1 + W + 1, 570), color(35)) << "right edge";
+        EXPECT_EQ(screen.at(100, 552), color(35)) << "edge below";
+        EXPECT_EQ(screen.at(1 + Q, 570), color(35));
+        EXPECT_EQ(screen.at(1 + 2 * Q + 2, 570), color(35));
+        EXPECT_EQ(screen.at(1 + W + 5, 570), BACKGROUND);
+        EXPECT_EQ(extentOf(screen, color(35))->top, 599);
+        if (bOnWaypoint) {
+            EXPECT_FALSE(extentOf(screen, CURSOR_COLOUR).has_value()) << "neither icon nor mark";
+        } else {
+            expectIconAt(screen, &s_cursor, 1 + W - 4 - ICON_WIDTH, 567);
+            // The mark, moved by the picture's offset.
+            expectIconAt(screen, &s_cursor, 400 + 1 - 10 + 7, 300 - 10);
+        }
+    }
+}
+
+TEST(InfoCursor, DebugBoxesDownTheLeftEdge)
+{
+    world();
+    setFloat("DDB1", 1.5f, D_FLOAT);
+    setFloat("DDB3", 3.5f, D_FLOAT);
+    gt::TestBitmap screen(800, 600, BACKGROUND);
+    T_INFO_vDrawInfoLayer_Debug(screen, JUSTIFY_LEFT, 0);
+    const COLOR white = color(INFO_COLOR_BACKGROUND);
+    EXPECT_EQ(screen.at(1, 600 - 24), white) << "DDB1 from the top";
+    EXPECT_EQ(screen.at(1, 600 - 48), BACKGROUND) << "DDB2 does not exist";
+    EXPECT_EQ(screen.at(1, 600 - 72), white);
+    EXPECT_EQ(extentOf(screen, std::nullopt)->bottom, 600 - 72);
+}
+
 TEST(InfoCursor, GoldenSonarBoxWithPosition)
 {
     world();
