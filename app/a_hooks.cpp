@@ -9,6 +9,7 @@
 // when the real one is installed instead.
 #include "app/a_hooks.h"
 
+#include "app/a_info_standins.h"
 #include "app/a_standins.h"
 #include "app/a_tasks.h"
 
@@ -136,7 +137,9 @@ void A_HOOKS_vInstall(void)
     T_DISPLAY_vInstallElementBitQuery(u32ElementBit);
     T_KEYBOARD_vInstallShutdown(U_SHUTDOWN_vShutdown);
     T_MENU_vInstallNeighbours(&s_menuNeighbours);
-    T_INFO_vInstallNeighbours(&s_infoNeighbours);
+    T_INFO_NEIGHBOURS infoNeighbours = s_infoNeighbours;
+    A_INFO_STANDINS_vFill(&infoNeighbours);
+    T_INFO_vInstallNeighbours(&infoNeighbours);
     // The test station's wipes of the navigation storage.
     static const T_INLINETEST_NEIGHBOURS inlineTestNeighbours = {T_NAV_vDeleteAllTracksWaypointsRoutes,
                                                                  T_NAV_NVRAM_vErase, T_NAV_NVRAM_vInit};

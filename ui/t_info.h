@@ -10,6 +10,7 @@
 #pragma once
 
 #include "graphics/g_fonts.h"
+#include "graphics/g_icon.h"
 #include "graphics/g_types.h"
 #include "kernel/l_types.h"
 #include "store/h_dbtypes.h"
@@ -100,6 +101,35 @@ typedef struct tag_T_INFO_NEIGHBOURS {
     BOOLEAN (*pfnDomesticModel)(void);
     // Sonar history: the bar's y origin just computed for a view's pane.
     void (*pfnReportSonarYOrigin)(LAYER_ID view, SPLIT_WINDOW_TYPE eSplit, U32 u32YOrigin);
+
+    // The navigation strip and the cursor readout.
+    // Navigation: a man-overboard is in progress; the pane shows a chart with
+    // a cursor; the chart cursor icon; a waypoint's large icon (null: none).
+    BOOLEAN (*pfnMOBInProgress)(void);
+    BOOLEAN (*pfnIsMyChartCursorView)(LAYER_ID view, SPLIT_WINDOW_TYPE eSplit);
+    const ICON* (*pfnCursorIcon)(void);
+    const ICON* (*pfnLargeWaypointIcon)(U32 u32Waypoint);
+    // Sonar history: the pane shows a sonar picture with a cursor; the
+    // side- and down-looking zoom windows of the pane, drawn when shown
+    // (their factor and top offset, 0 when not shown); the 360-degree
+    // picture's offset of a cursor point; the 360-degree cursor rests on a
+    // waypoint.
+    BOOLEAN (*pfnIsMyCursorView)(LAYER_ID view, SPLIT_WINDOW_TYPE eSplit);
+    BOOLEAN (*pfnDrawSiZoomWindow)(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec, S32* pFactor, S32* pTop);
+    BOOLEAN (*pfnDrawDiZoomWindow)(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec, S32* pFactor, S32* pTop);
+    BOOLEAN (*pfnMSSCursorOffset)(POINT* pPoint);
+    BOOLEAN (*pfnCursoredWaypointInMSS)(void);
+    // Radar: its readout boxes are drawn by the info layer in this frame;
+    // draw them at x, y (a negative y from the top), giving their height;
+    // x of the radar split divider for a width and a percentage.
+    void (*pfnSetRadarReadoutBoxDrawing)(void);
+    U32 (*pfnDrawRadarReadoutInfoBox)(BITMAP* pBitmap, S32 x, S32 y);
+    S32 (*pfnRadarSplitPosition)(S32 s32Width, S32 s32Percent);
+    // Trolling motor: position hold is active; its waypoint; the name of
+    // the active target (12 characters at most).
+    BOOLEAN (*pfnStayvaneActive)(void);
+    U16 (*pfnStayvaneIndex)(void);
+    void (*pfnStevrinTargetName)(char* pacName, U32 u32Size);
 } T_INFO_NEIGHBOURS;
 
 // Copies the hooks; null removes them all.

@@ -38,3 +38,26 @@ void T_INFO_vDrawInfoLayer_Instrumentation_BirdsEyeView(BITMAP* pBitmap, WINDOW_
 // background strip of the perspective views.
 void T_INFO_vDrawInfoLayer_Instrumentation_Common(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec,
                                                   const FOURCHARID* fcidSelection);
+
+// ---- Above the cells ----
+
+// The strip above the bar while navigating, in a man-overboard and with a
+// trolling motor: the MOB bar, the destination's bar, the autopilot icon.
+// Anchors are the lower-left corners of the content, inside the frames.
+void T_INFO_vDrawInfoLayer_MOBBar(BITMAP* pBitmap, S32 x0, S32 y0, U32 nLang);
+void T_INFO_vDrawInfoLayer_WaypointIndicatorBar(BITMAP* pBitmap, S32 x, S32 y, U32 nLang);
+void T_INFO_vDrawInfoLayer_AutopilotIcon(BITMAP* pBitmap, S32 x, S32 y);
+// Six boxes of the debug keys "DDB1"-"DDB6" down the left edge from the top.
+void T_INFO_vDrawInfoLayer_Debug(BITMAP* pBitmap, INFO_JUSTIFICATION eJustify, U32 nLang);
+
+// ---- Cursor readout ----
+//
+// The box along the top of the screen that shows what lies under the
+// cursor, and the cursor mark at ("ICPX", "ICPY"). Nothing is drawn while
+// "ICAC" is 0.
+
+// On a 360-degree pane: bearing and distance on a black bar, then the marks.
+void T_INFO_vDrawInfoLayer_MssActiveCursor(BITMAP* pBitmap, U32 nLang);
+// Sonar, chart and radar panes and 360-degree panes; pt is not used for placing.
+void T_INFO_vDrawInfoLayer_ActiveCursor(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec, POINT pt);
+void T_INFO_vDrawCursor(BITMAP* pBitmap, U32 nLang, BOOLEAN bWaypointCursorEnabled);

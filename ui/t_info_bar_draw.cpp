@@ -100,10 +100,14 @@ BOOLEAN drawCell(BITMAP* pBitmap, S32 k, FOURCHARID selection, BOOLEAN bDark, U3
                                      INSTRUMENTATION_JUSTIFY_RIGHT, nLang) != 0;
 }
 
-const FOURCHARID* standardOrNavigation(void)
+// The navigation set while navigating or while the trolling motor
+// navigates (which the chart counts from position hold on as well).
+const FOURCHARID* standardOrNavigation(BOOLEAN bStayvaneCounts)
 {
-    return T_INFO_bFCIDNonZero(FCID("INIP")) || isTrue(FCID("IPNO")) ? t_info::selectionNavigation()
-                                                                       : t_info::selectionStandard();
+    auto* const pfnStayvane = t_info::neighbours().pfnStayvaneActive;
+    const BOOLEAN bTrolling = (bStayvaneCounts && pfnStayvane != nullptr && pfnStayvane()) || isTrue(FCID("IPNO"));
+    return T_INFO_bFCIDNonZero(FCID("INIP")) || bTrolling ? t_info::selectionNavigation()
+                                                          : t_info::selectionStandard();
 }
 
 } // namespace
@@ -155,6 +159,16 @@ void T_INFO_vDrawInfoLayer_Instrumentation_Common(BITMAP* pBitmap, WINDOW_SPECIF
             fill(pBitmap, background, x - 3, 104, 4, 1);
         }
     }
+
+    if (T_INFO_bIsMssView() && T_INFO_bFCIDNonZero(FCID("ICAC")))
+        T_INFO_vDrawInfoLayer_MssActiveCursor(pBitmap, nLang);
+    else
+        T_INFO_vDrawInfoLayer_ActiveCursor(pBitmap, psWindowSpec, POINT{CELL * BOXES, 0});
+
+    BOOLEAN bAnyDrawn = FALSE;
+    for (BOOLEAN bDrawn : abDrawn)
+        bAnyDrawn = bAnyDrawn || bDrawn;
+    t_info::drawNavigationStrip(pBitmap, psWindowSpec, abDrawn[0] || abDrawn[1], bAnyDrawn, nLang);
 }
 
 void T_INFO_vDrawInfoLayer_Instrumentation_SonarView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec)
@@ -165,7 +179,7 @@ void T_INFO_vDrawInfoLayer_Instrumentation_SonarView(BITMAP* pBitmap, WINDOW_SPE
                              ? 0
                              : psWindowSpec->u32User;
     T_INFO_vSetAlpha(u32Alpha);
-    T_INFO_vDrawInfoLayer_Instrumentation_Common(pBitmap, psWindowSpec, standardOrNavigation());
+    T_INFO_vDrawInfoLayer_Instrumentation_Common(pBitmap, psWindowSpec, standardOrNavigation(FALSE));
 }
 
 void T_INFO_vDrawInfoLayer_Instrumentation_TrackChartView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec)
@@ -173,7 +187,7 @@ void T_INFO_vDrawInfoLayer_Instrumentation_TrackChartView(BITMAP* pBitmap, WINDO
     if (psWindowSpec == nullptr)
         return;
     T_INFO_vSetAlpha(psWindowSpec->u32User);
-    T_INFO_vDrawInfoLayer_Instrumentation_Common(pBitmap, psWindowSpec, standardOrNavigation());
+    T_INFO_vDrawInfoLayer_Instrumentation_Common(pBitmap, psWindowSpec, standardOrNavigation(TRUE));
 }
 
 void T_INFO_vDrawInfoLayer_Instrumentation_BirdsEyeView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec)
@@ -181,5 +195,5 @@ void T_INFO_vDrawInfoLayer_Instrumentation_BirdsEyeView(BITMAP* pBitmap, WINDOW_
     if (psWindowSpec == nullptr)
         return;
     T_INFO_vSetAlpha(psWindowSpec->u32User);
-    T_INFO_vDrawInfoLayer_Instrumentation_Common(pBitmap, psWindowSpec, standardOrNavigation());
+    T_INFO_vDrawInfoLayer_Instrumentation_Common(pBitmap, psWindowSpec, standardOrNavigation(FALSE));
 }

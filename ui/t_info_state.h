@@ -18,4 +18,9 @@ const FOURCHARID* selectionStandard(void);
 S32 currentView(void);
 void setCurrentView(S32 view);
 
+// The bar's navigation strip, after its cells: whether cell 0 or 1, and
+// whether any cell, was drawn.
+void drawNavigationStrip(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec, BOOLEAN bLeftCellsDrawn,
+                         BOOLEAN bAnyCellDrawn, U32 nLang);
+
 } // namespace t_info

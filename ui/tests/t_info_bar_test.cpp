@@ -2,10 +2,15 @@
 // the bar for each view and divider position, chart panes that run under a
 // partly filled bar, and guarding against a divider key that names no box.
 #include "ui/t_info_bar.h"
+#include "ui/t_info_icons.h"
 #include "ui/t_info_state.h"
 #include "ui/t_info_task.h"
 #include "ui/t_view.h"
 #include "ui/tests/draw_fixture.h"
+
+#include "graphics/g_box.h"
+#include "graphics/g_string.h"
+#include "util/u_convert.h"
 
 #include <gtest/gtest.h>
 
@@ -321,6 +326,264 @@ TEST(InfoBarDrawing, CellsRulesAndSeparators)
         EXPECT_EQ(strip.at(390, inip ? 210 : 105), BACKGROUND);
         EXPECT_EQ(strip.at(500, 150), BACKGROUND) << "the strip covers the left pane only";
     }
+}
+
+// ---- The navigation strip above the bar ----
+
+// What the strip asks of the navigation core, the radar and the trolling
+// motor, scripted per test; the calls to the radar are logged in order.
+struct StripWorld {
+    BOOLEAN bMob = FALSE;
+    BOOLEAN bRadarView = FALSE;
+    BOOLEAN bStayvane = FALSE;
+    std::string targetName;
+    std::vector<std::string> calls;
+};
+StripWorld g_strip;
+
+constexpr COLOR RADAR_INK = 0x07FF;
+const COLOR MARK_COLOUR = 0x0360; // icon index 9
+
+const U8 s_markData[50] = {0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99,
+                           0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99,
+                           0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99,
+                           0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99};
+const U8 s_markTransparent = 15;
+// A 10 x 10 square: the man-overboard waypoint's icon in these tests.
+const ICON s_mark = {s_markData, &s_markTransparent, 10, 10, ICON_TRANSPARENT_COLOR};
+
+void stripWorld()
+{
+    world();
+    static const bool once = [] {
+        U_CONVERT_vInitialiseConversionUtility();
+        T_INFO_vInit();
+        return true;
+    }();
+    (void)once;
+    g_strip = StripWorld{};
+    T_INFO_NEIGHBOURS hooks = {};
+    hooks.pfnMOBInProgress = [] { return g_strip.bMob; };
+    hooks.pfnIsMyRadarInfoView = [](LAYER_ID) { return g_strip.bRadarView; };
+    hooks.pfnSetRadarReadoutBoxDrawing = [] { g_strip.calls.push_back("radar told"); };
+    // The radar's boxes: a 60 x 60 block.
+    hooks.pfnDrawRadarReadoutInfoBox = [](BITMAP* pBitmap, S32 x, S32 y) -> U32 {
+        g_strip.calls.push_back("radar boxes at " + std::to_string(x) + "," + std::to_string(y));
+        const POINT at = {x, y < 0 ? y + 600 - 60 : y};
+        G_BOX_vDrawFilled(pBitmap, RADAR_INK, &at, 60, 60);
+        return 60;
+    };
+    hooks.pfnRadarSplitPosition = [](S32, S32 percent) { return percent * 8; };
+    hooks.pfnStayvaneActive = [] { return g_strip.bStayvane; };
+    hooks.pfnStevrinTargetName = [](char* pacName, U32 u32Size) {
+        snprintf(pacName, u32Size, "%s", g_strip.targetName.c_str());
+    };
+    hooks.pfnLargeWaypointIcon = [](U32) -> const ICON* { return &s_mark; };
+    hooks.pfnCopyWaypointName = [](U32, char* pcName, U32 u32Limit) { snprintf(pcName, u32Limit, "HARBOUR"); };
+    T_INFO_vInstallNeighbours(&hooks);
+    T_INFO_vSetAlpha(0);
+    for (FOURCHARID key : {FCID("INIP"), FCID("IPMD"), FCID("IPAH"), FCID("SATO"), FCID("IDWP"), FCID("ICAC")})
+        H_DATABASE_bUpdateEverythingU32(key, 0, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
+    H_DATABASE_bUpdateEverythingBoolean(FCID("IPNO"), FALSE, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
+    H_DATABASE_bUpdateEverythingBoolean(FCID("IPUF"), FALSE, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
+    H_DATABASE_bUpdateEverythingS32(FCID("CVEW"), 10, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
+}
+
+void setTrue(const char (&key)[5], BOOLEAN b)
+{
+    H_DATABASE_bUpdateEverythingBoolean(FCID(key), b, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
+}
+
+// Every pixel of the icon drawn with its lower-left corner at (x, y).
+void expectIconAt(gt::TestBitmap& screen, const ICON* pIcon, int x, int y)
+{
+    gt::TestBitmap alone(800, 600, BACKGROUND);
+    const POINT at = {x, y};
+    G_ICON_vPut(alone, pIcon, &at);
+    int drawn = 0, differing = 0;
+    for (int py = 0; py < 600; ++py)
+        for (int px = 0; px < 800; ++px)
+            if (alone.at(px, py) != BACKGROUND) {
+                ++drawn;
+                differing += screen.at(px, py) != alone.at(px, py);
+            }
+    EXPECT_GT(drawn, 0);
+    EXPECT_EQ(differing, 0) << "icon at " << x << "," << y;
+}
+
+bool anyPixelOf(gt::TestBitmap& screen, COLOR c) { return extentOf(screen, c).has_value(); }
+
+TEST(InfoBarStrip, ManOverboardInARadarSplitViewDrawsTheRadarBoxesThenTheMOBBar)
+{
+    stripWorld();
+    setU32("INIP", 1);
+    fill(t_info::selectionNavigation(), "x....");
+    setS32("SZRC", 50);
+    g_strip.bMob = TRUE;
+    WINDOW_SPECIFICATION spec = {};
+    spec.currentLayer = 66;
+    gt::TestBitmap screen(800, 600, BACKGROUND);
+    T_INFO_vDrawInfoLayer_Instrumentation_Common(screen, &spec, t_info::selectionNavigation());
+
+    // A cell was drawn: the strip starts at y 107; the radar boxes sit at
+    // the divider + 2.
+    EXPECT_EQ(g_strip.calls, (std::vector<std::string>{"radar told", "radar boxes at 402,107"}));
+    const COLOR red = color(36), white = color(35), background = color(INFO_COLOR_BACKGROUND);
+    // The MOB bar's frame (x0 = 3, half = 373) lies over the radar's boxes.
+    for (int x : {0, 300, 410, 799})
+        EXPECT_EQ(screen.at(x, 105), red) << x;
+    EXPECT_EQ(screen.at(410, 159), red) << "the top rule over the radar's block";
+    EXPECT_EQ(screen.at(410, 161), white);
+    EXPECT_EQ(screen.at(410, 130), background) << "the bar's background over the radar's block";
+    EXPECT_EQ(screen.at(410, 165), RADAR_INK) << "the block shows above the bar";
+    for (int x : {0, 2, 54, 55, 427, 428})
+        EXPECT_EQ(screen.at(x, 130), red) << "vertical at " << x;
+    EXPECT_EQ(screen.at(3, 107 + 54), white);
+    // The waypoint's icon centred in the 48 x 51 area at (6, 107).
+    expectIconAt(screen, &s_mark, 6 + 19, 107 + 20);
+    EXPECT_EQ(screen.at(10, 200), BACKGROUND) << "nothing above the strip";
+
+    // No man-overboard: the radar boxes from the top, then the
+    // destination's bar at the strip's anchor.
+    g_strip.bMob = FALSE;
+    g_strip.calls.clear();
+    gt::TestBitmap plain(800, 600, BACKGROUND);
+    T_INFO_vDrawInfoLayer_Instrumentation_Common(plain, &spec, t_info::selectionNavigation());
+    EXPECT_EQ(g_strip.calls, (std::vector<std::string>{"radar told", "radar boxes at 402,-1"}));
+    EXPECT_NE(plain.at(410, 105), red);
+    expectIconAt(plain, &s_mark, 3 + 4, 104 + 4);
+}
+
+TEST(InfoBarStrip, TrollingMotorTargetsAndPrefixes)
+{
+    struct Case {
+        const char* name;
+        U32 mode;
+        U32 heading; // "IPAH"
+        const ICON* content;
+        const ICON* prefix; // drawn at its place, or null
+        int p;              // the prefix's width in the bar
+    };
+    const Case cases[] = {
+        // Recording without navigation: no navigation prefix, the
+        // recording icon and the target's name.
+        {"recording", 4, 0, &TrackRecording_icon, nullptr, 0},
+        // With an autopilot heading the autopilot takes the prefix.
+        {"recording on autopilot", 4, 90, &TrackRecording_icon, &AutopilotLegacy_icon, 28},
+        {"to a track's start", 1, 0, &TrackStart_icon, &StevrinNav_icon, 28},
+        {"to a track's end", 2, 0, &TrackEnd_icon, &StevrinNav_icon, 28},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        stripWorld();
+        fill(t_info::selectionStandard(), ".....");
+        setTrue("IPNO", TRUE);
+        setU32("IPMD", c.mode);
+        setU32("IPAH", c.heading);
+        g_strip.targetName = "TRACK 7";
+        WINDOW_SPECIFICATION spec = {};
+        spec.currentLayer = 10;
+        gt::TestBitmap screen(800, 600, BACKGROUND);
+        T_INFO_vDrawInfoLayer_Instrumentation_Common(screen, &spec, t_info::selectionStandard());
+
+        // No cell: the bar's anchor is (3, 0); icons are 20 high under a
+        // 24-high navigation icon, so the box is 32 high.
+        const int x = 3, y = 0, ih = 24;
+        const int tw = (int)G_STRING_u32GetWidth(std_16x17_font_def_ptr.load(), (const BYTE*)"TRACK 7");
+        const int w = 20 + c.p + 16 + tw;
+        const COLOR text = color(INFO_COLOR_TEXT);
+        EXPECT_EQ(screen.at(x + w, 10), text) << "right rule after the name";
+        EXPECT_EQ(screen.at(x + w + 3, 10), BACKGROUND);
+        EXPECT_EQ(screen.at(x + w / 2, y + ih + 9), text) << "top rule";
+        expectIconAt(screen, c.content, x + c.p + 4, y + 4);
+        if (c.prefix == &StevrinNav_icon)
+            expectIconAt(screen, c.prefix, x + 4, y + 4);
+        else if (c.prefix != nullptr)
+            expectIconAt(screen, c.prefix, x, y);
+        if (c.prefix != &StevrinNav_icon) {
+            EXPECT_FALSE(anyPixelOf(screen, color(80 + 12))) << "no navigation icon";
+        }
+    }
+}
+
+TEST(InfoBarStrip, AutopilotIconWithoutNavigation)
+{
+    for (U32 style : {0u, 1u}) {
+        SCOPED_TRACE(style);
+        stripWorld();
+        fill(t_info::selectionStandard(), "x....");
+        setTrue("IPUF", TRUE);
+        setU32("IPMD", 1);
+        setU32("IPAH", 45);
+        setU32("SATO", style);
+        WINDOW_SPECIFICATION spec = {};
+        spec.currentLayer = 10;
+        gt::TestBitmap screen(800, 600, BACKGROUND);
+        T_INFO_vDrawInfoLayer_Instrumentation_Common(screen, &spec, t_info::selectionStandard());
+        expectIconAt(screen, style != 0 ? &Autopilot_icon : &AutopilotLegacy_icon, 3, 104);
+        // In recording mode the autopilot icon belongs to the target's bar.
+        setU32("IPMD", 4);
+        gt::TestBitmap recording(800, 600, BACKGROUND);
+        T_INFO_vDrawInfoLayer_Instrumentation_Common(recording, &spec, t_info::selectionStandard());
+        EXPECT_EQ(extentOf(recording, std::nullopt)->top, 104) << "nothing above the bar";
+    }
+}
+
+TEST(InfoBarStrip, PositionHoldPutsTheChartOnTheNavigationSet)
+{
+    stripWorld();
+    fill(t_info::selectionNavigation(), "x....");
+    fill(t_info::selectionStandard(), ".....");
+    g_strip.bStayvane = TRUE;
+    WINDOW_SPECIFICATION spec = {};
+    spec.currentLayer = 28;
+    gt::TestBitmap chart(800, 600, BACKGROUND);
+    T_INFO_vDrawInfoLayer_Instrumentation_TrackChartView(chart, &spec);
+    EXPECT_EQ(chart.at(10, 102), color(INFO_COLOR_TEXT)) << "the navigation set's box";
+    spec.currentLayer = 23;
+    gt::TestBitmap perspective(800, 600, BACKGROUND);
+    T_INFO_vDrawInfoLayer_Instrumentation_BirdsEyeView(perspective, &spec);
+    EXPECT_NE(perspective.at(10, 102), color(INFO_COLOR_TEXT)) << "the perspective view keeps the standard set";
+}
+
+TEST(InfoBarStrip, GoldenFiveBoxesUnderTheMOBBar)
+{
+    stripWorld();
+    static const bool once = [] {
+        H_DATABASE_bUpdateEverythingFloat(FCID("ISPD"), 4.2f, P_NORMAL, D_SPEED, nullptr, DB_TIMEOUT_NEVER);
+        H_DATABASE_bUpdateEverythingFloat(FCID("IHDG"), 213.0f, P_NORMAL, D_HEADING, nullptr, DB_TIMEOUT_NEVER);
+        H_DATABASE_bUpdateEverythingFloat(FCID("IVLT"), 13.1f, P_NORMAL, D_VOLTAGE, nullptr, DB_TIMEOUT_NEVER);
+        H_DATABASE_bUpdateEverythingFloat(FCID("IDTG"), 0.3f, P_NORMAL, D_DISTANCE, nullptr, DB_TIMEOUT_NEVER);
+        for (auto [readout, data] : {std::pair{FCID("BSPX"), FCID("ISPD")}, std::pair{FCID("BHDX"), FCID("IHDG")},
+                                     std::pair{FCID("BVLX"), FCID("IVLT")}, std::pair{FCID("BDTX"), FCID("IDTG")}})
+            H_DATABASE_bUpdateEverythingU32(readout, data, P_NORMAL, D_FCID, nullptr, DB_TIMEOUT_NEVER);
+        return true;
+    }();
+    (void)once;
+    H_DATABASE_bUpdateEverythingFloat(FCID("IDEP"), 12.5f, P_NORMAL, D_DEPTH, nullptr, DB_TIMEOUT_NEVER);
+    setU32("SFMT", SMALL_TENTHS);
+    setU32("INIP", 1);
+    setU32("IDWP", 3);
+    const FOURCHARID readouts[5] = {FCID("BDEP"), FCID("BSPX"), FCID("BHDX"), FCID("BDTX"), FCID("BVLX")};
+    for (int k = 0; k < 5; ++k)
+        H_DATABASE_bUpdateEverythingU32(t_info::selectionNavigation()[k], readouts[k], P_NORMAL, D_FCID, nullptr,
+                                        DB_TIMEOUT_NEVER);
+    H_DATABASE_bUpdateEverythingFloat(FCID("MOBX"), 45.5f, P_NORMAL, D_POSITION_LAT, nullptr, DB_TIMEOUT_NEVER);
+    H_DATABASE_bUpdateEverythingFloat(FCID("MOBY"), -93.25f, P_NORMAL, D_POSITION_LON, nullptr, DB_TIMEOUT_NEVER);
+    H_DATABASE_bUpdateEverythingU32(FCID("MOBT"), 125, P_NORMAL, D_LONG_TIME, nullptr, DB_TIMEOUT_NEVER);
+    setU32("SIPF", 5);
+    T_INFO_NEIGHBOURS hooks = t_info::neighbours();
+    hooks.pfnFormatPosition = [](DATA_TYPE eType, double dValue, char* sValue, U32, U32) {
+        snprintf(sValue, 20, "%c %.3f", eType == D_POSITION_LAT ? 'N' : 'W', dValue < 0 ? -dValue : dValue);
+    };
+    T_INFO_vInstallNeighbours(&hooks);
+    g_strip.bMob = TRUE;
+    WINDOW_SPECIFICATION spec = {};
+    spec.currentLayer = 10;
+    spec.u32User = 0;
+    gt::TestBitmap screen(800, 200, 0x7BEF);
+    T_INFO_vDrawInfoLayer_Instrumentation_TrackChartView(screen, &spec);
+    expectGolden(screen, "info_bar_mob");
 }
 
 } // namespace
