@@ -440,6 +440,9 @@ bool bReadAndHandOn(PING& ping, U32 (*pfnPPIInfo)(void))
     vStamp(ping);
     RECEIVED rx;
     if (gpu8NonCachedDataBlock == nullptr || !bReceive(&rx)) {
+        // A coprocessor that has nothing to send may have lost its
+        // sequences (restarted): the next ping writes them again.
+        s_eBlockOwner = NO_OWNER;
         vReturnAll(ping);
         return false;
     }
