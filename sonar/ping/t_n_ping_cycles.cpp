@@ -315,6 +315,27 @@ bool bSameInputs(const BLOCK_INPUTS& a, const BLOCK_INPUTS& b, float fTolerance)
            a.u8ImagingCycles == b.u8ImagingCycles && a.bNoKV == b.bNoKV;
 }
 
+// The values every cycle's block is built from; the cycle adds its
+// bandwidths and imaging values.
+BLOCK_INPUTS tCommonInputs(const PING& ping, float fDepthToPing, U32 u32ViewNow, BOOLEAN bNetworkClient,
+                           U32 u32SourcesNow)
+{
+    BLOCK_INPUTS inputs = {};
+    inputs.beamSelected = U_PING_beamGetBeamSelected();
+    inputs.u32PowerSetting = s_u32TransmitPower;
+    inputs.u32CyclesSetting = s_u32TransmitCycles;
+    inputs.fDepthToPing = fDepthToPing;
+    inputs.bSimulate = ping.bSimulate;
+    inputs.u32View = u32ViewNow;
+    inputs.bBurnIn = s_bBurnInMode;
+    inputs.u32Freq200 = ping.freq.u32Freq200;
+    inputs.u32FreqLF = ping.freq.u32FreqLF;
+    inputs.u32Transducer = ping.u32Transducer;
+    inputs.bNetworkClient = bNetworkClient;
+    inputs.u32Sources = u32SourcesNow;
+    return inputs;
+}
+
 // The block in the transfer buffer, cleared for a builder.
 U8* pu8ClearedBlock(void)
 {
@@ -735,21 +756,9 @@ void vPerformDownBeamOnlyPing(void)
     const float fPing = fDepths(&fListen, true, false, 0.0f);
     const BOOLEAN bNetworkClient = bNetworkClientExists() ? TRUE : FALSE;
 
-    BLOCK_INPUTS inputs = {};
-    inputs.beamSelected = U_PING_beamGetBeamSelected();
-    inputs.u32PowerSetting = s_u32TransmitPower;
-    inputs.u32CyclesSetting = s_u32TransmitCycles;
-    inputs.fDepthToPing = fPing;
+    BLOCK_INPUTS inputs = tCommonInputs(ping, fPing, u32ViewNow, bNetworkClient, u32Sources());
     inputs.au8Bandwidth[CH_BEAM_LF] = u8BwLF;
     inputs.au8Bandwidth[CH_BEAM_200KHZ] = u8Bw200;
-    inputs.bSimulate = ping.bSimulate;
-    inputs.u32View = u32ViewNow;
-    inputs.bBurnIn = s_bBurnInMode;
-    inputs.u32Freq200 = ping.freq.u32Freq200;
-    inputs.u32FreqLF = ping.freq.u32FreqLF;
-    inputs.u32Transducer = ping.u32Transducer;
-    inputs.bNetworkClient = bNetworkClient;
-    inputs.u32Sources = u32Sources();
 
     const bool bChanged = s_eBlockOwner != PING_CYCLE_DOWN_BEAM || s_bSwitchToLocalPing ||
                           !bSameInputs(inputs, s_aPrevious[PING_CYCLE_DOWN_BEAM], 0.0f);
@@ -813,24 +822,12 @@ void vPerformSideScanPing(void)
         --s_s8BeamSequenceCountDown;
     } else {
         const BOOLEAN bNetworkClient = bNetworkClientExists() ? TRUE : FALSE;
-        BLOCK_INPUTS inputs = {};
-        inputs.beamSelected = U_PING_beamGetBeamSelected();
-        inputs.u32PowerSetting = s_u32TransmitPower;
-        inputs.u32CyclesSetting = s_u32TransmitCycles;
-        inputs.fDepthToPing = fPing;
+        BLOCK_INPUTS inputs = tCommonInputs(ping, fPing, u32ViewNow, bNetworkClient, u32S);
         inputs.au8Bandwidth[CH_BEAM_LF] = u8BwLF;
         inputs.au8Bandwidth[CH_BEAM_200KHZ] = u8Bw200;
         inputs.au8Bandwidth[CH_BEAM_IMAGING] = u8BwSide;
         inputs.u32FreqImaging = u32Imaging;
-        inputs.bSimulate = ping.bSimulate;
-        inputs.u32View = u32ViewNow;
-        inputs.bBurnIn = s_bBurnInMode;
         inputs.fSideRange = fSideRange;
-        inputs.u32Freq200 = ping.freq.u32Freq200;
-        inputs.u32FreqLF = ping.freq.u32FreqLF;
-        inputs.u32Transducer = ping.u32Transducer;
-        inputs.bNetworkClient = bNetworkClient;
-        inputs.u32Sources = u32S;
 
         constexpr float TOLERANCE_METRES = 0.05f;
         const bool bChanged = s_eBlockOwner != PING_CYCLE_SIDE_SCAN || s_bSwitchToLocalPing ||
@@ -896,9 +893,7 @@ void vPerformSideScanPing(void)
 void vPerformKVPing(void)
 {
     vNote(PING_CYCLE_KEELVIEW);
-    // Both 2D beams take the 200 kHz code; the low-frequency code only has
-    // to exist.
-    (void)u8FetchBandwidth(CH_BEAM_LF);
+    // Both 2D beams take the 200 kHz beam's code.
     const U32 u32Setting2D = u32FetchU32(FCID("SSW2"), 0);
     const U8 u8Bw2D = u32Setting2D ? (U8)u32Setting2D : (s_bTvgView ? 3 : 1);
     const U32 u32SettingImaging = u32FetchU32(FCID("SSW3"), 0);
@@ -931,24 +926,12 @@ void vPerformKVPing(void)
     const bool bOwn = s_eBlockOwner == PING_CYCLE_KEELVIEW;
     if (!bOwn || s_s8BeamSequenceCountDown <= 0) {
         const BOOLEAN bNetworkClient = bNetworkClientExists() ? TRUE : FALSE;
-        BLOCK_INPUTS inputs = {};
-        inputs.beamSelected = U_PING_beamGetBeamSelected();
-        inputs.u32PowerSetting = s_u32TransmitPower;
-        inputs.u32CyclesSetting = s_u32TransmitCycles;
-        inputs.fDepthToPing = fPing;
+        BLOCK_INPUTS inputs = tCommonInputs(ping, fPing, u32ViewNow, bNetworkClient, u32S);
         inputs.au8Bandwidth[CH_BEAM_200KHZ] = u8Bw2D;
         inputs.au8Bandwidth[CH_BEAM_455KHZ] = u8Bw455;
         inputs.au8Bandwidth[CH_BEAM_IMAGING] = u8BwKV;
         inputs.u32FreqImaging = u32Imaging;
-        inputs.bSimulate = ping.bSimulate;
-        inputs.u32View = u32ViewNow;
-        inputs.bBurnIn = s_bBurnInMode;
         inputs.fSideRange = fSideRange;
-        inputs.u32Freq200 = ping.freq.u32Freq200;
-        inputs.u32FreqLF = ping.freq.u32FreqLF;
-        inputs.u32Transducer = ping.u32Transducer;
-        inputs.bNetworkClient = bNetworkClient;
-        inputs.u32Sources = u32S;
         inputs.u8ImagingCycles = u8CyclesKV;
         // The ping task asks afresh before every ping while the 360 unit
         // wants the water; the block follows the request both ways.

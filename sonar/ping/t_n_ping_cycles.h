@@ -16,9 +16,9 @@
 // a cycle of up to six sequences, one per ping; a change waits until that
 // cycle has completed.
 //
-// Everything here runs in the ping task's thread (the depth search also in
-// the network receivers, which only read and advance the same counters),
-// and the coprocessor block is this task's alone.
+// Everything here runs in the ping task's thread, and the coprocessor
+// block is this task's alone; the depth search keeps its counters for that
+// thread too.
 #pragma once
 
 #include "kernel/l_types.h"
