@@ -751,6 +751,111 @@ TEST_F(PingCycles, ThePowerFollowsTheSettingTheDepthOrBurnIn)
     }
 }
 
+TEST_F(PingCycles, BandwidthCodesOfEachBeam)
+{
+    const struct {
+        const char* what;
+        BEAM beam;
+        U32 ssw1, ssw2, ssw3;
+        U32 csfl;
+        float csld; // 0: absent
+        bool autoRange;
+        bool tvg;
+        U32 transducer;
+        U8 code;
+    } cases[] = {
+        {"low frequency, set", 0, 3, 0, 0, 50, 0.0f, false, true, 1, 3},
+        {"low frequency at 83 kHz", 0, 0, 0, 0, 83, 0.0f, false, true, 1, 1},
+        {"low frequency, a deep manual range", 0, 0, 0, 0, 50, 400.0f, false, true, 1, 2},
+        {"low frequency, a deep automatic range", 0, 0, 0, 0, 50, 400.0f, true, true, 1, 3},
+        {"low frequency, a shallow range", 0, 0, 0, 0, 50, 300.0f, false, true, 1, 3},
+        {"200 kHz, set", 1, 0, 2, 0, 83, 0.0f, false, true, 1, 2},
+        {"200 kHz with the gain view", 1, 0, 0, 0, 83, 0.0f, false, true, 1, 3},
+        {"200 kHz without it", 1, 0, 0, 0, 83, 0.0f, false, false, 1, 1},
+        {"side beam, set", 3, 0, 0, 1, 83, 0.0f, false, true, 5, 1},
+        {"side beam on transducer 9", 3, 0, 0, 0, 83, 0.0f, false, true, 9, 2},
+        {"side beam on transducer 16", 2, 0, 0, 0, 83, 0.0f, false, true, 16, 2},
+        {"side beam on transducer 2", 2, 0, 0, 0, 83, 0.0f, false, true, 2, 3},
+        {"no such beam", 7, 1, 1, 1, 83, 0.0f, false, true, 1, 3},
+    };
+    for (const auto& c : cases) {
+        setU32("SSW1", c.ssw1);
+        setU32("SSW2", c.ssw2);
+        setU32("SSW3", c.ssw3);
+        setU32("CSFL", c.csfl);
+        if (c.csld > 0.0f)
+            setFloat("CSLD", c.csld);
+        else
+            forget("CSLD");
+        s_bAutoRange = c.autoRange;
+        s_bTvgView = c.tvg;
+        s_db_TransducerSelect = c.transducer;
+        EXPECT_EQ(u8FetchBandwidth(c.beam), c.code) << c.what;
+    }
+}
+
+TEST_F(PingCycles, AutomaticCyclesComeFromTheTablesForTheDepthToPing)
+{
+    s_u32TransmitCycles = 0;
+    U_PING_vSetBeamSelected(0);
+    pingAndCollect(PING_CYCLE_DOWN_BEAM);
+    std::vector<U8> block;
+    ASSERT_EQ(writes(&block), 1u);
+    TX_SEQUENCE q;
+    S_COPROC_vDecodeTxSequence(block.data(), &q);
+    EXPECT_EQ(q.TxPulse[0].u8TxCycles, S_TXCYCLES_u8CalculateTxCycles(0, 25.0f, 0, 1)) << "low frequency";
+    EXPECT_EQ(q.TxPulse[1].u8TxCycles, S_TXCYCLES_u8CalculateTxCycles(1, 25.0f, 0, 1)) << "200 kHz";
+
+    // The Keelview beam: 28 cycles at 800 kHz; otherwise, pinging no deeper
+    // than 12.5 m under a display edge above 10 m, the cycles of that edge.
+    const struct {
+        const char* what;
+        FOURCHARID frequency;
+        float csld; // 0: absent
+        U8 cycles;
+    } cases[] = {
+        {"800 kHz", FCID("SSF5"), 8.0f, 28},
+        {"a shallow display", FCID("SSF4"), 8.0f, S_TXCYCLES_u8CalculateTxCycles(3, 8.0f, 0, 15)},
+        {"no display edge", FCID("SSF4"), 0.0f, S_TXCYCLES_u8CalculateTxCycles(3, 12.5f, 0, 15)},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        s_u32TransmitCycles = 0;
+        s_db_TransducerSelect = 15;
+        s_u32LocalPingMask = ELEMENT_KV;
+        setU32("SSSF", c.frequency);
+        setFloat("IDEP", 5.0f); // pings at 12.5 m
+        if (c.csld > 0.0f)
+            setFloat("CSLD", c.csld);
+        pingAndCollect(PING_CYCLE_KEELVIEW);
+        ASSERT_EQ(writes(&block), 1u) << c.what;
+        S_COPROC_vDecodeTxSequence(block.data(), &q);
+        EXPECT_EQ(q.TxPulse[0].u8TxCycles, c.cycles) << c.what;
+    }
+    EXPECT_NE(S_TXCYCLES_u8CalculateTxCycles(3, 8.0f, 0, 15), S_TXCYCLES_u8CalculateTxCycles(3, 12.5f, 0, 15));
+}
+
+// While a networked 360 unit wants the water the ping task asks before
+// every Keelview ping for 2D alone; the Keelview beam returns as soon as it
+// stops asking.
+TEST_F(PingCycles, TheKeelviewBeamIsLeftOutOnlyWhileThatIsAskedFor)
+{
+    s_db_TransducerSelect = 15;
+    s_u32LocalPingMask = ELEMENT_2D | ELEMENT_KV;
+    std::vector<U8> block;
+    for (int i = 0; i < 3; ++i) {
+        s_bPing2DNoKV = TRUE;
+        const std::vector<PING_DESCRIPTOR> got = pingAndCollect(PING_CYCLE_KEELVIEW);
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_EQ(got[0].Beam, 1);
+    }
+    EXPECT_EQ(writes(), 1u);
+    const std::vector<PING_DESCRIPTOR> got = pingAndCollect(PING_CYCLE_KEELVIEW);
+    EXPECT_EQ(writes(), 2u);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[1].Beam, 3);
+}
+
 // ---- The rotating transducer in the demonstration states ----
 
 TEST_F(PingCycles, SimulatedSideScanPingsFollowTheSteppersRound)
