@@ -66,6 +66,8 @@ Sequence s_aSeq[MAX_SEQUENCES];
 U32 s_u32Count = 0;
 U32 s_u32Next = 0;
 U32 s_u32Pings = 0;
+U32 s_u32Writes = 0;
+U8 s_au8LastWrite[MULTI_TX_BYTES] = {};
 constexpr U32 RANDOM_SEED = 0x2545F491u;
 U32 s_u32Random = RANDOM_SEED;
 SIM_COPROC_SCENE s_scene;
@@ -297,6 +299,7 @@ void SIM_COPROC_vOpen(const char* pcScenePath)
     s_u32Count = 0;
     s_u32Next = 0;
     s_u32Pings = 0;
+    s_u32Writes = 0;
     s_u32Random = RANDOM_SEED;
     s_scenePath = pcScenePath ? pcScenePath : "";
     s_sceneSize = -1;
@@ -322,6 +325,8 @@ S32 SIM_COPROC_s32Write(const U8* pau8Data, U32 u32Bytes)
         vDecodeSequence(pau8Data + i * SEQUENCE_BYTES, &s_aSeq[i]);
     s_u32Count = u8Count;
     s_u32Next = 0;
+    memcpy(s_au8LastWrite, pau8Data, MULTI_TX_BYTES);
+    ++s_u32Writes;
     return (S32)u32Bytes;
 }
 
@@ -362,4 +367,12 @@ S32 SIM_COPROC_s32Read(U8* pau8Data, U32 u32Bytes)
     }
     memcpy(pau8Data, p, u32Out);
     return (S32)u32Out;
+}
+
+U32 SIM_COPROC_u32WritesForTests(U8* pau8LastBlock)
+{
+    std::lock_guard<std::mutex> lock(s_lock);
+    if (pau8LastBlock)
+        memcpy(pau8LastBlock, s_au8LastWrite, MULTI_TX_BYTES);
+    return s_u32Writes;
 }

@@ -65,3 +65,7 @@ S32 SIM_COPROC_s32Write(const U8* pau8Data, U32 u32Bytes);
 // One read: the next received block, cut to u32Bytes as a datagram is; 0
 // before the first accepted write.
 S32 SIM_COPROC_s32Read(U8* pau8Data, U32 u32Bytes);
+
+// Tests only: the transmit blocks accepted since the device was opened; the
+// last of them (247 bytes) into pau8LastBlock when it is not null.
+U32 SIM_COPROC_u32WritesForTests(U8* pau8LastBlock);

@@ -17,6 +17,7 @@
 #include "gmsg/gmsg.h"
 #include "kernel/l_mbox.h"
 #include "sonar/ping/t_n_ping.h"
+#include "sonar/ping/t_n_ping_cycles.h"
 #include "store/h_dbtypes.h"
 
 #include <atomic>
@@ -129,9 +130,6 @@ extern const FCID_TRANSLATE_TYPE s_fcidTranslateTable[TRANSLATE_ROWS];
 
 // ---- Neighbours within the sonar road, stood in until they are built (t_n_ping_standins) ----
 
-void vPerformDownBeamOnlyPing(void);
-void vPerformSideScanPing(void);
-void vPerformKVPing(void);
 BOOLEAN T_N_PING_bControlChangeSend(FOURCHARID fcid, U32 u32Value, U32 u32Advise, const GMSG_ADDRESS* pOrigin);
 void T_N_PING_vSendTransducerChange(U32 u32TransducerId);
 BOOLEAN T_N_PING_bUnregisterForAllNetworkData(void);
