@@ -190,3 +190,99 @@ TEST(HistoryTask, AShutdownInADrainStopsNewDataButNotCommands)
 
 } // namespace
 } // namespace history_test
+
+namespace history_test {
+namespace {
+
+using namespace t_n_history;
+
+// The 360 unit's depth timer (semaphore 256) hands "SMDD" on.
+TEST(HistorySemaphores, TheDepthTimerDeploysToTheSetDepthOrRetracts)
+{
+    worldWithWindows();
+    const struct {
+        BOOLEAN bowMounted;
+        U32 smdd;
+        U32 ymsd; // 0xDEADBEEF: not written
+        U32 ymrr;
+    } cases[] = {
+        {FALSE, 50, 50, 0xDEADBEEF},
+        {FALSE, 0, 0xDEADBEEF, 1},
+        {FALSE, 101, 0xDEADBEEF, 0xDEADBEEF},
+        {TRUE, 0, 0xDEADBEEF, 0xDEADBEEF},
+        {TRUE, 50, 0xDEADBEEF, 0xDEADBEEF},
+    };
+    for (const auto& c : cases) {
+        H_DATABASE_vDeleteEntry(FCID("YMSD"));
+        H_DATABASE_vDeleteEntry(FCID("YMRR"));
+        s_bPodIsBowMounted = c.bowMounted;
+        setU32("SMDD", c.smdd);
+        vSemaphoreAction(256);
+        EXPECT_EQ(u32("YMSD"), c.ymsd) << c.bowMounted << "/" << c.smdd;
+        EXPECT_EQ(u32("YMRR"), c.ymrr) << c.bowMounted << "/" << c.smdd;
+    }
+    s_bPodIsBowMounted = FALSE;
+}
+
+TEST(HistorySemaphores, TheRealTimeStripAsksForAFrameAndTheOffsetTimerResets360)
+{
+    worldWithWindows();
+    while (L_SEMA_WaitTicks(SEMA_VIEW_UPDATE, 0) == 0) {
+    }
+    vSemaphoreAction(SEMA_RTS);
+    EXPECT_EQ(L_SEMA_WaitTicks(SEMA_VIEW_UPDATE, 0), 0);
+    s_bPPIDisplayReset = FALSE;
+    s_u32TempPPIViewOffset = 3;
+    vSemaphoreAction(265);
+    EXPECT_EQ(s_u32PPIViewOffset.load(), 3u);
+    EXPECT_EQ(s_u32PPIViewOffsetSaved.load(), 3u);
+    EXPECT_TRUE(s_bPPIDisplayReset.load());
+}
+
+TEST(HistorySemaphores, TheWaitListFollowsTheSonarAndTheStrip)
+{
+    world();
+    auto holds = [](SEMA s) {
+        for (const SEMA* p = pWaitList(); *p != 0; ++p)
+            if (*p == s)
+                return true;
+        return false;
+    };
+    db_SonarEnabled = FALSE;
+    s_u32NetworkPingMask = 0;
+    EXPECT_TRUE(holds(SEMA_MBOX_HISTORY));
+    EXPECT_FALSE(holds(SEMA_RTS) || holds(255) || holds(265));
+    s_u32NetworkPingMask = 2;
+    EXPECT_TRUE(holds(265));
+    db_SonarEnabled = TRUE;
+    s_u32NetworkPingMask = 0;
+    bRtsWindowUpdateable = TRUE;
+    SonarViewInfo.u32RTSWidth = 66;
+    EXPECT_TRUE(holds(SEMA_RTS));
+    EXPECT_TRUE(holds(255)) << "the speed alarm is not checked while the strip is shown";
+    SonarViewInfo.u32RTSWidth = 0;
+    EXPECT_FALSE(holds(SEMA_RTS));
+    EXPECT_TRUE(holds(255));
+}
+
+TEST(HistoryAnswers, ShortPulsesNeverWithADownImagingOnlyTransducer)
+{
+    world();
+    for (U32 id : {15u, 17u, 18u}) {
+        setU32("SSTS", id);
+        T_N_HISTORY_vEnableShortTransmit(TRUE);
+        EXPECT_FALSE(s_bEnableShortTxPing.load()) << id;
+    }
+    setU32("SSTS", 1);
+    T_N_HISTORY_vEnableShortTransmit(TRUE);
+    EXPECT_TRUE(s_bEnableShortTxPing.load());
+    T_N_HISTORY_vEnableShortTransmit(FALSE);
+    EXPECT_FALSE(s_bEnableShortTxPing.load());
+    for (LAYER_ID v : {56, 57, 58})
+        EXPECT_TRUE(T_N_HISTORY_bIsSweepingView(v)) << v;
+    EXPECT_FALSE(T_N_HISTORY_bIsSweepingView(47));
+    EXPECT_TRUE(T_N_HISTORY_bGetNon360FVOrQuadViewLastVisited());
+}
+
+} // namespace
+} // namespace history_test
