@@ -76,7 +76,7 @@ COLOR s_aColorColumnZoom[HISTORY_MEMORY_ROWS];
 LAYER_ID CurrentView = NO_VIEW_PRIORITY;
 BEAM s_beamSelect = 1;
 U32 db_u32SideBeamView = SIDE_BEAM_BOTH;
-U32 s_db_TransducerSelectArray[3] = {0, 0, 0};
+std::atomic<U32> s_db_TransducerSelectArray[3] = {0, 0, 0};
 float s_fCurrentDepth = 0.0f;
 U32 s_u32UnZoomedWidth = 400;
 float s_fCurrentDisplayedLowerRange = 0.0f;
@@ -582,10 +582,4 @@ void T_N_HISTORY_vEnableShortTransmit(BOOLEAN bEnable)
     s_bEnableShortTxPing = S_TRANSDUCER_bIsKeelview() ? FALSE : TRUE;
 }
 
-U8 T_N_HISTORY_u8CurrentFVTransducer(void)
-{
-    L_MUTEX_LockWait(RES_S_INFO);
-    const U8 u8Id = (U8)s_db_TransducerSelectArray[1];
-    L_MUTEX_Unlock(RES_S_INFO);
-    return u8Id;
-}
+U8 T_N_HISTORY_u8CurrentFVTransducer(void) { return (U8)s_db_TransducerSelectArray[1].load(); }

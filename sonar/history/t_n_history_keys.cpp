@@ -26,10 +26,9 @@ void vSonarEnabled(const MESSAGE_NEW_DATA* p) { db_SonarEnabled = p->dbValue.u32
 
 void vNetworkPingMask(const MESSAGE_NEW_DATA* p) { s_u32NetworkPingMask = p->dbValue.u32Val; }
 
-// An invalid depth means no bottom.
 void vCurrentDepth(const MESSAGE_NEW_DATA* p)
 {
-    s_fCurrentDepth = p->bValid ? p->dbValue.fVal : 0.0f;
+    s_fCurrentDepth = p->dbValue.fVal;
     vSelectPingMode();
 }
 

@@ -284,5 +284,30 @@ TEST(HistoryAnswers, ShortPulsesNeverWithADownImagingOnlyTransducer)
     EXPECT_TRUE(T_N_HISTORY_bGetNon360FVOrQuadViewLastVisited());
 }
 
+// Command 39 offers the zoom view's "Bottom Range" slider with bottom lock
+// and withdraws it without.
+TEST(HistoryCommands, RunSystemOffersTheBottomRangeSliderOnlyWithBottomLock)
+{
+    worldWithWindows();
+    setU32("TMNU", MENU_STANDIN);
+    auto menuMail = [] {
+        CMD_ID cmd = CMD_ID_INVALID_ID;
+        while (MSGHEADER* p = L_MBOX_Receive(MENU_STANDIN)) {
+            cmd = reinterpret_cast<GENERIC_MESSAGE*>(p)->Cmd;
+            H_MEMORY_vFree(p);
+        }
+        return cmd;
+    };
+    menuMail();
+    GENERIC_MESSAGE run = {};
+    run.Cmd = CMD_ID_RUN_SYSTEM;
+    SonarViewInfo.bBottomLockZoom = TRUE;
+    vHandleMail(&run);
+    EXPECT_EQ(menuMail(), CMD_ID_REGISTER_MENU_ITEM);
+    SonarViewInfo.bBottomLockZoom = FALSE;
+    vHandleMail(&run);
+    EXPECT_EQ(menuMail(), CMD_ID_UNREGISTER_MENU_ITEM);
+}
+
 } // namespace
 } // namespace history_test
