@@ -25,6 +25,7 @@
 #include "platform/h_hooks.h"
 #include "platform/h_shutdown.h"
 #include "sonar/dsp/s_transducer.h"
+#include "sonar/history/t_n_history.h"
 #include "store/h_database.h"
 #include "system/model.h"
 #include "system/t_inlinetest.h"
@@ -113,7 +114,8 @@ void vFormatPosition(DATA_TYPE eType, double dValue, char* sValue, U32 u32Format
 }
 
 // The info task's calls upward; the alarm, radar and trolling-motor ones
-// are stand-ins until those subsystems are built.
+// are stand-ins until those subsystems are built. The sonar history fits
+// its window heights to the bar's y origin.
 const T_INFO_NEIGHBOURS s_infoNeighbours = {
     .pfnAlarmCheckTimer = T_ALARM_vCheckTimer,
     .pfnFormatPosition = vFormatPosition,
@@ -123,6 +125,7 @@ const T_INFO_NEIGHBOURS s_infoNeighbours = {
     .pfnStevrinNavigationPaused = T_STEVRIN_bIsNavigationPaused,
     .pfnStevrinNavigationEnabled = U_NAV_STEVRIN_bIsStevrinNavigationEnabled,
     .pfnDomesticModel = MODEL_bDomesticModel,
+    .pfnReportSonarYOrigin = T_N_HISTORY_vReVerifyAndUpdateActiveSonarWindowSettings,
 };
 
 } // namespace

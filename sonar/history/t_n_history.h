@@ -1,18 +1,58 @@
-// What the sonar history task (task 30) answers to the ping task. The
-// answers are marked stand-ins in t_n_history_standins.cpp until the
-// history task is built.
+// The sonar history task (task 30): the owner of the state behind every
+// scrolling sonar screen. It creates the history bitmaps and column stores
+// at start, follows the sonar settings and the view, holds the sonar keys
+// and asks for frames; the processing task draws the columns and the view
+// task's draw callbacks copy the pictures.
+//
+// Hand-overs at start: "TSMG" is published first (the ping task waits for
+// it); semaphore 220 is signalled once the windows, stores and bitmaps
+// exist (the processing task waits for it); then the task waits for the
+// view, ping and processing tasks' keys before its loop runs.
 #pragma once
 
+#include "kernel/l_mbox.h"
 #include "kernel/l_types.h"
-#include "ui/u_view.h" // LAYER_ID
+#include "ui/u_view.h" // LAYER_ID, SPLIT_WINDOW_TYPE
+
+// ---- Kernel objects ----
+
+constexpr TASK HISTORY_TASK = 30;
+constexpr MBOX HISTORY_MAILBOX = 31;
+constexpr SEMA SEMA_MBOX_HISTORY = 37;
+constexpr SEMA SEMA_UPDATE_HISTORY = 127;
+constexpr SEMA SEMA_RTS = 128;        // new data for the real-time sonar strip
+constexpr SEMA SEMA_TNHIST_WAIT = 220; // the windows, stores and bitmaps exist
+
+// ---- The task ----
+
+// Entry of task 30; returns only when its mailbox is gone after a shutdown.
+void T_N_HISTORY_vMain(void);
+
+// ---- Answers to the other sonar tasks ----
 
 // TRUE for the three 360 views.
 BOOLEAN T_N_HISTORY_bIsSweepingView(LAYER_ID eView);
 // TRUE when the last imaging or side-and-down view shown was not served by
 // the 360 unit.
 BOOLEAN T_N_HISTORY_bGetNon360FVOrQuadViewLastVisited(void);
-// Whether 2D pings may use short transmit pulses.
+// Whether 2D pings may use short transmit pulses: never with a
+// down-imaging-only transducer selected.
 void T_N_HISTORY_vEnableShortTransmit(BOOLEAN bEnable);
 // Whether a playback mode scrolls the history in reverse, given the
 // direction it scrolls now.
 BOOLEAN T_N_HISTORY_bReverseScrollForMode(U32 u32PlaybackMode, BOOLEAN bCurrentReverse);
+// The imaging transducer held for the Flankview screens.
+U8 T_N_HISTORY_u8CurrentFVTransducer(void);
+// TRUE when the transducer id is in any of the three transducer slots.
+BOOLEAN T_N_HISTORY_bTransducerSelected(U32 u32TransducerId);
+
+// ---- Answers to the view, info and navigation code ----
+
+// TRUE when the pane uses the sonar cursor; view -3 and UNKNOWN_SPLIT
+// take the current view and pane.
+BOOLEAN T_N_HISTORY_bIsMyCursorView(LAYER_ID view, SPLIT_WINDOW_TYPE eSplit);
+// Fits the window heights of a view's pane to the 600 - u32YOffset rows
+// that the info strip leaves; a change redraws every window. Called from
+// the view task with the strip's height.
+void T_N_HISTORY_vReVerifyAndUpdateActiveSonarWindowSettings(LAYER_ID view, SPLIT_WINDOW_TYPE eSplit,
+                                                            U32 u32YOffset);

@@ -1,15 +1,42 @@
-// STAND-INS of the sonar history task's answers to the ping task, until the
-// history task is built: no view is a sweeping view, the last imaging view
-// was not the 360 unit's, and short transmit pulses are not tracked. The
-// scroll direction of a playback mode already follows the history task's
-// rule, since the ping task's seek decision depends on it.
+// Stand-ins of the history module's neighbours (see the header), and the
+// playback scroll direction, which already follows the history task's rule
+// since the ping task's seek decision depends on it.
 #include "sonar/history/t_n_history.h"
+#include "sonar/history/t_n_history_standins.h"
+#include "sonar/history/t_n_history_state.h"
 
-BOOLEAN T_N_HISTORY_bIsSweepingView(LAYER_ID) { return FALSE; }
+#include "kernel/lm_log.h"
+#include "store/h_database.h"
 
-BOOLEAN T_N_HISTORY_bGetNon360FVOrQuadViewLastVisited(void) { return TRUE; }
+namespace t_n_history {
 
-void T_N_HISTORY_vEnableShortTransmit(BOOLEAN) {}
+void vSelectPingMode(void) {}
+
+void vDelayedViewEnabling(void) {}
+
+void vHandleKeys(const MSG_KEY_CHANGE*) {}
+
+void vMakeCursorInactive(void)
+{
+    s_bCursorActive = FALSE;
+    H_DATABASE_bUpdateValueBoolean(FCID("ICAC"), FALSE, P_NORMAL);
+}
+
+void vAskForDeployment(LAYER_ID view)
+{
+    if (view == VIEW_PPI_DISPLAY || view == VIEW_PPI_PLUS_2D || view == VIEW_PPI_PLUS_CHART)
+        s_u8IsolateSweepSetuped = 0;
+}
+
+} // namespace t_n_history
+
+void T_N_HISTORY_vHandleSweepingStatus(LAYER_ID) {}
+
+void T_N_HISTORY_vAlarm(ALARM_PRIORITY ePriority) { log_me("[%d]%s: alarm %d\n", __LINE__, __func__, (int)ePriority); }
+
+void S_SPEEDALARM_vInitSpeedAlarms(void) {}
+
+void S_SPEEDALARM_vCompareNewSpeedAgainstAlarmSetPoint(U32, float, float) {}
 
 BOOLEAN T_N_HISTORY_bReverseScrollForMode(U32 u32PlaybackMode, BOOLEAN bCurrentReverse)
 {

@@ -1,0 +1,37 @@
+// STAND-INS of the history module's neighbours that are not built yet: the
+// ping-mode selection, the sonar keys and cursor, the 360 unit's sweep
+// status and deploy question, the 360 alarms, and the speed alarm of the
+// signal-processing services. Each does what the history task may rely on
+// of the real one; delete an entry when its real module lands.
+#pragma once
+
+#include "accessories/t_alarm.h"
+#include "kernel/l_types.h"
+#include "ui/u_keyboard.h"
+#include "ui/u_view.h"
+
+namespace t_n_history {
+
+// The beams wanted by the current screens: nothing is reselected here.
+void vSelectPingMode(void);
+// The transducer-selection delay ran out: no view is enabled here.
+void vDelayedViewEnabling(void);
+// The sonar keys of a key-change mail: none is acted on here.
+void vHandleKeys(const MSG_KEY_CHANGE* pMail);
+// Hides the sonar cursor: the flag and "ICAC" become FALSE.
+void vMakeCursorInactive(void);
+// A view change while the 360 unit is not deployed: the isolated sweep is
+// forgotten; no deploy question is shown.
+void vAskForDeployment(LAYER_ID view);
+
+} // namespace t_n_history
+
+// The 360 unit's sweep status follows the view: nothing changes here.
+void T_N_HISTORY_vHandleSweepingStatus(LAYER_ID view);
+// One of the 360 unit's alarms: logged only.
+void T_N_HISTORY_vAlarm(ALARM_PRIORITY ePriority);
+
+// The speed alarms of the signal-processing services: nothing to set up,
+// and a speed compared with the deploy alarm's set point raises nothing.
+void S_SPEEDALARM_vInitSpeedAlarms(void);
+void S_SPEEDALARM_vCompareNewSpeedAgainstAlarmSetPoint(U32 u32Source, float fSpeed, float fSetPoint);

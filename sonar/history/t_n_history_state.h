@@ -1,0 +1,348 @@
+// The sonar history module's shared records: the six beams, the five
+// sonar windows with their history bitmaps, the four column stores, the two
+// zoom windows, and the window layout and display settings (SonarViewInfo).
+// The history task owns them; the processing task adds columns to them and
+// the view task's draw callbacks copy from them.
+//
+// Two rings, not to be confused:
+// - a history bitmap lives in 820 x 600 pixels of static memory, but the
+//   layout gives it pixels_wide 800 (600 for a vertically scrolling window,
+//   which is then 800 high) and the picture scrolls over those pixels_wide
+//   columns;
+// - a column store (FULL_SCREEN_TSU) is a ring of 820 stored columns, each
+//   with its own fixed 2048-byte sample slot.
+//
+// Locks, in the order they may be nested:
+// - mutex 28 (RES_S_INFO): SonarViewInfo (ranges, layout, trigger flags),
+//   the beam links and the settings the column adder reads; 98, 99 and 101
+//   may be taken inside it;
+// - mutex 27 (RES_TSU): the four column stores; taken inside 28 by the draw
+//   callbacks, alone at start-up;
+// - mutex 4 (RES_HISTORY): every window's SONAR_HISTORY; taken alone.
+// The flags marked atomic below are written by the history task and read
+// and cleared by the processing or view task without a lock.
+#pragma once
+
+#include "kernel/l_mbox.h"
+#include "kernel/l_timer.h"
+#include "kernel/l_types.h"
+#include "sonar/dsp/s_fishid.h"
+#include "sonar/dsp/s_grayscale.h"
+#include "sonar/dsp/s_tsu.h"
+#include "sonar/dsp/s_types.h"
+#include "store/database_msg.h"
+#include "ui/u_view.h"
+#include "util/u_convert.h"
+#include "util/u_pixels.h"
+
+#include <atomic>
+
+// ---- Locks ----
+
+constexpr MUTEX RES_HISTORY = 4;
+constexpr MUTEX RES_TSU = 27;
+constexpr MUTEX RES_S_INFO = 28;
+constexpr MUTEX RES_MSS = 98;
+constexpr MUTEX RES_HISTORY_CONF = 99;
+constexpr MUTEX RES_MSS_VIEW = 101;
+
+// ---- Sizes ----
+
+constexpr U32 SONAR_WINDOWS = 5;
+constexpr U32 SONAR_BEAMS = 6;
+constexpr U32 SONAR_STORED_BEAMS = 4; // beams 0-3 have a column store
+constexpr BEAM SONAR_NO_BEAM = 0xFF;
+constexpr U32 HISTORY_MEMORY_COLUMNS = 820;
+constexpr U32 HISTORY_MEMORY_ROWS = 600;
+constexpr U32 TSU_SLOT_BYTES = 2048;
+constexpr U32 ZOOM_WINDOW_WIDTH = 400;
+constexpr U32 ZOOM_WINDOW_HEIGHT = 300;
+
+// ---- Records ----
+
+// The colour to draw for one pixel of a beam's column in its blend window.
+typedef COLOR BLENDING_FUNCTION(COLOR color, U32 u32SampleIndex, BOOLEAN bNoiseTooHighForBlend);
+
+// The scrolling picture of one window.
+typedef struct tag_SONAR_HISTORY {
+    BITMAP* pBmp;          // over 820 x 600 pixels of static memory
+    U16 u16NextFreeColumn; // the column the next display column goes to
+    MUTEX Resource;        // RES_HISTORY for every window
+} SONAR_HISTORY;
+
+typedef struct tag_SONAR_WINDOW {
+    BEAM Beam; // SONAR_NO_BEAM: shows nothing, receives no columns
+    SONAR_HISTORY ScreenHistory;
+    BOOLEAN bTriggerTotalScreenUpdate; // redraw the whole window from the column store
+    BOOLEAN bManualDepthRange;
+    float fUpperDisplayedMetres;
+    float fLowerDisplayedMetres;
+    U32 u32UpperDigits; // in the display unit, rounded
+    U32 u32LowerDigits;
+    U32 u32UpperSample;
+    U32 u32LowerSample;
+    U32 u32HistoryHeight;      // column length in pixels
+    U32 u32DepthRangeLookback; // newest columns of the depth-range look-back
+    BOOLEAN bVerticalScroll;   // columns drawn as rows (side-looking windows)
+} SONAR_WINDOW;
+
+typedef enum tag_QUAD_LAYOUT : int {
+    QUAD_LAYOUT_VERTICAL = 0,
+    QUAD_LAYOUT_HORIZONTAL = 1,
+    QUAD_LAYOUT_3_PANE_FLAT = 2,
+    QUAD_LAYOUT_3_PANE_SLANTED = 3
+} QUAD_LAYOUT;
+
+typedef struct tag_SONAR_VIEW_INFO {
+    SONAR_WINDOW Window[SONAR_WINDOWS]; // window 0 carries the view's main range
+    BEAM RTSBeam;                       // beam of the real-time strip; SONAR_NO_BEAM none
+    U32 u32RTSWidth;                    // 0: the strip is off
+    U32 u32DepthLines;
+    U32 u32ZoomLevel; // index into u8ZoomLevelTable
+    U32 u32ChartSpeed;
+    POST_PROCESS_MODE BottomView;
+    UNIT_TYPE unitsDepth; // U_METRES, U_FEET or U_FATHOMS
+    float fMinDepthRangeDifference;
+    BOOLEAN bFishID;
+    BOOLEAN bColorIntensityBar;
+    BOOLEAN bBottomLockZoom;
+    float fBottomRange; // metres above the bottom in bottom-lock zoom
+    QUAD_LAYOUT eQuadLayout;
+} SONAR_VIEW_INFO;
+
+typedef struct tag_BEAM_INFO {
+    BOOLEAN bPinging;
+    BEAM beamBlend; // the window that also receives this beam's columns; SONAR_NO_BEAM none
+    BOOLEAN bFishListDirty;
+    BLENDING_FUNCTION* pfBlend;
+    SONAR_WINDOW* pMain;
+    SONAR_WINDOW* pZoom;
+    FULL_SCREEN_TSU* pTSUStore; // beams 0-3
+    FISH_TARGET_LIST FishList;
+    FISH_TARGET_HISTORY FishHistory;
+    S8 s8Gain;
+} BEAM_INFO;
+
+// The Flankview and Keelview zoom pictures over the cursor.
+typedef struct tag_FV_ZOOM_WINDOW_TYPE {
+    BOOLEAN bActive;
+    BOOLEAN bForceUpdate;
+    S32 s32Width;
+    S32 s32Height;
+    S32 s32LeftEdge;
+    S32 s32RightEdge;
+    S32 s32TopEdge;
+    S32 s32TopOffset;
+    S32 s32BottomEdge;
+    S32 s32ZoomWidth;
+    S32 s32ZoomHeight;
+    S32 s32ZoomFactor;
+    POINT ptWindow;
+    POINT ptCursor;
+    BITMAP* pBitmap;
+    LAYER_ID eView;
+    GRAYSCALE_TABLE* pGrayScaleTable;
+} FV_ZOOM_WINDOW_TYPE;
+
+namespace t_n_history {
+
+// ---- View numbers ----
+
+// A view test given this view takes the current one (UNKNOWN_SPLIT for panes).
+constexpr LAYER_ID UNKNOWN_VIEW = -3;
+
+constexpr LAYER_ID VIEW_DIAGNOSTIC_A_SCOPE = 4;
+constexpr LAYER_ID VIEW_CHART_PLUS_KEELVIEW = 33;
+constexpr LAYER_ID VIEW_CHART_PLUS_2D = 35;
+constexpr LAYER_ID VIEW_CHART_PLUS_FV = 36;
+constexpr LAYER_ID VIEW_CHART_PLUS_FLANKVIEW = 38;
+constexpr LAYER_ID VIEW_KEELVIEW = 39;
+constexpr LAYER_ID VIEW_KEELVIEW_PLUS_FLANKVIEW = 40;
+constexpr LAYER_ID VIEW_KEELVIEW_PLUS_2D = 41;
+constexpr LAYER_ID VIEW_KEELVIEW_PLUS_FLANKVIEW_PLUS_2D = 42;
+constexpr LAYER_ID VIEW_SIDEVIEW_AND_DOWN = 46;
+constexpr LAYER_ID VIEW_SIDEVIEW = 47;
+constexpr LAYER_ID VIEW_2D_PLUS_FV = 48;
+constexpr LAYER_ID VIEW_SONAR = 49;
+constexpr LAYER_ID VIEW_SONAR_ZOOM = 50;
+constexpr LAYER_ID VIEW_DUAL_BEAM = 51;
+constexpr LAYER_ID VIEW_FLANKVIEW_PLUS_2D = 52;
+constexpr LAYER_ID VIEW_MEGA_DIGIT = 53;
+constexpr LAYER_ID VIEW_FLASHER = 55;
+constexpr LAYER_ID VIEW_PPI_DISPLAY = 56;
+constexpr LAYER_ID VIEW_PPI_PLUS_2D = 57;
+constexpr LAYER_ID VIEW_PPI_PLUS_CHART = 58;
+constexpr LAYER_ID VIEW_SONAR_3D_PLUS_2D = 60;
+
+// The side views "SSWV" chooses.
+constexpr U32 SIDE_BEAM_LEFT = 1;
+constexpr U32 SIDE_BEAM_RIGHT = 2;
+constexpr U32 SIDE_BEAM_BOTH = 3;
+
+// Zoom factors of u32ZoomLevel.
+extern const U8 u8ZoomLevelTable[4];
+
+// ---- Records (guarded as the file head says) ----
+
+extern SONAR_VIEW_INFO SonarViewInfo;
+extern BEAM_INFO s_sBeamInfo[SONAR_BEAMS];
+extern FULL_SCREEN_TSU TSUStore[SONAR_STORED_BEAMS];
+extern FV_ZOOM_WINDOW_TYPE FvZoomWin;
+extern FV_ZOOM_WINDOW_TYPE KvZoomWin;
+// One column of colours per window, filled by the column adder.
+extern COLOR s_aColorColumnMain[SONAR_WINDOWS][HISTORY_MEMORY_ROWS];
+extern COLOR s_aColorColumnZoom[HISTORY_MEMORY_ROWS];
+
+// ---- Module state (under mutex 28 unless atomic) ----
+
+extern LAYER_ID CurrentView;  // the view laid out; NO_VIEW_PRIORITY at start
+extern BEAM s_beamSelect;     // the user's 2D beam: 0, 1, 2 or 4
+extern U32 db_u32SideBeamView; // SIDE_BEAM_*
+// The second is the side-imaging transducer ("YST3"); read by the ping task.
+extern std::atomic<U32> s_db_TransducerSelectArray[3];
+extern float s_fCurrentDepth; // "IDEP", metres
+extern U32 s_u32UnZoomedWidth;
+extern float s_fCurrentDisplayedLowerRange;
+extern U32 s_u32MSSIconYoffset;
+extern BOOLEAN s_bZoomKeysRegistered;
+extern BOOLEAN s_bCursorKeysRegistered;
+extern BOOLEAN s_bFvZoomKeysRegistered;
+extern BOOLEAN s_bKVZoomKeysRegistered;
+extern U32 s_u32SupportedBeams;
+
+extern std::atomic<U32> g_u32SpeedOfSoundInWater; // 1463 or 1500 m/s
+extern std::atomic<COLOR> BackGroundColor;
+extern std::atomic<BOOLEAN> bRtsWindowUpdateable; // the current view shows the real-time strip
+extern std::atomic<BOOLEAN> db_SonarEnabled;      // "ISEN"
+extern std::atomic<U32> s_u32NetworkPingMask;     // "ENPM"
+extern std::atomic<BOOLEAN> s_bCursorActive;      // mirrored to "ICAC"
+
+// The four follow-up actions' flags and the 360 state the task's timers touch.
+extern std::atomic<BOOLEAN> bForceResample;
+extern std::atomic<BOOLEAN> s_bPPIDisplayReset;
+extern std::atomic<BOOLEAN> s_bClearFVBuffer;
+extern std::atomic<BOOLEAN> s_bSweepingUsedAsSide;
+extern std::atomic<BOOLEAN> s_bMSSDeployed;
+extern std::atomic<BOOLEAN> s_bMSSConnected;
+extern std::atomic<BOOLEAN> s_bPodIsBowMounted;
+extern std::atomic<BOOLEAN> s_bEnableShortTxPing;
+extern std::atomic<BOOLEAN> s_bNon360FVOrQuadViewLastVisited;
+extern std::atomic<BOOLEAN> s_bSweepSpeedAlarmWait;
+extern std::atomic<U32> s_u32PPIViewOffset;
+extern std::atomic<U32> s_u32PPIViewOffsetSaved;
+extern std::atomic<U32> s_u32TempPPIViewOffset;
+extern std::atomic<U32> s_u32SweepStatus; // the 360 unit's sweep status
+extern std::atomic<float> s_fCurrentSpeed;
+extern std::atomic<float> s_dbfSpeedAlarm;
+extern std::atomic<U8> s_u8IsolateSweepSetuped;
+extern std::atomic<BOOLEAN> s_bFvEnhanceDialogActive;
+extern std::atomic<BOOLEAN> s_bKvEnhanceDialogActive;
+
+// ---- The task's nine timers (allocated at start, in this order) ----
+
+extern TIMER_INFO* s_pTransducerSelectionDelay; // semaphore 201
+extern TIMER_INFO* pMSSDepthDelayTimer;         // 256
+extern TIMER_INFO* s_pSidePositionLockDelay;    // 254
+extern TIMER_INFO* s_pSweepSpeedAlarmDelay;     // 255
+extern TIMER_INFO* s_pStartSweepingDelay;       // 267
+extern TIMER_INFO* pMSSViewOffsetDelayTimer;    // 265
+extern TIMER_INFO* pMSSDelayYASRUpdateTimer;    // 266
+extern TIMER_INFO* s_pMSSRetractDoneTimer;      // 269
+extern TIMER_INFO* s_pDeploymentMessageTimer;   // 270
+
+// ---- Follow-up actions of the settings handlers ----
+
+// Redraw all: every window's trigger, under mutex 28.
+void vTriggerAllTotalScreenUpdate(void);
+// Resample: the column adder resamples the accumulators at the new settings.
+void vResample(void);
+// New frame: semaphore 106.
+void vNewFrame(void);
+// 360 reset: the 360 image is rebuilt before its next frame.
+void vReset360(void);
+
+// ---- Windows and depth ranges (callers hold mutex 28) ----
+
+void vSetupSonarWindows(void);
+void vCalculateDisplayedDepthRanges(BOOLEAN bForceRecalculation);
+void vAutoSelectLowerDepthRange(void);
+void vSetSplitSonarRange(void);
+void vSetSideBeamRange(BOOLEAN bForceRecalculation);
+void vSetupZoomRange(BOOLEAN bForceRecalculation);
+// Sample index of a depth given in whole display digits of a unit.
+U32 u32CalculateSamples(U32 u32Digits, UNIT_TYPE eUnit);
+// Whole display digits of a depth in metres (adding 0.5 and truncating).
+U32 u32Digits(float fMetres, UNIT_TYPE eUnit);
+// The range statics back to their start values (tests).
+void vForgetRanges(void);
+
+// ---- View changes ----
+
+// The view check: lays the windows out again for a view other than the
+// one laid out. Takes mutex 28 itself.
+void vVerifyAndUpdateWindowSettings(LAYER_ID view);
+// Takes or releases the history task's keys; UNKNOWN_VIEW / UNKNOWN_SPLIT
+// stand for the current view or pane.
+void vCheckKeyRegistration(LAYER_ID view, SPLIT_WINDOW_TYPE eSplit);
+// "CVEW" and "CVAS" changed.
+void vHandleViewChange(LAYER_ID view);
+void vHandlePaneChange(SPLIT_WINDOW_TYPE eSplit);
+
+// ---- Blends ----
+
+COLOR colorBlend200(COLOR color, U32 u32SampleIndex, BOOLEAN bNoiseTooHighForBlend);
+COLOR colorBlend83(COLOR color, U32 u32SampleIndex, BOOLEAN bNoiseTooHighForBlend);
+COLOR colorBlendKVLeft(COLOR color, U32 u32SampleIndex, BOOLEAN bNoiseTooHighForBlend);
+COLOR colorBlendKVRight(COLOR color, U32 u32SampleIndex, BOOLEAN bNoiseTooHighForBlend);
+
+// ---- Keys (t_n_history_keys.cpp) ----
+
+// How a key's default is written: with the caller's priority (14 at a
+// normal start, 2 on a reset of the settings), or always with one of its own.
+typedef enum tag_HISTORY_DEFAULT : int {
+    DEFAULT_NONE = 0,  // followed only
+    DEFAULT_BY_CALL,   // attributes and value
+    DEFAULT_ALWAYS_2,  // attributes and value, priority 2
+    DEFAULT_VALUE_15   // the value only, priority 15
+} HISTORY_DEFAULT;
+
+typedef void HISTORY_KEY_HANDLER(const MESSAGE_NEW_DATA* pMail);
+
+// One row of the history task's keys: its default, whether mailbox 31
+// follows it (on a change; also on an invalidation or on every write), and
+// what a change does (null: nothing).
+typedef struct tag_HISTORY_KEY {
+    FOURCHARID fcid;
+    HISTORY_DEFAULT eDefault;
+    DATA_TYPE DataType;
+    U32 u32Default; // the value's 32 bits
+    BOOLEAN bFollow;
+    BOOLEAN bInvalid;
+    BOOLEAN bUpdated;
+    HISTORY_KEY_HANDLER* pfnHandler;
+} HISTORY_KEY;
+
+// Waits until "CCST" can be read, writes the defaults, follows the keys,
+// publishes "TSMG" and asks for one mail per followed key.
+void vRegisterDatabaseItems(BOOLEAN bFactoryDefaults);
+// A change mail of a followed key: its row's handler (caller holds mutex 28).
+void vHandleNewData(const MESSAGE_NEW_DATA* pMail);
+
+// ---- The task's steps (t_n_history.cpp) ----
+
+// Start-up steps 2 to 12: timers, beams, stores, bitmaps, blends, then
+// semaphore 220.
+void vCreateWindowsAndStores(void);
+// The semaphore list of the next wait (0-terminated, static).
+const SEMA* pWaitList(void);
+// One mail of mailbox 31 (not disposed of here).
+void vHandleMail(GENERIC_MESSAGE* pMail);
+// Drains mailbox 31; after a shutdown only disposes of mails.
+void vDrainMailbox(void);
+// The action of a semaphore other than 37.
+void vSemaphoreAction(SEMA sema);
+// Forgets a shutdown (tests).
+void vForgetShutdown(void);
+BOOLEAN bShutdownReceived(void);
+
+} // namespace t_n_history
