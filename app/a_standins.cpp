@@ -106,22 +106,6 @@ void T_NMEA_vMain(void)
     }
 }
 
-// STAND-IN of the sonar history task (30), to be deleted when the real one
-// lands: it publishes "TSMG" and acknowledges, or frees, every mail.
-void T_N_HISTORY_vMain(void)
-{
-    constexpr MBOX HISTORY_MBOX = 31;
-    constexpr SEMA SEMA_MBOX_HISTORY = 37;
-    log_me("stand-in: not built yet");
-    H_DATABASE_bUpdateEverythingU32(FCID("TSMG"), (U32)HISTORY_MBOX, P_NORMAL, D_MAILBOX, nullptr,
-                                    DB_TIMEOUT_NEVER);
-    for (;;) {
-        L_SEMA_Wait(SEMA_MBOX_HISTORY);
-        while (MSGHEADER* pMail = L_MBOX_Receive(HISTORY_MBOX))
-            H_MEMORY_vDumpMail(pMail);
-    }
-}
-
 void T_STARTUP_vMain(void)
 {
     // The messages drawn before the language is known are in English.
