@@ -43,6 +43,7 @@ TEST(PcConnect, AToolOnPort3ConnectsSwitchesRatesAndWipesTheUnit)
                         vt::buildPath("tools/vondrel-view")},
                        {}, 240000);
     EXPECT_EQ(peer.status, 0) << peer.out << peer.err;
+    EXPECT_NE(peer.out.find("OK"), std::string::npos) << peer.out;
 
     vt::ProcResult ended;
     ASSERT_TRUE(unit.wait(ended, 60000)) << "the unit did not restart after the wipe";
