@@ -89,6 +89,9 @@ constexpr U32 IMPORT_MAX_BLOCKS = IMPORT_CAPACITY / 128;
 constexpr U32 ITEM_CHARS = 14; // "SMDL0x0000019A"
 constexpr U32 OWNER_TEXT_CHARS = PERSONALIZATION_DATA_BYTES;
 
+constexpr int REGISTER_TRIES = 50;
+constexpr TICKS REGISTER_RETRY_MS = 100;
+
 constexpr U32 FAST_BAUD = 115200;
 constexpr U32 NORMAL_BAUD = 38400;
 constexpr TICKS BAUD_SETTLE_MS = 2;
@@ -904,7 +907,14 @@ void T_PCC_vStart(void)
         ERROR_error(SOURCE_NAME, __LINE__, "Somebody else registered the PC Connect Task Maibox");
         U_RESET_vReset(FALSE, FALSE);
     }
-    U_UART_bRegisterForChannel(PCC_PORT, '#', SEMA_PCC);
+    // The serial-port task starts first; should its key not be out yet,
+    // the registration is tried again for a while.
+    for (int i = 0; i < REGISTER_TRIES; ++i) {
+        if (U_UART_bRegisterForChannel(PCC_PORT, '#', SEMA_PCC))
+            return;
+        L_CLOCK_Sleep(REGISTER_RETRY_MS);
+    }
+    log_me("PC connect: no serial-port task, port %u not watched", (unsigned)PCC_PORT);
 }
 
 BOOLEAN T_PCC_bConnected(void)

@@ -482,6 +482,14 @@ TEST_F(PccFrame, TheWarningStepsTheBacklightThroughItsLevels)
 
 // ---- the task ----
 
+TEST_F(PccFrame, ASecondOwnerOfTheTaskKeyEndsTheProcess)
+{
+    H_DATABASE_bUpdateEverythingU32(fcid("TPCC"), 40, P_HIGHEST, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
+    EXPECT_EXIT(T_PCC_vStart(), ::testing::ExitedWithCode(10), "");
+    EXPECT_NE(vt::readFile(root().cwd() + "/FATAL.LOG").find("Somebody else registered the PC Connect Task Maibox"),
+              std::string::npos);
+}
+
 TEST_F(PccFrame, TheTaskRegistersAnswersTheTriggerAndRefusesKeys)
 {
     static bool s_started = false;
