@@ -167,7 +167,8 @@ BOOLEAN T_PCC_bSetNormalBaudRate(char* pcArgument);
 BOOLEAN T_PCC_bWriteSettings(char* pcArgument);
 BOOLEAN T_PCC_bGetExGPSData(char* pcArgument);
 BOOLEAN T_PCC_bSendExGPSData(char* pcArgument);
-void T_PCC_bExitPCConnectMode(void);
+// TRUE when the connection ended (never for one begun in the PC-connect state).
+BOOLEAN T_PCC_bExitPCConnectMode(void);
 
 // Statics --------------------------------------------------------------------
 
@@ -755,10 +756,10 @@ BOOLEAN T_PCC_bSendExGPSData(char*)
 
 // ---- connection ----
 
-void T_PCC_bExitPCConnectMode(void)
+BOOLEAN T_PCC_bExitPCConnectMode(void)
 {
     if (s_u32PreviousSystemState == STATE_PC_CONNECT_VALUE)
-        return;
+        return FALSE;
     H_DATABASE_bUpdateValueU32(KEY_CCST, s_u32PreviousSystemState, P_NORMAL);
     s_bFirstOn = TRUE;
     H_DATABASE_bUpdateValueBoolean(KEY_SVPC, FALSE, P_NORMAL);
@@ -769,6 +770,7 @@ void T_PCC_bExitPCConnectMode(void)
     L_SEMA_Signal(SEMA_VIEW_UPDATE);
     s_bConnected.store(FALSE);
     log_me("PC connect: connection ended, state %u", (unsigned)s_u32PreviousSystemState);
+    return TRUE;
 }
 
 void freeArgument(void)
