@@ -125,10 +125,15 @@ protected:
         TASK_PARAM pp = {2048, 100, T_PCC_vMain};
         ASSERT_EQ(L_TASK_SetParams(PCC_TASK, &pp), 0);
         ASSERT_EQ(L_TASK_Start(PCC_TASK), 0);
-        // Past the port's settling time the first line end opens the line.
-        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-        pc->write("\r#T\r");
-        ASSERT_EQ(pc->read(5000, 13), "#1234567890\r\n");
+        // The port drops what comes while it settles and up to the first
+        // line end; the opening line goes again until it is answered.
+        ASSERT_TRUE(waitFor(
+            [&] {
+                pc->write("\r#T\r");
+                return pc->read(500).find("#1234567890\r\n") != std::string::npos;
+            },
+            30000));
+        pc->read(500); // the answers to the repeats
         ASSERT_TRUE(T_PCC_bConnected());
         // The PC tool's transfer rate.
         command("#b\r");
