@@ -482,11 +482,19 @@ TEST_F(PccFrame, TheWarningStepsTheBacklightThroughItsLevels)
 
 // ---- the task ----
 
-TEST_F(PccFrame, ASecondOwnerOfTheTaskKeyEndsTheProcess)
+TEST(PccFatal, ASecondOwnerOfTheTaskKeyEndsTheProcess)
 {
-    H_DATABASE_bUpdateEverythingU32(fcid("TPCC"), 40, P_HIGHEST, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
-    EXPECT_EXIT(T_PCC_vStart(), ::testing::ExitedWithCode(10), "");
-    EXPECT_NE(vt::readFile(root().cwd() + "/FATAL.LOG").find("Somebody else registered the PC Connect Task Maibox"),
+    GTEST_FLAG_SET(death_test_style, "fast"); // the child keeps this root
+    vt::TempRoot root;
+    root.exportEnv();
+    EXPECT_EXIT(
+        {
+            H_DATABASE_vInit();
+            H_DATABASE_bUpdateEverythingU32(FCID("TPCC"), 40, P_HIGHEST, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
+            T_PCC_vStart();
+        },
+        ::testing::ExitedWithCode(10), "");
+    EXPECT_NE(vt::readFile(root.cwd() + "/FATAL.LOG").find("Somebody else registered the PC Connect Task Maibox"),
               std::string::npos);
 }
 
