@@ -139,11 +139,19 @@ protected:
         command("#b\r");
     }
 
-    // Sends a command and reads its "#ACK" reply.
+    // Sends a command and reads up to its "#ACK" reply (a late answer of
+    // an earlier line may come first).
     void command(const std::string& line)
     {
         pc->write(line);
-        ASSERT_EQ(pc->read(5000, 6), "#ACK\n\r") << line;
+        std::string got;
+        ASSERT_TRUE(waitFor(
+            [&] {
+                got += pc->read(50);
+                return got.find("#ACK\n\r") != std::string::npos;
+            },
+            10000))
+            << line << " got " << got;
     }
 
     std::unique_ptr<Pty> pc;
@@ -160,7 +168,7 @@ TEST_F(PccSerial, RxReceivesTheStreamsOfGAndE)
         const std::string file = root().at("/tmp/recv.bin");
         unlink(file.c_str());
         command(c.command);
-        Peer rx(root().at("/tmp"), {"/usr/bin/rx", "-c", "-t", "20", "recv.bin"});
+        Peer rx(root().at("/tmp"), {"/usr/bin/rx", "-c", "-t", "100", "recv.bin"});
         {
             Pump pump(pc->master(), rx.fd());
             EXPECT_EQ(rx.wait(60000), 0) << vt::readFile(root().at("/tmp/peer.err"));
@@ -181,7 +189,7 @@ TEST_F(PccSerial, SxReachesTheSaveCallbacksBlockByBlockAndAnAbortKeepsTheData)
     ASSERT_TRUE(vt::writeFile(root().at("/tmp/send.bin"), s_groups));
     command("#E\r");
     {
-        Peer sx(root().at("/tmp"), {"/usr/bin/sx", "-k", "-t", "20", "send.bin"});
+        Peer sx(root().at("/tmp"), {"/usr/bin/sx", "-k", "-t", "100", "send.bin"});
         Pump pump(pc->master(), sx.fd(), 0, 40 * 1029);
         ASSERT_TRUE(waitFor([&] { return pump.carried() >= 40 * 1029; }, 30000));
         sx.kill();
@@ -203,7 +211,7 @@ TEST_F(PccSerial, SxReachesTheSaveCallbacksBlockByBlockAndAnAbortKeepsTheData)
     pc->read(500); // whatever answers were still on their way
     command("#E\r");
     {
-        Peer sx(root().at("/tmp"), {"/usr/bin/sx", "-k", "-t", "20", "send.bin"});
+        Peer sx(root().at("/tmp"), {"/usr/bin/sx", "-k", "-t", "100", "send.bin"});
         Pump pump(pc->master(), sx.fd());
         EXPECT_EQ(sx.wait(60000), 0) << vt::readFile(root().at("/tmp/peer.err"));
     }
