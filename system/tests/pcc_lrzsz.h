@@ -1,0 +1,180 @@
+// lrzsz beside the unit: a program run on one end of a socket pair (lrzsz
+// flushes a terminal's output as it exits, which on a pseudo-terminal would
+// throw its last ACK away), and a pump that carries bytes between it and a
+// terminal. What the peer sends may be held to a line rate and cut off
+// after a number of bytes (a cable pulled mid-transfer).
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <fcntl.h>
+#include <poll.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace pcct {
+
+// Bytes per second of a 115200-baud line (ten bits a character).
+constexpr double LINE_115200 = 11520.0;
+
+class Peer {
+public:
+    // Runs argv in dir with standard error into dir/peer.err.
+    Peer(const std::string& dir, const std::vector<std::string>& argv)
+    {
+        int sv[2];
+        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv) != 0)
+            return;
+        fd_ = sv[0];
+        fcntl(fd_, F_SETFL, O_NONBLOCK);
+        const std::string errPath = dir + "/peer.err";
+        pid_ = fork();
+        if (pid_ == 0) {
+            if (chdir(dir.c_str()) != 0)
+                _exit(127);
+            int e = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(sv[1], 0);
+            dup2(sv[1], 1);
+            if (e >= 0)
+                dup2(e, 2);
+            std::vector<char*> args;
+            for (auto& a : argv)
+                args.push_back(const_cast<char*>(a.c_str()));
+            args.push_back(nullptr);
+            execv(args[0], args.data());
+            _exit(127);
+        }
+        close(sv[1]);
+    }
+    ~Peer()
+    {
+        kill();
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    Peer(const Peer&) = delete;
+    Peer& operator=(const Peer&) = delete;
+
+    void kill()
+    {
+        if (pid_ > 0 && !reaped_) {
+            ::kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+            reaped_ = true;
+        }
+    }
+    // The exit status, or -1 when it did not end within ms.
+    int wait(int ms)
+    {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        int status = 0;
+        while (waitpid(pid_, &status, WNOHANG) != pid_) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return -1;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        reaped_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    int fd() const { return fd_; }
+
+private:
+    int fd_ = -1;
+    pid_t pid_ = -1;
+    bool reaped_ = false;
+};
+
+class Pump {
+public:
+    // Carries bytes between the terminal and the peer until destroyed; the
+    // peer's bytes at most bytesPerSecond (0: as fast as they come) and at
+    // most limit of them.
+    Pump(int terminal, int peer, double bytesPerSecond = 0, size_t limit = SIZE_MAX)
+        : term_(terminal), peer_(peer), rate_(bytesPerSecond), limit_(limit)
+    {
+        thread_ = std::thread([this] { run(); });
+    }
+    ~Pump()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    Pump(const Pump&) = delete;
+    Pump& operator=(const Pump&) = delete;
+    size_t carried() const { return carried_; }
+    // NAK bytes (0x15) that went from the terminal to the peer.
+    size_t naks() const { return naks_; }
+
+private:
+    bool writeAll(int to, const char* p, size_t n)
+    {
+        size_t done = 0;
+        while (done < n && !stop_) {
+            ssize_t w = ::write(to, p + done, n - done);
+            if (w > 0) {
+                done += (size_t)w;
+            } else {
+                struct pollfd pf = {to, POLLOUT, 0};
+                poll(&pf, 1, 10);
+            }
+        }
+        return done == n;
+    }
+    // A line delivers its bytes a few at a time, never faster than its rate.
+    void towardTerminal(const char* p, size_t n)
+    {
+        constexpr size_t PIECE = 16;
+        for (size_t at = 0; at < n && !stop_; at += PIECE) {
+            const size_t k = std::min(PIECE, n - at);
+            if (rate_ > 0) {
+                std::this_thread::sleep_until(next_);
+                next_ = std::max(next_, std::chrono::steady_clock::now()) +
+                        std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                            std::chrono::duration<double>((double)k / rate_));
+            }
+            writeAll(term_, p + at, k);
+        }
+    }
+    void run()
+    {
+        next_ = std::chrono::steady_clock::now();
+        char buf[4096];
+        while (!stop_) {
+            struct pollfd fds[2] = {{term_, POLLIN, 0}, {peer_, POLLIN, 0}};
+            if (poll(fds, 2, 20) <= 0)
+                continue;
+            if (fds[0].revents & POLLIN) {
+                ssize_t n = ::read(term_, buf, sizeof buf);
+                if (n > 0) {
+                    naks_ += (size_t)std::count(buf, buf + n, '\x15');
+                    writeAll(peer_, buf, (size_t)n);
+                }
+            }
+            if (fds[1].revents & POLLIN) {
+                ssize_t n = ::read(peer_, buf, sizeof buf);
+                if (n > 0) {
+                    size_t k = std::min((size_t)n, limit_ - carried_);
+                    carried_ += k;
+                    towardTerminal(buf, k);
+                }
+            }
+        }
+    }
+    int term_, peer_;
+    double rate_;
+    size_t limit_;
+    std::chrono::steady_clock::time_point next_;
+    std::atomic<size_t> carried_{0};
+    std::atomic<size_t> naks_{0};
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+} // namespace pcct
