@@ -5,6 +5,7 @@
 // held for each direction's whole pass: its hold time per pass is
 // reported (hold_ms), to set beside the serial line, which carries about
 // 11 KB per second, so a full store takes about ten minutes on the wire.
+#include "kernel/lm_log.h"
 #include "nav/data/t_nav_data.h"
 #include "nav/data/t_nav_nvram.h"
 #include "nav/data/t_nav_twr.h"
@@ -120,6 +121,7 @@ int main(int argc, char** argv)
     if (!root)
         return 1;
     setenv("VONDREL_ROOT", root, 1);
+    opt_nolog = TRUE;
     vFillStore();
     T_NAV_DATA_vFillBufferInit();
     U8 block[NAV_DATA_BLOCK_BYTES];

@@ -195,35 +195,6 @@ void vSwapRumbrel(U8* b, bool bToCard)
     memset(b + 80, 0, 12); // closest point, distance and bearing: the reader's own
 }
 
-// The body bytes a kind and version needs; 0 for a layout not accepted.
-U32 u32LayoutBytes(U8 u8Type, U8 u8Version, const U8* pBody, U32 u32Have)
-{
-    switch (u8Type) {
-    case NAV_DATA_TRACK:
-        if (u8Version <= 1)
-            return TRACK_V1_BYTES;
-        if (u8Version == 2)
-            return TRACK_V2_BYTES;
-        return u8Version == 3 ? TRACK_BYTES : 0;
-    case NAV_DATA_WAYPOINT: {
-        if (u32Have < WAYPOINT_BYTES)
-            return WAYPOINT_BYTES;
-        const U8 status = pBody[0] & STATUS_MASK;
-        if (status == WP_STATUS_GROUP_HEADER || status == WP_STATUS_GROUP_BODY)
-            return WAYPOINT_BYTES;
-        return u8Version <= 3 ? WAYPOINT_BYTES : 0;
-    }
-    case NAV_DATA_ROUTE:
-        if (u8Version <= 2)
-            return ROUTE_V1_BYTES;
-        return u8Version == 3 ? ROUTE_BYTES : 0;
-    case NAV_DATA_RUMBREL:
-        return RUMBREL_BYTES;
-    default:
-        return 0;
-    }
-}
-
 void vUpgradeTrack(const U8* pOld, U32 u32Ring, TRACK* pNew)
 {
     memset(pNew, 0, sizeof *pNew);
@@ -308,6 +279,34 @@ void T_NAV_DATA_vDecodeHostHeader(const U8* pu8In, NAV_DATA_STRUCTURE_HEADER* pH
 
 // Byte order ----------------------------------------------------------------------
 
+U32 T_NAV_DATA_u32BodyBytes(U8 u8Type, U8 u8Version, const U8* pBody, U32 u32Have)
+{
+    switch (u8Type) {
+    case NAV_DATA_TRACK:
+        if (u8Version <= 1)
+            return TRACK_V1_BYTES;
+        if (u8Version == 2)
+            return TRACK_V2_BYTES;
+        return u8Version == 3 ? TRACK_BYTES : 0;
+    case NAV_DATA_WAYPOINT: {
+        if (pBody == nullptr || u32Have < WAYPOINT_BYTES)
+            return WAYPOINT_BYTES;
+        const U8 status = pBody[0] & STATUS_MASK;
+        if (status == WP_STATUS_GROUP_HEADER || status == WP_STATUS_GROUP_BODY)
+            return WAYPOINT_BYTES;
+        return u8Version <= 3 ? WAYPOINT_BYTES : 0;
+    }
+    case NAV_DATA_ROUTE:
+        if (u8Version <= 2)
+            return ROUTE_V1_BYTES;
+        return u8Version == 3 ? ROUTE_BYTES : 0;
+    case NAV_DATA_RUMBREL:
+        return RUMBREL_BYTES;
+    default:
+        return 0;
+    }
+}
+
 void T_NAV_DATA_vHostToBigEndian(U8* pSource, U32 u32Bytes)
 {
     if (pSource == nullptr || u32Bytes < NAV_DATA_HEADER_BYTES)
@@ -345,7 +344,7 @@ void T_NAV_DATA_vBigEndianToHost(U8* pHeader, U8* pSource, U32 u32BodyBytes)
     vSwap16(pHeader + 2);
     vSwap16(pHeader + 4);
     const U8 type = pHeader[0], version = pHeader[1];
-    const U32 need = pSource ? u32LayoutBytes(type, version, pSource, u32BodyBytes) : 0;
+    const U32 need = pSource ? T_NAV_DATA_u32BodyBytes(type, version, pSource, u32BodyBytes) : 0;
     if (need == 0 || u32BodyBytes < need) {
         pHeader[0] = 0;
         return;

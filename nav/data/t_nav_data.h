@@ -88,6 +88,11 @@ void T_NAV_DATA_vDecodeHostHeader(const U8* pu8In, NAV_DATA_STRUCTURE_HEADER* pH
 
 // Byte order ----------------------------------------------------------------------
 
+// The body bytes the reader needs for a record of this kind and version
+// (a slot's status byte decides for kind 2, so pBody holds the u32Have
+// bytes that arrived); 0 for a layout that is not accepted.
+U32 T_NAV_DATA_u32BodyBytes(U8 u8Type, U8 u8Version, const U8* pBody, U32 u32Have);
+
 // A whole host-order record (header and body, u32Bytes in all) to card
 // order in place: the header, then the body by kind in its current layout.
 // Another kind, or a body shorter than its layout, has only its header

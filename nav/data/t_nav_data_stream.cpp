@@ -84,44 +84,41 @@ U32 u32RecordLength(const U8* pHeader)
     return 0;
 }
 
-// Whether a host-order record may reach the tables: a kind the store
-// takes, an index inside its table and counts that the table's readers
-// can trust.
+U16 u16Be(const U8* p)
+{
+    return (U16)(p[0] << 8 | p[1]);
+}
+
+// Whether a card-order record may reach the tables: a layout the reader
+// accepts, whole; a kind the store takes; an index inside its table; and
+// counts that the table's readers can trust. Read from the card-order
+// bytes, so a refused record costs no conversion.
 bool bRecordFitsTables(const U8* pRecord, U32 u32Bytes)
 {
-    NAV_DATA_STRUCTURE_HEADER h;
-    T_NAV_DATA_vDecodeHostHeader(pRecord, &h);
+    if (pRecord == nullptr || u32Bytes < HEADER)
+        return false;
+    const U8 type = pRecord[0], version = pRecord[1];
+    const U16 index = u16Be(pRecord + 4);
     const U8* body = pRecord + HEADER;
     const U32 have = u32Bytes - HEADER;
-    switch (h.u8Type) {
+    const U32 need = T_NAV_DATA_u32BodyBytes(type, version, body, have);
+    if (need == 0 || have < need)
+        return false;
+    switch (type) {
     case NAV_DATA_WAYPOINT:
-        return h.u16Index < NAV_WAYPOINT_SLOTS;
+        return index < NAV_WAYPOINT_SLOTS;
     case NAV_DATA_ROUTE: {
-        const U32 count = (U32)(body[0] | body[1] << 8 | body[2] << 16 | body[3] << 24) & ROUTE_COUNT_MASK;
-        return h.u16Index < NAV_ROUTE_SLOTS && count <= (h.u8Version >= 3 ? ROUTE_MAX_POINTS : ROUTE_V1_MAX_POINTS);
+        const U32 count = ((U32)u16Be(body) << 16 | u16Be(body + 2)) & ROUTE_COUNT_MASK;
+        return index < NAV_ROUTE_SLOTS && count <= (version >= 3 ? ROUTE_MAX_POINTS : ROUTE_V1_MAX_POINTS);
     }
     case NAV_DATA_TRACK: {
-        if (h.u16Index >= NAV_TRACK_SLOTS || have < 4)
-            return false;
-        const U32 count = (U32)(body[0] | body[1] << 8);
-        const U32 first = (U32)(body[2] | body[3] << 8);
-        const U32 ring = h.u8Version >= 3 ? TRACK_DELTA_COUNT
-                         : h.u8Version == 2 ? TRACK_V2_DELTAS
-                                            : TRACK_V1_DELTAS;
-        return count <= TRACK_MAX_POINTS && (first < ring || (count == 0 && h.u8Version < 3));
+        const U32 count = u16Be(body), first = u16Be(body + 2);
+        const U32 ring = version >= 3 ? TRACK_DELTA_COUNT : version == 2 ? TRACK_V2_DELTAS : TRACK_V1_DELTAS;
+        return index < NAV_TRACK_SLOTS && count <= TRACK_MAX_POINTS && (first < ring || (count == 0 && version < 3));
     }
     default:
         return false;
     }
-}
-
-// Converts a card-order record in place and checks it.
-bool bConvertChecked(U8* pRecord, U32 u32Bytes)
-{
-    if (pRecord == nullptr || u32Bytes < HEADER)
-        return false;
-    T_NAV_DATA_vBigEndianToHost(pRecord, pRecord + HEADER, u32Bytes - HEADER);
-    return pRecord[0] != 0 && bRecordFitsTables(pRecord, u32Bytes);
 }
 
 // Producer ------------------------------------------------------------------------
@@ -259,8 +256,7 @@ void vTakeRecord(U32 u32Length)
 {
     s_nSaveBufferPosition = 0;
     s_nSaveBufferExpecting = 0;
-    std::vector<U8> copy(s_pu8SaveBuffer, s_pu8SaveBuffer + u32Length);
-    if (!bConvertChecked(copy.data(), u32Length)) {
+    if (!bRecordFitsTables(s_pu8SaveBuffer, u32Length)) {
         ++s_u32Refused;
         log_me("Navigation record refused: kind %u version %u index %u", s_pu8SaveBuffer[0], s_pu8SaveBuffer[1],
                (unsigned)(s_pu8SaveBuffer[4] << 8 | s_pu8SaveBuffer[5]));
@@ -441,8 +437,9 @@ U32 T_NAV_DATA_u32GetRefusedRecordCount(void)
 
 void T_NAV_vConvertAndSaveItem(U8* record, U32 u32Bytes)
 {
-    if (!bConvertChecked(record, u32Bytes))
+    if (!bRecordFitsTables(record, u32Bytes))
         return;
+    T_NAV_DATA_vBigEndianToHost(record, record + HEADER, u32Bytes - HEADER);
     NAV_DATA_STRUCTURE_HEADER h;
     T_NAV_DATA_vDecodeHostHeader(record, &h);
     const U16 index = h.u16Index;

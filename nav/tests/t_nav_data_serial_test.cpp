@@ -105,10 +105,13 @@ protected:
         std::thread canceller;
         std::atomic<bool> done{false};
         if (cancelAfter) {
+            // Only once sx is sending: before its exec the child would take
+            // the signal with this process's handler.
             canceller = std::thread([&] {
                 while (!done && pump.fromPeer() < cancelAfter)
                     std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                sx.interrupt();
+                if (!done)
+                    sx.interrupt();
             });
         }
         T_NAV_DATA_vSaveBufferInit();
@@ -120,10 +123,16 @@ protected:
         if (canceller.joinable())
             canceller.join();
         EXPECT_GE(sx.wait(15000), 0);
+        lastFromPeer = pump.fromPeer();
+        // What a cancelling sx sent after the unit gave up must not reach
+        // the next transfer.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        queued(PORT, SIZE_MAX, 100);
         return ok != FALSE;
     }
 
     std::string cwd;
+    size_t lastFromPeer = 0; // bytes sx got to the unit in the last upload
 };
 
 TEST_F(NavSerial, TheProducerReachesRxByteEqualToTheFixtureStream)
@@ -172,6 +181,7 @@ TEST_F(NavSerial, ACancelledUploadLeavesTablesAndFilesUnchanged)
         const size_t blocks = 1 + rng() % 64;
         SCOPED_TRACE(blocks);
         EXPECT_FALSE(upload(before, blocks * NAV_DATA_BLOCK_BYTES));
+        EXPECT_GE(lastFromPeer, blocks * NAV_DATA_BLOCK_BYTES);
         EXPECT_TRUE(stream() == before);
         EXPECT_TRUE(files() == filesBefore);
     }
