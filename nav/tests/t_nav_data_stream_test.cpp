@@ -4,6 +4,7 @@
 // transfer ended normally, and the store of single records.
 #include "nav/data/t_nav_data.h"
 
+#include "kernel/l_mutex.h"
 #include "nav/tests/nav_tables_util.h"
 #include "testing/t_proc.h"
 
@@ -178,9 +179,28 @@ TEST_F(RecordStream, ProducerGivesTheFixtureWritersStreamInBothVariants)
 TEST_F(RecordStream, AnEmptyStoreGivesNothingAtTheFirstCall)
 {
     T_NAV_DATA_vFillBufferInit();
+    EXPECT_NE(L_MUTEX_GetOwnerTaskID(RES_NAV_DATA), 0);
     U8 block[NAV_DATA_BLOCK_BYTES];
     EXPECT_EQ(T_NAV_DATA_u32FillBufferSegment(block, nullptr), 0u);
+    EXPECT_EQ(L_MUTEX_GetOwnerTaskID(RES_NAV_DATA), 0); // released with the end
     EXPECT_EQ(T_NAV_DATA_u32FillBufferSegment(block, nullptr), 0u);
+}
+
+TEST_F(RecordStream, AStreamLeftPartWayReleasesTheTablesWhenAbandoned)
+{
+    // A transfer that fails after its first block never asks for the end
+    // of the stream: the tables must not stay locked.
+    loadFixtureStore();
+    T_NAV_DATA_vFillBufferInit();
+    U8 block[NAV_DATA_BLOCK_BYTES];
+    EXPECT_EQ(T_NAV_DATA_u32FillBufferSegment(block, nullptr), NAV_DATA_BLOCK_BYTES);
+    T_NAV_DATA_vFillBufferAbort();
+    EXPECT_EQ(L_MUTEX_GetOwnerTaskID(RES_NAV_DATA), 0);
+    EXPECT_EQ(T_NAV_DATA_u32FillBufferSegment(block, nullptr), 0u);
+    // A new stream starts from the beginning.
+    const Bytes again = produce(T_NAV_DATA_u32FillBufferSegment);
+    EXPECT_TRUE(again == readFile(at("stream.ext")));
+    EXPECT_EQ(L_MUTEX_GetOwnerTaskID(RES_NAV_DATA), 0);
 }
 
 TEST_F(RecordStream, TheStreamStartingAtTheSlotsHoldsNoTracks)
@@ -191,6 +211,34 @@ TEST_F(RecordStream, TheStreamStartingAtTheSlotsHoldsNoTracks)
     const Bytes all = readFile(at("stream.ext"));
     ASSERT_GT(all.size(), NAV_DATA_TRACK_RECORD_BYTES);
     EXPECT_TRUE(slots == Bytes(all.begin() + NAV_DATA_TRACK_RECORD_BYTES, all.end()));
+}
+
+TEST_F(RecordStream, ADataSpaceStreamsItsOwnSlotsAndRoutes)
+{
+    loadFixtureStore(); // the unit's own store must not show through
+    T_NAV_vInitializeNavDataBuffer();
+    NAV_DATA_SPACE* space = T_NAV_nGetSelectNavDataSpace();
+    space->pWaypoint[5].u8Status = WP_STATUS_PERMANENT;
+    space->pWaypoint[6].u8Status = WP_STATUS_GROUP_HEADER;
+    space->pWaypoint[7].u8Status = WP_STATUS_TEMPORARY;
+    space->pRoute[2] = navr::route({5}, false, 9, "SPACE");
+    T_NAV_DATA_vFillBufferInit();
+    T_NAV_DATA_vSetFillBufferState(FBS_WAYPOINTS);
+    Bytes out;
+    U8 block[NAV_DATA_BLOCK_BYTES];
+    while (U32 n = T_NAV_DATA_u32FillSelectedBufferSegment(space, block))
+        out.insert(out.end(), block, block + n);
+    T_NAV_vFreeNavDataBuffer();
+
+    std::vector<std::pair<U8, U16>> records;
+    for (size_t at = 0; at + NAV_DATA_HEADER_BYTES <= out.size();) {
+        NAV_DATA_STRUCTURE_HEADER h;
+        T_NAV_DATA_vDecodeHeader(&out[at], &h);
+        records.push_back({h.u8Type, h.u16Index});
+        at += h.u16Size ? h.u16Size : NAV_DATA_TRACK_RECORD_BYTES;
+    }
+    EXPECT_EQ(records, (std::vector<std::pair<U8, U16>>{{2, 5}, {2, 6}, {3, 2}}));
+    EXPECT_EQ(out.size(), 2 * NAV_DATA_WAYPOINT_RECORD_BYTES + NAV_DATA_ROUTE_RECORD_BYTES);
 }
 
 TEST_F(RecordStream, EveryAlignmentAcrossBlocksGathersEachRecordOnce)
