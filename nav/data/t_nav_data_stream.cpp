@@ -136,9 +136,9 @@ bool bStageTrack(NAV_DATA_SPACE* pData, U32 u32Index)
     const TRACK_HEADER* header = T_NAV_pGetTrackHeaderEX(pData, u32Index);
     if (header == nullptr || header->u16Count == 0)
         return false;
-    const TRACK* t = T_NAV_NVRAM_pLoadTrack((S32)u32Index);
-    T_NAV_RECORD_vEncodeTrack(t, s_pu8FillBuffer + HEADER);
-    T_NAV_NVRAM_vReleaseTrack();
+    // The file holds the record in the unit's order already.
+    if (!T_NAV_NVRAM_bReadTrackRecord((S32)u32Index, s_pu8FillBuffer + HEADER))
+        memset(s_pu8FillBuffer + HEADER, 0, TRACK_BYTES);
     vStage({NAV_DATA_TRACK, NAV_DATA_CURRENT_VERSION, 0, (U16)u32Index, 0}, NAV_DATA_TRACK_RECORD_BYTES);
     return true;
 }
@@ -334,6 +334,7 @@ void T_NAV_DATA_vSaveBufferInit(void)
     s_nSaveBufferPosition = 0;
     s_nSaveBufferExpecting = 0;
     s_Gathered.clear();
+    s_Gathered.reserve(MAX_GATHERED_BYTES / 2); // a whole store without regrowing
     s_u32Saved = s_u32Refused = 0;
     L_MUTEX_LockWait(RES_NAV_DATA);
 }
