@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr U32 TRACK_NAME_OFFSET = 40;
 constexpr U32 TRACK_RING_OFFSET = TRACK_HEADER_BYTES;
 constexpr U32 TRACK_TRIPLE_BYTES = 6;
 constexpr U32 ROUTE_IDS_OFFSET = 28;
