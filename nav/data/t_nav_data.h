@@ -153,11 +153,14 @@ void T_NAV_DATA_vFillBufferInit(void);
 void T_NAV_DATA_vSetFillBufferState(FILL_BUFFER_STATE eState);
 // The next bytes of the stream into pu8Buffer (1024 bytes): 1024, less for
 // the last block, 0 once the stream is over (the mutex is then released).
-// pParam is not used; the signatures are the transfer's block source.
-U32 T_NAV_DATA_u32FillBufferSegment(U8* pu8Buffer, void* pParam = nullptr);
+// The parameter is not used. Each comes in two forms: the transfer's
+// block-source signature, and the PC-connect task's neighbour-table one.
+U32 T_NAV_DATA_u32FillBufferSegment(U8* pu8Buffer, void* pParam);
+U32 T_NAV_DATA_u32FillBufferSegment(U8* pu8Block, U32 u32Parameter);
 // For a receiver that knows no groups: only waypoints of status 1 and 3,
 // icons above 30 sent as 0 and the hidden bit cleared.
-U32 T_NAV_DATA_u32FillNoGroupBufferSegment(U8* pu8Buffer, void* pParam = nullptr);
+U32 T_NAV_DATA_u32FillNoGroupBufferSegment(U8* pu8Buffer, void* pParam);
+U32 T_NAV_DATA_u32FillNoGroupBufferSegment(U8* pu8Block, U32 u32Parameter);
 // The stream of a navigation data space (null: the unit's own store).
 U32 T_NAV_DATA_u32FillSelectedBufferSegment(NAV_DATA_SPACE* pData, U8* pu8Buffer);
 // Ends a stream that was not handed out to its end (a failed transfer):
@@ -171,13 +174,17 @@ void T_NAV_DATA_vFillBufferAbort(void);
 // normally.
 void T_NAV_DATA_vSaveBufferInit(void);
 // Consumes one received block of u32Count bytes (0 does nothing). pParam
-// is not used; the signature is the transfer's block sink.
-void T_NAV_DATA_vSaveBufferSegment(U32 u32Count, U8* pu8Buffer, void* pParam = nullptr);
+// is not used; the first form is the transfer's block sink, the second
+// the PC-connect task's neighbour-table one.
+void T_NAV_DATA_vSaveBufferSegment(U32 u32Count, U8* pu8Buffer, void* pParam);
+void T_NAV_DATA_vSaveBufferSegment(U32 u32Count, const U8* pu8Block);
 // Ends the reception. When the transfer ended normally the store is
 // emptied (delete-all) and the gathered records put in place, in one bulk
 // scope; otherwise the store stays as it was. Bulk-change mode then ends,
-// the mutex is released and the records let go.
-void T_NAV_DATA_vSaveBufferFree(BOOLEAN bTransferCompleted = TRUE);
+// the mutex is released and the records let go. The caller passes the
+// transfer's result; without one the transfer counts as ended normally.
+void T_NAV_DATA_vSaveBufferFree(BOOLEAN bTransferCompleted);
+void T_NAV_DATA_vSaveBufferFree(void);
 // Complete records gathered by the running or last reception, and records
 // refused (malformed, kind or version not accepted, index past the table,
 // counts out of range).

@@ -314,6 +314,16 @@ U32 T_NAV_DATA_u32FillNoGroupBufferSegment(U8* pu8Buffer, void*)
     return u32Fill(nullptr, pu8Buffer, FILL_VARIANT::PLAIN);
 }
 
+U32 T_NAV_DATA_u32FillBufferSegment(U8* pu8Block, U32)
+{
+    return u32Fill(nullptr, pu8Block, FILL_VARIANT::EXTENDED);
+}
+
+U32 T_NAV_DATA_u32FillNoGroupBufferSegment(U8* pu8Block, U32)
+{
+    return u32Fill(nullptr, pu8Block, FILL_VARIANT::PLAIN);
+}
+
 U32 T_NAV_DATA_u32FillSelectedBufferSegment(NAV_DATA_SPACE* pData, U8* pu8Buffer)
 {
     return u32Fill(pData, pu8Buffer, FILL_VARIANT::SPACE);
@@ -340,6 +350,11 @@ void T_NAV_DATA_vSaveBufferInit(void)
 }
 
 void T_NAV_DATA_vSaveBufferSegment(U32 u32Count, U8* pu8Buffer, void*)
+{
+    T_NAV_DATA_vSaveBufferSegment(u32Count, static_cast<const U8*>(pu8Buffer));
+}
+
+void T_NAV_DATA_vSaveBufferSegment(U32 u32Count, const U8* pu8Buffer)
 {
     if (s_pu8SaveBuffer == nullptr || pu8Buffer == nullptr)
         return;
@@ -422,6 +437,11 @@ void T_NAV_DATA_vSaveBufferFree(BOOLEAN bTransferCompleted)
     s_nSaveBufferPosition = 0;
     s_nSaveBufferExpecting = 0;
     std::vector<U8>().swap(s_Gathered);
+}
+
+void T_NAV_DATA_vSaveBufferFree(void)
+{
+    T_NAV_DATA_vSaveBufferFree(TRUE);
 }
 
 U32 T_NAV_DATA_u32GetSavedRecordCount(void)
