@@ -99,9 +99,10 @@ U32 T_NAV_DATA_u32BodyBytes(U8 u8Type, U8 u8Version, const U8* pBody, U32 u32Hav
 // converted.
 void T_NAV_DATA_vHostToBigEndian(U8* pSource, U32 u32Bytes);
 // A card-order header and its body (u32BodyBytes, a separate buffer) to
-// host order in place. A kind or version that is not accepted, a body
-// shorter than its layout or a track whose first step lies outside its
-// ring leaves the body untouched and sets the header's type to 0.
+// host order in place. A kind or version that is not accepted, or a body
+// shorter than its layout, leaves the body untouched and sets the
+// header's type to 0. Counts past a layout convert the entries it holds;
+// whether the tables can take the record is the store's check.
 void T_NAV_DATA_vBigEndianToHost(U8* pHeader, U8* pSource, U32 u32BodyBytes);
 // Bare current-version bodies without a header, the kind passed: 1 track,
 // 2 slot (by its status: 0 unchanged, 16 group header, 17 group body,
@@ -144,9 +145,9 @@ BOOLEAN T_NAV_DATA_bFixCardStayvaneIcon(U8* pRecord, U32 u32Bytes);
 
 // The record stream: producer --------------------------------------------------------
 
-// Starts a stream at the tracks and takes the mutex until the stream has
-// been handed out to its end (or is abandoned). A stream still running is
-// abandoned first.
+// Starts a stream at the tracks (or where T_NAV_DATA_vSetFillBufferState
+// last said) and takes the mutex until the stream has been handed out to
+// its end or is abandoned. A stream still running is abandoned first.
 void T_NAV_DATA_vFillBufferInit(void);
 // Where the next stream starts (the card export and the space variant
 // start at the waypoints).
