@@ -50,25 +50,6 @@ std::vector<NAV_STANDIN_NAME> NAV_STANDIN_vNamesDrawn(void)
     return st().names;
 }
 
-BOOLEAN T_NAV_TWR_bGetNameOfLastRouteStartingAt(U32 u32Id, char* pcName)
-{
-    if (u32Id == NAV_ID_NONE)
-        return FALSE;
-    const ROUTE* pFound = nullptr;
-    for (U32 i = 0; i < NAV_ROUTE_SLOTS; ++i) {
-        const ROUTE* pRoute = T_NAV_pGetRoute(i);
-        if (pRoute == nullptr || pRoute->bHide || pRoute->anWaypoint[0] != u32Id)
-            continue;
-        if (pFound == nullptr || pRoute->u32DateTime > pFound->u32DateTime)
-            pFound = pRoute;
-    }
-    if (pFound == nullptr)
-        return FALSE;
-    if (pcName != nullptr)
-        memcpy(pcName, pFound->sName, ROUTE_NAME_CHARS);
-    return TRUE;
-}
-
 BOOLEAN U_CHART_GENERIC_bIsPOSMode(void)
 {
     U32 u32State = 0;

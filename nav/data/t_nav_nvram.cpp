@@ -520,6 +520,30 @@ TRACK* T_NAV_NVRAM_pLoadTrack(S32 index)
     return &s_LoadedTrack;
 }
 
+BOOLEAN T_NAV_NVRAM_bReadTrackRecord(S32 index, U8* pu8Out)
+{
+    if (pu8Out == nullptr)
+        return FALSE;
+    std::string path = sItemPath(TRACKS_FOLDER, index);
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f)
+        return FALSE;
+    U8 header[NAV_FILE_HEADER_BYTES];
+    bool whole = uRead(f, header, sizeof header) == sizeof header && uRead(f, pu8Out, TRACK_BYTES) == TRACK_BYTES;
+    fclose(f);
+    if (!whole) {
+        log_me("Navigation file %s short: read as an empty track", path.c_str());
+        return FALSE;
+    }
+    TRACK_HEADER h;
+    T_NAV_RECORD_vDecodeTrackHeader(pu8Out, &h);
+    if (h.u16Count > TRACK_MAX_POINTS || h.u16FirstDelta >= TRACK_DELTA_COUNT) {
+        log_me("Navigation file %s has counts out of range: read as an empty track", path.c_str());
+        return FALSE;
+    }
+    return TRUE;
+}
+
 void T_NAV_NVRAM_vReleaseTrack(void)
 {
     L_MUTEX_Unlock(RES_LOADED_TRACK);

@@ -84,6 +84,10 @@ void T_NAV_NVRAM_vDeleteAllWaypointFiles(BOOLEAN bOverridePointOfSale);
 // missing or damaged. Every load is paired with a release.
 TRACK* T_NAV_NVRAM_pLoadTrack(S32 index);
 void T_NAV_NVRAM_vReleaseTrack(void);
+// The 131072 record bytes of saved track `index` as its file holds them
+// (the unit's order), without the shared buffer; FALSE, with pu8Out
+// undefined, when the file is missing or damaged.
+BOOLEAN T_NAV_NVRAM_bReadTrackRecord(S32 index, U8* pu8Out);
 
 // Makes the five folders (wpts, routes, tracks, cr_track, rumbrels).
 void T_NAV_NVRAM_vInit(void);

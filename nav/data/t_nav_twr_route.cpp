@@ -667,6 +667,12 @@ S16 T_NAV_s16GetMaxShareRouteIndex(void)
     return s_Split.nMaxShareIndex;
 }
 
+void T_NAV_TWR_vSetMaxShareRouteIndex(S16 nIndex)
+{
+    NavLock lock;
+    s_Split.nMaxShareIndex = nIndex;
+}
+
 S16 T_NAV_s16GetMinLockRouteIndex(void)
 {
     return s_Split.nMinLockIndex;

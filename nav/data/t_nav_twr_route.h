@@ -101,6 +101,8 @@ BOOLEAN T_NAV_bProcessRouteWaypoints(U32 oldSlot, U32 newSlot);
 // deleted. The separator is -1 when the compaction ended on an error.
 void T_NAV_TWR_vStatisticRouteStore(BOOLEAN bOnlyStatistic);
 S16 T_NAV_s16GetMaxShareRouteIndex(void);
+// Store-internal: the shared part as another unit's data set it.
+void T_NAV_TWR_vSetMaxShareRouteIndex(S16 nIndex);
 S16 T_NAV_s16GetMinLockRouteIndex(void);
 S16 T_NAV_TWR_s16GetRouteSeparator(void);
 // Highest slot with points + 1; 0 when there is none.
