@@ -39,7 +39,7 @@
 #include "store/h_nvram.h"
 #include "store/lang.h"
 #include "store/t_nvram.h"
-#include "system/t_pcc_navdata_standin.h"
+#include "nav/data/t_nav_data.h"
 #include "system/u_shutdown.h"
 #include "system/version.h"
 #include "ui/t_keyboard.h"
@@ -370,6 +370,7 @@ const T_PCC_NEIGHBOURS UNIT_NEIGHBOURS = {
     T_NAV_DATA_vFillBufferInit, T_NAV_DATA_u32FillBufferSegment, T_NAV_DATA_u32FillNoGroupBufferSegment,
     T_NAV_DATA_vSaveBufferInit, T_NAV_DATA_vSaveBufferSegment,   T_NAV_DATA_vSaveBufferFree,
     unitSendStream,             unitReceiveStream,               unitWipe,
+    T_NAV_DATA_vFillBufferAbort,
 };
 
 const T_PCC_NEIGHBOURS& neighbours(void)
@@ -443,8 +444,11 @@ void sendStream(bool bWithGroups)
     auto* pu8Block = static_cast<U8*>(H_MEMORY_pvMalloc(BLOCK_BYTES));
     FILL_STATE state = {bWithGroups ? nb.pfnFillBufferSegment : nb.pfnFillNoGroupBufferSegment, FALSE};
     nb.pfnFillBufferInit();
-    if (!nb.pfnSendStream(PCC_PORT, pu8Block, fillBlock, &state))
+    if (!nb.pfnSendStream(PCC_PORT, pu8Block, fillBlock, &state)) {
         log_me("PC connect: navigation data not sent whole");
+        if (nb.pfnFillBufferAbort != nullptr)
+            nb.pfnFillBufferAbort();
+    }
     H_MEMORY_vFree(pu8Block);
 }
 

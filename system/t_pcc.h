@@ -74,5 +74,8 @@ typedef struct tag_T_PCC_NEIGHBOURS {
     // Shuts the tasks down, deletes the settings files and/or the
     // navigation storage, and restarts the unit (does not return there).
     void (*pfnWipe)(BOOLEAN bSettings, BOOLEAN bNavigation);
+    // Lets go of a stream that was not sent whole (the navigation data stay
+    // locked while a stream is open); harmless after a stream that ended.
+    void (*pfnFillBufferAbort)(void);
 } T_PCC_NEIGHBOURS;
 void T_PCC_vInstallNeighbours(const T_PCC_NEIGHBOURS* pNeighbours);

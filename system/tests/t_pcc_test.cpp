@@ -315,6 +315,7 @@ struct Recorder {
     std::vector<U32> segmentSizes;
     std::vector<std::string> toDeliver; // blocks the fake transfer delivers
     bool transferEnds = true;
+    bool sendBreaks = false;            // the PC stops answering after a block
     std::string stream;                 // what the fill side gives
     size_t fillAt = 0;
     std::string sentOut;
@@ -355,9 +356,12 @@ T_PCC_NEIGHBOURS fakes()
             if (k == 0)
                 break;
             s_rec->sentOut.append((const char*)block, k);
+            if (s_rec->sendBreaks)
+                return FALSE;
         }
         return TRUE;
     };
+    n.pfnFillBufferAbort = [] { s_rec->calls.push_back("fill-abort"); };
     n.pfnReceiveStream = [](U8, U8* block, void (*store)(U32, U8*, void*), void* param) -> BOOLEAN {
         for (const std::string& b : s_rec->toDeliver) {
             memcpy(block, b.data(), b.size());
@@ -405,6 +409,19 @@ TEST_F(PccOnFakes, WipesTakeOnlyTheirThreeWords)
             EXPECT_EQ(rec.calls, std::vector<std::string>{w.call}) << w.arg;
         else
             EXPECT_TRUE(rec.calls.empty()) << w.arg;
+    }
+}
+
+// A transfer the PC breaks off lets go of the stream (and with it the lock
+// on the navigation data); one that ends whole has nothing to let go of.
+TEST_F(PccOnFakes, ABrokenSendLetsGoOfTheStream)
+{
+    rec.stream.assign(5000, 'x');
+    for (bool breaks : {false, true}) {
+        rec.calls.clear();
+        rec.sendBreaks = breaks;
+        EXPECT_EQ(batch("#e\r"), ACK);
+        EXPECT_EQ(std::count(rec.calls.begin(), rec.calls.end(), "fill-abort"), breaks ? 1 : 0) << breaks;
     }
 }
 
