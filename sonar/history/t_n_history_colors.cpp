@@ -334,7 +334,7 @@ void t_n_history::vHandleFVContrast(const MESSAGE_NEW_DATA* p)
     T_N_HISTORY_vSetSonarColorTable(s_u32FVColor);
     if (s_u32SideScanGamma != LINEAR) {
         s_u32SideScanGamma = LINEAR;
-        H_DATABASE_bUpdateEverythingU32(FCID("SSSG"), LINEAR, P_NORMAL, D_UNSIGNED32, nullptr, DB_TIMEOUT_NEVER);
+        H_DATABASE_bUpdateEverythingU32(FCID("SSSG"), LINEAR, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
     }
     T_N_HISTORY_vSetSonarColorTable(s_u32FVColor);
     FvZoomWin.bForceUpdate = TRUE;
@@ -351,7 +351,7 @@ void t_n_history::vHandleKVContrast(const MESSAGE_NEW_DATA* p)
     s_u32KeelviewContrast = p->dbValue.u32Val;
     if (s_u32KeelviewGamma != LINEAR) {
         s_u32KeelviewGamma = LINEAR;
-        H_DATABASE_bUpdateEverythingU32(FCID("SDSG"), LINEAR, P_NORMAL, D_UNSIGNED32, nullptr, DB_TIMEOUT_NEVER);
+        H_DATABASE_bUpdateEverythingU32(FCID("SDSG"), LINEAR, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
     }
     KvZoomWin.bForceUpdate = TRUE;
     T_N_HISTORY_vSetSonarColorTable(s_u32KVColor);
@@ -367,7 +367,7 @@ void t_n_history::vHandle360Contrast(const MESSAGE_NEW_DATA* p)
     s_u32SweepScanContrast = p->dbValue.u32Val;
     if (s_u32SweepScanGamma != LINEAR) {
         s_u32SweepScanGamma = LINEAR;
-        H_DATABASE_bUpdateEverythingU32(FCID("SMSG"), LINEAR, P_NORMAL, D_UNSIGNED32, nullptr, DB_TIMEOUT_NEVER);
+        H_DATABASE_bUpdateEverythingU32(FCID("SMSG"), LINEAR, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
     }
     vRebuild360Table();
     vReset360();

@@ -440,40 +440,40 @@ constexpr U32 F0 = u32Float(0.0f);
 // keys, the speed alarm and the beam choice.
 const HISTORY_KEY s_aKeysBeforeTransducers[] = {
     // The general display settings.
-    row(FCID("SSS2"), DEFAULT_BY_CALL, D_UNSIGNED32, 10, ON_CHANGE, vFullScreenSensitivity),
+    row(FCID("SSS2"), DEFAULT_BY_CALL, D_UNKNOWN, 10, ON_CHANGE, vFullScreenSensitivity),
     row(FCID("SSS8"), DEFAULT_BY_CALL, D_SIGNED32, 0, ON_CHANGE, vRelativeGain83),
     row(FCID("SSS5"), DEFAULT_BY_CALL, D_SIGNED32, 0, ON_CHANGE, vRelativeGain50),
     row(FCID("SSS4"), DEFAULT_BY_CALL, D_SIGNED32, 0, ON_CHANGE, vHandleImagingSensitivity),
     row(FCID("SSST"), DEFAULT_BY_CALL, D_SIGNED32, 256, NOT_FOLLOWED),
-    row(FCID("SSBV"), DEFAULT_BY_CALL, D_UNSIGNED32, 0, ON_CHANGE, vBottomView),
-    row(FCID("SSWF"), DEFAULT_BY_CALL, D_UNSIGNED32, 140, ON_CHANGE, vWhiteLine),
+    row(FCID("SSBV"), DEFAULT_BY_CALL, D_UNKNOWN, 0, ON_CHANGE, vBottomView),
+    row(FCID("SSWF"), DEFAULT_BY_CALL, D_UNKNOWN, 140, ON_CHANGE, vWhiteLine),
     follow(FCID("YTVG"), vTvgView),
     row(FCID("SSTO"), DEFAULT_BY_CALL, D_UNKNOWN, TRUE, ON_CHANGE, vTemperatureOverlay),
     row(FCID("SSCI"), DEFAULT_BY_CALL, D_UNKNOWN, TRUE, ON_CHANGE, vColorIntensityBar),
     row(FCID("SSFI"), DEFAULT_BY_CALL, D_UNKNOWN, FALSE, NOT_FOLLOWED),
     row(FCID("YSFI"), DEFAULT_BY_CALL, D_UNKNOWN, FALSE, ON_CHANGE, vFishId),
-    row(FCID("SSFA"), DEFAULT_BY_CALL, D_UNSIGNED32, 0, NOT_FOLLOWED),
-    row(FCID("YSFA"), DEFAULT_BY_CALL, D_UNSIGNED32, 0, ON_CHANGE, vFishAlarm),
-    row(FCID("SSDL"), DEFAULT_BY_CALL, D_UNSIGNED32, 3, ON_CHANGE, vDepthLines),
-    row(FCID("SSSP"), DEFAULT_BY_CALL, D_UNSIGNED32, 5, ON_CHANGE, vChartSpeed),
-    row(FCID("SSRW"), DEFAULT_BY_CALL, D_UNSIGNED32, 66, ON_CHANGE, vRtsWidth),
-    row(FCID("SSZL"), DEFAULT_BY_CALL, D_UNSIGNED32, 0, ON_CHANGE, vZoomLevel),
+    row(FCID("SSFA"), DEFAULT_BY_CALL, D_UNKNOWN, 0, NOT_FOLLOWED),
+    row(FCID("YSFA"), DEFAULT_BY_CALL, D_UNKNOWN, 0, ON_CHANGE, vFishAlarm),
+    row(FCID("SSDL"), DEFAULT_BY_CALL, D_UNKNOWN, 3, ON_CHANGE, vDepthLines),
+    row(FCID("SSSP"), DEFAULT_BY_CALL, D_UNKNOWN, 5, ON_CHANGE, vChartSpeed),
+    row(FCID("SSRW"), DEFAULT_BY_CALL, D_UNKNOWN, 66, ON_CHANGE, vRtsWidth),
+    row(FCID("SSZL"), DEFAULT_BY_CALL, D_UNKNOWN, 0, ON_CHANGE, vZoomLevel),
     row(FCID("SSBL"), DEFAULT_BY_CALL, D_UNKNOWN, FALSE, ON_CHANGE, vBottomLockZoom),
     row(FCID("SSBR"), DEFAULT_BY_CALL, D_DEPTH, 0, ON_CHANGE, vBottomRange, u32DefaultBottomRange),
     row(FCID("SSZB"), DEFAULT_BY_CALL, D_PERCENT, 25, ON_CHANGE, vZoomBias),
-    row(FCID("SSZW"), DEFAULT_BY_CALL, D_UNSIGNED32, 400, ON_CHANGE, vUnZoomedWidth),
+    row(FCID("SSZW"), DEFAULT_BY_CALL, D_UNKNOWN, 400, ON_CHANGE, vUnZoomedWidth),
     follow(FCID("YUDP"), vDepthUnit),
     row(FCID("SSUD"), DEFAULT_BY_CALL, D_DEPTH, F0, ON_CHANGE, vUpperRange),
     row(FCID("SSLD"), DEFAULT_BY_CALL, D_DEPTH, F0, NOT_FOLLOWED),
     row(FCID("YSLD"), DEFAULT_BY_CALL, D_DEPTH, F0, ON_CHANGE, vLowerRange),
-    row(FCID("YSWA"), DEFAULT_ALWAYS_15, D_UNSIGNED32, 0, ON_CHANGE, vWaterType),
+    row(FCID("YSWA"), DEFAULT_ALWAYS_15, D_UNKNOWN, 0, ON_CHANGE, vWaterType),
     follow(FCID("IDEP"), vHandleDepth, ON_INVALID),
     row(FCID("CSPD"), DEFAULT_ALWAYS_15, D_DEPTH, u32Float(30.0f), ON_CHANGE, vPingDepth),
-    row(FCID("SSQL"), DEFAULT_BY_CALL, D_UNSIGNED32, 1, ON_CHANGE, vQuadLayout),
-    row(FCID("SSWV"), DEFAULT_BY_CALL, D_UNSIGNED32, 3, ON_CHANGE, vSideBeamView),
-    row(FCID("CSCH"), DEFAULT_ALWAYS_15, D_UNSIGNED32, 600, ON_CHANGE, vComboHeight),
-    row(FCID("CSCW"), DEFAULT_ALWAYS_15, D_UNSIGNED32, 400, ON_CHANGE, vComboWidth),
-    row(FCID("SDBW"), DEFAULT_ALWAYS_15, D_UNSIGNED32, 2, ON_CHANGE, vDualBeamWidth),
+    row(FCID("SSQL"), DEFAULT_BY_CALL, D_UNKNOWN, 1, ON_CHANGE, vQuadLayout),
+    row(FCID("SSWV"), DEFAULT_BY_CALL, D_UNKNOWN, 3, ON_CHANGE, vSideBeamView),
+    row(FCID("CSCH"), DEFAULT_ALWAYS_15, D_UNKNOWN, 600, ON_CHANGE, vComboHeight),
+    row(FCID("CSCW"), DEFAULT_ALWAYS_15, D_UNKNOWN, 400, ON_CHANGE, vComboWidth),
+    row(FCID("SDBW"), DEFAULT_ALWAYS_15, D_UNKNOWN, 2, ON_CHANGE, vDualBeamWidth),
     row(FCID("SZS2"), DEFAULT_BY_CALL, D_SIGNED32, 50, ON_CHANGE, vSplitPosition),
     row(FCID("SZD2"), DEFAULT_BY_CALL, D_SIGNED32, 50, ON_CHANGE, vSplitPosition),
     row(FCID("SZP2"), DEFAULT_BY_CALL, D_SIGNED32, 50, ON_CHANGE, vSplitPosition),
@@ -486,9 +486,9 @@ const HISTORY_KEY s_aKeysBeforeTransducers[] = {
     follow(FCID("CPFS"), vHandlePictureSources),
     follow(FCID("CPTS"), vHandlePictureSources),
     row(FCID("CSIR"), DEFAULT_ALWAYS_2, D_DEPTH, F0, ON_CHANGE),
-    row(FCID("SSBD"), DEFAULT_VALUE_2, D_UNSIGNED32, 0, NOT_FOLLOWED),
-    row(FCID("ICSI"), DEFAULT_BY_CALL, D_UNSIGNED32, 0, NOT_FOLLOWED),
-    row(FCID("SSIE"), DEFAULT_BY_CALL, D_UNSIGNED32, 0, NOT_FOLLOWED),
+    row(FCID("SSBD"), DEFAULT_VALUE_2, D_UNKNOWN, 0, NOT_FOLLOWED),
+    row(FCID("ICSI"), DEFAULT_BY_CALL, D_UNKNOWN, 0, NOT_FOLLOWED),
+    row(FCID("SSIE"), DEFAULT_BY_CALL, D_UNKNOWN, 0, NOT_FOLLOWED),
 
     // The view keys: true makes that sonar view available.
     row(FCID("SVSO"), DEFAULT_BY_CALL, D_UNKNOWN, TRUE, NOT_FOLLOWED),
@@ -508,22 +508,22 @@ const HISTORY_KEY s_aKeysBeforeTransducers[] = {
     row(FCID("SVSS"), DEFAULT_BY_CALL, D_UNKNOWN, FALSE, NOT_FOLLOWED),
 
     // Colours and grayscale.
-    row(FCID("SSPL"), DEFAULT_BY_CALL, D_UNSIGNED32, 1, ON_CHANGE, vHandle2DPalette),
+    row(FCID("SSPL"), DEFAULT_BY_CALL, D_UNKNOWN, 1, ON_CHANGE, vHandle2DPalette),
     follow(FCID("SPAL"), vHandleSystemPalette),
-    row(FCID("SSSC"), DEFAULT_BY_CALL, D_UNSIGNED32, 6, ON_CHANGE, vHandleFVColor),
-    row(FCID("SDSC"), DEFAULT_BY_CALL, D_UNSIGNED32, 6, ON_CHANGE, vHandleKVColor),
-    row(FCID("SMSC"), DEFAULT_BY_CALL, D_UNSIGNED32, 6, ON_CHANGE, vHandle360Color),
-    row(FCID("SSSS"), DEFAULT_BY_CALL, D_UNSIGNED32, 10, ON_CHANGE, vHandleFVSensitivity),
-    row(FCID("SSSN"), DEFAULT_BY_CALL, D_UNSIGNED32, 10, ON_CHANGE, vHandleFVContrast),
-    row(FCID("SDSS"), DEFAULT_BY_CALL, D_UNSIGNED32, 10, ON_CHANGE, vHandleKVSensitivity),
-    row(FCID("SDSN"), DEFAULT_BY_CALL, D_UNSIGNED32, 10, ON_CHANGE, vHandleKVContrast),
-    row(FCID("SMSS"), DEFAULT_BY_CALL, D_UNSIGNED32, 10, ON_CHANGE, vHandle360Sensitivity),
-    row(FCID("SMSN"), DEFAULT_BY_CALL, D_UNSIGNED32, 10, ON_CHANGE, vHandle360Contrast),
-    row(FCID("SSSG"), DEFAULT_BY_CALL, D_UNSIGNED32, 10, NOT_FOLLOWED),
-    row(FCID("SDSG"), DEFAULT_BY_CALL, D_UNSIGNED32, 10, NOT_FOLLOWED),
-    row(FCID("SMSG"), DEFAULT_BY_CALL, D_UNSIGNED32, 10, ON_CHANGE),
-    row(FCID("SMSL"), DEFAULT_BY_CALL, D_UNSIGNED32, 0, ON_CHANGE, vHandle360Filter),
-    row(FCID("SDSL"), DEFAULT_BY_CALL, D_UNSIGNED32, 0, ON_CHANGE, vHandleKVFilter),
+    row(FCID("SSSC"), DEFAULT_BY_CALL, D_UNKNOWN, 6, ON_CHANGE, vHandleFVColor),
+    row(FCID("SDSC"), DEFAULT_BY_CALL, D_UNKNOWN, 6, ON_CHANGE, vHandleKVColor),
+    row(FCID("SMSC"), DEFAULT_BY_CALL, D_UNKNOWN, 6, ON_CHANGE, vHandle360Color),
+    row(FCID("SSSS"), DEFAULT_BY_CALL, D_UNKNOWN, 10, ON_CHANGE, vHandleFVSensitivity),
+    row(FCID("SSSN"), DEFAULT_BY_CALL, D_UNKNOWN, 10, ON_CHANGE, vHandleFVContrast),
+    row(FCID("SDSS"), DEFAULT_BY_CALL, D_UNKNOWN, 10, ON_CHANGE, vHandleKVSensitivity),
+    row(FCID("SDSN"), DEFAULT_BY_CALL, D_UNKNOWN, 10, ON_CHANGE, vHandleKVContrast),
+    row(FCID("SMSS"), DEFAULT_BY_CALL, D_UNKNOWN, 10, ON_CHANGE, vHandle360Sensitivity),
+    row(FCID("SMSN"), DEFAULT_BY_CALL, D_UNKNOWN, 10, ON_CHANGE, vHandle360Contrast),
+    row(FCID("SSSG"), DEFAULT_BY_CALL, D_UNKNOWN, 10, NOT_FOLLOWED),
+    row(FCID("SDSG"), DEFAULT_BY_CALL, D_UNKNOWN, 10, NOT_FOLLOWED),
+    row(FCID("SMSG"), DEFAULT_BY_CALL, D_UNKNOWN, 10, ON_CHANGE),
+    row(FCID("SMSL"), DEFAULT_BY_CALL, D_UNKNOWN, 0, ON_CHANGE, vHandle360Filter),
+    row(FCID("SDSL"), DEFAULT_BY_CALL, D_UNKNOWN, 0, ON_CHANGE, vHandleKVFilter),
     follow(FCID("SSSL"), vHandleFVFilter),
     follow(FCID("YSSF"), vHandleFVFrequency),
 
@@ -531,8 +531,8 @@ const HISTORY_KEY s_aKeysBeforeTransducers[] = {
     // transducers.
     row(FCID("SSAS"), DEFAULT_ALWAYS_2, D_SPEED, 0, ON_CHANGE, nullptr, u32DefaultSpeedAlarm),
     follow(FCID("ISPD")),
-    row(FCID("SSSV"), DEFAULT_BY_CALL, D_UNSIGNED32, 1, NOT_FOLLOWED),
-    row(FCID("YSSV"), DEFAULT_BY_CALL, D_UNSIGNED32, 1, ON_CHANGE, vHandleBeamChoice),
+    row(FCID("SSSV"), DEFAULT_BY_CALL, D_UNKNOWN, 1, NOT_FOLLOWED),
+    row(FCID("YSSV"), DEFAULT_BY_CALL, D_UNKNOWN, 1, ON_CHANGE, vHandleBeamChoice),
 };
 
 // After the transducer block: the sources, the views, the state, the 360
@@ -566,20 +566,20 @@ const HISTORY_KEY s_aKeysAfterTransducers[] = {
     row(FCID("SSDR"), DEFAULT_BY_CALL, D_DEPTH, 0, NOT_FOLLOWED, nullptr, u32Default120ft),
     row(FCID("SASR"), DEFAULT_BY_CALL, D_DEPTH, 0, NOT_FOLLOWED, nullptr, u32Default120ft),
     row(FCID("YASR"), DEFAULT_BY_CALL, D_DEPTH, 0, ON_CHANGE, nullptr, u32Default120ft),
-    row(FCID("YSPL"), DEFAULT_BY_CALL, D_UNSIGNED32, 1, ON_CHANGE),
+    row(FCID("YSPL"), DEFAULT_BY_CALL, D_UNKNOWN, 1, ON_CHANGE),
     follow(FCID("YMSC")),
     row(FCID("MSSC"), DEFAULT_BY_CALL, D_UNKNOWN, FALSE, ON_WRITE),
     row(FCID("MSSD"), DEFAULT_BY_CALL, D_UNKNOWN, FALSE, ON_WRITE),
-    row(FCID("IMSS"), DEFAULT_BY_CALL, D_UNSIGNED32, 0, NOT_FOLLOWED),
-    row(FCID("YMSE"), DEFAULT_BY_CALL, D_UNSIGNED32, 0, ON_CHANGE),
-    row(FCID("SSPB"), DEFAULT_BY_CALL, D_UNSIGNED32, 3, ON_CHANGE),
-    row(FCID("YSPS"), DEFAULT_BY_CALL, D_UNSIGNED32, 0, ON_CHANGE, vSectorStep, u32CurrentStepFactor),
-    row(FCID("SSPS"), DEFAULT_BY_CALL, D_UNSIGNED32, 0, ON_CHANGE, vSectorStep, u32CurrentStepFactor),
-    row(FCID("SSPO"), DEFAULT_BY_CALL, D_UNSIGNED32, 0, ON_CHANGE, vViewOffset, u32CurrentViewOffset),
-    row(FCID("PPIZ"), DEFAULT_BY_CALL, D_UNSIGNED32, 0, NOT_FOLLOWED),
+    row(FCID("IMSS"), DEFAULT_BY_CALL, D_UNKNOWN, 0, NOT_FOLLOWED),
+    row(FCID("YMSE"), DEFAULT_BY_CALL, D_UNKNOWN, 0, ON_CHANGE),
+    row(FCID("SSPB"), DEFAULT_BY_CALL, D_UNKNOWN, 3, ON_CHANGE),
+    row(FCID("YSPS"), DEFAULT_BY_CALL, D_UNKNOWN, 0, ON_CHANGE, vSectorStep, u32CurrentStepFactor),
+    row(FCID("SSPS"), DEFAULT_BY_CALL, D_UNKNOWN, 0, ON_CHANGE, vSectorStep, u32CurrentStepFactor),
+    row(FCID("SSPO"), DEFAULT_BY_CALL, D_UNKNOWN, 0, ON_CHANGE, vViewOffset, u32CurrentViewOffset),
+    row(FCID("PPIZ"), DEFAULT_BY_CALL, D_UNKNOWN, 0, NOT_FOLLOWED),
     row(FCID("SADS"), DEFAULT_BY_CALL, D_SPEED, F0, ON_WRITE),
     row(FCID("YADS"), DEFAULT_BY_CALL, D_SPEED, F0, ON_WRITE),
-    row(FCID("SMDD"), DEFAULT_BY_CALL, D_UNSIGNED32, 8, ON_CHANGE),
+    row(FCID("SMDD"), DEFAULT_BY_CALL, D_UNKNOWN, 8, ON_CHANGE),
     row(FCID("SRNG"), DEFAULT_BY_CALL, D_UNKNOWN, TRUE, ON_CHANGE),
     row(FCID("SMSB"), DEFAULT_BY_CALL, D_UNKNOWN, TRUE, ON_CHANGE),
     row(FCID("SMHL"), DEFAULT_BY_CALL, D_SIGNED32, 0, NOT_FOLLOWED),
@@ -604,13 +604,56 @@ const HISTORY_KEY s_aKeysAfterTransducers[] = {
     row(FCID("SNIM"), DEFAULT_BY_CALL, D_UNKNOWN, FALSE, ON_CHANGE),
 };
 
+// The names the view task shows for the view keys in its "Views" menu.
+#define VIEW_TEXT(s) {s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s}
+const char* s_acSonar2D[DB_NUM_LANGUAGES] = VIEW_TEXT("2D Sonar");
+const char* s_acSonarZoom[DB_NUM_LANGUAGES] = VIEW_TEXT("2D Zoom");
+const char* s_acKeelview[DB_NUM_LANGUAGES] = VIEW_TEXT("Keelview");
+const char* s_acBigDigits[DB_NUM_LANGUAGES] = VIEW_TEXT("Big Digits");
+const char* s_acSideAndDown[DB_NUM_LANGUAGES] = VIEW_TEXT("Side and Down");
+const char* s_acFlankview[DB_NUM_LANGUAGES] = VIEW_TEXT("Flankview");
+const char* s_acKeelviewFlankview2D[DB_NUM_LANGUAGES] = VIEW_TEXT("Keelview/Flankview/2D");
+const char* s_acFlankview2D[DB_NUM_LANGUAGES] = VIEW_TEXT("Flankview/2D");
+const char* s_acKeelviewFlankview[DB_NUM_LANGUAGES] = VIEW_TEXT("Keelview/Flankview");
+const char* s_acKeelview2D[DB_NUM_LANGUAGES] = VIEW_TEXT("Keelview/2D");
+const char* s_ac360[DB_NUM_LANGUAGES] = VIEW_TEXT("360 Sonar");
+const char* s_ac360Half[DB_NUM_LANGUAGES] = VIEW_TEXT("360 Half Screen");
+const char* s_ac3602D[DB_NUM_LANGUAGES] = VIEW_TEXT("360/2D");
+const char* s_ac360Chart[DB_NUM_LANGUAGES] = VIEW_TEXT("360/Chart");
+const char* s_acDualBeam[DB_NUM_LANGUAGES] = VIEW_TEXT("Dual Beam");
+#undef VIEW_TEXT
+
+struct KEY_TEXT {
+    FOURCHARID fcid;
+    const char* (*ppcText)[DB_NUM_LANGUAGES];
+};
+
+const KEY_TEXT s_aKeyTexts[] = {
+    {FCID("SVSO"), &s_acSonar2D},       {FCID("SVSZ"), &s_acSonarZoom},
+    {FCID("SVDO"), &s_acKeelview},      {FCID("SVBD"), &s_acBigDigits},
+    {FCID("SVSB"), &s_acSideAndDown},   {FCID("SVSV"), &s_acFlankview},
+    {FCID("SVDZ"), &s_acKeelviewFlankview2D}, {FCID("SVS2"), &s_acFlankview2D},
+    {FCID("SVDS"), &s_acKeelviewFlankview},   {FCID("SV2D"), &s_acKeelview2D},
+    {FCID("SVPD"), &s_ac360},           {FCID("SVPH"), &s_ac360Half},
+    {FCID("SVP2"), &s_ac3602D},         {FCID("SVP3"), &s_ac360Chart},
+    {FCID("SVSS"), &s_acDualBeam},
+};
+
+const char* (*ppcTextOf(FOURCHARID fcid))[DB_NUM_LANGUAGES]
+{
+    for (const KEY_TEXT& t : s_aKeyTexts)
+        if (t.fcid == fcid)
+            return t.ppcText;
+    return nullptr;
+}
+
 void vWriteDefault(const HISTORY_KEY& k, U32 u32Priority)
 {
     DB_DATA_TYPE value = {};
     value.u32Val = k.pfnDefault != nullptr ? k.pfnDefault() : k.u32Default;
     switch (k.eDefault) {
     case DEFAULT_BY_CALL:
-        H_DATABASE_bUpdateEverything(k.fcid, value, u32Priority, k.DataType, nullptr, DB_TIMEOUT_NEVER);
+        H_DATABASE_bUpdateEverything(k.fcid, value, u32Priority, k.DataType, ppcTextOf(k.fcid), DB_TIMEOUT_NEVER);
         break;
     case DEFAULT_ALWAYS_2:
         H_DATABASE_bUpdateEverything(k.fcid, value, P_NORMAL, k.DataType, nullptr, DB_TIMEOUT_NEVER);

@@ -237,7 +237,7 @@ bool bShown(U32 u32Entry, U32 u32Element)
 
 void vWriteU32(FOURCHARID fcid, U32 u32Value, U32 u32Priority)
 {
-    H_DATABASE_bUpdateEverythingU32(fcid, u32Value, u32Priority, D_UNSIGNED32, nullptr, DB_TIMEOUT_NEVER);
+    H_DATABASE_bUpdateEverythingU32(fcid, u32Value, u32Priority, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
 }
 
 void vWriteSweepingState(void) { vWriteU32(FCID("YMSS"), 2, P_NORMAL); }
