@@ -191,6 +191,37 @@ TEST(HistoryTask, AShutdownInADrainStopsNewDataButNotCommands)
     EXPECT_EQ(L_MBOX_Receive(MENU_STANDIN), nullptr);
 }
 
+// Nothing but the task and its neighbours' keys: the simulated transducer
+// of the registration brings the 2D view to the view task.
+TEST(HistoryTask, InSimulationThe2DViewIsRegistered)
+{
+    world();
+    setU32("CCST", 4);
+    setU32("TVUE", NEIGHBOUR_STANDIN);
+    setU32("TPNG", NEIGHBOUR_STANDIN);
+    setU32("TSNR", NEIGHBOUR_STANDIN);
+    L_MBOX_DefineSema(HISTORY_MAILBOX, SEMA_MBOX_HISTORY);
+    const TASK_PARAM params = {2048, 100, T_N_HISTORY_vMain};
+    ASSERT_EQ(L_TASK_SetParams(HISTORY_TASK, &params), 0);
+    ASSERT_EQ(L_TASK_Start(HISTORY_TASK), 0);
+
+    bool b2DView = false;
+    EXPECT_TRUE(waitFor(
+        [&] {
+            while (MSGHEADER* p = L_MBOX_Receive(NEIGHBOUR_STANDIN)) {
+                const auto* g = reinterpret_cast<const GENERIC_MESSAGE*>(p);
+                if (g->Cmd == CMD_ID_REGISTER_LAYER && reinterpret_cast<const MSG_REGISTER_LAYER*>(p)->layer == 49)
+                    b2DView = true;
+                H_MEMORY_vFree(p);
+            }
+            return b2DView;
+        },
+        15000));
+    EXPECT_EQ(u32("SSTS"), 15u) << "the simulation's transducer";
+    EXPECT_EQ(u32("YST1"), 15u);
+    EXPECT_EQ(u32("YST4"), 16u);
+}
+
 } // namespace
 } // namespace history_test
 
