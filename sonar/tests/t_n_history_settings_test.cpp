@@ -190,6 +190,19 @@ TEST_F(HistorySettings, AFirstStartWritesTheDefaultsOfTheModel)
     }
 }
 
+TEST_F(HistorySettings, ADomesticModelShowsDepthsOnlyInFeetOrFathoms)
+{
+    for (bool domestic : {true, false}) {
+        SCOPED_TRACE(domestic ? "domestic" : "export");
+        H_DATABASE_vInit();
+        setU32("CCST", STATE_NORMAL);
+        g_bDomestic = domestic;
+        H_DATABASE_bUpdateEverythingU32(FCID("YUDP"), U_METRES, P_NVR, D_UNITS, nullptr, DB_TIMEOUT_NEVER);
+        registerKeys(FALSE);
+        EXPECT_EQ(u32("YUDP"), domestic ? (U32)U_FEET : (U32)U_METRES);
+    }
+}
+
 TEST_F(HistorySettings, TheFollowedKeysMailOnTheirConditions)
 {
     registerKeys(FALSE);
