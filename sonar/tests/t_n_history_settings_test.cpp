@@ -557,6 +557,41 @@ TEST_F(HistoryTransducers, NothingLeftToShowWhenTheDelayRunsOutRemovesTheViews)
     EXPECT_EQ(g_calls, std::vector<std::string>{"enable 0"});
 }
 
+TEST_F(HistoryTransducers, TheSonarSwitchRegistersWhatIsShownAtOnce)
+{
+    s_u32LocalPingMask = ELEMENT_2D | ELEMENT_KV;
+    s_db_TransducerSelectArray[SELECT_2D] = 15;
+    s_db_TransducerSelectArray[SELECT_IMAGING] = 15;
+    handle("ISEN", TRUE);
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"enable 1", "2d 15", "imaging 15", "composite 15 3"}));
+    EXPECT_TRUE(db_SonarEnabled.load());
+
+    g_calls.clear();
+    handle("ISEN", FALSE);
+    EXPECT_EQ(g_calls, std::vector<std::string>{"enable 0"}) << "nothing from the network either";
+
+    // Shown from another unit while the own sonar is off.
+    g_calls.clear();
+    s_u32NetworkPingMask = ELEMENT_2D;
+    handle("ISEN", FALSE);
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"enable 1", "2d 15", "composite 15 1"}));
+    s_u32NetworkPingMask = 0;
+}
+
+TEST_F(HistoryTransducers, TheSonarOnSettingRestoresTheLocalSourcesOnce)
+{
+    setU32("ELPM", ELEMENT_2D | ELEMENT_FV);
+    handle("SSEN", 1);
+    EXPECT_EQ(s_u32LocalPingMask, ELEMENT_2D | ELEMENT_FV);
+    setU32("ELPM", ELEMENT_KV);
+    handle("SSEN", 1);
+    EXPECT_EQ(s_u32LocalPingMask, ELEMENT_2D | ELEMENT_FV) << "the same value again changes nothing";
+    handle("SSEN", 0);
+    EXPECT_EQ(s_u32LocalPingMask, 0u);
+    handle("SSEN", 1);
+    EXPECT_EQ(s_u32LocalPingMask, ELEMENT_KV);
+}
+
 TEST_F(HistoryTransducers, TheBeamChoiceFitsTheTransducer)
 {
     // Transducer 15 has a 455 kHz down beam but no low frequency;
