@@ -109,6 +109,10 @@ void T_STARTUP_vMain(void)
 {
     // The messages drawn before the language is known are in English.
     U_FONTS_vSelectFontSet(LANGUAGE_ENGLISH);
+    // The real start-up task decides the system state; the stand-in runs the
+    // unit in simulation (state 4), where the sonar shows its simulated
+    // transducer.
+    H_DATABASE_bUpdateEverythingU32(FCID("CCST"), 4, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
     static const TASK startedHere[] = {DISPLAY_TASK, 5, 7, 6, 14, 8, 15};
     for (TASK t : startedHere) {
         L_TASK_Start(t);

@@ -57,3 +57,16 @@ BOOLEAN T_ETHERNET_bIsAddressReady(void)
     H_DATABASE_bUpdateValueBoolean(KEY_ADDRESS_READY, bReady, P_NORMAL);
     return bReady;
 }
+
+// ---- STAND-INS of the network source menus (see the header) ----
+
+void T_ETHERNET_vRestoreSavedSonarSource(U32* pu32ELPM)
+{
+    if (pu32ELPM == nullptr)
+        return;
+    U32 u32Mask = 0;
+    H_DATABASE_bFetchU32(FCID("ELPM"), &u32Mask, nullptr, nullptr);
+    *pu32ELPM = u32Mask;
+}
+
+void T_ETHERNET_vNetsourceConnected(U32, U32) {}

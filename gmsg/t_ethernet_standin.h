@@ -10,3 +10,12 @@
 // boolean key "IERD" with writer priority 2. The names follow the socket
 // wrapper's interface mapping (VONDREL_NET_IF).
 BOOLEAN T_ETHERNET_bIsAddressReady(void);
+
+// STAND-INS of the network source menus for the sonar history task, until
+// the networking subsystem brings them. Without network source lists there
+// is no saved choice to restore: the local ping mask in use ("ELPM", 0 when
+// never written) is handed back unchanged.
+void T_ETHERNET_vRestoreSavedSonarSource(U32* pu32ELPM);
+// Marks this unit's (0xFFFFFFFF) or another unit's entry of a network
+// source list as available; there are no lists here, so nothing changes.
+void T_ETHERNET_vNetsourceConnected(U32 u32fcid, U32 u32Mac);

@@ -364,6 +364,15 @@ void t_n_history::vNewFrame(void) { L_SEMA_Signal(SEMA_VIEW_UPDATE); }
 
 void t_n_history::vReset360(void) { s_bPPIDisplayReset = TRUE; }
 
+void t_n_history::vUpdateBottomRangeSlider(void)
+{
+    if (SonarViewInfo.bBottomLockZoom)
+        U_MENU_bRegisterHotSliderMenu(&txtBottomRange, nullptr, BOTTOM_RANGE_PRIORITY, FCID("SSBR"), BottomRangeLimits,
+                                      nullptr, nullptr, nullptr, M_BASIC, VIEW_SONAR_ZOOM, SPLIT_FULL_WINDOW);
+    else
+        U_MENU_bUnregisterHotMenuItem(&txtBottomRange, VIEW_SONAR_ZOOM, SPLIT_FULL_WINDOW);
+}
+
 // ---- Blends ----
 
 // The 200 kHz beam adds nothing deeper than 220 m to the combined picture:
@@ -433,12 +442,7 @@ void t_n_history::vHandleMail(GENERIC_MESSAGE* pMail)
         vKeyChange(reinterpret_cast<const MSG_KEY_CHANGE*>(pMail));
         break;
     case CMD_ID_RUN_SYSTEM:
-        if (SonarViewInfo.bBottomLockZoom)
-            U_MENU_bRegisterHotSliderMenu(&txtBottomRange, nullptr, BOTTOM_RANGE_PRIORITY, FCID("SSBR"),
-                                          BottomRangeLimits, nullptr, nullptr, nullptr, M_BASIC, VIEW_SONAR_ZOOM,
-                                          SPLIT_FULL_WINDOW);
-        else
-            U_MENU_bUnregisterHotMenuItem(&txtBottomRange, VIEW_SONAR_ZOOM, SPLIT_FULL_WINDOW);
+        vUpdateBottomRangeSlider();
         break;
     default:
         break;

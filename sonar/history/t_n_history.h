@@ -46,6 +46,19 @@ U8 T_N_HISTORY_u8CurrentFVTransducer(void);
 // TRUE when the transducer id is in any of the three transducer slots.
 BOOLEAN T_N_HISTORY_bTransducerSelected(U32 u32TransducerId);
 
+// ---- Sonar views and colours ----
+
+// (Re)registers the sonar views and menus for the current transducers and
+// sources: the first call at once, later ones 2000 ms after the last.
+void T_N_HISTORY_vUpdateAllViews(void);
+// Entries 0-31 of the colour table: the 2D palette of "SSPL", entry 0 the
+// sonar background of the system palette u32Palette ("SPAL").
+void T_N_HISTORY_vSet2DColorTable(U32 u32Palette);
+// Entries 200-231: imaging palette 1-8; any other value changes nothing.
+void T_N_HISTORY_vSetSonarColorTable(U32 u32Palette);
+// The model query of the depth-unit defaults (from the composition root).
+void T_N_HISTORY_vInstallDomesticModelQuery(BOOLEAN (*pfnDomestic)(void));
+
 // ---- Answers to the view, info and navigation code ----
 
 // TRUE when the pane uses the sonar cursor; view -3 and UNKNOWN_SPLIT

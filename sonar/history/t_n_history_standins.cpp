@@ -10,9 +10,7 @@
 
 namespace t_n_history {
 
-void vSelectPingMode(void) {}
-
-void vDelayedViewEnabling(void) {}
+void vUpdateCursorDepthHorizScroll(void) {}
 
 void vHandleKeys(const MSG_KEY_CHANGE*) {}
 
@@ -29,6 +27,10 @@ void vAskForDeployment(LAYER_ID view)
 }
 
 } // namespace t_n_history
+
+// Weak, so that the processing task's own definition takes its place as
+// soon as that task is linked in.
+__attribute__((weak)) void T_N_PROCESS_vClearAllAccumulators(void) {}
 
 void T_N_HISTORY_vHandleSweepingStatus(LAYER_ID) {}
 

@@ -1,5 +1,5 @@
 // STAND-INS of the history module's neighbours that are not built yet: the
-// ping-mode selection, the sonar keys and cursor, the 360 unit's sweep
+// sonar keys and cursor, the 360 unit's sweep
 // status and deploy question, the 360 alarms, and the speed alarm of the
 // signal-processing services. Each does what the history task may rely on
 // of the real one; delete an entry when its real module lands.
@@ -12,10 +12,8 @@
 
 namespace t_n_history {
 
-// The beams wanted by the current screens: nothing is reselected here.
-void vSelectPingMode(void);
-// The transducer-selection delay ran out: no view is enabled here.
-void vDelayedViewEnabling(void);
+// The sonar cursor follows a new depth range: there is no cursor here.
+void vUpdateCursorDepthHorizScroll(void);
 // The sonar keys of a key-change mail: none is acted on here.
 void vHandleKeys(const MSG_KEY_CHANGE* pMail);
 // Hides the sonar cursor: the flag and "ICAC" become FALSE.
@@ -25,6 +23,10 @@ void vMakeCursorInactive(void);
 void vAskForDeployment(LAYER_ID view);
 
 } // namespace t_n_history
+
+// The processing task's accumulators are emptied after a change of the 2D
+// beam choice; the column adder starts afresh at the next ping anyway.
+void T_N_PROCESS_vClearAllAccumulators(void);
 
 // The 360 unit's sweep status follows the view: nothing changes here.
 void T_N_HISTORY_vHandleSweepingStatus(LAYER_ID view);

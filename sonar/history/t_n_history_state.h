@@ -260,6 +260,8 @@ void vResample(void);
 void vNewFrame(void);
 // 360 reset: the 360 image is rebuilt before its next frame.
 void vReset360(void);
+// The "Bottom Range" hot slider of the zoom view while bottom lock is on.
+void vUpdateBottomRangeSlider(void);
 
 // ---- Windows and depth ranges (callers hold mutex 28) ----
 
@@ -295,6 +297,131 @@ COLOR colorBlend83(COLOR color, U32 u32SampleIndex, BOOLEAN bNoiseTooHighForBlen
 COLOR colorBlendKVLeft(COLOR color, U32 u32SampleIndex, BOOLEAN bNoiseTooHighForBlend);
 COLOR colorBlendKVRight(COLOR color, U32 u32SampleIndex, BOOLEAN bNoiseTooHighForBlend);
 
+// ---- Display settings (t_n_history_keys.cpp, under mutex 28) ----
+
+extern U8 s_u8FullScreenSensitivity200kHz; // "SSS2"
+extern S8 s_s8RelativeGainSetting83kHz;    // "SSS8"
+extern S8 s_s8RelativeGainSetting50kHz;    // "SSS5"
+extern S32 db_s32SidebeamSensitivity;      // "SSS4"
+extern U8 s_u8WhiteLineLevel;              // "SSWF"
+extern BOOLEAN s_bSelectTvgView;           // "YTVG"; TRUE until written
+extern BOOLEAN bTemperatureOverlay;        // "SSTO"
+extern S32 s_s32ZoomBias;                  // "SSZB", percent
+extern U32 db_u32ComboViewSonarWindowHeight; // "CSCH"
+extern U32 db_u32ComboViewSonarWindowWidth;  // "CSCW"
+extern float fCurrentPingDepthMetres;        // "CSPD"
+extern U32 s_FishAlarmSize;                  // "YSFA"; 0 off
+extern U32 s_u32PPISectorStepFactor;         // "SSPS", "YSPS"
+extern BOOLEAN s_bTerrainMode;               // "SITM"
+extern BOOLEAN s_bSweepTerrainMode;          // "SMTM"
+
+// ---- Colour tables (t_n_history_colors.cpp, under mutex 28) ----
+
+extern GRAYSCALE_TABLE StandardBeamGrayScaleTable; // 2D beams 0, 1 and 4
+extern GRAYSCALE_TABLE SidescanGrayScaleTable;     // Flankview
+extern GRAYSCALE_TABLE KeelviewGrayScaleTable;     // Keelview
+extern GRAYSCALE_TABLE SweepscanGrayScaleTable;    // 360 image
+extern std::atomic<COLOR> s_colorFrequencyIndicator;
+extern U32 s_u32FVColor;        // "SSSC"
+extern U32 s_u32KVColor;        // "SDSC"
+extern U32 s_u32SweepscanColor; // "SMSC"
+extern U32 s_u32SideScanSensitivity, s_u32SideScanGamma, s_u32SideScanContrast; // "SSSS", "SSSG", "SSSN"
+extern U32 s_u32KeelviewSensitivity, s_u32KeelviewGamma, s_u32KeelviewContrast; // "SDSS", "SDSG", "SDSN"
+extern U32 s_u32SweepScanSensitivity, s_u32SweepScanGamma, s_u32SweepScanContrast; // "SMSS", "SMSG", "SMSN"
+extern U32 s_u32SideScanFilter, s_u32KeelviewFilter, s_u32SweepScanFilter; // "SSSL", "SDSL", "SMSL"
+extern BOOLEAN s_bSideScanAutoSensitivity, s_bKeelviewAutoSensitivity, s_bSweepScanAutoSensitivity;
+extern FOURCHARID s_fcidSideViewFreq; // "YSSF"
+
+// The four rebuilds, each from its picture's settings and the colours the
+// colour table holds now.
+void vRebuild2DTable(void);
+void vRebuildFlankviewTable(void);
+void vRebuildKeelviewTable(void);
+void vRebuild360Table(void);
+
+// ---- Transducers, view enabling and ping mode (t_n_history_transducers.cpp) ----
+
+// Element and transducer indices of s_db_TransducerSelectArray.
+constexpr U32 SELECT_2D = 0;
+constexpr U32 SELECT_IMAGING = 1;
+constexpr U32 SELECT_360 = 2;
+
+extern U32 s_u32LocalTransducer;     // this unit's own transducer
+extern U32 s_u32CurrentTransducer;   // the transducer of the Flankview screens
+extern U32 s_u32LocalPingMask;       // "ELPM"
+extern U32 s_db_SonarElementSelect;  // local OR network mask
+extern U32 s_u32SupportedBeamsLast2D;
+extern BOOLEAN s_bTransducerChanged, s_b2DBeamChange, s_bQuadBeamChange;
+extern BOOLEAN s_bInitTransducer;
+extern BOOLEAN s_bMSSViewEnabled;
+extern U32 s_bCompassReady;
+extern U32 s_u32SystemState; // "CCST" as last handled
+// Playback state that a change of the system state resets.
+extern U32 s_u32ReadBeamPingMask;
+extern BOOLEAN s_bReverseScroll;
+extern U32 s_u32OldPlaybackMode;
+extern BOOLEAN s_bEndFill, s_bWaitEndFillDone;
+
+// The transducer database's walkers and menus the view enabling calls; the
+// tests record the calls in place of the real ones.
+typedef struct tag_HISTORY_WALKERS {
+    void (*pfnEnable)(BOOLEAN bConnected);
+    void (*pfn2DEnable)(U8 u8Transducer);
+    void (*pfnImagingEnable)(U8 u8Transducer);
+    void (*pfn360ImagingEnable)(U8 u8Transducer);
+    void (*pfnCompositeEnable)(U8 u8Transducer, U32 u32Elements);
+    void (*pfnComposite360Enable)(U8 u8Transducer, U32 u32Elements);
+    void (*pfnMenuJigging)(U32 u32Transducer2D, U32 u32TransducerFV);
+    void (*pfnMenuSideScanFrequency)(U32 u32Transducer);
+    void (*pfnMenuSweepingSonarSettings)(BOOLEAN bEnable);
+    void (*pfnMenuPPIDisplay)(BOOLEAN bEnable);
+} HISTORY_WALKERS;
+// Null puts the real ones back.
+void vInstallWalkers(const HISTORY_WALKERS* pWalkers);
+
+// The transducer keys' defaults inside the key registration (priority p).
+void vRegisterTransducerKeys(U32 u32Priority);
+// Semaphore 201: the re-registration after the start-up flood.
+void vDelayedViewEnabling(void);
+// Sets bPinging of beams 0-3 for the current screens.
+void vSelectPingMode(void);
+// Beams 2 and 3 from "SSS4".
+void vSetImagingGains(void);
+// Beam 0 from "SSS8" or "SSS5" when the low frequency is theirs.
+void vSetLowFrequencyGain(void);
+// The transducer state back to its start values (tests).
+void vForgetTransducers(void);
+
+// Handlers of the colour, transducer and state keys.
+void vHandle2DPalette(const MESSAGE_NEW_DATA* p);      // "SSPL"
+void vHandleSystemPalette(const MESSAGE_NEW_DATA* p);  // "SPAL"
+void vHandleFVColor(const MESSAGE_NEW_DATA* p);        // "SSSC"
+void vHandleKVColor(const MESSAGE_NEW_DATA* p);        // "SDSC"
+void vHandle360Color(const MESSAGE_NEW_DATA* p);       // "SMSC"
+void vHandleFVSensitivity(const MESSAGE_NEW_DATA* p);  // "SSSS"
+void vHandleKVSensitivity(const MESSAGE_NEW_DATA* p);  // "SDSS"
+void vHandle360Sensitivity(const MESSAGE_NEW_DATA* p); // "SMSS"
+void vHandleFVContrast(const MESSAGE_NEW_DATA* p);     // "SSSN"
+void vHandleKVContrast(const MESSAGE_NEW_DATA* p);     // "SDSN"
+void vHandle360Contrast(const MESSAGE_NEW_DATA* p);    // "SMSN"
+void vHandleFVFilter(const MESSAGE_NEW_DATA* p);       // "SSSL"
+void vHandleKVFilter(const MESSAGE_NEW_DATA* p);       // "SDSL"
+void vHandle360Filter(const MESSAGE_NEW_DATA* p);      // "SMSL"
+void vHandleFVFrequency(const MESSAGE_NEW_DATA* p);    // "YSSF"
+void vHandlePictureSources(const MESSAGE_NEW_DATA* p); // "CPF2", "CPFL", "CPFS", "CPTS"
+void vHandleSonarEnabled(const MESSAGE_NEW_DATA* p);   // "ISEN"
+void vHandleSonarOn(const MESSAGE_NEW_DATA* p);        // "SSEN"
+void vHandleLocalMask(const MESSAGE_NEW_DATA* p);      // "ELPM"
+void vHandleNetworkMask(const MESSAGE_NEW_DATA* p);    // "ENPM"
+void vHandleYST1(const MESSAGE_NEW_DATA* p);
+void vHandleYST2(const MESSAGE_NEW_DATA* p);
+void vHandleYST3(const MESSAGE_NEW_DATA* p);
+void vHandleYST4(const MESSAGE_NEW_DATA* p);
+void vHandleImagingSensitivity(const MESSAGE_NEW_DATA* p); // "SSS4"
+void vHandleBeamChoice(const MESSAGE_NEW_DATA* p);         // "YSSV"
+void vHandleDepth(const MESSAGE_NEW_DATA* p);              // "IDEP"
+void vHandleSystemState(const MESSAGE_NEW_DATA* p);        // "CCST"
+
 // ---- Keys (t_n_history_keys.cpp) ----
 
 // How a key's default is written: with the caller's priority (14 at a
@@ -303,10 +430,14 @@ typedef enum tag_HISTORY_DEFAULT : int {
     DEFAULT_NONE = 0,  // followed only
     DEFAULT_BY_CALL,   // attributes and value
     DEFAULT_ALWAYS_2,  // attributes and value, priority 2
-    DEFAULT_VALUE_15   // the value only, priority 15
+    DEFAULT_VALUE_15,  // the value only, priority 15
+    DEFAULT_ALWAYS_15, // attributes and value, priority 15
+    DEFAULT_VALUE_2    // the value only, priority 2
 } HISTORY_DEFAULT;
 
 typedef void HISTORY_KEY_HANDLER(const MESSAGE_NEW_DATA* pMail);
+// A default that depends on the model or on other keys, asked at registration.
+typedef U32 HISTORY_DEFAULT_FN(void);
 
 // One row of the history task's keys: its default, whether mailbox 31
 // follows it (on a change; also on an invalidation or on every write), and
@@ -320,7 +451,12 @@ typedef struct tag_HISTORY_KEY {
     BOOLEAN bInvalid;
     BOOLEAN bUpdated;
     HISTORY_KEY_HANDLER* pfnHandler;
+    HISTORY_DEFAULT_FN* pfnDefault; // null: u32Default
 } HISTORY_KEY;
+
+// Whether this is a domestic model (feet by default), by the query the
+// composition root installs; none installed: not domestic.
+BOOLEAN bDomesticModel(void);
 
 // Waits until "CCST" can be read, writes the defaults, follows the keys,
 // publishes "TSMG" and asks for one mail per followed key.

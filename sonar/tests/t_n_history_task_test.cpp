@@ -114,6 +114,10 @@ TEST(HistoryTask, WithTheSonarOffOnlyTheMailboxWakesTheTask)
     H_DATABASE_bUpdateValueBoolean(FCID("ISEN"), FALSE, P_NORMAL);
     ASSERT_TRUE(waitFor([] { return !db_SonarEnabled.load(); }));
     ASSERT_TRUE(sendAndWait(mail(CMD_ID_INVALID_ID))); // the wait list is chosen again
+    // The start-up mails' handlers asked for frames and a 360 rebuild.
+    while (L_SEMA_WaitTicks(SEMA_VIEW_UPDATE, 0) == 0) {
+    }
+    s_bPPIDisplayReset = FALSE;
 
     s_u32TempPPIViewOffset = 7;
     L_SEMA_Signal(SEMA_RTS);
@@ -167,13 +171,9 @@ TEST(HistoryTask, AShutdownInADrainStopsNewDataButNotCommands)
     post(mail(CMD_ID_RUN_SYSTEM));
     L_MUTEX_Unlock(RES_S_INFO);
 
-    // The run-system mail, last of the drain, removes the Bottom Range
-    // slider (bottom lock is off).
-    ASSERT_TRUE(waitFor([] {
-        MSGHEADER* p = L_MBOX_Receive(MENU_STANDIN);
-        H_MEMORY_vFree(p);
-        return p != nullptr;
-    }));
+    // The key change, near the end of the drain, refreshes the automatic
+    // range.
+    ASSERT_TRUE(waitFor([] { return f32("CSLD") == 120.0f; }));
     EXPECT_EQ(networkMask(), 5u) << "new data after the shutdown was handled";
     BOOLEAN bShown = TRUE;
     H_DATABASE_bFetchBoolean(FCID("SSVL"), &bShown, nullptr, nullptr);
@@ -182,10 +182,44 @@ TEST(HistoryTask, AShutdownInADrainStopsNewDataButNotCommands)
 
     // From now on mails are only disposed of; a waiting sender goes on.
     EXPECT_TRUE(sendAndWait(&newData(FCID("ENPM"), 11)->Header));
+    // The view enabling of the first "ENPM" mailed the menus too.
+    while (MSGHEADER* p = L_MBOX_Receive(MENU_STANDIN))
+        H_MEMORY_vFree(p);
     EXPECT_TRUE(sendAndWait(mail(CMD_ID_RUN_SYSTEM)));
     std::this_thread::sleep_for(milliseconds(50));
     EXPECT_EQ(networkMask(), 5u);
     EXPECT_EQ(L_MBOX_Receive(MENU_STANDIN), nullptr);
+}
+
+// Nothing but the task and its neighbours' keys: the simulated transducer
+// of the registration brings the 2D view to the view task.
+TEST(HistoryTask, InSimulationThe2DViewIsRegistered)
+{
+    world();
+    setU32("CCST", 4);
+    setU32("TVUE", NEIGHBOUR_STANDIN);
+    setU32("TPNG", NEIGHBOUR_STANDIN);
+    setU32("TSNR", NEIGHBOUR_STANDIN);
+    L_MBOX_DefineSema(HISTORY_MAILBOX, SEMA_MBOX_HISTORY);
+    const TASK_PARAM params = {2048, 100, T_N_HISTORY_vMain};
+    ASSERT_EQ(L_TASK_SetParams(HISTORY_TASK, &params), 0);
+    ASSERT_EQ(L_TASK_Start(HISTORY_TASK), 0);
+
+    bool b2DView = false;
+    EXPECT_TRUE(waitFor(
+        [&] {
+            while (MSGHEADER* p = L_MBOX_Receive(NEIGHBOUR_STANDIN)) {
+                const auto* g = reinterpret_cast<const GENERIC_MESSAGE*>(p);
+                if (g->Cmd == CMD_ID_REGISTER_LAYER && reinterpret_cast<const MSG_REGISTER_LAYER*>(p)->layer == 49)
+                    b2DView = true;
+                H_MEMORY_vFree(p);
+            }
+            return b2DView;
+        },
+        15000));
+    EXPECT_EQ(u32("SSTS"), 15u) << "the simulation's transducer";
+    EXPECT_EQ(u32("YST1"), 15u);
+    EXPECT_EQ(u32("YST4"), 16u);
 }
 
 } // namespace
