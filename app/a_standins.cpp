@@ -25,6 +25,7 @@
 #include "ui/t_menu.h"
 #include "ui/u_menu_client.h"
 #include "ui/t_display.h"
+#include "ui/u_datetime.h"
 #include "ui/u_view.h"
 
 #define ENDS_AT_ONCE(entry) \
@@ -143,8 +144,13 @@ void T_STARTUP_vMain(void)
     constexpr SEMA SEMA_TIMER_DBPOLL = 69;
     L_TIMER_Start(nullptr, 2000, 2000, SEMA_TIMER_DBPOLL);
     BOOLEAN bRunSent = FALSE;
+    // The date and time form is hosted here once the system runs.
+    static const SEMA waitList[] = {SEMA_TIMER_DBPOLL, SEMA_MBOX_SYSTIME_EDIT, 0};
     for (;;) {
-        L_SEMA_Wait(SEMA_TIMER_DBPOLL);
+        if (L_SEMA_WaitMultiple(waitList) == SEMA_MBOX_SYSTIME_EDIT) {
+            U_DATETIME_vServeMailbox();
+            continue;
+        }
         H_DATABASE_vSendAllInvalidData();
         // By the first sweep Main has started every task: the run command
         // the real start-up task sends when start-up is done, to the user
@@ -152,6 +158,7 @@ void T_STARTUP_vMain(void)
         if (!bRunSent) {
             bRunSent = TRUE;
             U_MENU_bRegisterTab(T_MENU_pSetupTabName, SETUP_TAB_PRIORITY, nullptr, M_BASIC);
+            U_DATETIME_vRegisterSetupAction(TRUE);
             for (FOURCHARID fcidTask : {FCID("TVUE"), FCID("TVKY"), FCID("TKBD"), FCID("TINF"), FCID("TMNU")}) {
                 const MBOX mbox = H_CLIENT_mboxTask(fcidTask);
                 if (mbox != 0)
