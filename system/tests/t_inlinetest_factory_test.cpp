@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <unistd.h>
 
 namespace {
 
@@ -25,6 +26,10 @@ protected:
         InlineTest::SetUp();
         if (IsSkipped())
             return;
+        // The Ethernet test's file is made in the working directory: each
+        // test process has its own, as the unit has.
+        vt::makeDirs(root_.cwd());
+        ASSERT_EQ(chdir(root_.cwd().c_str()), 0);
         enter();
     }
     void TearDown() override
