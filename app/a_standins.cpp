@@ -6,7 +6,9 @@
 // the frame buffer up), asks the view task
 // for its first frame and then releases Main, and from then on drives the
 // data store's time-out sweep with its 2000 ms timer; at its first sweep it
-// gives the user-interface tasks their run command, after the "Setup" tab.
+// gives the user-interface tasks their run command, after the "Setup" tab
+// and its "Enter Time and Date" action. It hosts the date and time form's
+// mailbox (62) throughout.
 #include "app/a_entries.h"
 #include "app/a_standins.h"
 #include "app/a_tasks.h"
