@@ -6,7 +6,9 @@
 // the frame buffer up), asks the view task
 // for its first frame and then releases Main, and from then on drives the
 // data store's time-out sweep with its 2000 ms timer; at its first sweep it
-// gives the user-interface tasks their run command, after the "Setup" tab.
+// gives the user-interface tasks their run command, after the "Setup" tab
+// and its "Enter Time and Date" action. It hosts the date and time form's
+// mailbox (62) throughout.
 #include "app/a_entries.h"
 #include "app/a_standins.h"
 #include "app/a_tasks.h"
@@ -25,6 +27,7 @@
 #include "ui/t_menu.h"
 #include "ui/u_menu_client.h"
 #include "ui/t_display.h"
+#include "ui/u_datetime.h"
 #include "ui/u_view.h"
 
 #define ENDS_AT_ONCE(entry) \
@@ -130,8 +133,13 @@ void T_STARTUP_vMain(void)
     constexpr SEMA SEMA_TIMER_DBPOLL = 69;
     L_TIMER_Start(nullptr, 2000, 2000, SEMA_TIMER_DBPOLL);
     BOOLEAN bRunSent = FALSE;
+    // The date and time form is hosted here once the system runs.
+    static const SEMA waitList[] = {SEMA_TIMER_DBPOLL, SEMA_MBOX_SYSTIME_EDIT, 0};
     for (;;) {
-        L_SEMA_Wait(SEMA_TIMER_DBPOLL);
+        if (L_SEMA_WaitMultiple(waitList) == SEMA_MBOX_SYSTIME_EDIT) {
+            U_DATETIME_vServeMailbox();
+            continue;
+        }
         H_DATABASE_vSendAllInvalidData();
         // By the first sweep Main has started every task: the run command
         // the real start-up task sends when start-up is done, to the user
@@ -139,6 +147,7 @@ void T_STARTUP_vMain(void)
         if (!bRunSent) {
             bRunSent = TRUE;
             U_MENU_bRegisterTab(T_MENU_pSetupTabName, SETUP_TAB_PRIORITY, nullptr, M_BASIC);
+            U_DATETIME_vRegisterSetupAction(TRUE);
             for (FOURCHARID fcidTask : {FCID("TVUE"), FCID("TVKY"), FCID("TKBD"), FCID("TINF"), FCID("TMNU")}) {
                 const MBOX mbox = H_CLIENT_mboxTask(fcidTask);
                 if (mbox != 0)

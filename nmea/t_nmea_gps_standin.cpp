@@ -22,3 +22,9 @@ void T_NMEA_vGetEfuseData(char* pcBuffer, U32 u32Which)
     if (pcBuffer != nullptr)
         pcBuffer[0] = '\0';
 }
+
+U32 T_NMEA_u32GetAvgCnoValues(U32 u32Satellite)
+{
+    (void)u32Satellite;
+    return NMEA_CNO_NO_GPS_DATA;
+}

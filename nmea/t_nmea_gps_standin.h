@@ -35,3 +35,9 @@ void T_NMEA_vResetGPS(NMEA_RESET eReset, GPS_SOURCE_ID eSource);
 // holds at least NMEA_EFUSE_TEXT_BYTES.
 constexpr U32 NMEA_EFUSE_TEXT_BYTES = 128;
 void T_NMEA_vGetEfuseData(char* pcBuffer, U32 u32Which);
+
+// The average carrier-to-noise value of a satellite from the receiver's
+// test table; when the satellite is not there, a status from 996 up. With
+// nothing reading the receiver yet, always "no data on the GPS port".
+constexpr U32 NMEA_CNO_NO_GPS_DATA = 998;
+U32 T_NMEA_u32GetAvgCnoValues(U32 u32Satellite);

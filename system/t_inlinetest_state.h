@@ -181,3 +181,26 @@ BOOLEAN H_INLINETEST_bVerifyMapChecksums(const char* pcList);
 // RES_INLINETEST held for the key.
 void T_INLINETEST_vRouteKey(const MSG_KEY_CHANGE* pKey);
 void T_INLINETEST_vRouteTick(void);
+
+// The numeric fields of a "t" argument: split at every ",", empty fields
+// dropped, at most 16, each a signed decimal ("F..." counts as 1); fields
+// not sent are 0.
+constexpr U32 INLINETEST_FIELDS = 16;
+void T_INLINETEST_vParseFields(const char* pcArgument, S32 as32Fields[INLINETEST_FIELDS]);
+
+constexpr SEMA SEMA_FISH_ALARM_LARGE_TONE = 116;
+
+// The test's start: result pending, the test current.
+void T_INLINETEST_vBeginTest(TEST_TYPE eTest);
+// The pass of a test: its bit (number - 1) in "STTP", and no test current.
+void T_INLINETEST_vRecordPass(TEST_TYPE eTest);
+void T_INLINETEST_vGoodClick(void);
+void T_INLINETEST_vBadClick(void);
+
+// The sonar tests (7 and 21) and their rules for ticks and keys. Each
+// takes the parsed fields and leaves its answer in the buffer.
+void T_INLINETEST_vRunSonarTest(const S32 as32Fields[INLINETEST_FIELDS], char* pcBuffer);
+void T_INLINETEST_vRunSonarTuning(const S32 as32Fields[INLINETEST_FIELDS], char* pcBuffer);
+void T_INLINETEST_vSonarTick(void);
+void T_INLINETEST_vSonarTuningKey(const MSG_KEY_CHANGE* pKey);
+

@@ -1,7 +1,8 @@
 // Fuzz target of the station's frames: arbitrary bytes through the frame
 // receiver, whose complete frames go to the handlers that read their
 // argument ("w", "r", "f", and the echo "i"); the same bytes also go to
-// those handlers directly, cut into arguments of any length. A frame never
+// those handlers directly, cut into arguments of any length, and through
+// the field parser of the factory tests. A frame never
 // holds more than 512 argument characters, every buffer stays terminated
 // and nothing is read or written outside it.
 #include "system/t_inlinetest_state.h"
@@ -93,6 +94,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         memcpy(pcBuffer, data + off, n);
         pcBuffer[n] = '\0';
         vRunHandler(letter, pcBuffer);
+        memcpy(pcBuffer, data + off, n);
+        pcBuffer[n] = '\0';
+        S32 as32Fields[INLINETEST_FIELDS];
+        T_INLINETEST_vParseFields(pcBuffer, as32Fields);
         free(pcBuffer);
         off += n + 1;
     }

@@ -5,6 +5,9 @@
         sends a line end and "?" until the unit answers "#ACK\\n\\r"
     inlinetest_station.py PORT frame TEXT ANSWER
         sends TEXT (with \\r and \\n escapes) and expects exactly ANSWER back
+    inlinetest_station.py PORT expect ANSWER SECONDS
+        prints "listening" once the port is open, then expects exactly ANSWER
+        within SECONDS (an answer the unit sends later, on its own)
 
 Exit status 0 when the unit answered as expected, 1 otherwise (the bytes
 received are printed).
@@ -46,6 +49,12 @@ def main():
             port.write(b"\r?")
             got += read_until(port, b"#ACK\n\r", 1.0)
         ok = got.endswith(b"#ACK\n\r")
+    elif sys.argv[2] == "expect":
+        want = unescape(sys.argv[3])
+        print("listening", flush=True)
+        got = read_until(port, want, float(sys.argv[4]))
+        got += read_some(port, 16)
+        ok = got == want
     else:
         want = unescape(sys.argv[4])
         port.write(unescape(sys.argv[3]))

@@ -103,6 +103,10 @@ public:
     }
     ~Pump()
     {
+        // A peer that has just ended may still have its last bytes (the
+        // acknowledgement of the end of a transfer) on its line: carry them
+        // before letting go, or the unit waits for them and eats what comes next.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
         stop_ = true;
         thread_.join();
     }

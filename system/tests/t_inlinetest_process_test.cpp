@@ -113,4 +113,34 @@ TEST_F(StationProcess, ConnectShowsTheTestScreenAndExitEndsTheUnit)
     EXPECT_EQ(end.status, 10) << unit_->out();
 }
 
+TEST_F(StationProcess, KeypadTestPassesWithTheOperatorsKeysOnTheFifo)
+{
+    vt::ProcResult r = talk({"connect"});
+    ASSERT_EQ(r.status, 0) << r.out << unit_->out();
+    // The marker frame's echo says the test has started.
+    r = talk({"frame", "#t1,20000\\r#i|\\r", "|"});
+    ASSERT_EQ(r.status, 0) << r.out;
+
+    vt::Child listener({PYTHON, vt::sourcePath("system/tests/inlinetest_station.py"), station(), "expect", "Pass",
+                        "60"});
+    ASSERT_TRUE(listener.waitForOutput("listening", 30000)) << listener.err();
+    vt::Keypad keypad(root_.path());
+    ASSERT_TRUE(keypad.open());
+    const DKEY_ID order[] = {DKEY_VIEW,  DKEY_MENU,     DKEY_EXIT,     DKEY_SOFT_KEY_1, DKEY_SOFT_KEY_2,
+                             DKEY_SOFT_KEY_3, DKEY_POWER, DKEY_GOTO, DKEY_MARK,      DKEY_INFO,
+                             DKEY_ZOOM_OUT, DKEY_ZOOM_IN, DKEY_CURSOR_UP, DKEY_CURSOR_DOWN, DKEY_CURSOR_RIGHT,
+                             DKEY_CURSOR_LEFT};
+    // The keyboard task samples the keys every 25 ms: each is held, and
+    // let go, for ten samples.
+    for (DKEY_ID key : order) {
+        ASSERT_TRUE(keypad.press(key));
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        ASSERT_TRUE(keypad.release(key));
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+    vt::ProcResult heard;
+    ASSERT_TRUE(listener.wait(heard, 90000));
+    EXPECT_EQ(heard.status, 0) << heard.out << unit_->out() << unit_->err();
+}
+
 } // namespace
