@@ -99,6 +99,9 @@ public:
     Pump(int terminal, int peer, double bytesPerSecond = 0, size_t limit = SIZE_MAX)
         : term_(terminal), peer_(peer), rate_(bytesPerSecond), limit_(limit)
     {
+        // A peer that was killed leaves a line nobody reads; a write to it
+        // is an error here, not the end of the test program.
+        signal(SIGPIPE, SIG_IGN);
         thread_ = std::thread([this] { run(); });
     }
     ~Pump()
@@ -124,6 +127,8 @@ private:
             ssize_t w = ::write(to, p + done, n - done);
             if (w > 0) {
                 done += (size_t)w;
+            } else if (w < 0 && errno != EAGAIN && errno != EINTR) {
+                return false;
             } else {
                 struct pollfd pf = {to, POLLOUT, 0};
                 poll(&pf, 1, 10);
