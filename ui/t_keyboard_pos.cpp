@@ -617,8 +617,7 @@ TICKS tSet(const char* pcLine)
         vError(ERR_NO_FCID_DATA);
         return SET_TICKS;
     }
-    const FOURCHARID key = ((U32)(U8)acKey[0] << 24) | ((U32)(U8)acKey[1] << 16) | ((U32)(U8)acKey[2] << 8) |
-                           (U32)(U8)acKey[3];
+    const FOURCHARID key = FCID(acKey);
     H_DATABASE_bUpdateValueU32(key, (U32)ulValue, P_NORMAL);
     return SET_TICKS;
 }
