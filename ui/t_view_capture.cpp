@@ -98,6 +98,7 @@ BOOLEAN s_bRumbrelRecordDispInProgress = FALSE;
 std::atomic<BOOLEAN> s_bShowSonarRecMsg{FALSE};
 std::atomic<BOOLEAN> s_bShowRumbrelRecMsg{FALSE};
 U32 s_u32PhaseCount = 0;
+std::atomic<U32> s_u32BlinkSteps{0};
 TIMER_INFO* s_pSimMessageTimer = nullptr;
 
 // ---- Review state ----
@@ -816,6 +817,7 @@ void vCaptureBlinkStep(void)
     const U32 u32Shown = bRecording ? RECORDING_SHOWN_S : SIM_SHOWN_S;
     const U32 u32Hidden = bRecording ? RECORDING_HIDDEN_S : SIM_HIDDEN_S;
     ++s_u32PhaseCount;
+    ++s_u32BlinkSteps;
     if (s_bDisplaySimMessage) {
         if (s_u32PhaseCount < u32Shown)
             return;
@@ -841,6 +843,8 @@ void vCaptureBlinkStep(void)
     s_bDisplaySimMessage = TRUE;
     vRequestFrame();
 }
+
+U32 u32CaptureBlinkSteps(void) { return s_u32BlinkSteps; }
 
 bool bCaptureFrozen(void) { return s_pFrozenBitmap != nullptr; }
 
@@ -974,4 +978,32 @@ BOOLEAN T_VIEW_bRequestSnapshotImage(BITMAP** ppDestination, const char* pcName,
         return FALSE;
     }
     return TRUE;
+}
+
+void T_VIEW_vSearchThumbnails(void)
+{
+    if (!s_bInitialThumbNailSearch)
+        return;
+    s_bInitialThumbNailSearch = FALSE;
+    THUMBNAIL_SCROLL_INFO& scroll = s_ScreenCaptureScrollInfo;
+    THUMBNAIL_HEADER_TYPE* const apRecord[3] = {s_psCurrentThumbnail, s_psNextThumbnail, s_psNextNextThumbnail};
+    U32* const apu32Position[3] = {&scroll.u32TopThumbNailPosition, &scroll.u32MiddleThumbNailPosition,
+                                   &scroll.u32BottomThumbNailPosition};
+    U32 u32Position = 0;
+    scroll.nThumbNailsDisplayed = 0;
+    for (int i = 0; i < 3; ++i) {
+        vFill(apRecord[i], n().eFindNextThumbNail, &u32Position);
+        *apu32Position[i] = apRecord[i]->eType != THUMBNAIL_NONE ? u32Position : 0;
+        if (apRecord[i]->eType == THUMBNAIL_NONE) {
+            for (int j = i + 1; j < 3; ++j) {
+                vEmpty(apRecord[j]);
+                *apu32Position[j] = 0;
+            }
+            break;
+        }
+        ++scroll.nThumbNailsDisplayed;
+        n().vRequestThumbnailLoad(apRecord[i]);
+    }
+    s_ePreviousThumbNail = THUMBNAIL_NONE;
+    n().vUpdateSnapshotMenu();
 }

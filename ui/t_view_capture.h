@@ -147,3 +147,8 @@ const THUMBNAIL_SCROLL_INFO* T_VIEW_psScrollInfo(void);
 // is done. TRUE only when the request went out, so that the caller waits
 // only for a signal that will come.
 BOOLEAN T_VIEW_bRequestSnapshotImage(BITMAP** ppDestination, const char* pcName, SEMA sSema);
+
+// When the review is to search its list from the start again: the three
+// records filled with the first three entries (places 1 to 3) and their
+// loads requested. Run in the view task, by the review's drawing.
+void T_VIEW_vSearchThumbnails(void);

@@ -97,6 +97,7 @@ void vDrawRecordingMessage(BITMAP* pBitmap, WINDOW_SPECIFICATION*)
 
 void vDrawCaptureReviewView(BITMAP* pBitmap, WINDOW_SPECIFICATION*)
 {
+    T_VIEW_vSearchThumbnails();
     G_BMP_vSet(pBitmap, gCOLOR_pcolColorTable[COLOR_REVIEW_BACKGROUND]);
 }
 

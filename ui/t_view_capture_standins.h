@@ -10,8 +10,8 @@
 // on:
 // - the card holds no entries and no recording opens;
 // - the message callbacks draw the view's caption or the recording notice
-//   in a dialog at the top; the review view is plain colour 34 with its
-//   state's name;
+//   in a dialog at the top; the review view is plain colour 34, after the
+//   search of its first entries when one is due;
 // - the review menus, progress icons and playback steps do nothing (a
 //   playback step reports no effect);
 // - MARK outside the snapshot marks nothing; the chart flags are ignored.

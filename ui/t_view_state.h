@@ -98,6 +98,8 @@ void vCaptureKey(const MSG_KEY_CHANGE* pKey);
 void vCapturePingStart(const MSG_PING_START* pMsg);
 // One step of SEMA_TIMER_SIM_MSG.
 void vCaptureBlinkStep(void);
+// Blink steps taken so far.
+U32 u32CaptureBlinkSteps(void);
 // The screen is frozen: SEMA_TIMER_VIEW_UPDATE redraws the frozen copy and
 // frame requests are ignored.
 bool bCaptureFrozen(void);
