@@ -85,7 +85,8 @@ const char* s_apcReviewView[DB_NUM_LANGUAGES] = ALL_LANGUAGES("Snapshot and Reco
 
 // ---- Snapshot state ----
 std::atomic<BOOLEAN> s_bOkToCapture{TRUE};
-BITMAP* s_pFrozenBitmap = nullptr;
+// Written by the view task only; read by other tasks through T_VIEW_bScreenFrozen.
+std::atomic<BITMAP*> s_pFrozenBitmap{nullptr};
 TIMER_INFO* s_pFrozenTimer = nullptr;
 bool s_bMarkRegistered = false;
 
@@ -850,7 +851,8 @@ bool bCaptureFrozen(void) { return s_pFrozenBitmap != nullptr; }
 
 void vCaptureFrozenRedraw(void)
 {
-    if (s_pFrozenBitmap == nullptr)
+    BITMAP* pFrozen = s_pFrozenBitmap.load();
+    if (pFrozen == nullptr)
         return;
     U32* pu32Page = H_DISPLAY_pu32GetDisplayBuffer();
     if (pu32Page == nullptr)
@@ -861,7 +863,7 @@ void vCaptureFrozenRedraw(void)
         return;
     }
     pPage->pBuffer = pu32Page;
-    G_BMP_vCopyRegion(s_pFrozenBitmap, pPage, 0, 0, FRAME_WIDTH);
+    G_BMP_vCopyRegion(pFrozen, pPage, 0, 0, FRAME_WIDTH);
     for (const LAYER_ITEM* p = s_playerHeadPointer; p != nullptr; p = p->next) {
         if (p->layer != ALARM_LAYER && p->layer != MMC_MESSAGE_LAYER && p->layer != MMC_ORVANE_MESSAGE)
             continue;
@@ -876,9 +878,8 @@ void vCaptureRelease(void)
 {
     if (s_pFrozenTimer != nullptr)
         L_TIMER_Stop(s_pFrozenTimer);
-    if (s_pFrozenBitmap != nullptr) {
-        G_BUFFERS_vFreeFullScreenBitmap(s_pFrozenBitmap);
-        s_pFrozenBitmap = nullptr;
+    if (BITMAP* pFrozen = s_pFrozenBitmap.exchange(nullptr)) {
+        G_BUFFERS_vFreeFullScreenBitmap(pFrozen);
         n().vToggleDisplayUpdateFreeze(FALSE);
     }
 }
