@@ -6,7 +6,10 @@
 #include "kernel/h_memory.h"
 #include "kernel/l_mbox.h"
 #include "store/h_database.h"
+#include "testing/t_root.h"
 #include "ui/tests/draw_fixture.h"
+#include "ui/neighbour_standins.h"
+#include "ui/u_view.h"
 
 #include <gtest/gtest.h>
 
@@ -15,15 +18,55 @@
 namespace {
 
 constexpr MBOX TASK_MBOX = 60;
+constexpr MBOX KEYBOARD_MBOX = 61;
+constexpr MBOX VIEW_MBOX = 62;
 
+vt::TempRoot& root()
+{
+    static vt::TempRoot r;
+    return r;
+}
+
+// The unit root (for the cards), the data store, the fonts, and test
+// mailboxes standing for some task, the keyboard task and the view task.
 void world()
 {
     static const bool once = [] {
+        root().exportEnv();
         dtest::prepareWorld();
         H_DATABASE_bUpdateEverythingU32(FCID("TTST"), TASK_MBOX, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
+        H_DATABASE_bUpdateEverythingU32(FCID("TKBD"), KEYBOARD_MBOX, P_NORMAL, D_MAILBOX, nullptr,
+                                        DB_TIMEOUT_NEVER);
+        H_DATABASE_bUpdateEverythingU32(FCID("TVUE"), VIEW_MBOX, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
         return true;
     }();
     (void)once;
+}
+
+// The key (un)registrations and layer (un)registrations mailed since the
+// last call, as "+keys" / "-keys" / "+layer" / "-layer".
+std::vector<std::string> registrations()
+{
+    std::vector<std::string> out;
+    while (MSGHEADER* p = L_MBOX_Receive(KEYBOARD_MBOX)) {
+        const auto* g = reinterpret_cast<GENERIC_MESSAGE*>(p);
+        if (g->Cmd == CMD_ID_REGISTER_FOR_KEYS) {
+            const auto* r = reinterpret_cast<MSG_REGISTER_FOR_KEYS*>(p);
+            out.push_back("+keys " + std::to_string(r->keys) + " " + std::to_string(r->usage));
+        } else if (g->Cmd == CMD_ID_UNREGISTER_FOR_KEYS) {
+            out.push_back("-keys " + std::to_string(reinterpret_cast<MSG_UNREGISTER_FOR_KEYS*>(p)->keys));
+        }
+        H_MEMORY_vDumpMail(p);
+    }
+    while (MSGHEADER* p = L_MBOX_Receive(VIEW_MBOX)) {
+        const auto* g = reinterpret_cast<GENERIC_MESSAGE*>(p);
+        if (g->Cmd == CMD_ID_REGISTER_LAYER)
+            out.push_back("+layer " + std::to_string(reinterpret_cast<MSG_REGISTER_LAYER*>(p)->layer));
+        else if (g->Cmd == CMD_ID_UNREGISTER_LAYER)
+            out.push_back("-layer " + std::to_string(reinterpret_cast<MSG_UNREGISTER_LAYER*>(p)->layer));
+        H_MEMORY_vDumpMail(p);
+    }
+    return out;
 }
 
 // Resets every task was sent since the last call.
@@ -295,6 +338,111 @@ TEST_F(Script, TheBuiltInScriptPlaysWithoutError)
     gt::TestBitmap screen(800, 600, dtest::BACKGROUND);
     T_KEYBOARD_vDrawPOSMessage(screen, nullptr);
     EXPECT_EQ(NO_ERROR, T_KEYBOARD_ePOSError());
+}
+
+// ---- The demonstration in the keyboard task's steps ----
+
+using Strings = std::vector<std::string>;
+
+class Demo : public Script {
+protected:
+    void SetUp() override
+    {
+        Script::SetUp();
+        registrations();
+    }
+    void enterPointOfSale()
+    {
+        H_DATABASE_bUpdateValueU32(FCID("CCST"), STATE_POINT_OF_SALE, P_NORMAL);
+        T_KEYBOARD_vPOSHandleNewData(FCID("CCST"), STATE_POINT_OF_SALE);
+    }
+    static BOOLEAN boolean(const char (&key)[5])
+    {
+        BOOLEAN b = 2;
+        H_DATABASE_bFetchBoolean(FCID(key), &b, nullptr, nullptr);
+        return b;
+    }
+};
+
+TEST_F(Demo, ACardScriptPlaysAfterThePreambleAndExitStartsItOver)
+{
+    vt::makeDirs(root().at("/mnt/mmc0"));
+    ASSERT_TRUE(vt::writeFile(root().at("/mnt/mmc0/POSDemo.txt"),
+                              "CHAPTER MAIN\nEXITMESSAGEBOX\nBALLOON 50 300 200 1 \"Card demo\"\nHello\n"
+                              "ENDBALLOON\nWAIT 5\nENDCHAPTER\n"));
+    enterPointOfSale();
+    EXPECT_FALSE(boolean("CKCK"));
+    EXPECT_EQ(Strings{"+layer 327"}, registrations());
+    EXPECT_EQ(1, resets());
+
+    T_KEYBOARD_vPOSStep(); // the tutorial starts
+    EXPECT_EQ((Strings{"+keys 65534 7", "+layer 327"}), registrations());
+    EXPECT_TRUE(boolean("SDBV"));
+    EXPECT_GE(T_KEYBOARD_sPOSExitAnchor().x, 0);
+    for (int i = 0; i < 5; ++i) // the preamble's view changes
+        T_KEYBOARD_vPOSStep();
+    EXPECT_FALSE(T_KEYBOARD_sPOSBalloon().bActive);
+    for (int i = 0; i < 3; ++i) // CHAPTER, EXITMESSAGEBOX, BALLOON
+        T_KEYBOARD_vPOSStep();
+    EXPECT_TRUE(boolean("CDSM"));
+    const D_BALLOON shown = T_KEYBOARD_sPOSBalloon();
+    EXPECT_TRUE(shown.bActive);
+    EXPECT_STREQ("Card demo", shown.title);
+
+    MSG_KEY_CHANGE exitKey = {};
+    exitKey.key = KEY_EXIT;
+    exitKey.state = KEY_DOWN;
+    exitKey.cursor = CURSOR_UP;
+    T_KEYBOARD_vPOSHandleKey(&exitKey);
+    EXPECT_TRUE(boolean("CKCK"));
+    EXPECT_FALSE(boolean("CDSM"));
+    EXPECT_FALSE(T_KEYBOARD_sPOSBalloon().bActive);
+    EXPECT_LT(T_KEYBOARD_sPOSExitAnchor().x, 0);
+    EXPECT_EQ(Strings{"-keys 65534"}, registrations());
+
+    // After the viewer's three minutes: from the start, with one more view
+    // change in the preamble.
+    T_KEYBOARD_vPOSStep();
+    for (int i = 0; i < 6 + 3; ++i)
+        T_KEYBOARD_vPOSStep();
+    EXPECT_STREQ("Card demo", T_KEYBOARD_sPOSBalloon().title);
+    EXPECT_TRUE(T_KEYBOARD_sPOSBalloon().bActive);
+}
+
+TEST_F(Demo, WithoutAScriptFourViewsCycleAndAKeyHandsTheUnitOver)
+{
+    H_DATABASE_bUpdateValueU32(FCID("SLNG"), 3, P_NORMAL); // a language without a built-in script
+    enterPointOfSale();
+    T_KEYBOARD_vPOSStep(); // start: no script
+    registrations();
+    std::vector<S32> views;
+    for (int i = 0; i < 5; ++i) {
+        T_KEYBOARD_vPOSStep();
+        S32 view = 0;
+        H_DATABASE_bFetchS32(FCID("CVEW"), &view, nullptr, nullptr);
+        views.push_back(view);
+    }
+    EXPECT_EQ((std::vector<S32>{35, 35, 25, 49, 35}), views);
+
+    resets();
+    T_KEYBOARD_vPOSKeyHook();
+    EXPECT_TRUE(boolean("CKCK"));
+    EXPECT_EQ(Strings{"-layer 327"}, registrations());
+    // The step after the three minutes starts over at the first view.
+    T_KEYBOARD_vPOSStep();
+    EXPECT_EQ(1, resets());
+    EXPECT_EQ(Strings{"+layer 327"}, registrations());
+    H_DATABASE_bUpdateValueS32(FCID("CVEW"), 49, P_NORMAL);
+    T_KEYBOARD_vPOSStep();
+    S32 view = 0;
+    H_DATABASE_bFetchS32(FCID("CVEW"), &view, nullptr, nullptr);
+    EXPECT_EQ(35, view);
+
+    // Leaving the state ends the demonstration.
+    H_DATABASE_bUpdateValueU32(FCID("CCST"), STATE_NORMAL_RUN, P_NORMAL);
+    T_KEYBOARD_vPOSHandleNewData(FCID("CCST"), STATE_NORMAL_RUN);
+    EXPECT_TRUE(boolean("CKCK"));
+    EXPECT_EQ(Strings{"-layer 327"}, registrations());
 }
 
 } // namespace
