@@ -258,6 +258,13 @@ TEST_F(Capture, WithSnapshotsOffMarkMarksAWaypointAndSoft1IsRefused)
     EXPECT_EQ(-1, pressed(KEY_GOTO));
     EXPECT_FALSE(T_VIEW_bScreenFrozen());
     EXPECT_TRUE(mailsTo(CARD_MBOX).empty());
+
+    // While a recording is being made MARK marks, snapshots on or not.
+    setU32("SCSC", 2);
+    T_VIEW_vSetSRViewState(SR_VIEW_RECORDING);
+    EXPECT_EQ(1, pressed(KEY_MARK));
+    EXPECT_EQ(2, s_marks.load());
+    EXPECT_FALSE(T_VIEW_bScreenFrozen());
 }
 
 TEST_F(Capture, MarkDuringPlaybackPausesIt)
@@ -476,6 +483,23 @@ TEST_F(Review, RemovingTheOtherCardChangesNothingRemovingThePlayedOneReturnsToTh
     setU32("CSD1", FALSE);
     EXPECT_EQ(SR_VIEW_PLAYBACK, T_VIEW_eGetSRViewState());
     setU32("CSD0", FALSE);
+    EXPECT_EQ(SR_VIEW_THUMBNAILS, T_VIEW_eGetSRViewState());
+}
+
+TEST_F(Review, RemovingTheCardARecordingGoesToEndsTheRecordingView)
+{
+    setU32("CSD0", TRUE);
+    setU32("CSD1", TRUE);
+    T_VIEW_vSetSRViewState(SR_VIEW_RECORDING);
+    auto* p = newMail<MSG_PING_START>(CMD_ID_PING_START);
+    p->u32StartDateTime = 1234;
+    p->u8DeviceNumber = 1;
+    snprintf(p->acRootName, sizeof p->acRootName, "R00007");
+    sendAndWait(&p->header);
+    H_MEMORY_vFree(p);
+    setU32("CSD0", FALSE);
+    EXPECT_EQ(SR_VIEW_RECORDING, T_VIEW_eGetSRViewState());
+    setU32("CSD1", FALSE);
     EXPECT_EQ(SR_VIEW_THUMBNAILS, T_VIEW_eGetSRViewState());
 }
 
