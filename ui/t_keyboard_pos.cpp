@@ -1087,7 +1087,7 @@ void T_KEYBOARD_vPOSHandleNewData(FOURCHARID key, U32 u32Value)
     case KEY_CCST:
         if (u32Value == STATE_POINT_OF_SALE) {
             vEnterPOS(ENTER_TICKS);
-        } else if (s_bPOSMode) {
+        } else {
             s_bPOSMode = false;
             vSetClicks(TRUE);
             U_VIEW_bUnRegisterLayer(POS_MESSAGE_LAYER);
