@@ -171,6 +171,9 @@ char s_aTextLine[POS_LINE_BYTES];
 ERROR_CODE s_scriptError = NO_ERROR;
 POINT s_exitBoxAnchor = {-1, -1};
 BITMAP* s_pPhotoImage = nullptr;
+// A photo request the card task has not acknowledged in time: freed once
+// its late signal is seen, never while the card task may still touch it.
+MSG_LOAD_BMP* s_pPendingPhotoMail = nullptr;
 BOOLEAN s_bShowImage = FALSE;
 U32 s_u32POSScriptIndex = 0;
 TIMER_INFO* s_pPOSTimer = nullptr;
@@ -625,6 +628,13 @@ TICKS tSet(const char* pcLine)
 void vRemovePhoto(void)
 {
     s_bShowImage = FALSE;
+    if (s_pPendingPhotoMail != nullptr) {
+        // The card task may still load into the page: it stays until then.
+        if (L_SEMA_WaitTicks(SEMA_POS_PHOTO, 1) != 0)
+            return;
+        H_MEMORY_vFree(s_pPendingPhotoMail);
+        s_pPendingPhotoMail = nullptr;
+    }
     if (s_pPhotoImage == nullptr)
         return;
     H_DISPLAY_vFreeDisplayBuffer(s_pPhotoImage->pBuffer);
@@ -670,12 +680,24 @@ TICKS tPhoto(const char* pcLine)
     if (char* pcDot = strchr(acPath + 1, '.'))
         *pcDot = '\0';
     s_bShowImage = FALSE;
-    if (!T_VIEW_bRequestSnapshotImage(&s_pPhotoImage, acPath, SEMA_POS_PHOTO))
+    if (s_pPendingPhotoMail != nullptr) {
+        // One request at a time: the last one is done only once signalled.
+        if (L_SEMA_WaitTicks(SEMA_POS_PHOTO, 1) != 0)
+            return STEP_TICKS;
+        H_MEMORY_vFree(s_pPendingPhotoMail);
+        s_pPendingPhotoMail = nullptr;
+    }
+    MSG_LOAD_BMP* pSent = nullptr;
+    if (!T_VIEW_bRequestSnapshotImage(&s_pPhotoImage, acPath, SEMA_POS_PHOTO, &pSent))
         return STEP_TICKS;
     // The drawing must not wait for the card task's load.
     L_MUTEX_Unlock(RES_POS_TUTORIAL);
     const ERC erc = L_SEMA_WaitTicks(SEMA_POS_PHOTO, POS_PHOTO_WAIT_TICKS);
     L_MUTEX_LockWait(RES_POS_TUTORIAL);
+    if (erc == 0)
+        H_MEMORY_vFree(pSent);
+    else
+        s_pPendingPhotoMail = pSent;
     s_bShowImage = erc == 0 ? TRUE : FALSE;
     vRequestFrame();
     return STEP_TICKS;

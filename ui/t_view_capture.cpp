@@ -115,7 +115,8 @@ THUMBNAIL_TYPE s_ePreviousThumbNail = THUMBNAIL_NONE;
 THUMBNAIL_TYPE s_ePreviousThumbNailImage = THUMBNAIL_NONE;
 THUMBNAIL_TYPE s_eNextThumbNailImage = THUMBNAIL_NONE;
 std::atomic<BITMAP*> s_pFileImage{nullptr};
-volatile U32 s_u32LatestRequestID = 0;
+// Asked by the view task and the keyboard task (photos); read by the card task.
+std::atomic<U32> s_u32LatestRequestID{0};
 BOOLEAN s_bInitialThumbNailSearch = TRUE;
 U32 s_u32RecordStartDateTime = 0;
 U32 s_u32AvailCardSizeKB = 0;
@@ -494,8 +495,10 @@ void vSouth(void)
 
 void vOpenFullImage(void)
 {
-    BITMAP* pImage = s_pFileImage.load();
-    bool bNew = false;
+    // Held out of s_pFileImage while the request is made, so that the
+    // view-key task cannot give it back in between; once it is back, a
+    // release moves the request id on and the load is skipped.
+    BITMAP* pImage = s_pFileImage.exchange(nullptr);
     if (pImage == nullptr) {
         U32* pu32Page = H_DISPLAY_pu32GetDisplayBuffer();
         if (pu32Page == nullptr) {
@@ -509,33 +512,31 @@ void vOpenFullImage(void)
             return;
         }
         pImage->pBuffer = pu32Page;
-        bNew = true;
     }
     const U32 u32Top = s_ScreenCaptureScrollInfo.u32TopThumbNailPosition;
     s_ePreviousThumbNailImage = ePeek(n().eFindPreviousThumbNailImage, u32Top);
     s_eNextThumbNailImage = ePeek(n().eFindNextThumbNailImage, u32Top);
-    if (bNew)
-        s_pFileImage = pImage;
     char* pcName = pcWithExtension(s_psCurrentThumbnail->sName, "PNG");
+    auto* pMail = static_cast<MSG_LOAD_BMP*>(H_MEMORY_pvMallocNoWait(sizeof(MSG_LOAD_BMP)));
     MBOX mboxCard = 0;
-    if (pcName != nullptr && bFetchCardMailbox(&mboxCard)) {
-        auto* pMail = static_cast<MSG_LOAD_BMP*>(H_MEMORY_pvMallocNoWait(sizeof(MSG_LOAD_BMP)));
-        if (pMail != nullptr) {
-            memset(static_cast<void*>(pMail), 0, sizeof *pMail);
-            pMail->header.Cmd = CMD_ID_LOAD_BMP;
-            pMail->pBitmap = pImage;
-            pMail->pcName = pcName;
-            pMail->u32RequestId = s_u32LatestRequestID + 1;
-            s_u32LatestRequestID = pMail->u32RequestId;
-            pMail->pu32LatestRequestId = &s_u32LatestRequestID;
-            if (L_MBOX_Send(mboxCard, &pMail->header.msghdr, CARD_MAIL_PRIORITY, 0) == 0)
-                pcName = nullptr;
-            else
-                H_MEMORY_vFree(pMail);
-        }
+    const bool bSend = pcName != nullptr && pMail != nullptr && bFetchCardMailbox(&mboxCard);
+    if (bSend) {
+        memset(static_cast<void*>(pMail), 0, sizeof *pMail);
+        pMail->header.Cmd = CMD_ID_LOAD_BMP;
+        pMail->pBitmap = pImage;
+        pMail->pcName = pcName;
+        pMail->u32RequestId = s_u32LatestRequestID.fetch_add(1) + 1;
+        pMail->pu32LatestRequestId = &s_u32LatestRequestID;
+    }
+    s_pFileImage = pImage;
+    if (bSend && L_MBOX_Send(mboxCard, &pMail->header.msghdr, CARD_MAIL_PRIORITY, 0) == 0) {
+        pcName = nullptr;
+        pMail = nullptr;
     }
     if (pcName != nullptr)
         H_MEMORY_vFree(pcName);
+    if (pMail != nullptr)
+        H_MEMORY_vFree(pMail);
     T_VIEW_vSetSRViewState(SR_VIEW_FULLIMAGE);
     vGoodClick();
 }
@@ -904,7 +905,7 @@ BITMAP* T_VIEW_pTakeReviewImage(void)
 {
     BITMAP* pImage = s_pFileImage.exchange(nullptr);
     if (pImage != nullptr)
-        s_u32LatestRequestID = s_u32LatestRequestID + 1;
+        s_u32LatestRequestID.fetch_add(1);
     return pImage;
 }
 
@@ -937,10 +938,12 @@ const THUMBNAIL_HEADER_TYPE* T_VIEW_psThumbnail(U32 u32Place)
 
 const THUMBNAIL_SCROLL_INFO* T_VIEW_psScrollInfo(void) { return &s_ScreenCaptureScrollInfo; }
 
-BOOLEAN T_VIEW_bRequestSnapshotImage(BITMAP** ppDestination, const char* pcName, SEMA sSema)
+BOOLEAN T_VIEW_bRequestSnapshotImage(BITMAP** ppDestination, const char* pcName, SEMA sSema,
+                                     MSG_LOAD_BMP** ppSent)
 {
-    if (ppDestination == nullptr || pcName == nullptr)
+    if (ppDestination == nullptr || pcName == nullptr || ppSent == nullptr)
         return FALSE;
+    *ppSent = nullptr;
     if (*ppDestination == nullptr) {
         U32* pu32Page = H_DISPLAY_pu32GetDisplayBuffer();
         if (pu32Page == nullptr)
@@ -970,14 +973,14 @@ BOOLEAN T_VIEW_bRequestSnapshotImage(BITMAP** ppDestination, const char* pcName,
     pMail->header.Cmd = CMD_ID_LOAD_BMP;
     pMail->pBitmap = *ppDestination;
     pMail->pcName = pcFile;
-    pMail->u32RequestId = s_u32LatestRequestID + 1;
-    s_u32LatestRequestID = pMail->u32RequestId;
+    pMail->u32RequestId = s_u32LatestRequestID.fetch_add(1) + 1;
     pMail->pu32LatestRequestId = &s_u32LatestRequestID;
     if (L_MBOX_Send(mboxCard, &pMail->header.msghdr, CARD_MAIL_PRIORITY, sSema) != 0) {
         H_MEMORY_vFree(pcFile);
         H_MEMORY_vFree(pMail);
         return FALSE;
     }
+    *ppSent = pMail;
     return TRUE;
 }
 

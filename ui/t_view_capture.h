@@ -27,6 +27,8 @@
 #include "ui/u_keyboard.h"
 #include "ui/u_view.h"
 
+#include <atomic>
+
 constexpr LAYER_ID SIMULATION_MESSAGE_LAYER = 267;
 constexpr LAYER_ID CAPTURE_REVIEW_VIEW_PRIORITY = 71;
 constexpr LAYER_ID ALARM_LAYER = 314;
@@ -112,7 +114,7 @@ typedef struct tag_MSG_LOAD_BMP {
     BITMAP* pBitmap;
     char* pcName;
     U32 u32RequestId;
-    const volatile U32* pu32LatestRequestId;
+    const std::atomic<U32>* pu32LatestRequestId;
 } MSG_LOAD_BMP;
 
 // ---- Client calls ----
@@ -144,9 +146,11 @@ const THUMBNAIL_SCROLL_INFO* T_VIEW_psScrollInfo(void);
 // card task: when *ppDestination is null a free display page in a
 // full-screen header is taken for it (and stays the caller's); the bitmap
 // is filled with colour 34 first. The card task signals sSema when the load
-// is done. TRUE only when the request went out, so that the caller waits
-// only for a signal that will come.
-BOOLEAN T_VIEW_bRequestSnapshotImage(BITMAP** ppDestination, const char* pcName, SEMA sSema);
+// is done, acknowledging the mail: the mail stays the sender's, handed back
+// in *ppSent, to be freed once sSema has come. TRUE only when the request
+// went out, so that the caller waits only for a signal that will come.
+BOOLEAN T_VIEW_bRequestSnapshotImage(BITMAP** ppDestination, const char* pcName, SEMA sSema,
+                                     MSG_LOAD_BMP** ppSent);
 
 // When the review is to search its list from the start again: the three
 // records filled with the first three entries (places 1 to 3) and their

@@ -6,14 +6,21 @@
 #include "kernel/h_memory.h"
 #include "kernel/l_mbox.h"
 #include "store/h_database.h"
+#include "platform/fbdev.h"
+#include "platform/h_display.h"
+#include "graphics/g_bmp.h"
+#include "kernel/l_clock.h"
 #include "testing/t_root.h"
+#include "ui/t_view_capture.h"
 #include "ui/tests/draw_fixture.h"
 #include "ui/neighbour_standins.h"
 #include "ui/u_view.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -407,6 +414,71 @@ TEST_F(Demo, ACardScriptPlaysAfterThePreambleAndExitStartsItOver)
         T_KEYBOARD_vPOSStep();
     EXPECT_STREQ("Card demo", T_KEYBOARD_sPOSBalloon().title);
     EXPECT_TRUE(T_KEYBOARD_sPOSBalloon().bActive);
+}
+
+constexpr MBOX CARD_MBOX = 63;
+
+class Photo : public Demo {
+protected:
+    void SetUp() override
+    {
+        Demo::SetUp();
+        static const bool screen = [] {
+            FBDEV_vSetVsyncRate(0);
+            H_DISPLAY_vInitScreen(0);
+            vt::makeDirs(root().at("/mnt/mmc0"));
+            return vt::writeFile(root().at("/mnt/mmc0/PIC.JPG"), "any");
+        }();
+        ASSERT_TRUE(screen);
+    }
+    // Milliseconds one step took.
+    U64 timedStep()
+    {
+        const U64 from = L_CLOCK_qwGetTimeInMillis();
+        step();
+        return L_CLOCK_qwGetTimeInMillis() - from;
+    }
+};
+
+TEST_F(Photo, WithoutTheCardTaskThePlayerDoesNotWait)
+{
+    play("PHOTO pic.jpg\n");
+    EXPECT_LT(timedStep(), 2000u);
+    EXPECT_EQ(NO_ERROR, T_KEYBOARD_ePOSError());
+}
+
+TEST_F(Photo, TheLoadIsWaitedForAtMost5sAndAnAnsweredOneIsShown)
+{
+    H_DATABASE_bUpdateEverythingU32(FCID("TMMC"), CARD_MBOX, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
+    play("PHOTO pic.jpg\n");
+    const U64 unanswered = timedStep();
+    EXPECT_GE(unanswered, 4500u);
+    EXPECT_LT(unanswered, 30000u);
+    MSGHEADER* pLate = L_MBOX_Receive(CARD_MBOX);
+    ASSERT_NE(nullptr, pLate);
+    auto* pLoad = reinterpret_cast<MSG_LOAD_BMP*>(pLate);
+    EXPECT_STREQ("/mnt/mmc0/PIC.PNG", pLoad->pcName);
+    H_MEMORY_vFree(pLoad->pcName);
+    L_MBOX_AckMessage(pLate); // late: the player frees it at its next photo
+
+    // A card task that answers: the photo is shown over the whole screen.
+    std::thread card([] {
+        MSGHEADER* p = L_MBOX_ReceiveWaitTicks(CARD_MBOX, 10000);
+        if (p == nullptr)
+            return;
+        auto* pMail = reinterpret_cast<MSG_LOAD_BMP*>(p);
+        G_BMP_vSet(pMail->pBitmap, 0x4321);
+        H_MEMORY_vFree(pMail->pcName);
+        L_MBOX_AckMessage(p);
+    });
+    play("PHOTO pic.jpg\n");
+    EXPECT_LT(timedStep(), 4000u);
+    card.join();
+    gt::TestBitmap screen(800, 600, dtest::BACKGROUND);
+    T_KEYBOARD_vDrawPOSMessage(screen, nullptr);
+    EXPECT_EQ(800u * 600u, screen.count(0x4321));
+    play("PHOTO OFF\n");
+    step();
 }
 
 TEST_F(Demo, WithoutAScriptFourViewsCycleAndAKeyHandsTheUnitOver)
