@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr U32 STATE_PLAYBACK = 11;
 constexpr U32 COLOR_REVIEW_BACKGROUND = 34;
 constexpr U32 CAPTION_MARGIN = 9;
 constexpr U32 CAPTION_EDGE = 10;
