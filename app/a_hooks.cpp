@@ -25,6 +25,7 @@
 #include "platform/h_hooks.h"
 #include "platform/h_shutdown.h"
 #include "sonar/dsp/s_transducer.h"
+#include "sonar/dsp/s_transducer_texts.h"
 #include "sonar/history/t_n_history.h"
 #include "store/h_database.h"
 #include "system/model.h"
@@ -34,6 +35,7 @@
 #include "ui/t_info.h"
 #include "ui/t_keyboard.h"
 #include "ui/t_menu.h"
+#include "ui/t_view_capture_standins.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -148,4 +150,9 @@ void A_HOOKS_vInstall(void)
     static const T_INLINETEST_NEIGHBOURS inlineTestNeighbours = {T_NAV_vDeleteAllTracksWaypointsRoutes,
                                                                  T_NAV_NVRAM_vErase, T_NAV_NVRAM_vInit};
     T_INLINETEST_vInstallNeighbours(&inlineTestNeighbours);
+    // The snapshot's menu entry goes into the sonar side's "Accessories"
+    // tab; the card, review and chart calls are still the view task's own
+    // stand-ins.
+    static const T_VIEW_CAPTURE_NEIGHBOURS captureNeighbours = {.pAccessoriesTab = &txtTabAccessories};
+    T_VIEW_vInstallCaptureNeighbours(&captureNeighbours);
 }

@@ -25,6 +25,7 @@
 #include "platform/h_shutdown.h"
 #include "store/database_msg.h"
 #include "store/h_database.h"
+#include "ui/t_keyboard_pos.h"
 #include "ui/t_keyboard_standins.h"
 #include "ui/t_menu.h"
 #include "ui/u_dialog.h"
@@ -327,6 +328,35 @@ void T_KEYBOARD_vDrawShutdownMessage(BITMAP* pBitmap, WINDOW_SPECIFICATION*)
 void T_KEYBOARD_vInstallShutdown(T_KEYBOARD_SHUTDOWN_FN* pfnShutdown)
 {
     s_pfnShutdown.store(pfnShutdown);
+}
+
+BOOLEAN T_KEYBOARD_bSendPOSKey(U32 u32KeyMask, CURSOR_POSITION cursor)
+{
+    for (int i = 0; i < HKEY_NUM_KEYS; ++i) {
+        if (KEY_MASK_OF[i] != u32KeyMask)
+            continue;
+        for (const KEY_USER* pUser = s_apKeyList[i]; pUser != nullptr; pUser = pUser->next) {
+            if (pUser->mailbox == KEYBOARD_MAILBOX)
+                continue;
+            auto* pMail = static_cast<MSG_KEY_CHANGE*>(H_MEMORY_pvMallocNoWait(sizeof(MSG_KEY_CHANGE)));
+            if (pMail == nullptr)
+                return FALSE;
+            memset(static_cast<void*>(pMail), 0, sizeof *pMail);
+            pMail->header.Cmd = CMD_ID_KEY_CHANGE;
+            pMail->key = pUser->key_ID;
+            pMail->state = KEY_DOWN;
+            pMail->count = 1;
+            pMail->cursor = cursor;
+            pMail->flag = pUser->flag;
+            if (L_MBOX_Send(pUser->mailbox, &pMail->header.msghdr, KEY_MAIL_PRIORITY, 0) != 0) {
+                H_MEMORY_vFree(pMail);
+                return FALSE;
+            }
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
 }
 
 // Static functions --------------------------------------------------------------

@@ -89,6 +89,8 @@ void vComposeExpedited(void)
 
 void vOnViewUpdate(void)
 {
+    if (bCaptureFrozen())
+        return;
     if (s_eExpeditedViewUpdateState == EVU_REQUESTED) {
         vComposeExpedited();
         return;
@@ -106,6 +108,10 @@ void vOnViewUpdate(void)
 
 void vOnThrottle(void)
 {
+    if (bCaptureFrozen()) {
+        vCaptureFrozenRedraw();
+        return;
+    }
     // An expedite request that came while the timer ran has its own 106
     // signal waiting: taking that signal away would lose the expedited
     // frame, so the expedited frame comes first and stands for this one.
@@ -124,6 +130,7 @@ void vHandleNewData(const MESSAGE_NEW_DATA* pData)
     case KEY_CVEW:
         vSetCurrentLayer(pData->dbValue.s32Val);
         T_VIEW_vRequestExpeditedViewUpdate();
+        vCaptureViewChanged(pData->dbValue.s32Val);
         break;
     case KEY_CVAS:
         s_windowSpec.activeWindow = (SPLIT_WINDOW_TYPE)pData->dbValue.s32Val;
@@ -141,19 +148,9 @@ void vHandleNewData(const MESSAGE_NEW_DATA* pData)
             GUI_vUnRegisterNMEA2KUnits();
         }
         break;
-    // The snapshot, message and capture-review keys.
-    case FCID("CCST"):
-    case FCID("SMSG"):
-    case FCID("SCSC"):
-    case FCID("CSRE"):
-    case FCID("IPRA"):
-    case FCID("CPSP"):
-    case FCID("CPSM"):
-    case FCID("CSD0"):
-    case FCID("CSD1"):
-        break;
     default:
-        vFollowLayerKey(pData->FourCharId, pData->dbValue);
+        if (!bCaptureNewData(pData->FourCharId, pData->dbValue))
+            vFollowLayerKey(pData->FourCharId, pData->dbValue);
         break;
     }
 }
@@ -164,14 +161,18 @@ void vFactoryReset(void)
     H_DATABASE_bUpdateValueBoolean(KEY_SVCR, TRUE, P_NORMAL);
     vRestoreDisplayDefaults();
     GUI_vRestoreSlotsDefault();
+    vCaptureFactoryReset();
 }
 
 void vRunSystem(void)
 {
-    if (s_bRunStarted)
+    if (s_bRunStarted) {
+        vCaptureRunSystem(false);
         return;
+    }
     s_bRunStarted = true;
     GUI_bRunStart();
+    vCaptureRunSystem(true);
     const ERC own = L_TASK_GetPriority(0);
     if (own < 0)
         return;
@@ -208,9 +209,14 @@ void vHandleMail(MSGHEADER* pHeader)
         s_bViewChanged = TRUE;
         s_bViewUpdateCancelled = TRUE;
         break;
+    case CMD_ID_KEY_CHANGE:
+        vCaptureKey(reinterpret_cast<const MSG_KEY_CHANGE*>(pHeader));
+        break;
+    case CMD_ID_PING_START:
+        vCapturePingStart(reinterpret_cast<const MSG_PING_START*>(pHeader));
+        break;
     default:
-        // Recording start and the MARK and cursor keys belong to the
-        // capture review; a shutdown changes nothing here.
+        // A shutdown changes nothing here.
         break;
     }
 }
@@ -226,6 +232,7 @@ void vStartUp(void)
     H_DATABASE_bRegisterForDataWithConditions(KEY_CVAS, VIEW_MAILBOX, TRUE, FALSE, FALSE);
     s_windowSpec.activeWindow = SPLIT_RIGHT_WINDOW;
     H_DATABASE_bRegisterForDataWithConditions(KEY_SNID, VIEW_MAILBOX, TRUE, FALSE, FALSE);
+    vCaptureStart();
 
     if (H_DATABASE_bUpdateEverythingU32(KEY_TVUE, (U32)VIEW_MAILBOX, P_NORMAL, D_MAILBOX, nullptr,
                                         DB_TIMEOUT_NEVER)) {
@@ -263,9 +270,13 @@ void T_VIEW_vMain(void)
         case SEMA_TIMER_VIEW_UPDATE:
             vOnThrottle();
             break;
+        case SEMA_TIMER_SIM_MSG:
+            vCaptureBlinkStep();
+            break;
+        case SEMA_VIEW_RELEASE_BITMAP:
+            vCaptureRelease();
+            break;
         default:
-            // The frozen screen's release and the message blink come with
-            // the snapshot and the simulation message.
             break;
         }
     }

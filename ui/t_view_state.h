@@ -17,7 +17,9 @@
 // since other tasks start their search for the next view from it.
 #pragma once
 
+#include "store/h_dbtypes.h"
 #include "ui/t_view.h"
+#include "ui/t_view_capture.h"
 
 #include <atomic>
 
@@ -81,5 +83,30 @@ void vFollowLayerKey(FOURCHARID key, DB_DATA_TYPE dbValue);
 void vRestoreDisplayDefaults(void);
 // The current layer, under the lock.
 void vSetCurrentLayer(LAYER_ID layer);
+
+// ---- Snapshot, messages and review (t_view_capture.cpp), in the view task ----
+
+void vCaptureStart(void);
+// Every CMD_ID_RUN_SYSTEM; bFirst for the first one.
+void vCaptureRunSystem(bool bFirst);
+void vCaptureFactoryReset(void);
+// A changed key of the snapshot, messages or review; false for other keys.
+bool bCaptureNewData(FOURCHARID key, const DB_DATA_TYPE& dbValue);
+// After the view task's own handling of a "CVEW" change.
+void vCaptureViewChanged(LAYER_ID view);
+void vCaptureKey(const MSG_KEY_CHANGE* pKey);
+void vCapturePingStart(const MSG_PING_START* pMsg);
+// One step of SEMA_TIMER_SIM_MSG.
+void vCaptureBlinkStep(void);
+// Blink steps taken so far.
+U32 u32CaptureBlinkSteps(void);
+// The screen is frozen: SEMA_TIMER_VIEW_UPDATE redraws the frozen copy and
+// frame requests are ignored.
+bool bCaptureFrozen(void);
+void vCaptureFrozenRedraw(void);
+// SEMA_VIEW_RELEASE_BITMAP: the frozen copy freed, ordinary frames resume.
+void vCaptureRelease(void);
+// The view task's copy of "CCST".
+U32 u32CaptureSystemState(void);
 
 } // namespace t_view

@@ -82,7 +82,7 @@ void T_VIEWKEY_vHandleMail(MSGHEADER* pHeader)
     }
     case CMD_ID_KEY_CHANGE:
         vHandleKey(reinterpret_cast<const MSG_KEY_CHANGE*>(pMail));
-        T_VIEWKEY_vReleaseReviewImage();
+        T_VIEW_vReleaseReviewImage();
         break;
     case CMD_ID_RUN_SYSTEM:
         if (!s_bRunStartHandled) {
