@@ -34,7 +34,7 @@ const PROCESS_CALLS REAL_CALLS = {
     S_TVG_TvgRawSonar,          S_FILTER_v2of2Filter,           S_FILTER_vGetExponentialAverageData,
     S_FILTER_vNoiseRemoval,     S_DEPTH_u32FindDepth,           S_FISHID_vScanForFish,
     S_FISHID_vMergeFishTargetLists, T_MMC_vSaveRawDataToMMC,    T_N_HISTORY_vAddColumns,
-    T_N_HISTORY_vProcessPPISonar,
+    T_N_HISTORY_vProcessPPISonar, S_TRANSDUCER_u8CurrentTransducer,
 };
 PROCESS_CALLS g_Calls = REAL_CALLS;
 
@@ -194,7 +194,7 @@ void vSideViewFrequency(FOURCHARID fcid)
 void vBlankScroll(BEAM Beam)
 {
     vClearAccumulator(Beam);
-    if (bCheckAddColumns(Beam, 5, S_TRANSDUCER_u8CurrentTransducer(1)))
+    if (bCheckAddColumns(Beam, 5, g_Calls.pfnCurrentTransducer(1)))
         vAddNewColumns(Beam, 0);
 }
 
@@ -384,7 +384,7 @@ BOOLEAN t_n_process::bCheckAddColumns(BEAM Beam, U8, U8)
 {
     const BOOLEAN bEnabled = s_bSonarEnabled.load();
     const U32 u32Network = s_u32SonarNetworkElementSelect.load();
-    if (Beam == 0 || Beam == 1 || (Beam == 2 && S_TRANSDUCER_u8CurrentTransducer(0) == TRANSDUCER_455_DOWN)) {
+    if (Beam == 0 || Beam == 1 || (Beam == 2 && g_Calls.pfnCurrentTransducer(0) == TRANSDUCER_455_DOWN)) {
         if (u32Key(FCID("YST1"), 0) == 0)
             return FALSE;
         return bEnabled || S_TRANSDUCER_u32GetElementBit(u32Network, SONAR_SOURCE_2D) ? TRUE : FALSE;

@@ -123,7 +123,7 @@ float t_n_process::fSelectBestDepth(void)
         return fShort;
     }
 
-    if (S_TRANSDUCER_u8CurrentTransducer(SONAR_SOURCE_KV) != 15)
+    if (g_Calls.pfnCurrentTransducer(SONAR_SOURCE_KV) != 15)
         return T_N_PROCESS_fSelectBestDepthInMeters(b200 ? f200 : 0.0f, bLF ? fLF : 0.0f, bShort ? fShort : 0.0f);
 
     // Transducer 15: its 2D beams are 200 and 455 kHz; a shallow 455 kHz
@@ -213,7 +213,7 @@ U32 T_N_PROCESS_u32SelectBestDepthInSamples(U32 u32DepthSamples200, U32 u32Depth
     const U32 u32SpeedMs = u32Speed();
     const float f200 = (float)u32DepthSamples200 * 26.0f * (float)u32SpeedMs * 5e-7f;
     const float fLF = (float)u32DepthSamplesLF * 26.0f * (float)u32SpeedMs * 5e-7f;
-    const U8 u8Transducer = S_TRANSDUCER_u8CurrentTransducer(SONAR_SOURCE_KV);
+    const U8 u8Transducer = g_Calls.pfnCurrentTransducer(SONAR_SOURCE_KV);
     const float fDepth = (u8Transducer == 15 || u8Transducer == 17 || u8Transducer == 18)
                              ? fChooseHighPair(f200, fLF)
                              : T_N_PROCESS_fSelectBestDepthInMeters(f200, fLF, 0.0f);

@@ -51,7 +51,7 @@ bool bImagingBeam(BEAM Beam)
 {
     if (Beam != 2 && Beam != 3)
         return false;
-    const U8 t = S_TRANSDUCER_u8CurrentTransducer(SONAR_SOURCE_KV);
+    const U8 t = g_Calls.pfnCurrentTransducer(SONAR_SOURCE_KV);
     return t == 5 || t == 9 || t == 10 || t == 16 || (Beam == 3 && (t == 15 || t == 17 || t == 18)) ||
            s_u32MSSState == MSS_DEPLOYED;
 }

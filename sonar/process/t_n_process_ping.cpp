@@ -250,7 +250,7 @@ void vPlaceInAccumulator(const PING_DESCRIPTOR* p, U32 u32Count, U8 u8Transducer
 void vProcessRawSonar(PING_DESCRIPTOR* p)
 {
     const BEAM beam = p->Beam;
-    const U8 u8Transducer = S_TRANSDUCER_u8CurrentTransducer(SONAR_SOURCE_KV);
+    const U8 u8Transducer = g_Calls.pfnCurrentTransducer(SONAR_SOURCE_KV);
     const WATER_TYPE eWater = (WATER_TYPE)db_u32WaterType.load();
 
     const U8 u8Clutter = (U8)u32Key(FCID("SSCL"), 5);
@@ -372,7 +372,7 @@ void t_n_process::vFilterSonarData(PING_DESCRIPTOR* p, U32* pu32NoiseCutoff)
     const BEAM beam = p->Beam;
     const U32 u32Count = p->u32NumberOfSamples;
     const U32 u32MinCutoff = u32Key(FCID("SSZC"), 0);
-    const U32 v = S_TRANSDUCER_u8CurrentTransducer(SONAR_SOURCE_2D) == 11 ? u32Key(FCID("YSNU"), 0)
+    const U32 v = g_Calls.pfnCurrentTransducer(SONAR_SOURCE_2D) == 11 ? u32Key(FCID("YSNU"), 0)
                                                                           : u32Key(FCID("YSNF"), 0);
     if (v == 0) {
         s_fPreviousNoiseCutoff[beam] = 0.0f;

@@ -32,6 +32,7 @@ typedef struct tag_PROCESS_CALLS {
     void (*pfnSaveRaw)(PING_DESCRIPTOR*);
     void (*pfnAddColumns)(U32, BEAM, U8);
     void (*pfnProcessPPISonar)(S32, BEAM, U32, BOOLEAN);
+    U8 (*pfnCurrentTransducer)(U8); // of a sonar source
 } PROCESS_CALLS;
 
 extern PROCESS_CALLS g_Calls;
