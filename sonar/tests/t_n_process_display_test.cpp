@@ -169,3 +169,39 @@ TEST_F(DisplayRead, ClearingEmptiesEveryBeam)
 
 } // namespace
 } // namespace process_test
+
+namespace process_test {
+namespace {
+
+TEST_F(DisplayRead, TerrainModeStartsAnImagingColumnAtTheBottom)
+{
+    g_au8Transducer[1] = 9; // its imaging beams are overwritten
+    s_BeamSelected = 1;
+    vResetBeamDepthHistory();
+    H_DATABASE_bUpdateEverythingFloat(FCID("IDE2"), 10.0f, P_NORMAL, D_DEPTH, nullptr, 2);
+    PING_DESCRIPTOR* p = ping(2, 2000);
+    for (U32 i = 0; i < 2000; ++i)
+        p->pu8RawSonarData[i] = (U8)(i % 200 + 50);
+    vProcessPing(p);
+    const U32 bottom = u32SamplesOfDepth(10.0f); // 526
+
+    std::vector<U8> store(STORE_BYTES), terrain(600), plain(600);
+    TSU_STORE_COLUMN column = {};
+    column.au8Data = store.data();
+    column.u32TSUDataLength = STORE_BYTES;
+    BOOLEAN noise = FALSE;
+    apply("SITM", 1);
+    ASSERT_EQ(T_N_PROCESS_eGetDataForDisplay(2, &column, terrain.data(), 0, 2000, nullptr, 0, 0, nullptr, 0, 0,
+                                             nullptr, 600, 0, 0, FALSE, &noise),
+              ACCUMULATOR_HAD_NEW_DATA);
+    EXPECT_EQ(column.fDepthMetres, 10.0f);
+    apply("SITM", 0);
+    ASSERT_EQ(T_N_PROCESS_eGetDataForDisplay(2, &column, plain.data(), bottom, 2000 - bottom, nullptr, 0, 0, nullptr,
+                                             0, 0, nullptr, 600, 0, 0, TRUE, &noise),
+              ACCUMULATOR_HAD_NEW_DATA);
+    EXPECT_EQ(terrain, plain);
+    EXPECT_NE(terrain, std::vector<U8>(600, 0));
+}
+
+} // namespace
+} // namespace process_test
