@@ -216,7 +216,11 @@ void T_N_PROCESS_vRefreshMssRtsDataForDisplay(BEAM Beam, U8* pu8DisplayDestinati
     if (pu8DisplayDestination == nullptr || Beam >= ACCUMULATOR_BEAMS)
         return;
     const RETURN_ACCUMULATOR& a = Accumulator[Beam];
+    // The strip is written by the processing task under the accumulator's
+    // mutex, so it is read under it too; 98 comes first, and nothing takes
+    // 98 while holding an accumulator.
     L_MUTEX_LockWait(RES_PROCESS_MSS);
+    L_MUTEX_LockWait(ACCUMULATOR_MUTEX[Beam]);
     const U32 u32Samples = std::min(a.u32RtsSamples, ACCUMULATOR_SAMPLES);
     vResampleFrom(a.pu8RtsData, u32Samples, u32InputOffset, u32InputSamplesToUse, pu8DisplayDestination,
                   u32SizeOfDestination);
@@ -224,6 +228,7 @@ void T_N_PROCESS_vRefreshMssRtsDataForDisplay(BEAM Beam, U8* pu8DisplayDestinati
         memcpy(s_au8PPIData[u32column], a.pu8RtsData, ACCUMULATOR_SAMPLES);
         s_u32PPISamples[u32column] = u32Samples;
     }
+    L_MUTEX_Unlock(ACCUMULATOR_MUTEX[Beam]);
     L_MUTEX_Unlock(RES_PROCESS_MSS);
 }
 

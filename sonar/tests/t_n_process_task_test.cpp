@@ -1,7 +1,8 @@
 // Task 11 itself: it publishes "TSNR", processes nothing before semaphore
 // 220, returns every descriptor while the history side reads the
 // accumulators from another thread, and after a shutdown only returns
-// descriptors. The task is started once in a process of its own.
+// descriptors. The strips of the real-time bar and the 360 store are read
+// at the same time. The task is started once in a process of its own.
 #include "kernel/l_sema.h"
 #include "kernel/l_task.h"
 #include "sonar/history/t_n_history.h"
@@ -70,6 +71,8 @@ TEST(ProcessTask, WaitsForTheHistoryThenReturnsEveryDescriptor)
             L_QUEUE_Put(Q_PING, &p);
             sendPing(ping((BEAM)(i % 2), 20000));
         }
+        std::vector<U8> strip(400);
+        T_N_PROCESS_vRefreshMssRtsDataForDisplay(1, strip.data(), 0, 20000, 400, (U32)i);
         BOOLEAN noise = FALSE;
         if (T_N_PROCESS_eGetDataForDisplay(1, &column, display.data(), 0, 20000, nullptr, 0, 0, nullptr, 0, 0,
                                            nullptr, (U32)display.size(), 0, 0, FALSE,
