@@ -205,3 +205,38 @@ TEST_F(DisplayRead, TerrainModeStartsAnImagingColumnAtTheBottom)
 
 } // namespace
 } // namespace process_test
+
+namespace process_test {
+namespace {
+
+TEST_F(DisplayRead, ColumnKeepsItsFirstPingsStampAndSmoothsTheDepth)
+{
+    s_BeamSelected = 1;
+    vResetBeamDepthHistory();
+    auto bottomPing = [](float metres, U32 stamp) {
+        g_u32BottomUs = (U32)(metres / (1463 * 5e-7) + 0.5);
+        PING_DESCRIPTOR* p = ping(1, 4000);
+        p->u32TimeStampMilliSeconds = stamp;
+        vProcessPing(p);
+    };
+    bottomPing(10.0f, 1000);
+    bottomPing(20.0f, 2000);
+    const U32 d10 = u32SamplesOfDepth(10.0f);
+    const U32 d20 = u32SamplesOfDepth(20.0f);
+    EXPECT_EQ(T_N_PROCESS_u32GetSmoothedDepthInSamples(1), (d20 + 7 * d10) / 8);
+    // A ping without a bottom leaves the smoothed depth alone.
+    bottomPing(0.0001f, 3000);
+    EXPECT_EQ(T_N_PROCESS_u32GetSmoothedDepthInSamples(1), (d20 + 7 * d10) / 8);
+
+    Read r1;
+    ASSERT_EQ(r1(1, 0, 4000), ACCUMULATOR_HAD_NEW_DATA);
+    EXPECT_EQ(r1.column.u32TimeStamp, 1000u);
+    bottomPing(20.0f, 4000);
+    Read r2;
+    ASSERT_EQ(r2(1, 0, 4000), ACCUMULATOR_HAD_NEW_DATA);
+    EXPECT_EQ(r2.column.u32TimeStamp, 4000u);
+    g_u32BottomUs = 0;
+}
+
+} // namespace
+} // namespace process_test
