@@ -65,7 +65,6 @@ ENDS_AT_ONCE(T_MSSBCAST_vMain) // 66
 // Subsystems not built yet.
 NOT_BUILT_YET(T_ADC_vMain) // 7
 NOT_BUILT_YET(T_SPEED_vMain) // 9
-NOT_BUILT_YET(T_N_PROCESS_vMain) // 11
 NOT_BUILT_YET(T_CHART_vMain) // 13
 NOT_BUILT_YET(T_TONE_vMain) // 18
 NOT_BUILT_YET(T_ACC_vMain) // 23

@@ -61,7 +61,9 @@ struct Sequence {
     U32 u32PulseSamples; // the longest transmitting pulse, in samples
 };
 
-std::mutex s_lock;
+// The ping task may still be reading while the process exits, so the
+// objects with destructors are made once and never destroyed.
+std::mutex& s_lock = *new std::mutex;
 Sequence s_aSeq[MAX_SEQUENCES];
 U32 s_u32Count = 0;
 U32 s_u32Next = 0;
@@ -71,12 +73,12 @@ U8 s_au8LastWrite[MULTI_TX_BYTES] = {};
 constexpr U32 RANDOM_SEED = 0x2545F491u;
 U32 s_u32Random = RANDOM_SEED;
 SIM_COPROC_SCENE s_scene;
-std::string s_scenePath;
+std::string& s_scenePath = *new std::string;
 struct timespec s_sceneTime = {};
 off_t s_sceneSize = -1;
 ino_t s_sceneInode = 0;
-std::vector<float> s_profile; // echo level by return sample
-std::vector<U8> s_block;
+std::vector<float>& s_profile = *new std::vector<float>; // echo level by return sample
+std::vector<U8>& s_block = *new std::vector<U8>;
 
 U16 u16Le(const U8* p)
 {

@@ -1,6 +1,7 @@
 // Neighbouring services of the ping task (see the header).
 #include "sonar/neighbour_standins.h"
 
+#include "kernel/lm_log.h"
 #include "store/h_database.h"
 
 #include <initializer_list>
@@ -19,3 +20,17 @@ void T_MMC_vCleanupDatabaseAfterPlayback(void)
 }
 
 void T_NET_PING_RECEIVE_vUpdateSonarSource(U32, U16) {}
+
+BOOLEAN T_MMC_bOpenSonarMMCFiles(void) { return FALSE; }
+
+void T_MMC_vSaveRawDataToMMC(PING_DESCRIPTOR*) {}
+
+void T_MMC_vCloseSonarMMCFiles(BOOLEAN) {}
+
+void T_MMC_vSeekPingsInPlaybackFile(U32*) {}
+
+void T_MMC_vDrawErrorMessage(void) { log_me("[%d]%s: no card to record on\n", __LINE__, __func__); }
+
+void S_DEPTHALARM_vInitDepthAlarms(void) {}
+
+void S_DEPTHALARM_vCompareNewDepthAgainstAlarmSetPoint(U32, float, float) {}
