@@ -292,7 +292,7 @@ void vWithKVPower(TX_SEQUENCE& q, const Group& gKV)
 
 } // namespace
 
-U32 g_u32SpeedOfSoundInWater = 1463;
+std::atomic<U32> g_u32SpeedOfSoundInWater{1463};
 
 void S_COPROC_vEncodeTxPulse(const TX_PULSE* pPulse, U8* pau8Out)
 {

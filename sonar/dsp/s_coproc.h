@@ -28,6 +28,8 @@
 #include "platform/h_recselect.h"
 #include "platform/h_xmitpower.h"
 
+#include <atomic>
+
 constexpr U32 TX_PULSE_BYTES = 7;
 constexpr U32 TX_SEQUENCE_BYTES = 41;
 constexpr U32 MULTI_TX_BYTES = 247;
@@ -79,8 +81,15 @@ typedef struct tag_MULTI_TX {
 } MULTI_TX;
 
 // The speed of sound in water in metres per second: 1463, or 1500 while
-// the history task's setting asks for it.
-extern U32 g_u32SpeedOfSoundInWater;
+// the history task's setting asks for it. Written by the history task, read
+// by the ping and processing tasks.
+extern std::atomic<U32> g_u32SpeedOfSoundInWater;
+// The speed, or u32Fallback while it is 0.
+inline U32 S_COPROC_u32SpeedOfSound(U32 u32Fallback)
+{
+    const U32 u32 = g_u32SpeedOfSoundInWater.load();
+    return u32 != 0 ? u32 : u32Fallback;
+}
 
 // Codecs, field by field.
 void S_COPROC_vEncodeTxPulse(const TX_PULSE* pPulse, U8* pau8Out);

@@ -69,7 +69,7 @@ U32 u32TimeSinceLock(U32 u32LockMs, U32 u32NowMs)
 
 U32 S_DEPTHALGORITHMS_u32Speed(void)
 {
-    return g_u32SpeedOfSoundInWater ? g_u32SpeedOfSoundInWater : DEFAULT_SPEED;
+    return S_COPROC_u32SpeedOfSound(DEFAULT_SPEED);
 }
 
 S64 S_DEPTHALGORITHMS_s64FeetToSamples(double dFeet, U32 u32SamplePeriodMicroseconds)

@@ -149,7 +149,7 @@ U32 u32Slot(BEAM Beam)
 
 U32 u32Speed(void)
 {
-    return g_u32SpeedOfSoundInWater ? g_u32SpeedOfSoundInWater : 1463;
+    return S_COPROC_u32SpeedOfSound(1463);
 }
 
 // Depth in metres as a sample index: (trunc(d x 2,000,000 / c) + T / 2) / T.

@@ -12,6 +12,7 @@
 // Every buffer is static and lives as long as the process: four column
 // stores of 820 columns with a 2048-byte sample slot each, five history
 // bitmaps over 820 x 600 pixels each and two 400 x 300 zoom bitmaps.
+#include "sonar/dsp/s_coproc.h" // g_u32SpeedOfSoundInWater
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_standins.h"
 #include "sonar/history/t_n_history_state.h"
@@ -87,7 +88,6 @@ BOOLEAN s_bFvZoomKeysRegistered = FALSE;
 BOOLEAN s_bKVZoomKeysRegistered = FALSE;
 U32 s_u32SupportedBeams = 0;
 
-std::atomic<U32> g_u32SpeedOfSoundInWater{1463};
 std::atomic<COLOR> BackGroundColor{0};
 std::atomic<BOOLEAN> bRtsWindowUpdateable{FALSE};
 std::atomic<BOOLEAN> db_SonarEnabled{TRUE};

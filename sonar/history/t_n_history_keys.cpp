@@ -13,6 +13,7 @@
 // transducers (the speed alarm and the beam choice among them), the
 // transducer block, the rest, the terrain flags last; then "TSMG" and the
 // request for one mail per followed key.
+#include "sonar/dsp/s_coproc.h" // g_u32SpeedOfSoundInWater
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_standins.h"
 #include "sonar/history/t_n_history_state.h"

@@ -28,10 +28,6 @@ void vAskForDeployment(LAYER_ID view)
 
 } // namespace t_n_history
 
-// Weak, so that the processing task's own definition takes its place as
-// soon as that task is linked in.
-__attribute__((weak)) void T_N_PROCESS_vClearAllAccumulators(void) {}
-
 void T_N_HISTORY_vHandleSweepingStatus(LAYER_ID) {}
 
 void T_N_HISTORY_vAlarm(ALARM_PRIORITY ePriority) { log_me("[%d]%s: alarm %d\n", __LINE__, __func__, (int)ePriority); }

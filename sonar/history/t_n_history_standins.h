@@ -24,10 +24,6 @@ void vAskForDeployment(LAYER_ID view);
 
 } // namespace t_n_history
 
-// The processing task's accumulators are emptied after a change of the 2D
-// beam choice; the column adder starts afresh at the next ping anyway.
-void T_N_PROCESS_vClearAllAccumulators(void);
-
 // The 360 unit's sweep status follows the view: nothing changes here.
 void T_N_HISTORY_vHandleSweepingStatus(LAYER_ID view);
 // One of the 360 unit's alarms: logged only.

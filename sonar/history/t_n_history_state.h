@@ -210,7 +210,6 @@ extern BOOLEAN s_bFvZoomKeysRegistered;
 extern BOOLEAN s_bKVZoomKeysRegistered;
 extern U32 s_u32SupportedBeams;
 
-extern std::atomic<U32> g_u32SpeedOfSoundInWater; // 1463 or 1500 m/s
 extern std::atomic<COLOR> BackGroundColor;
 extern std::atomic<BOOLEAN> bRtsWindowUpdateable; // the current view shows the real-time strip
 extern std::atomic<BOOLEAN> db_SonarEnabled;      // "ISEN"

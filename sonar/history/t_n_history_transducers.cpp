@@ -12,6 +12,7 @@
 //
 // Everything here runs in the history task, under mutex 28.
 #include "sonar/history/t_n_history.h"
+#include "sonar/process/t_n_process.h"
 #include "sonar/history/t_n_history_standins.h"
 #include "sonar/history/t_n_history_state.h"
 

@@ -6,6 +6,7 @@
 // resampling happen only on a real change. Callers hold mutex 28; the
 // layout takes it itself as well, so that a column pass never sees a
 // half-built layout whoever calls it.
+#include "sonar/dsp/s_coproc.h" // g_u32SpeedOfSoundInWater
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_state.h"
 

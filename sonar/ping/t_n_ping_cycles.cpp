@@ -554,7 +554,7 @@ namespace t_n_ping {
 
 U16 u16SamplesForDepth(float fDepthMetres)
 {
-    const U32 u32Speed = g_u32SpeedOfSoundInWater ? g_u32SpeedOfSoundInWater : 1;
+    const U32 u32Speed = S_COPROC_u32SpeedOfSound(1);
     const float fUs = fDepthMetres * (float)SAMPLE_TIME_SCALE / (float)u32Speed;
     if (!(fUs > 0.0f))
         return (U16)(SAMPLE_ROUNDING_US / PING_SAMPLE_PERIOD_US);

@@ -103,7 +103,7 @@ ACCUMULATOR_STATUS T_N_PROCESS_eGetDataForDisplay(
     const bool bTerrain = s_bTerrainMode;
     U32 u32ReferenceOffset = u32InputOffset;
     if (bTerrain) {
-        const U32 u32Speed = g_u32SpeedOfSoundInWater ? g_u32SpeedOfSoundInWater : 1463;
+        const U32 u32Speed = S_COPROC_u32SpeedOfSound(1463);
         const double dTime = a.fDepthMetres > 0.0f ? (double)a.fDepthMetres * 2000000.0 / u32Speed : 0.0;
         u32ReferenceOffset = ((U32)std::min(dTime, 4.0e9) + 13) / 26;
     }

@@ -8,6 +8,7 @@
 #include "kernel/l_mbox.h"
 #include "kernel/l_mutex.h"
 #include "kernel/h_memory.h"
+#include "sonar/dsp/s_coproc.h"
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_state.h"
 #include "sonar/tests/sonar_root.h"
