@@ -1,0 +1,30 @@
+// What the start-up screens read of the start-up task's state.
+#pragma once
+
+#include "store/lang.h"
+#include "system/t_startup.h"
+
+namespace t_startup {
+
+SYSTEM_STATE eState(void);
+BOOLEAN bTransducerConnected(void);
+BOOLEAN bSystemStarted(void);
+DISCLAIMER eDisclaimerState(void);
+S32 s32MenuLine(void);
+const TEXT_TABLE* pMenuRowText(S32 s32Row);
+char* pcOwnerText(void);
+
+} // namespace t_startup
+
+#include "graphics/g_icon.h"
+#include "graphics/g_image.h"
+
+namespace t_startup {
+
+// The pictures of the screens; a model other than 409 or 410 has no name
+// picture (null).
+const IMAGE* pSplashImage(void);
+const IMAGE* pModelNameImage(U32 u32Model);
+const ICON* pCursorKeyIcon(void);
+
+} // namespace t_startup
