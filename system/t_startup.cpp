@@ -148,15 +148,18 @@ const U32 s_au32OffOn[2] = {0, 1};
 const TEXT_TABLE* const s_apWaterTypes[3] = {&txtFresh, &txtSaltShallow, &txtSaltDeep};
 const U32 s_au32WaterTypes[3] = {0, 2, 1};
 
-MENU_LIMITS s_aMaxDepthLimits[3] = {
+// The menu task reads a unit's row up to the closing U_NONE row.
+MENU_LIMITS s_aMaxDepthLimits[4] = {
     {U_FEET, 1.0f, 1500.0f, 1.0f},
     {U_METRES, 0.0f, 500.0f, 1.0f},
     {U_FATHOMS, 0.0f, 250.0f, 1.0f},
+    {U_NONE, 0.0f, 1500.0f, 1.0f},
 };
-const MENU_STEP_LEVELS s_aMaxDepthSteps[3] = {
+const MENU_STEP_LEVELS s_aMaxDepthSteps[4] = {
     {U_FEET, 50.0f, 150.0f},
     {U_METRES, 15.0f, 45.0f},
     {U_FATHOMS, 10.0f, 25.0f},
+    {U_NONE, 50.0f, 150.0f},
 };
 
 typedef struct tag_STARTUP_MENU_ROW {
