@@ -1030,18 +1030,17 @@ void vHandleNewData(const MESSAGE_NEW_DATA* pMsg)
         MODEL_bRegisterModel(pMsg->dbValue.u32Val);
         vResetLanguage();
     } else if (pMsg->FourCharId == KEY_CCST) {
+        // The task's own write at the start comes back here too, after
+        // the start, and changes nothing.
         const U32 u32State = pMsg->dbValue.u32Val;
-        // The task's own writes come back here too: STATE_STARTUP at the
-        // initialisation and the applied state after the start.
-        if (u32State == STATE_STARTUP || s_bSystemStarted)
-            return;
         s_eState = (SYSTEM_STATE)u32State;
         s_bInMenu = FALSE;
         if (u32State == STATE_INLINE_TEST) {
             U_VIEW_bUnRegisterLayer(TRANSDUCER_NOT_DETECTED_LAYER);
             vRequestFrame();
         }
-        T_STARTUP_vStartSystem();
+        if (!s_bSystemStarted)
+            T_STARTUP_vStartSystem();
     }
 }
 

@@ -11,6 +11,8 @@
 // which answers "no transducer" without touching the coprocessor.
 #include "system/t_startup.h"
 
+#include "system/t_startup_edit.h"
+
 #include "kernel/h_memory.h"
 #include "kernel/l_clock.h"
 #include "kernel/l_mbox.h"
@@ -532,9 +534,12 @@ TEST_F(Startup, AStateWrittenByAnotherTaskStartsTheSystemInThatState)
     std::vector<int> runs = runMails();
     runs[1] += keyboardRuns; // mailbox 10, read above
     EXPECT_EQ(runs, std::vector<int>(STARTUP_RUN_MAILBOXES, 1));
-    // Its own write, and later ones, change nothing.
+    // Later changes are followed but start nothing again; the inline test
+    // takes the transducer message away.
+    view_.take();
     newData("CCST", STATE_INLINE_TEST);
-    EXPECT_EQ(state().eState, STATE_PC_CONNECT);
+    EXPECT_EQ(state().eState, STATE_INLINE_TEST);
+    EXPECT_TRUE(contains(unregistered(view_.take()), TRANSDUCER_NOT_DETECTED_LAYER));
     EXPECT_EQ(runMails(), std::vector<int>(STARTUP_RUN_MAILBOXES, 0));
 }
 
@@ -619,6 +624,21 @@ TEST_F(Startup, SystemStatusPagesAndTheHiddenServiceSequence)
         EXPECT_EQ(u32("SMSU"), 0u);
         EXPECT_EQ(state().u32SuperUserCount, 0u);
     }
+
+    // MENU opens the network address editor, which then sees the keys
+    // first; a reset of the settings closes it.
+    EXPECT_EQ(key(KEY_MENU), GOOD);
+    ASSERT_EQ(T_STARTUP_EDIT_eGetEditRecord(nullptr), STARTUP_EDIT_IPADDRESS);
+    const U32 before = u32("CVEW");
+    key(KEY_CURSOR, CURSOR_SOUTH);
+    EXPECT_EQ(state().u32SuperUserCount, 0u);
+    auto* pReset = static_cast<GENERIC_MESSAGE*>(H_MEMORY_pvMalloc(sizeof(GENERIC_MESSAGE)));
+    memset(static_cast<void*>(pReset), 0, sizeof *pReset);
+    pReset->Cmd = CMD_ID_RESET_POS;
+    T_STARTUP_vHandleMail(&pReset->msghdr);
+    EXPECT_EQ(T_STARTUP_EDIT_eGetEditRecord(nullptr), STARTUP_EDIT_NONE);
+    EXPECT_EQ(u32("CVEW"), before);
+    drainAll();
 
     // Shutdown gives "SVST" its earlier value; later keys do nothing.
     const U32 page = u32("CVEW");
