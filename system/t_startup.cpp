@@ -769,10 +769,10 @@ BOOLEAN bReadPersonalizationData(void)
 
 void vSetupMenuTabs(void)
 {
-    U_MENU_bRegisterTab(T_VIEW_pViewsTabName, SELECT_VIEWS_TAB_PRIORITY, nullptr, M_BASIC);
-    U_MENU_bRegisterTab(&txtAlarms, ALARM_TAB_PRIORITY, nullptr, M_BASIC);
-    U_MENU_bRegisterTab(T_MENU_pSetupTabName, SETUP_TAB_PRIORITY, nullptr, M_BASIC);
-    U_MENU_bRegisterTab(&txtAccessories, ACCESSORY_TAB_PRIORITY, nullptr, M_BASIC);
+    U_MENU_bRegisterTab(T_VIEW_pViewsTabName, SELECT_VIEWS_TAB_PRIORITY, t_startup::pTabIcon(0), M_BASIC);
+    U_MENU_bRegisterTab(&txtAlarms, ALARM_TAB_PRIORITY, t_startup::pTabIcon(1), M_BASIC);
+    U_MENU_bRegisterTab(T_MENU_pSetupTabName, SETUP_TAB_PRIORITY, t_startup::pTabIcon(2), M_BASIC);
+    U_MENU_bRegisterTab(&txtAccessories, ACCESSORY_TAB_PRIORITY, t_startup::pTabIcon(3), M_BASIC);
 }
 
 void vRegisterLanguageSelector(BOOLEAN bQuick)

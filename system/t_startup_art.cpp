@@ -1,5 +1,6 @@
 // The pictures of the start-up screens: the 800 x 600 splash picture, the
-// model-name pictures of models 409 and 410 and the cursor-key icon.
+// model-name pictures of models 409 and 410 and the cursor-key icon; and
+// the icons of the four main-menu tabs the start-up task registers.
 //
 // The splash and model-name pictures are composed once, on first use, from
 // a few shapes (sky, sea, sun, a boat with its sonar arcs; letters of a
@@ -207,9 +208,100 @@ constexpr auto cursor_key_data = pack<24>(cursor_key_rows);
 
 const ICON s_cursorKeyIcon = {cursor_key_data.data(), &icon_art::u8Transparent, 24, 24, ICON_TRANSPARENT_COLOR};
 
+// ---- The icons of the four main-menu tabs, 20 x 16 ----
+
+constexpr const char* views_tab_rows[16] = {
+    "....................",
+    ".BBBBBBBBBBBBBBBBBB.",
+    ".BCCCCCCCBCCCCCCCCB.",
+    ".BCCCCCCCBCCCCCCCCB.",
+    ".BCC33CCCBCCCCCCCCB.",
+    ".BC3333CCBCCCC3CCCB.",
+    ".BCCCCCCCBCCC333CCB.",
+    ".BCCCCCCCBCC33333CB.",
+    ".B0000000B00000000B.",
+    ".B0000000B00000000B.",
+    ".B0000000B00000000B.",
+    ".B0000000B00000000B.",
+    ".BBBBBBBBBBBBBBBBBB.",
+    "....................",
+    "....................",
+    "....................",
+};
+constexpr const char* alarms_tab_rows[16] = {
+    ".........BB.........",
+    "........BCCB........",
+    ".......BCCCCB.......",
+    "......BCCCCCCB......",
+    ".....BCCCCCCCCB.....",
+    ".....BCCCCCCCCB.....",
+    ".....BCCCCCCCCB.....",
+    ".....BCCCCCCCCB.....",
+    "....BCCCCCCCCCCB....",
+    "....BCCCCCCCCCCB....",
+    "...BCCCCCCCCCCCCB...",
+    "..BBBBBBBBBBBBBBBB..",
+    "........B00B........",
+    ".........BB.........",
+    "....................",
+    "....................",
+};
+constexpr const char* setup_tab_rows[16] = {
+    "........BBBB........",
+    "...BB..BCCCCB..BB...",
+    "..BCCBBCCCCCCBBCCB..",
+    "..BCCCCCCCCCCCCCCB..",
+    "...BCCCCCBBCCCCCB...",
+    "..BCCCCCB00BCCCCCB..",
+    ".BCCCCCB0000BCCCCCB.",
+    ".BCCCCCB0000BCCCCCB.",
+    "..BCCCCCB00BCCCCCB..",
+    "...BCCCCCBBCCCCCB...",
+    "..BCCCCCCCCCCCCCCB..",
+    "..BCCBBCCCCCCBBCCB..",
+    "...BB..BCCCCB..BB...",
+    "........BBBB........",
+    "....................",
+    "....................",
+};
+constexpr const char* accessories_tab_rows[16] = {
+    ".....BB......BB.....",
+    ".....B0B....B0B.....",
+    ".....B0B....B0B.....",
+    "...BBBBBBBBBBBBBB...",
+    "...BCCCCCCCCCCCCB...",
+    "...BCCCCCCCCCCCCB...",
+    "...BCCCCCCCCCCCCB...",
+    "....BCCCCCCCCCCB....",
+    ".....BCCCCCCCCB.....",
+    "......BBCCCCBB......",
+    "........BCCB........",
+    "........BCCB........",
+    "........BCCB........",
+    ".......BCCCCB.......",
+    "........BBBB........",
+    "....................",
+};
+static_assert(rowsFit<20>(views_tab_rows) && rowsFit<20>(alarms_tab_rows) && rowsFit<20>(setup_tab_rows) &&
+              rowsFit<20>(accessories_tab_rows));
+constexpr auto views_tab_data = pack<20>(views_tab_rows);
+constexpr auto alarms_tab_data = pack<20>(alarms_tab_rows);
+constexpr auto setup_tab_data = pack<20>(setup_tab_rows);
+constexpr auto accessories_tab_data = pack<20>(accessories_tab_rows);
+
+const ICON s_aTabIcons[4] = {
+    {views_tab_data.data(), &icon_art::u8Transparent, 20, 16, ICON_TRANSPARENT_COLOR},
+    {alarms_tab_data.data(), &icon_art::u8Transparent, 20, 16, ICON_TRANSPARENT_COLOR},
+    {setup_tab_data.data(), &icon_art::u8Transparent, 20, 16, ICON_TRANSPARENT_COLOR},
+    {accessories_tab_data.data(), &icon_art::u8Transparent, 20, 16, ICON_TRANSPARENT_COLOR},
+};
+
 } // namespace
 
 namespace t_startup {
+
+const ICON* pTabIcon(U32 u32Tab) { return u32Tab < 4 ? &s_aTabIcons[u32Tab] : nullptr; }
+
 
 const IMAGE* pSplashImage(void)
 {

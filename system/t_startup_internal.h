@@ -26,5 +26,7 @@ namespace t_startup {
 const IMAGE* pSplashImage(void);
 const IMAGE* pModelNameImage(U32 u32Model);
 const ICON* pCursorKeyIcon(void);
+// The tab icons: 0 "Views", 1 "Alarms", 2 "Setup", 3 "Accessories".
+const ICON* pTabIcon(U32 u32Tab);
 
 } // namespace t_startup
