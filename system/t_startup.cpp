@@ -36,6 +36,7 @@
 #include "ui/u_menu_client.h"
 
 #include <cstring>
+#include <mutex>
 #include <unistd.h>
 
 std::atomic<BOOLEAN> bStartupTaskInitialized{FALSE};
@@ -203,10 +204,12 @@ std::atomic<DISCLAIMER> s_eDisclaimerState{DISCLAIMER_INACTIVE};
 BOOLEAN s_bInMenu = FALSE;
 std::atomic<S32> s_s32MenuLine{0};
 TIMER_INFO* s_pTimer = nullptr;
+// The owner text, written by this task and copied by the splash screen.
+std::mutex s_personalMutex;
 char s_personalString[STARTUP_PERSONAL_BYTES + 1] = {};
 BOOLEAN s_bDiagnosticMode = FALSE;
 BOOLEAN s_bInitialState = FALSE;
-BOOLEAN s_bQuickConfigMenuDisplayed = FALSE;
+std::atomic<BOOLEAN> s_bQuickConfigMenuDisplayed{FALSE}; // also read by the menu task
 U32 u32SuperUserCount = 0;
 BOOLEAN viewKeyDown = FALSE;
 U32 numSequence = 0;
@@ -617,7 +620,10 @@ void T_STARTUP_vResetForTests(void)
     s_eDisclaimerState = DISCLAIMER_INACTIVE;
     s_bInMenu = FALSE;
     s_s32MenuLine = 0;
-    memset(s_personalString, 0, sizeof s_personalString);
+    {
+        std::lock_guard<std::mutex> lock(s_personalMutex);
+        memset(s_personalString, 0, sizeof s_personalString);
+    }
     s_bDiagnosticMode = FALSE;
     s_bInitialState = FALSE;
     s_bQuickConfigMenuDisplayed = FALSE;
@@ -647,6 +653,7 @@ void T_STARTUP_vSetForTests(const STARTUP_STATE_VIEW* pState)
 
 void T_STARTUP_vSetOwnerTextForTests(const char* pcText, U32 u32Bytes)
 {
+    std::lock_guard<std::mutex> lock(s_personalMutex);
     memset(s_personalString, 0, sizeof s_personalString);
     memcpy(s_personalString, pcText, std::min<U32>(u32Bytes, STARTUP_PERSONAL_BYTES));
 }
@@ -660,7 +667,11 @@ BOOLEAN bSystemStarted(void) { return s_bSystemStarted; }
 DISCLAIMER eDisclaimerState(void) { return s_eDisclaimerState; }
 S32 s32MenuLine(void) { return s_s32MenuLine; }
 const TEXT_TABLE* pMenuRowText(S32 s32Row) { return s_structStartupMenu[s32Row].pString; }
-char* pcOwnerText(void) { return s_personalString; }
+void vCopyOwnerText(char* pcOut)
+{
+    std::lock_guard<std::mutex> lock(s_personalMutex);
+    memcpy(pcOut, s_personalString, sizeof s_personalString);
+}
 
 } // namespace t_startup
 
@@ -738,7 +749,10 @@ void vWaitForNvram(void)
 
 BOOLEAN bReadPersonalizationData(void)
 {
-    memset(s_personalString, 0, sizeof s_personalString);
+    {
+        std::lock_guard<std::mutex> lock(s_personalMutex);
+        memset(s_personalString, 0, sizeof s_personalString);
+    }
     const MBOX mbox = H_CLIENT_mboxTask(KEY_TNVR);
     if (mbox == 0)
         return FALSE;
@@ -758,12 +772,13 @@ BOOLEAN bReadPersonalizationData(void)
     if (!bSuccess)
         return FALSE;
     // The block's words as the unit keeps them: little-endian bytes.
+    std::lock_guard<std::mutex> lock(s_personalMutex);
     for (U32 i = 0; i < STARTUP_PERSONAL_BYTES / 2; ++i) {
         s_personalString[2 * i] = (char)(block.u16Data[i] & 0xFF);
         s_personalString[2 * i + 1] = (char)(block.u16Data[i] >> 8);
     }
     s_personalString[STARTUP_PERSONAL_BYTES] = '\0';
-    vRequestFrame();
+    L_SEMA_Signal(SEMA_VIEW_UPDATE);
     return TRUE;
 }
 

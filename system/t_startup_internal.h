@@ -12,7 +12,8 @@ BOOLEAN bSystemStarted(void);
 DISCLAIMER eDisclaimerState(void);
 S32 s32MenuLine(void);
 const TEXT_TABLE* pMenuRowText(S32 s32Row);
-char* pcOwnerText(void);
+// The owner text and its terminator (STARTUP_PERSONAL_BYTES + 1 bytes).
+void vCopyOwnerText(char* pcOut);
 
 } // namespace t_startup
 

@@ -135,7 +135,7 @@ void T_STARTUP_vDisplaySplashScreen(BITMAP* pBitmap, WINDOW_SPECIFICATION*)
     G_IMAGE_vPut(pBitmap, pName, &at);
 
     char acOwner[STARTUP_PERSONAL_BYTES + 1];
-    memcpy(acOwner, t_startup::pcOwnerText(), sizeof acOwner);
+    t_startup::vCopyOwnerText(acOwner);
     acOwner[STARTUP_PERSONAL_BYTES] = '\0';
     const char* apLines[4] = {};
     const U32 n = T_STARTUP_u32SplitOwnerText(acOwner, STARTUP_PERSONAL_BYTES, apLines);
