@@ -543,6 +543,20 @@ TEST_F(Startup, AStateWrittenByAnotherTaskStartsTheSystemInThatState)
     EXPECT_EQ(runMails(), std::vector<int>(STARTUP_RUN_MAILBOXES, 0));
 }
 
+TEST_F(Startup, ANewModelTakesTheLanguageBackToEnglish)
+{
+    // The domestic model 409 knows only English; the change is saved.
+    set("SMDL", 409);
+    set("SLNG", 3);
+    newData("SMDL", 409);
+    EXPECT_EQ(u32("SLNG"), 0u);
+    std::vector<FOURCHARID> saved;
+    for (const Mail& m : drain(NVRAM_MAILBOX))
+        if (m.cmd == CMD_ID_WRITE_TO_NVR)
+            saved.push_back(m.as<MSG_NVRAM_WRITE_TO_NVR>().id);
+    EXPECT_EQ(saved, std::vector<FOURCHARID>{FCID("SLNG")});
+}
+
 TEST_F(Startup, AStateWrittenWhileTheDisclaimerWaitsIsTheOneTheKeyStarts)
 {
     T_STARTUP_vHandleAutoStart();
