@@ -69,12 +69,14 @@ U32 s_u32Pings = 0;
 constexpr U32 RANDOM_SEED = 0x2545F491u;
 U32 s_u32Random = RANDOM_SEED;
 SIM_COPROC_SCENE s_scene;
-std::string s_scenePath;
+// Never destroyed: a task may still open or ping the device while the
+// process runs its exit handlers.
+std::string& s_scenePath = *new std::string;
 struct timespec s_sceneTime = {};
 off_t s_sceneSize = -1;
 ino_t s_sceneInode = 0;
-std::vector<float> s_profile; // echo level by return sample
-std::vector<U8> s_block;
+std::vector<float>& s_profile = *new std::vector<float>; // echo level by return sample
+std::vector<U8>& s_block = *new std::vector<U8>;
 
 U16 u16Le(const U8* p)
 {

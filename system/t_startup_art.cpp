@@ -154,9 +154,11 @@ void vMakeName(Picture& pic, const char* pcName, COLOR letters)
     pic.image = {pic.data.data(), nullptr, w, h, 0};
 }
 
-Picture s_splash;
-Picture s_name409;
-Picture s_name410;
+// Made once and never destroyed: the view task may draw the splash while
+// the process runs its exit handlers.
+Picture& s_splash = *new Picture;
+Picture& s_name409 = *new Picture;
+Picture& s_name410 = *new Picture;
 std::once_flag s_made;
 
 void vMakeAll(void)
