@@ -514,6 +514,23 @@ TEST_F(Startup, TheStartUpMenuKeys)
     }
 }
 
+TEST_F(Startup, WithTheMenuOpenTheStartComesFiveSecondsAfterTheLastKey)
+{
+    L_SEMA_SetPending(SEMA_STARTUP_AUTOSTART);
+    key(KEY_MENU);
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const auto lastKey = std::chrono::steady_clock::now();
+    key(KEY_CURSOR, CURSOR_SOUTH);
+    ASSERT_EQ(L_SEMA_WaitTicks(SEMA_STARTUP_AUTOSTART, 30000), 0) << "the timer runs out";
+    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - lastKey).count();
+    EXPECT_GE(s, 4.5) << "counted from the last key";
+    // The timer's end starts the highlighted row's state.
+    T_STARTUP_vHandleAutoStart();
+    EXPECT_EQ(state().eDisclaimerState, DISCLAIMER_ACTIVE);
+    key(KEY_EXIT);
+    EXPECT_EQ(u32("CCST"), (U32)STATE_SIMULATION);
+}
+
 TEST_F(Startup, AStateWrittenByAnotherTaskStartsTheSystemInThatState)
 {
     // PC connect before the start: no disclaimer, the keys given back.
