@@ -25,6 +25,7 @@
 #include "kernel/lm_log.h"
 #include "platform/h_options.h"
 #include "sonar/dsp/s_detect.h"
+#include "sonar/dsp/s_transducer_texts.h" // the tab names the sonar items are filed under
 #include "store/h_client.h"
 #include "store/h_database.h"
 #include "store/t_nvram.h"
@@ -117,15 +118,13 @@ TEXT_TABLE txtNormal = ALL_LANGUAGES("Normal");
 TEXT_TABLE txtSimulator = ALL_LANGUAGES("Simulator");
 TEXT_TABLE txtSystemStatus = ALL_LANGUAGES("System Status");
 TEXT_TABLE txtPCConnect = ALL_LANGUAGES("PC Connect");
-TEXT_TABLE txtAlarms = ALL_LANGUAGES("Alarms");
-TEXT_TABLE txtAccessories = ALL_LANGUAGES("Accessories");
 TEXT_TABLE txtLanguage = ALL_LANGUAGES("Language");
 TEXT_TABLE txtSonar = ALL_LANGUAGES("Sonar");
 TEXT_TABLE txtOff = ALL_LANGUAGES("Off");
 TEXT_TABLE txtOn = ALL_LANGUAGES("On");
 TEXT_TABLE txtVisible = ALL_LANGUAGES("Visible");
 TEXT_TABLE txtDemonstration = ALL_LANGUAGES("Demonstration");
-TEXT_TABLE txtWaterType = ALL_LANGUAGES("Water Type");
+TEXT_TABLE txtQuickWaterType = ALL_LANGUAGES("Water Type");
 // Captions of keys (the store keeps a table it may not write through).
 const char* s_apcTimeOfOperation[DB_NUM_LANGUAGES] = ALL_LANGUAGES("Time of Operation");
 const char* s_apcSelfTest[DB_NUM_LANGUAGES] = ALL_LANGUAGES("Self Test");
@@ -133,7 +132,7 @@ const char* s_apcWaterType[DB_NUM_LANGUAGES] = ALL_LANGUAGES("Water Type");
 TEXT_TABLE txtFresh = ALL_LANGUAGES("Fresh");
 TEXT_TABLE txtSaltShallow = ALL_LANGUAGES("Salt (shallow)");
 TEXT_TABLE txtSaltDeep = ALL_LANGUAGES("Salt (deep)");
-TEXT_TABLE txtMaxDepth = ALL_LANGUAGES("Max Depth");
+TEXT_TABLE txtQuickMaxDepth = ALL_LANGUAGES("Max Depth");
 TEXT_TABLE txtAuto = ALL_LANGUAGES("Auto");
 #undef ALL_LANGUAGES
 
@@ -539,8 +538,8 @@ void T_STARTUP_vRemoveQuickConfigMenu(void)
     s_bQuickConfigMenuDisplayed = FALSE;
     vRequestFrame();
     U_MENU_bUnregisterQuickMenuItem(&txtLanguage);
-    U_MENU_bUnregisterQuickMenuItem(&txtWaterType);
-    U_MENU_bUnregisterQuickMenuItem(&txtMaxDepth);
+    U_MENU_bUnregisterQuickMenuItem(&txtQuickWaterType);
+    U_MENU_bUnregisterQuickMenuItem(&txtQuickMaxDepth);
     H_DATABASE_bUpdateValueBoolean(KEY_SRDF, FALSE, P_NORMAL);
     H_DATABASE_bUpdateValueBoolean(KEY_SQCD, TRUE, P_NORMAL);
 }
@@ -785,9 +784,11 @@ BOOLEAN bReadPersonalizationData(void)
 void vSetupMenuTabs(void)
 {
     U_MENU_bRegisterTab(T_VIEW_pViewsTabName, SELECT_VIEWS_TAB_PRIORITY, t_startup::pTabIcon(0), M_BASIC);
-    U_MENU_bRegisterTab(&txtAlarms, ALARM_TAB_PRIORITY, t_startup::pTabIcon(1), M_BASIC);
+    // A tab is known by its table: "Views" and "Setup" are the view and menu
+    // tasks' tables, "Alarms" and "Accessories" those the sonar items use.
+    U_MENU_bRegisterTab(&txtTabAlarms, ALARM_TAB_PRIORITY, t_startup::pTabIcon(1), M_BASIC);
     U_MENU_bRegisterTab(T_MENU_pSetupTabName, SETUP_TAB_PRIORITY, t_startup::pTabIcon(2), M_BASIC);
-    U_MENU_bRegisterTab(&txtAccessories, ACCESSORY_TAB_PRIORITY, t_startup::pTabIcon(3), M_BASIC);
+    U_MENU_bRegisterTab(&txtTabAccessories, ACCESSORY_TAB_PRIORITY, t_startup::pTabIcon(3), M_BASIC);
 }
 
 void vRegisterLanguageSelector(BOOLEAN bQuick)
@@ -839,9 +840,9 @@ void vStartQuickConfig(void)
     vRegisterLanguageSelector(TRUE);
     H_DATABASE_bUpdateEverythingU32(KEY_SSWA, 0, WATER_TYPE_WRITER_PRIORITY, D_UNKNOWN, &s_apcWaterType,
                                     DB_TIMEOUT_NEVER);
-    U_MENU_bRegisterQuickSelectorMenu(&txtWaterType, MENU_WATER_TYPE, KEY_SSWA, 3, s_apWaterTypes, s_au32WaterTypes,
+    U_MENU_bRegisterQuickSelectorMenu(&txtQuickWaterType, MENU_WATER_TYPE, KEY_SSWA, 3, s_apWaterTypes, s_au32WaterTypes,
                                       M_BASIC);
-    U_MENU_bRegisterQuickVarStepSliderMenu(&txtMaxDepth, MENU_MAX_DEPTH_TO_PING, KEY_SSMD, s_aMaxDepthLimits,
+    U_MENU_bRegisterQuickVarStepSliderMenu(&txtQuickMaxDepth, MENU_MAX_DEPTH_TO_PING, KEY_SSMD, s_aMaxDepthLimits,
                                            s_aMaxDepthSteps, &txtAuto, nullptr, nullptr, M_BASIC);
 }
 
