@@ -30,6 +30,7 @@
 #include "store/h_database.h"
 #include "system/model.h"
 #include "system/t_inlinetest.h"
+#include "system/t_startup.h"
 #include "system/u_shutdown.h"
 #include "ui/neighbour_standins.h"
 #include "ui/t_info.h"
@@ -95,11 +96,12 @@ void vNavNote(const TEXT_TABLE* pText, U32 u32TimeOut)
 }
 
 // The menu task's calls upward. The radar's sub-menu names, the "Select
-// Readouts" title, the go-to-waypoint action, the GPS question and the
-// start-up task's quick-setup removal come with their subsystems.
+// Readouts" title, the go-to-waypoint action and the GPS question come
+// with their subsystems.
 const T_MENU_NEIGHBOURS s_menuNeighbours = {
     .pfnNavGroupShutdown = T_NAV_GROUP_vShutdown,
     .pfnNavNote = vNavNote,
+    .pfnRemoveQuickConfigMenu = T_STARTUP_vRemoveQuickConfigMenu,
     .pfnIsMyRadarView = T_RADAR_bIsMyRadarView,
     .pfnHandleManualTune = T_RADAR_vHandleManualTune,
     .pfnHandleTune = T_RADAR_bHandleTune,

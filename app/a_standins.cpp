@@ -1,34 +1,16 @@
 // Entries of the tasks whose subsystem is not part of this build yet, and
 // the empty entries of tasks the system does not run. Each ends its own
-// task at once; a stand-in says so in the log. The start-up task's stand-in does the least the process
-// frame needs of it: it selects the fonts of the first screens, starts the
-// tasks the real start-up task starts (the others once the display task has
-// the frame buffer up), asks the view task
-// for its first frame and then releases Main, and from then on drives the
-// data store's time-out sweep with its 2000 ms timer; at its first sweep it
-// gives the user-interface tasks their run command, after the "Setup" tab
-// and its "Enter Time and Date" action. It hosts the date and time form's
-// mailbox (62) throughout.
+// task at once; a stand-in says so in the log.
 #include "app/a_entries.h"
 #include "app/a_standins.h"
 #include "app/a_tasks.h"
 
 #include "kernel/h_memory.h"
-#include "kernel/l_clock.h"
 #include "kernel/l_mbox.h"
 #include "kernel/l_sema.h"
 #include "kernel/l_task.h"
-#include "kernel/l_timer.h"
 #include "kernel/lm_log.h"
-#include "graphics/u_fonts.h"
-#include "platform/h_coproc.h"
-#include "store/h_client.h"
 #include "store/h_database.h"
-#include "ui/t_menu.h"
-#include "ui/u_menu_client.h"
-#include "ui/t_display.h"
-#include "ui/u_datetime.h"
-#include "ui/u_view.h"
 
 #define ENDS_AT_ONCE(entry) \
     void entry(void) { L_TASK_Terminate(0); }
@@ -104,55 +86,6 @@ void T_NMEA_vMain(void)
         L_SEMA_Wait(SEMA_MBOX_NMEA);
         while (MSGHEADER* pMail = L_MBOX_Receive(NMEA_MBOX))
             H_MEMORY_vDumpMail(pMail);
-    }
-}
-
-void T_STARTUP_vMain(void)
-{
-    // The messages drawn before the language is known are in English.
-    U_FONTS_vSelectFontSet(LANGUAGE_ENGLISH);
-    // The real start-up task decides the system state; the stand-in runs the
-    // unit in simulation (state 4), where the sonar shows its simulated
-    // transducer.
-    H_DATABASE_bUpdateEverythingU32(FCID("CCST"), 4, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
-    static const TASK startedHere[] = {DISPLAY_TASK, 5, 7, 6, 14, 8, 15};
-    for (TASK t : startedHere) {
-        L_TASK_Start(t);
-        // Frames need the frame buffer the display task brings up.
-        if (t == DISPLAY_TASK && L_TASK_bIsRunning(DISPLAY_TASK))
-            L_SEMA_Wait(SEMA_DISPLAY_READY);
-    }
-    // The real start-up task's transducer detection opens the sonar
-    // coprocessor before Main goes on; a test station's entry waits for it.
-    H_COPROC_vInitialize();
-    // The first frame, as the real start-up task asks for its splash screen.
-    L_SEMA_Signal(SEMA_VIEW_UPDATE);
-    bStartupTaskInitialized.store(TRUE, std::memory_order_release);
-
-    constexpr SEMA SEMA_TIMER_DBPOLL = 69;
-    L_TIMER_Start(nullptr, 2000, 2000, SEMA_TIMER_DBPOLL);
-    BOOLEAN bRunSent = FALSE;
-    // The date and time form is hosted here once the system runs.
-    static const SEMA waitList[] = {SEMA_TIMER_DBPOLL, SEMA_MBOX_SYSTIME_EDIT, 0};
-    for (;;) {
-        if (L_SEMA_WaitMultiple(waitList) == SEMA_MBOX_SYSTIME_EDIT) {
-            U_DATETIME_vServeMailbox();
-            continue;
-        }
-        H_DATABASE_vSendAllInvalidData();
-        // By the first sweep Main has started every task: the run command
-        // the real start-up task sends when start-up is done, to the user
-        // interface tasks, after the "Setup" tab they put their items in.
-        if (!bRunSent) {
-            bRunSent = TRUE;
-            U_MENU_bRegisterTab(T_MENU_pSetupTabName, SETUP_TAB_PRIORITY, nullptr, M_BASIC);
-            U_DATETIME_vRegisterSetupAction(TRUE);
-            for (FOURCHARID fcidTask : {FCID("TVUE"), FCID("TVKY"), FCID("TKBD"), FCID("TINF"), FCID("TMNU")}) {
-                const MBOX mbox = H_CLIENT_mboxTask(fcidTask);
-                if (mbox != 0)
-                    H_CLIENT_bPost(mbox, H_CLIENT_pNewMail<GENERIC_MESSAGE>(CMD_ID_RUN_SYSTEM), 3);
-            }
-        }
     }
 }
 

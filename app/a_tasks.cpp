@@ -5,7 +5,6 @@
 #include "app/a_entries.h"
 
 const char model_string[12] = "VONDREL 800";
-std::atomic<BOOLEAN> bStartupTaskInitialized{0};
 
 const TASK_PARAM TaskParams[ntasks] = {
     {2048, 90, rtosbug}, // 1 RTOSBUG

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "kernel/l_task.h"
+#include "system/t_startup.h" // bStartupTaskInitialized, which Main waits for
 
 #include <atomic>
 
@@ -18,5 +19,3 @@ void T_MAIN_vSetupMailboxes(void);
 
 // The model named in the first log line.
 extern const char model_string[12];
-// Set by the start-up task once it has started its tasks; Main waits for it.
-extern std::atomic<BOOLEAN> bStartupTaskInitialized;

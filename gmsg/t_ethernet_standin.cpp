@@ -6,6 +6,7 @@
 #include "gmsg/gsocket.h"
 #include "store/h_database.h"
 
+#include <cstdio>
 #include <cstring>
 #include <net/if.h>
 #include <netinet/in.h>
@@ -70,3 +71,22 @@ void T_ETHERNET_vRestoreSavedSonarSource(U32* pu32ELPM)
 }
 
 void T_ETHERNET_vNetsourceConnected(U32, U32) {}
+
+BOOLEAN T_ETHERNET_bIsDynamic(void)
+{
+    BOOLEAN bDynamic = FALSE;
+    BOOLEAN bValid = FALSE;
+    return H_DATABASE_bFetchBoolean(FCID("SIPD"), &bDynamic, &bValid, nullptr) && bValid && bDynamic ? TRUE : FALSE;
+}
+
+void T_ETHERNET_vGetIPAddress(char* sAddress)
+{
+    if (sAddress == nullptr)
+        return;
+    U32 address = 0;
+    if (!GSOCKET_bGetLocalAddress(&address, "eth0"))
+        address = 0;
+    // The wrapper gives the address as it lies in the socket structures.
+    const U8* b = reinterpret_cast<const U8*>(&address);
+    snprintf(sAddress, 16, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
+}

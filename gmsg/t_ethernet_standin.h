@@ -1,6 +1,7 @@
-// Stand-in for the one call of the Ethernet task that the message fabric
-// needs until the networking subsystem is built: whether the unit's
-// interface is up with an IPv4 address.
+// Stand-ins for the calls of the Ethernet task that the message fabric and
+// the System Status page need until the networking subsystem is built:
+// whether the unit's interface is up with an IPv4 address, whether it is
+// set up for a dynamic address, and that address.
 #pragma once
 
 #include "kernel/l_types.h"
@@ -19,3 +20,9 @@ void T_ETHERNET_vRestoreSavedSonarSource(U32* pu32ELPM);
 // Marks this unit's (0xFFFFFFFF) or another unit's entry of a network
 // source list as available; there are no lists here, so nothing changes.
 void T_ETHERNET_vNetsourceConnected(U32 u32fcid, U32 u32Mac);
+// STAND-IN: TRUE when "SIPD" (dynamic addressing) exists, is valid and is
+// TRUE.
+BOOLEAN T_ETHERNET_bIsDynamic(void);
+// STAND-IN: the address of "eth0" in dotted form into sAddress (at least 16
+// bytes); "0.0.0.0" when the interface has none.
+void T_ETHERNET_vGetIPAddress(char* sAddress);

@@ -73,6 +73,8 @@ U8 s_au8LastWrite[MULTI_TX_BYTES] = {};
 constexpr U32 RANDOM_SEED = 0x2545F491u;
 U32 s_u32Random = RANDOM_SEED;
 SIM_COPROC_SCENE s_scene;
+// Never destroyed: a task may still open or ping the device while the
+// process runs its exit handlers.
 std::string& s_scenePath = *new std::string;
 struct timespec s_sceneTime = {};
 off_t s_sceneSize = -1;

@@ -18,7 +18,10 @@
 
 // ---- Start-up and system state ----
 
-// The system state in key "CCST".
+// The system state in key "CCST", written by the start-up task
+// (system/t_startup.h) and by the PC-connect and inline-test tasks. The type
+// is kept here, below them, so that the display, view and keyboard tasks
+// can name the states.
 typedef enum tag_SYSTEM_STATE : int {
     STATE_STARTUP = 1,
     STATE_BURN_IN = 2,

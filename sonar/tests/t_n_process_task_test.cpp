@@ -65,7 +65,10 @@ TEST(ProcessTask, WaitsForTheHistoryThenReturnsEveryDescriptor)
     TSU_STORE_COLUMN column = {};
     column.au8Data = store.data();
     column.u32TSUDataLength = (U32)store.size();
-    for (int i = 0; i < 200; ++i) {
+    // At least 200 rounds, and on a loaded machine on until the task has
+    // merged a ping the reader sees (at most 20 s).
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    for (int i = 0; i < 200 || (newColumns == 0 && std::chrono::steady_clock::now() < giveUp); ++i) {
         PING_DESCRIPTOR* p = nullptr;
         if (L_QUEUE_Get(Q_PING, &p) == 0) {
             L_QUEUE_Put(Q_PING, &p);

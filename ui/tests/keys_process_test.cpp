@@ -1,6 +1,6 @@
 // The unit in a child process, driven through its keypad FIFO as the
 // viewer drives it, and looked at through vondrel-view's snapshots: the
-// power key held down.
+// power key held down while the unit waits on its chart notice.
 #include "graphics/tests/g_testing.h"
 #include "graphics/u_fonts.h"
 #include "testing/t_keypad.h"
@@ -19,28 +19,32 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The message box on a screen: the pixels unlike the screen's corner,
-// within their bounding box, told apart from the box's fill (its most
-// common colour). Two screens show the same message when their boxes have
-// the same size and the same pixels apart from the fill, whatever colours
-// the unit's palette gives them.
+// The message box on a screen: the pixels unlike the screen behind it
+// (the same screen without the message, or else a plain screen of the
+// corner's colour), within their bounding box, told apart from the box's
+// fill (its most common colour). Two screens show the same message when
+// their boxes have the same size and the same pixels apart from the fill,
+// whatever colours the unit's palette gives them.
 struct Box {
     int width = 0, height = 0;
     std::vector<bool> ink;
     bool operator==(const Box&) const = default;
 };
 
-Box messageBox(const gt::Rgb& rgb)
+Box messageBox(const gt::Rgb& rgb, const gt::Rgb* pBehind = nullptr)
 {
-    auto colour = [&](int x, int y) {
-        const U8* p = &rgb.data[((size_t)y * rgb.width + x) * 3];
+    auto colourOf = [](const gt::Rgb& picture, int x, int y) {
+        const U8* p = &picture.data[((size_t)y * picture.width + x) * 3];
         return (U32)p[0] << 16 | (U32)p[1] << 8 | p[2];
     };
-    const U32 screen = colour(0, 0);
+    auto colour = [&](int x, int y) { return colourOf(rgb, x, y); };
+    if (pBehind != nullptr && pBehind->data.size() != rgb.data.size())
+        pBehind = nullptr;
+    auto behind = [&](int x, int y) { return pBehind != nullptr ? colourOf(*pBehind, x, y) : colour(0, 0); };
     int left = (int)rgb.width, right = -1, top = (int)rgb.height, bottom = -1;
     for (int y = 0; y < (int)rgb.height; ++y)
         for (int x = 0; x < (int)rgb.width; ++x)
-            if (colour(x, y) != screen) {
+            if (colour(x, y) != behind(x, y)) {
                 left = std::min(left, x);
                 right = std::max(right, x);
                 top = std::min(top, y);
@@ -86,8 +90,12 @@ void sleepUntil(Clock::time_point t) { std::this_thread::sleep_until(t); }
 
 class UnitKeys : public ::testing::Test {
 protected:
-    // The unit with its start-up stand-in and the display, view, keyboard
-    // and NVRAM tasks.
+    // The unit with its start-up, display, view, keyboard and NVRAM tasks,
+    // held on its chart notice, which waits for a key and never starts the
+    // system: EXIT on the splash brings it (as does the auto-start). A key
+    // pressed before the start-up task has its keys is lost, so EXIT is
+    // pressed again until the screen changes. The notice is the screen
+    // behind the messages.
     void SetUp() override
     {
         unit_ = std::make_unique<vt::Child>(
@@ -95,24 +103,46 @@ protected:
             std::vector<std::string>{"VONDREL_ROOT=" + root_.path(), "VONDREL_CWD=" + root_.cwd()});
         ASSERT_TRUE(unit_->waitForOutput("priority for \"key thread\"")) << unit_->out();
         ASSERT_TRUE(keypad_.open()) << unit_->out();
+        const auto until = Clock::now() + std::chrono::seconds(30);
+        gt::Rgb splash = snapshot();
+        while (Clock::now() < until && messageBox(splash) == Box{}) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            splash = snapshot();
+        }
+        bool changed = false;
+        while (Clock::now() < until && !changed) {
+            ASSERT_TRUE(keypad_.press(DKEY_EXIT));
+            std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the keys are scanned
+            ASSERT_TRUE(keypad_.release(DKEY_EXIT));
+            for (int i = 0; i < 10 && !changed; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                behind_ = snapshot();
+                changed = behind_.data != splash.data;
+            }
+        }
+        ASSERT_TRUE(changed) << "the notice came\n" << unit_->out();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        behind_ = snapshot();
     }
     void TearDown() override
     {
         if (unit_ && unit_->running())
             unit_->signal(SIGKILL);
     }
-    Box shown()
+    gt::Rgb snapshot()
     {
         const std::string png = root_.at("/tmp/shown.png");
         const vt::ProcResult r =
             vt::runProcess({vt::buildPath("tools/vondrel-view"), "--snapshot", png}, {"VONDREL_ROOT=" + root_.path()});
         EXPECT_EQ(r.status, 0) << r.err;
-        return messageBox(gt::readPng(png));
+        return r.status == 0 ? gt::readPng(png) : gt::Rgb{};
     }
+    Box shown() { return messageBox(snapshot(), &behind_); }
 
     vt::TempRoot root_;
     vt::Keypad keypad_{root_.path()};
     std::unique_ptr<vt::Child> unit_;
+    gt::Rgb behind_;
 };
 
 TEST_F(UnitKeys, PowerHeldCountsDownAndAfterThreeSecondsAndTheReleaseTheUnitEnds)

@@ -1,5 +1,7 @@
-// The unit with only its start-up and display tasks: the display task
-// brings the frame buffer up, and vondrel-view shows the cleared screen.
+// The unit with only its start-up, display and NVRAM tasks (the start-up
+// task cannot do without the NVRAM task): the display task brings the
+// frame buffer up, and with no view task vondrel-view shows the cleared
+// screen.
 #include "graphics/tests/g_testing.h"
 #include "platform/fb_file.h"
 #include "testing/t_proc.h"
@@ -34,7 +36,7 @@ TEST(DisplayTaskProcess, BringsTheFrameBufferUpAndTheViewerShowsTheClearedScreen
 {
     vt::TempRoot root;
     const std::vector<std::string> env = {"VONDREL_ROOT=" + root.path(), "VONDREL_CWD=" + root.cwd()};
-    vt::Child unit({vt::buildPath("app/vondrel"), "task_flush", "task_add", "17,4"}, env);
+    vt::Child unit({vt::buildPath("app/vondrel"), "task_flush", "task_add", "17,4,14"}, env);
 
     FBFILE_HEADER header{};
     ASSERT_TRUE(waitForFrameBuffer(root, header, 15000)) << unit.out();
