@@ -19,6 +19,7 @@
 #include "nav/core/neighbour_standins.h" // T_RADAR_bIsMyRadarView, T_STEVRIN_bIsNavigationPaused
 #include "nav/core/t_nav_alarm.h"
 #include "nav/core/u_nav_position.h"
+#include "nav/data/t_nav_group_init.h"
 #include "nav/data/t_nav_nvram.h"
 #include "nav/data/t_nav_twr_bulk.h"
 #include "nav/data/t_nav_twr_waypoint.h"
@@ -30,6 +31,7 @@
 #include "system/model.h"
 #include "system/t_inlinetest.h"
 #include "system/u_shutdown.h"
+#include "system/version.h"
 #include "ui/neighbour_standins.h"
 #include "ui/t_info.h"
 #include "ui/t_keyboard.h"
@@ -147,4 +149,7 @@ void A_HOOKS_vInstall(void)
     static const T_INLINETEST_NEIGHBOURS inlineTestNeighbours = {T_NAV_vDeleteAllTracksWaypointsRoutes,
                                                                  T_NAV_NVRAM_vErase, T_NAV_NVRAM_vInit};
     T_INLINETEST_vInstallNeighbours(&inlineTestNeighbours);
+    // The group start-up rebuilds the root group after an upgrade from a
+    // release without groups.
+    T_NAV_GROUP_DATA_vInstallUpgradeQuery(VERSION_bIsUpgradingToGroupedWaypointManagement);
 }
