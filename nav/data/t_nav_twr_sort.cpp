@@ -12,6 +12,7 @@
 #include "store/lang.h"
 #include "util/u_convert.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -77,8 +78,12 @@ double dWaypointDistance(U16 id)
     return cached;
 }
 
+// A distance that could not be computed sorts last, all such equal, so the
+// order stays consistent.
 int nOrder(double a, double b)
 {
+    a = std::isnan(a) ? HUGE_VAL : a;
+    b = std::isnan(b) ? HUGE_VAL : b;
     return a < b ? -1 : a > b ? 1 : 0;
 }
 
@@ -97,29 +102,30 @@ const ST_POINT_TYPE_INDEX& ref(const void* p)
     return *static_cast<const ST_POINT_TYPE_INDEX*>(p);
 }
 
-// The start-first rule: of two references to the same track or route, its
-// first point comes first. 0 when the rule does not decide.
-int nStartFirst(const ST_POINT_TYPE_INDEX& a, const ST_POINT_TYPE_INDEX& b)
+// Equal keys are told apart by kind, index and then the point: a track's or
+// route's first point ahead of the whole ahead of its last point. Two
+// references to one item share its name and date-time, so by name and by
+// time the first point of a track or route always comes before its last.
+// (Putting the first point first also by distance would contradict the
+// distances themselves whenever another item lies between the two ends,
+// and qsort needs a consistent order: by distance each end sorts by its
+// own distance.)
+U32 u32PointRank(const ST_POINT_TYPE_INDEX& r)
 {
-    if (a.nIndex != b.nIndex || a.nType != b.nType)
-        return 0;
-    U32 sa = 0, sb = 0;
-    if (a.nType == TWR_POINT_TYPE_RUMBREL) {
-        sa = a.nRumbrelStartEnd;
-        sb = b.nRumbrelStartEnd;
-    } else if (a.nType == TWR_POINT_TYPE_ROUTE) {
-        sa = a.nRouteStartEnd;
-        sb = b.nRouteStartEnd;
-    } else {
-        return 0;
-    }
-    if (sa == sb)
-        return 0;
-    if (sa == START)
-        return -1;
-    if (sb == START)
-        return 1;
-    return 0;
+    const U32 se = r.nType == TWR_POINT_TYPE_RUMBREL ? r.nRumbrelStartEnd
+                   : r.nType == TWR_POINT_TYPE_ROUTE ? r.nRouteStartEnd
+                                                     : 0;
+    return se == START ? 0 : se == 0 ? 1 : 2;
+}
+
+int nTieBreak(const ST_POINT_TYPE_INDEX& a, const ST_POINT_TYPE_INDEX& b)
+{
+    if (a.nType != b.nType)
+        return a.nType < b.nType ? -1 : 1;
+    if (a.nIndex != b.nIndex)
+        return a.nIndex < b.nIndex ? -1 : 1;
+    const U32 ra = u32PointRank(a), rb = u32PointRank(b);
+    return ra < rb ? -1 : ra > rb ? 1 : 0;
 }
 
 const ROUTE* pUsedRoute(U32 i)
@@ -256,30 +262,30 @@ int T_NAV_nCompareWaypointsByDistance(const void* pA, const void* pB)
 
 int T_NAV_nCompareTwrPointsByName(const void* pA, const void* pB)
 {
-    if (const int r = nStartFirst(ref(pA), ref(pB)))
-        return r;
     char a[TWR_POINT_NAME_CHARS], b[TWR_POINT_NAME_CHARS];
     T_NAV_vGetTwrPointName(&ref(pA), a, sizeof a, FALSE);
     T_NAV_vGetTwrPointName(&ref(pB), b, sizeof b, FALSE);
-    return strcmp(a, b);
+    if (const int r = strcmp(a, b))
+        return r;
+    return nTieBreak(ref(pA), ref(pB));
 }
 
 int T_NAV_nCompareTwrPointsByTime(const void* pA, const void* pB)
 {
-    if (const int r = nStartFirst(ref(pA), ref(pB)))
-        return r;
     U32 ta = 0, tb = 0;
     POINT pt;
     T_NAV_vGetTwrPointDateTime(&ref(pA), &ta, &pt);
     T_NAV_vGetTwrPointDateTime(&ref(pB), &tb, &pt);
-    return nNewestFirst(ta, tb);
+    if (const int r = nNewestFirst(ta, tb))
+        return r;
+    return nTieBreak(ref(pA), ref(pB));
 }
 
 int T_NAV_nCompareTwrPointsByDistance(const void* pA, const void* pB)
 {
-    if (const int r = nStartFirst(ref(pA), ref(pB)))
+    if (const int r = nOrder(T_NAV_dGetTwrPointDistance(&ref(pA)), T_NAV_dGetTwrPointDistance(&ref(pB))))
         return r;
-    return nOrder(T_NAV_dGetTwrPointDistance(&ref(pA)), T_NAV_dGetTwrPointDistance(&ref(pB)));
+    return nTieBreak(ref(pA), ref(pB));
 }
 
 // Lists ----------------------------------------------------------------------------
