@@ -23,8 +23,11 @@
 #include "store/h_database.h"
 #include "trolling/u_stevrin_standin.h"
 
+#include <algorithm>
 #include <bitset>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 // Constants ---------------------------------------------------------------
 
@@ -63,6 +66,9 @@ struct CLEAN_RUN {
 };
 
 CLEAN_RUN* s_pRun = nullptr;
+// A run deleted or folded own waypoints: the duplicate table, not kept up
+// while its scan is off, is rebuilt at the end.
+bool s_bWaypointsChanged = false;
 
 U16 s_au16WaypointQueue[SLOTS];
 U16 s_u16WaypointQueued = 0;
@@ -245,14 +251,6 @@ bool bSameWaypointBytes(const WAYPOINT* a, const WAYPOINT* b)
     return memcmp(ba, bb, sizeof ba) == 0;
 }
 
-bool bSameRouteBytes(const ROUTE* a, const ROUTE* b)
-{
-    U8 ba[ROUTE_BYTES], bb[ROUTE_BYTES];
-    T_NAV_RECORD_vEncodeRoute(a, ba);
-    T_NAV_RECORD_vEncodeRoute(b, bb);
-    return memcmp(ba, bb, sizeof ba) == 0;
-}
-
 bool bOriginCandidate(const CLEAN_RUN& r, const U16* hash, S32 i)
 {
     const WAYPOINT* w = T_NAV_TWR_pGetNetworkWaypoint((U32)i, 0);
@@ -268,34 +266,77 @@ bool bTwinOf(const U16* hash, S32 i, S32 j)
            bSameWaypointBytes(wi, wj);
 }
 
+// The waypoints of one part grouped by hash: slots of equal hash, in the
+// order the merge visits them (ascending for the shared part, descending
+// for the locked part), so that only slots of one hash are compared.
+void vMergeWaypointPart(CLEAN_RUN& r, const U16* hash, S32 first, S32 last, bool bLocked)
+{
+    const S32 step = bLocked ? -1 : 1;
+    auto bCandidate = [&](S32 s) {
+        const WAYPOINT* w = T_NAV_TWR_pGetNetworkWaypoint((U32)s, 0);
+        return hash[s] != 0 && w->u8Status != WP_STATUS_FREE && !T_NAV_GROUP_bIsGroupStatus(w->u8Status);
+    };
+    // Only hashes met twice can hold twins; most tables have none.
+    static std::bitset<0x10000> s_seen, s_twice;
+    s_seen.reset();
+    s_twice.reset();
+    for (S32 s = first; bLocked ? s >= last : s <= last; s += step) {
+        if (!bCandidate(s))
+            continue;
+        if (s_seen.test(hash[s]))
+            s_twice.set(hash[s]);
+        s_seen.set(hash[s]);
+    }
+    std::vector<std::pair<U16, U16>> byHash; // (hash, visiting rank)
+    for (S32 s = first; bLocked ? s >= last : s <= last; s += step)
+        if (bCandidate(s) && s_twice.test(hash[s]))
+            byHash.emplace_back(hash[s], (U16)(bLocked ? first - s : s - first));
+    std::sort(byHash.begin(), byHash.end());
+    auto slotOf = [&](U16 rank) { return bLocked ? first - (S32)rank : first + (S32)rank; };
+    for (size_t a = 0; a < byHash.size();) {
+        size_t b = a;
+        while (b < byHash.size() && byHash[b].first == byHash[a].first)
+            ++b;
+        for (size_t i = a; i < b; ++i) {
+            const S32 origin = slotOf(byHash[i].second);
+            if (!bOriginCandidate(r, hash, origin))
+                continue;
+            for (size_t j = i + 1; j < b; ++j) {
+                const S32 twin = slotOf(byHash[j].second);
+                if (bTwinOf(hash, origin, twin)) {
+                    T_NAV_GROUP_DATA_bRemoveDuplicateItemReference(bLocked ? TRUE : FALSE, TRUE, (U16)origin,
+                                                                   (U16)twin);
+                    s_bWaypointsChanged = true;
+                }
+            }
+        }
+        a = b;
+    }
+}
+
 void vMergeDuplicates(CLEAN_RUN& r)
 {
     const U16* hash = T_NAV_TWR_pu16GetWaypointsHash();
     const S32 maxShare = std::min<S32>(T_NAV_s16GetMaxShareWaypointIndex(), (S32)SLOTS - 1);
-    for (S32 i = 0; i <= maxShare; ++i) {
-        if (!bOriginCandidate(r, hash, i))
-            continue;
-        for (S32 j = i + 1; j <= maxShare; ++j)
-            if (bTwinOf(hash, i, j))
-                T_NAV_GROUP_DATA_bRemoveDuplicateItemReference(FALSE, TRUE, (U16)i, (U16)j);
-    }
+    if (maxShare >= 0)
+        vMergeWaypointPart(r, hash, 0, maxShare, false);
+    // Slot 2999 holds the root's first locked body, never a waypoint.
     const S32 minLock = T_NAV_s16GetMinLockWaypointIndex();
-    if (minLock >= 0) {
-        for (S32 n = NAV_ROOT_LOCKED_SLOT - 1; n >= minLock; --n) {
-            if (!bOriginCandidate(r, hash, n))
-                continue;
-            for (S32 j = n - 1; j >= minLock; --j)
-                if (bTwinOf(hash, n, j))
-                    T_NAV_GROUP_DATA_bRemoveDuplicateItemReference(TRUE, TRUE, (U16)n, (U16)j);
-        }
-    }
+    if (minLock >= 0 && minLock < NAV_ROOT_LOCKED_SLOT)
+        vMergeWaypointPart(r, hash, NAV_ROOT_LOCKED_SLOT - 1, minLock, true);
+    // Routes are compared whole, each encoded once; a fold deletes the twin,
+    // which then no longer counts as used.
+    static U8 s_au8Route[ROUTES][ROUTE_BYTES];
+    for (U32 i = 0; i < ROUTES; ++i)
+        T_NAV_RECORD_vEncodeRoute(T_NAV_pGetRoute(i), s_au8Route[i]);
+    auto bSameRoute = [](S32 a, S32 b) { return memcmp(s_au8Route[a], s_au8Route[b], ROUTE_BYTES) == 0; };
     const S32 maxShareRoute = std::min<S32>(T_NAV_s16GetMaxShareRouteIndex(), (S32)ROUTES - 1);
     for (S32 i = 0; i <= maxShareRoute; ++i) {
         const ROUTE* ri = T_NAV_pGetRoute((U32)i);
         if (r.pu8Map[NAV_GROUP_MAP_ROUTES + i] == 0 || !bRouteUsed(ri))
             continue;
         for (S32 c = i + 1; c <= maxShareRoute; ++c)
-            if (bRouteUsed(T_NAV_pGetRoute((U32)c)) && bSameRouteBytes(ri, T_NAV_pGetRoute((U32)c)))
+            if (bRouteUsed(T_NAV_pGetRoute((U32)c)) && bSameRoute(i, c))
                 T_NAV_GROUP_DATA_bRemoveDuplicateItemReference(FALSE, FALSE, (U16)(NAV_ID_ROUTE_TAG | i),
                                                                (U16)(NAV_ID_ROUTE_TAG | c));
     }
@@ -306,7 +347,7 @@ void vMergeDuplicates(CLEAN_RUN& r)
             if (r.pu8Map[NAV_GROUP_MAP_ROUTES + i] == 0 || !bRouteUsed(ri))
                 continue;
             for (S32 n = i - 1; n >= minLockRoute; --n)
-                if (bRouteUsed(T_NAV_pGetRoute((U32)n)) && bSameRouteBytes(ri, T_NAV_pGetRoute((U32)n)))
+                if (bRouteUsed(T_NAV_pGetRoute((U32)n)) && bSameRoute(i, n))
                     T_NAV_GROUP_DATA_bRemoveDuplicateItemReference(TRUE, FALSE, (U16)(NAV_ID_ROUTE_TAG | i),
                                                                    (U16)(NAV_ID_ROUTE_TAG | n));
         }
@@ -336,12 +377,14 @@ void vSweep(const CLEAN_RUN& r)
         const U32 status = T_NAV_TWR_pGetNetworkWaypoint(s, 0)->u8Status;
         if (r.pu8Map[s] != 0 || status == WP_STATUS_FREE || status == WP_STATUS_TEMPORARY)
             continue;
-        if (bStevrin && status == WP_STATUS_PERMANENT)
+        if (bStevrin && status == WP_STATUS_PERMANENT) {
             vQueue(s_au16WaypointQueue, s_u16WaypointQueued, (U16)s);
-        else if (T_NAV_GROUP_bIsGroupStatus(status))
+        } else if (T_NAV_GROUP_bIsGroupStatus(status)) {
             T_NAV_vDeleteGpWpSlot((U16)(NAV_ID_GROUP_TAG | s));
-        else
+        } else {
             T_NAV_bDeleteWaypoint(s, FALSE);
+            s_bWaypointsChanged = true;
+        }
     }
     for (U32 i = 0; i < NAV_TRACK_SLOTS; ++i)
         if (r.pu8Map[NAV_GROUP_MAP_TRACKS + i] == 0 && T_NAV_pGetTrackHeader(i)->u16Count != 0)
@@ -365,6 +408,7 @@ void vRunLocal(U16 u16Root)
     if (pu8Map == nullptr)
         return;
     const bool bDuplicatesWereOn = !T_NAV_TWR_bDuplicateScanDisabled();
+    s_bWaypointsChanged = false;
     T_NAV_TWR_vTemporarilyDisableDeclutterWaypointsScan(1);
     T_NAV_TWR_vTemporarilyDisableScanForDuplicates(1);
     for (U32 run = 0; run < NAV_GROUP_CLEAN_RUNS; ++run) {
@@ -386,7 +430,8 @@ void vRunLocal(U16 u16Root)
     T_NAV_TWR_vTemporarilyDisableDeclutterWaypointsScan(0);
     if (bDuplicatesWereOn) {
         T_NAV_TWR_vTemporarilyDisableScanForDuplicates(0);
-        T_NAV_TWR_vDuplicateWaypointsScan();
+        if (s_bWaypointsChanged)
+            T_NAV_TWR_vDuplicateWaypointsScan();
     }
 }
 
