@@ -114,7 +114,9 @@ U16 u16CreateRootHeader(void)
     g.header.u8Icon = ROOT_ICON;
     g.header.u16ParentIndex = NONE;
     g.header.u16FirstBodyIndex = NONE;
-    strncpy(g.header.sName, Home[nCurrentLanguage()], GROUP_NAME_CHARS);
+    // NUL-padded, not always terminated.
+    const char* pcHome = Home[nCurrentLanguage()];
+    memcpy(g.header.sName, pcHome, strnlen(pcHome, GROUP_NAME_CHARS));
     const U16 id = T_NAV_nAllocGroupSlot(FALSE);
     if (id == NONE)
         return NONE;
