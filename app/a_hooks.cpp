@@ -145,11 +145,11 @@ void A_HOOKS_vInstall(void)
     T_INFO_NEIGHBOURS infoNeighbours = s_infoNeighbours;
     A_INFO_STANDINS_vFill(&infoNeighbours);
     T_INFO_vInstallNeighbours(&infoNeighbours);
+    // The group start-up rebuilds the root group after an upgrade from a
+    // release without groups.
+    T_NAV_GROUP_DATA_vInstallUpgradeQuery(VERSION_bIsUpgradingToGroupedWaypointManagement);
     // The test station's wipes of the navigation storage.
     static const T_INLINETEST_NEIGHBOURS inlineTestNeighbours = {T_NAV_vDeleteAllTracksWaypointsRoutes,
                                                                  T_NAV_NVRAM_vErase, T_NAV_NVRAM_vInit};
     T_INLINETEST_vInstallNeighbours(&inlineTestNeighbours);
-    // The group start-up rebuilds the root group after an upgrade from a
-    // release without groups.
-    T_NAV_GROUP_DATA_vInstallUpgradeQuery(VERSION_bIsUpgradingToGroupedWaypointManagement);
 }
