@@ -205,6 +205,17 @@ TEST_F(StoreStartup, RecordedTracksGetAShortNameAndAnIdentityAndAreWrittenBack)
     EXPECT_EQ(scanned[3].u64UID, got->u64UID) << "written back";
 }
 
+TEST_F(StoreStartup, ARouteFileWithoutPointsOrDateLeavesAZeroedSlot)
+{
+    ROUTE empty = route({}, true, 0, "GHOST");
+    empty.anWaypoint[0] = 17;
+    T_NAV_NVRAM_vSaveRoute(&empty, 8, TRUE);
+    boot();
+    const ROUTE zero{};
+    EXPECT_EQ(memcmp(T_NAV_pGetRoute(8), &zero, sizeof zero), 0);
+    EXPECT_EQ(memcmp(T_NAV_pGetOldRoute(8), &zero, sizeof zero), 0);
+}
+
 TEST_F(StoreStartup, DeleteAllBuildsANewRootThroughTheInstalledHook)
 {
     fixture("grouped");
