@@ -272,6 +272,19 @@ TEST_F(GroupClean, TheSpaceRunDeletesFromTheSpaceWhatItsTreeDoesNotReach)
     EXPECT_TRUE(mutexFreeElsewhere());
 }
 
+TEST_F(GroupClean, AUnitIdChangeRewritesOnlyThisUnitsTrackLinksInTheWholeTree)
+{
+    put(2, header("A", gid(0), gid(3)));
+    put(3, body({0x8000 | 64 | 4, 0x8000 | 128 | 5}));
+    root({0x8000 | 64 | 3, gid(2)});
+    EXPECT_FALSE(T_NAV_GROUP_DATA_bChangeu7UnitID(100)) << "not a unit id";
+    EXPECT_TRUE(T_NAV_GROUP_DATA_bChangeu7UnitID(192));
+    EXPECT_EQ(T_NAV_GROUP_DATA_u16Getu7UnitID(), 192);
+    EXPECT_EQ(links(1), (std::vector<U16>{0x8000 | 192 | 3, gid(2)}));
+    EXPECT_EQ(links(3), (std::vector<U16>{0x8000 | 192 | 4, 0x8000 | 128 | 5}));
+    EXPECT_EQ(getU32(FCID("SUID")), 192u);
+}
+
 TEST_F(GroupClean, TheIntegrityCheckFindsDanglingLinks)
 {
     slot(0, 5) = wp(1, 1, 1, "A");
