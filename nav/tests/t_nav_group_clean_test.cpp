@@ -126,6 +126,20 @@ TEST_F(GroupClean, IdenticalSharedWaypointsFoldIntoTheLowerSlotInGroupsAndRoutes
     EXPECT_FALSE(T_NAV_TWR_bDuplicateScanDisabled());
 }
 
+TEST_F(GroupClean, AFoldReachesARouteBehindAFreeRouteSlot)
+{
+    const WAYPOINT twin = wp(1, 300, 400, "TWIN");
+    slot(0, 5) = twin;
+    slot(0, 6) = twin;
+    root({5, 6, 0x8802});
+    setRoute(2, route({6})); // slots 0 and 1 free
+    settle();
+    run();
+    EXPECT_EQ(status(6), 0u);
+    EXPECT_EQ(T_NAV_pGetRoute(2)->anWaypoint[0], 5) << "no route is left naming the deleted twin";
+    EXPECT_EQ(links(1), (std::vector<U16>{5, 0x8802}));
+}
+
 TEST_F(GroupClean, ASharedAndALockedWaypointOfTheSameContentAreNotMerged)
 {
     slot(0, 5) = wp(1, 300, 400, "SAME");
