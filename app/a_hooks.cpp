@@ -19,6 +19,7 @@
 #include "nav/core/neighbour_standins.h" // T_RADAR_bIsMyRadarView, T_STEVRIN_bIsNavigationPaused
 #include "nav/core/t_nav_alarm.h"
 #include "nav/core/u_nav_position.h"
+#include "nav/data/t_nav_group_init.h"
 #include "nav/data/t_nav_nvram.h"
 #include "nav/data/t_nav_twr_bulk.h"
 #include "nav/data/t_nav_twr_waypoint.h"
@@ -32,6 +33,7 @@
 #include "system/t_inlinetest.h"
 #include "system/t_startup.h"
 #include "system/u_shutdown.h"
+#include "system/version.h"
 #include "ui/neighbour_standins.h"
 #include "ui/t_info.h"
 #include "ui/t_keyboard.h"
@@ -148,6 +150,9 @@ void A_HOOKS_vInstall(void)
     T_INFO_NEIGHBOURS infoNeighbours = s_infoNeighbours;
     A_INFO_STANDINS_vFill(&infoNeighbours);
     T_INFO_vInstallNeighbours(&infoNeighbours);
+    // The group start-up rebuilds the root group after an upgrade from a
+    // release without groups.
+    T_NAV_GROUP_DATA_vInstallUpgradeQuery(VERSION_bIsUpgradingToGroupedWaypointManagement);
     // The test station's wipes of the navigation storage.
     static const T_INLINETEST_NEIGHBOURS inlineTestNeighbours = {T_NAV_vDeleteAllTracksWaypointsRoutes,
                                                                  T_NAV_NVRAM_vErase, T_NAV_NVRAM_vInit};

@@ -27,6 +27,19 @@ void U_STEVRIN_vAdjustAutoPilot(U32 u32NewHeading);
 // The index of the motor's target point in the track it follows.
 U16 T_STEVRIN_vGetRumbrelTargetIndex(void);
 
+// Asks the motor to delete these own waypoint slots and recorded-track
+// indexes (sub-command 35); the call takes over both lists, blocks of the
+// partition allocator (the second may be null).
+void U_STEVRIN_vDeleteWptsRumbrels(U32 u32Waypoints, U16* pu16Waypoints, U32 u32Rumbrels, U16* pu16Rumbrels);
+
+// The identity of a recorded track: a SHA-1 over the unit's Ethernet MAC
+// address, the track's 12 name bytes and two header words (its date-time
+// and point count, little-endian), the first 8 digest bytes as a
+// big-endian number with 6 in bits 12-15 of the high word. The recorded
+// track's own form, U_STEVRIN_COMMON_vGenerateRumbrelUID, is the store's
+// (nav/data/t_nav_twr_startup.h), which owns the record.
+U64 U_STEVRIN_COMMON_u64RumbrelUID(const char* pcName12, U32 u32DateTime, U32 u32Count);
+
 // Stand-in only ---------------------------------------------------------------
 
 // The calls made since the list was last cleared, oldest first: the call's
@@ -47,6 +60,14 @@ typedef struct tag_U_STEVRIN_STANDIN_REQUEST {
     std::string sName;
 } U_STEVRIN_STANDIN_REQUEST;
 std::vector<U_STEVRIN_STANDIN_REQUEST> U_STEVRIN_STANDIN_vRequests(void);
+
+// The lists of each U_STEVRIN_vDeleteWptsRumbrels call, oldest first.
+typedef struct tag_U_STEVRIN_STANDIN_DELETION {
+    std::vector<U16> waypoints;
+    std::vector<U16> rumbrels;
+    bool bRumbrelList; // a recorded-track list was passed
+} U_STEVRIN_STANDIN_DELETION;
+std::vector<U_STEVRIN_STANDIN_DELETION> U_STEVRIN_STANDIN_vDeletions(void);
 
 // What T_STEVRIN_vGetRumbrelTargetIndex answers (0 at first).
 void U_STEVRIN_STANDIN_vSetRumbrelTargetIndex(U16 u16Index);

@@ -17,6 +17,8 @@
 #include "nav/core/u_nav_position.h"
 #include "nav/data/t_nav_nvram.h"
 #include "nav/data/t_nav_twr.h"
+#include "nav/data/t_nav_twr_declutter.h"
+#include "nav/data/t_nav_twr_startup.h"
 #include "store/h_database.h"
 #include "ui/u_keyboard.h"
 
@@ -34,7 +36,6 @@ constexpr U32 CCST_NORMAL_RUN = 3;
 constexpr U32 CCST_SIMULATION = 4;
 constexpr U32 CCST_POINT_OF_SALE = 6;
 constexpr U32 NAV_TICK_MS = 1000;
-constexpr U16 UNIT_ID = 64;
 
 const char* s_apcCourse[DB_NUM_LANGUAGES] = {
     "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course",
@@ -81,6 +82,9 @@ void T_NAV_vMain(void)
 {
     log_me("stand-in: the update, the boat simulation, the current track and the trolling-motor mails only");
     H_DATABASE_bUpdateEverythingU32(FCID("BHDG"), FCID("IHDG"), P_NORMAL, D_FCID, &s_apcCourse, DB_TIMEOUT_NEVER);
+    // The store from flash, then its derived tables.
+    T_NAV_vInitTracksWaypointsRoutes();
+    T_NAV_TWR_vInitialScan();
     U32 u32State = 0;
     H_DATABASE_bFetchU32(FCID("CCST"), &u32State, nullptr, nullptr);
     if (u32State == CCST_SIMULATION || u32State == CCST_POINT_OF_SALE)
@@ -144,11 +148,6 @@ void NAV_STANDIN_vForget(void)
 }
 
 // Groups ----------------------------------------------------------------------
-
-U16 T_NAV_GROUP_DATA_u16Getu7UnitID(void)
-{
-    return UNIT_ID;
-}
 
 // Editors ----------------------------------------------------------------------
 

@@ -19,6 +19,7 @@
 #include "kernel/l_types.h"
 #include "nav/core/t_nav_alarm.h"
 #include "nav/data/t_nav_group_data.h"
+#include "nav/data/t_nav_group_init.h"
 #include "nav/data/t_nav_record.h"
 #include "store/lang.h"
 #include "ui/t_info.h" // T_INFO_vFormatTimeAscii
@@ -50,7 +51,7 @@ void NAV_STANDIN_vForget(void);
 // ---- Groups (in memory) ----
 // The default group is the group tree's (nav/data/t_nav_group_data.h).
 
-U16 T_NAV_GROUP_DATA_u16Getu7UnitID(void); // 64
+// The unit id is the group start-up's (nav/data/t_nav_group_init.h).
 // Linking into groups is the group tree's (nav/data/t_nav_group_link.h).
 
 // ---- Editors (counted) ----

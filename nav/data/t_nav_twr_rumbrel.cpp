@@ -414,3 +414,16 @@ void T_NAV_TWR_vClearRumbrels(void)
     s_nMaxUsedRumbrelIndex = 0;
     s_nRumbrelsUsed = 0;
 }
+
+void T_NAV_TWR_vRecountRumbrels(void)
+{
+    NavLock lock;
+    s_nRumbrelsUsed = 0;
+    s_nMaxUsedRumbrelIndex = 0;
+    for (S32 s = 0; s < SLOTS; ++s) {
+        if (s_Rumbrel[s].nCount == 0)
+            continue;
+        ++s_nRumbrelsUsed;
+        vRaiseMaxUsed((U32)s);
+    }
+}

@@ -117,3 +117,6 @@ void T_NAV_STEVRIN_vCalculateLLURPoints(RUMBREL* pRumbrel);
 // Store-internal ----------------------------------------------------------------
 
 void T_NAV_TWR_vClearRumbrels(void);
+// The count and the highest-used mark from the slots, after the start-up
+// scan filled them.
+void T_NAV_TWR_vRecountRumbrels(void);

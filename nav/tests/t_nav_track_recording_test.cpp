@@ -355,6 +355,8 @@ TEST_F(TrackRecording, SavingNeedsAFreeSlotAndThenEmptiesTheTrack)
         SCOPED_TRACE(r.name);
         SetUp();
         setU("CCST", 3);
+        setU("SUID", 64);
+        T_NAV_GROUP_DATA_vSettleUnitID();
         for (U32 i = 0; i < NAV_TRACK_SLOTS; ++i)
             T_NAV_pGetTrackHeader(i)->u16Count = (r.freeSlot && i == 37) ? 0 : 1;
         if (r.dateTime)
