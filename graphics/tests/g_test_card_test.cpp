@@ -189,29 +189,11 @@ void drawTestCard(BITMAP* bmp)
 
 TEST(TestCard, MatchesTheCheckedInPicture)
 {
-    const std::string golden = vt::sourcePath("graphics/tests/golden/test_card.png");
     BITMAP* bmp = G_BUFFERS_pCreateFullScreenBitmap();
     ASSERT_NE(bmp->pBuffer, nullptr);
     drawTestCard(bmp);
 
-    const char* update = getenv("VONDREL_UPDATE_GOLDEN");
-    if (update != nullptr && update[0] == '1') {
-        ASSERT_TRUE(G_PNG_bWriteBitmap(bmp, golden.c_str()));
-    }
-
-    const gt::Rgb expected = gt::readPng(golden);
-    const gt::Rgb drawn = gt::toRgb(bmp);
-    ASSERT_EQ(expected.width, 800u) << "cannot read " << golden;
-    ASSERT_EQ(expected.height, 600u);
-    size_t differing = 0;
-    for (size_t i = 0; i < drawn.data.size(); i += 3)
-        differing += drawn.data[i] != expected.data[i] || drawn.data[i + 1] != expected.data[i + 1] ||
-                     drawn.data[i + 2] != expected.data[i + 2];
-    if (differing != 0) {
-        const std::string actual = vt::buildPath("test_card.actual.png");
-        G_PNG_bWriteBitmap(bmp, actual.c_str());
-        ADD_FAILURE() << differing << " pixels differ from " << golden << "; the picture drawn is in " << actual;
-    }
+    gt::expectGolden(bmp, "graphics/tests/golden", "test_card");
     G_BUFFERS_vFreeFullScreenBitmap(bmp);
 }
 

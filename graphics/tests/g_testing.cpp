@@ -4,6 +4,9 @@
 #include "graphics/g_pixel.h"
 #include "graphics/g_png.h"
 
+#include "testing/t_proc.h"
+
+#include <gtest/gtest.h>
 #include <png.h>
 
 #include <cstring>
@@ -115,4 +118,25 @@ PixelSet picture(std::initializer_list<const char*> rows, int x0, int y0)
     }
     return set;
 }
+void expectGolden(const BITMAP* bmp, const std::string& goldenFolder, const std::string& name)
+{
+    const std::string golden = vt::sourcePath(goldenFolder + "/" + name + ".png");
+    const char* update = getenv("VONDREL_UPDATE_GOLDEN");
+    if (update != nullptr && update[0] == '1') {
+        ASSERT_TRUE(G_PNG_bWriteBitmap(bmp, golden.c_str())) << golden;
+    }
+    const Rgb expected = readPng(golden);
+    const Rgb drawn = toRgb(bmp);
+    ASSERT_EQ(expected.width, drawn.width) << "cannot read " << golden;
+    ASSERT_EQ(expected.height, drawn.height) << golden;
+    size_t differing = 0;
+    for (size_t i = 0; i + 2 < drawn.data.size(); i += 3)
+        differing += memcmp(&drawn.data[i], &expected.data[i], 3) != 0;
+    if (differing != 0) {
+        const std::string actual = vt::buildPath(name + ".actual.png");
+        G_PNG_bWriteBitmap(bmp, actual.c_str());
+        ADD_FAILURE() << differing << " pixels differ from " << golden << "; the picture drawn is in " << actual;
+    }
+}
+
 } // namespace gt

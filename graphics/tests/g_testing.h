@@ -57,6 +57,13 @@ Rgb readPng(const std::string& path);
 // The bitmap's surface as written to PNG.
 Rgb toRgb(const BITMAP* bmp);
 
+// Compares the bitmap's surface pixel for pixel with the checked-in picture
+// goldenFolder/name.png (goldenFolder relative to the source tree). On a
+// difference the picture drawn is written beside the build as
+// name.actual.png; with VONDREL_UPDATE_GOLDEN=1 it replaces the checked-in
+// one (look at it before committing).
+void expectGolden(const BITMAP* bmp, const std::string& goldenFolder, const std::string& name);
+
 } // namespace gt
 
 namespace gt {

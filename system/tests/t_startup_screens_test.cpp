@@ -23,23 +23,7 @@ constexpr COLOR SCREEN = 0x1234;
 
 void expectGolden(gt::TestBitmap& screen, const char* name)
 {
-    const std::string golden = vt::sourcePath(std::string("system/tests/golden/") + name + ".png");
-    const char* update = getenv("VONDREL_UPDATE_GOLDEN");
-    if (update != nullptr && update[0] == '1') {
-        ASSERT_TRUE(G_PNG_bWriteBitmap(screen, golden.c_str()));
-    }
-    const gt::Rgb expected = gt::readPng(golden);
-    const gt::Rgb drawn = gt::toRgb(screen);
-    ASSERT_EQ(expected.width, drawn.width) << "cannot read " << golden;
-    ASSERT_EQ(expected.height, drawn.height);
-    size_t differing = 0;
-    for (size_t i = 0; i < drawn.data.size(); i += 3)
-        differing += memcmp(&drawn.data[i], &expected.data[i], 3) != 0;
-    if (differing != 0) {
-        const std::string actual = vt::buildPath(std::string(name) + ".actual.png");
-        G_PNG_bWriteBitmap(screen, actual.c_str());
-        ADD_FAILURE() << differing << " pixels differ from " << golden << "; the picture drawn is in " << actual;
-    }
+    gt::expectGolden(screen, "system/tests/golden", name);
 }
 
 class Screens : public ::testing::Test {
