@@ -4,7 +4,6 @@
 #define EVERY_LANGUAGE(s) {s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s}
 
 TEXT_TABLE txtTabSonar = EVERY_LANGUAGE("Sonar");
-TEXT_TABLE txtTabSetup = EVERY_LANGUAGE("Setup");
 TEXT_TABLE txtTabAlarms = EVERY_LANGUAGE("Alarms");
 TEXT_TABLE txtTabAccessories = EVERY_LANGUAGE("Accessories");
 TEXT_TABLE txtTabSideView = EVERY_LANGUAGE("Side View");

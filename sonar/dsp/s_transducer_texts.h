@@ -9,7 +9,6 @@
 #include "store/lang.h"
 
 extern TEXT_TABLE txtTabSonar; // "Sonar"
-extern TEXT_TABLE txtTabSetup; // "Setup"
 extern TEXT_TABLE txtTabAlarms; // "Alarms"
 extern TEXT_TABLE txtTabAccessories; // "Accessories"
 extern TEXT_TABLE txtTabSideView; // "Side View"

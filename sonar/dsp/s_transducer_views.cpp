@@ -12,6 +12,7 @@
 #include "sonar/dsp/s_transducer_tables.h"
 #include "sonar/dsp/s_transducer_texts.h"
 #include "store/h_database.h"
+#include "ui/t_menu.h"
 
 #include <atomic>
 #include <initializer_list>
@@ -404,7 +405,7 @@ void vMenuDepthLines(BOOLEAN bEnable)
 
 void vMenuDepthOffset(BOOLEAN bEnable)
 {
-    vMainSlider(bEnable, &txtDepthOffset, &txtTabSetup, MENU_DEPTH_OFFSET, FCID("YDPO"), s_asDepthOffset, nullptr,
+    vMainSlider(bEnable, &txtDepthOffset, T_MENU_pSetupTabName, MENU_DEPTH_OFFSET, FCID("YDPO"), s_asDepthOffset, nullptr,
                 M_ADVANCED);
 }
 

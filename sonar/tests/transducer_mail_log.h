@@ -16,6 +16,7 @@
 #include "sonar/ping/t_n_ping.h"
 #include "store/h_database.h"
 #include "ui/power_key_icons.h"
+#include "ui/t_menu.h"
 #include "ui/u_menu_client.h"
 
 #include <gtest/gtest.h>
@@ -265,8 +266,11 @@ inline std::string values(const U32* p, U32 n)
 
 inline std::string place(const TEXT_TABLE* pTab, const TEXT_TABLE* pSub, LAYER_ID view, SPLIT_WINDOW_TYPE split)
 {
+    // Menus know a tab by its table, not its text: an item under a "Setup"
+    // of its own would never show in the menu task's Setup tab.
     if (pTab != nullptr)
-        return "tab " + text(pTab);
+        return "tab " + text(pTab) +
+               (text(pTab) == "\"Setup\"" && pTab != T_MENU_pSetupTabName ? " (not the menu task's table)" : "");
     if (pSub != nullptr)
         return "sub " + text(pSub);
     return "hot " + std::to_string(view) + "/" + pane(split);
