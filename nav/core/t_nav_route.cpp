@@ -550,7 +550,10 @@ void T_NAV_vEndNavigationNow(void)
     s_CurrentRoute.bRtNotShared = 1;
     s_pCurrentRoute = nullptr;
     s_bCurrentRouteIsInReverse = FALSE;
-    T_NAV_vUnregister_Current_Traveling_Route_Menu();
+    // Only a registered "Reverse" is withdrawn, so that an end while idle
+    // sends the menu task nothing.
+    if (s_bCurrentActiveRouteMenuCreated)
+        T_NAV_vUnregister_Current_Traveling_Route_Menu();
     H_DATABASE_bUpdateEverythingBoolean(FCID("CCNC"), FALSE, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
 
     if (s_s16UnifiedRouteSave != NO_ID) {
