@@ -513,3 +513,56 @@ TEST_F(NavTravel, WithTheMotorInChargeTheLinkTravels)
 }
 
 } // namespace
+
+// ---- Travel under the simulated boat ----
+
+namespace {
+
+using namespace navw;
+
+// The confirmation dialog's layer was registered since the last call.
+bool questionShown()
+{
+    bool shown = false;
+    for (const Mail& m : drain(VIEW_BOX))
+        shown |= m.cmd == CMD_ID_REGISTER_LAYER && m.as<MSG_REGISTER_LAYER>().layer == NAV_CONF_LAYER;
+    return shown;
+}
+
+TEST_F(NavRoute, TheSimulatedBoatTravelsAStoredRouteLegByLegAndIsAskedToSaveIt)
+{
+    setU("CCST", 4);
+    T_NAV_vInitSimulation();
+    s_TimeStamp = (TICKS)L_CLOCK_qwGetTimeInTicks();
+    const POINT start = s_ptSimulationStartPoint;
+    const double s = mercatorPerMetre();
+    std::vector<U16> ids;
+    for (int i = 1; i <= 3; ++i)
+        ids.push_back(addWaypoint({start.x, start.y + (S32)std::lround(200.0 * i * s)}, "SIM"));
+    const U16 r = addRoute(ids, "SIMRT");
+    setF("SNAO", 100.0f);
+    setF("SNAA", 25.0f);
+    setB("SNCM", false);
+    setB("CCNC", false);
+    T_NAV_vTravelSavedRoute(r, 0, FALSE);
+    ASSERT_EQ(*u("INIP"), 1u);
+    drain(VIEW_BOX);
+
+    std::vector<U32> legs = {1};
+    bool asked = false;
+    for (int second = 0; second < 1200 && !asked; ++second) {
+        L_CLOCK_vAdvanceTestClock(1000);
+        T_NAV_vHandleUpdateTimer();
+        alarmMails();
+        drain(MENU_BOX);
+        const U32 inip = *u("INIP");
+        if (inip != legs.back())
+            legs.push_back(inip);
+        asked = questionShown();
+    }
+    EXPECT_EQ(legs, (std::vector<U32>{1, 2, 3}));
+    EXPECT_TRUE(asked) << "arrival at the last point asks whether to save the route";
+    EXPECT_EQ(*u("INIP"), 3u) << "navigation goes on until the answer";
+}
+
+} // namespace
