@@ -3,6 +3,7 @@
 #include "nav/tests/nav_core_world.h"
 
 #include "kernel/l_mutex.h"
+#include "kernel/l_task.h"
 #include "nav/core/t_nav_conf.h"
 #include "nav/data/t_nav_group_slot.h"
 #include "nav/data/t_nav_twr_route.h"
@@ -10,9 +11,12 @@
 #include "trolling/u_stevrin_standin.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -563,6 +567,89 @@ TEST_F(NavRoute, TheSimulatedBoatTravelsAStoredRouteLegByLegAndIsAskedToSaveIt)
     EXPECT_EQ(legs, (std::vector<U32>{1, 2, 3}));
     EXPECT_TRUE(asked) << "arrival at the last point asks whether to save the route";
     EXPECT_EQ(*u("INIP"), 3u) << "navigation goes on until the answer";
+}
+
+} // namespace
+
+// ---- The trolling-motor link's task beside the navigation task ----
+
+namespace {
+
+using namespace navw;
+
+// Under the navigation-data mutex: at most 50 entries, and "INIP" 0 or an
+// entry of the route.
+bool consistent()
+{
+    L_MUTEX_LockWait(RES_NAV_DATA);
+    const U32 count = s_CurrentRoute.nCount;
+    U32 inip = 0;
+    H_DATABASE_bFetchU32(FCID("INIP"), &inip, nullptr, nullptr);
+    L_MUTEX_Unlock(RES_NAV_DATA);
+    return count <= ROUTE_MAX_POINTS && (inip == 0 || inip < count);
+}
+
+// Two kernel tasks (a mutex is owned by a task, not a thread).
+constexpr TASK NAV_TASK = 60;
+constexpr TASK LINK_TASK = 61;
+constexpr int ROUNDS = 10000;
+std::atomic<int> s_bad{0};
+std::atomic<bool> s_navDone{false};
+std::atomic<bool> s_linkDone{false};
+U16 s_race[8];
+U16 s_raceRoute;
+
+void navigationTask()
+{
+    for (int i = 0; i < ROUNDS; ++i) {
+        T_NAV_bWaypointToCurrentRoute(s_race[i % 8]);
+        if (i % 5 == 0)
+            T_NAV_vTravelSavedRoute(s_raceRoute, (U32)(i % 3), (i & 1) ? TRUE : FALSE);
+        if (i % 11 == 0)
+            T_NAV_vStopNavigating(FALSE, nullptr);
+        s_bad += consistent() ? 0 : 1;
+    }
+    s_navDone = true;
+    L_TASK_Terminate(0);
+}
+
+void linkTask()
+{
+    for (int i = 0; i < ROUNDS; ++i) {
+        T_NAV_vOnArrival(nullptr);
+        T_NAV_vSkipCurrentRouteWaypoint();
+        if (i % 7 == 0)
+            T_NAV_vStopNavigating(FALSE, nullptr);
+        s_bad += consistent() ? 0 : 1;
+    }
+    s_linkDone = true;
+    L_TASK_Terminate(0);
+}
+
+TEST_F(NavRoute, TheMotorLinkAndTheNavigationTaskShareTheRouteSafely)
+{
+    s_raceRoute = addRoute({w[0], w[1], w[2], w[3], w[4], w[5]}, "RACE");
+    std::copy(std::begin(w), std::end(w), s_race);
+    // No menu, alarm, view or keyboard task: the mails of 10,000 rounds
+    // would pile up.
+    for (const char* key : {"TMNU", "TALR", "TVUE", "TKBD"})
+        H_DATABASE_vDeleteEntry(k(key));
+    setB("IPNO", true); // an arrival at the end keeps navigating
+
+    const TASK_PARAM nav = {16384, 98, navigationTask};
+    const TASK_PARAM link = {16384, 98, linkTask};
+    ASSERT_EQ(L_TASK_SetParams(NAV_TASK, &nav), 0);
+    ASSERT_EQ(L_TASK_SetParams(LINK_TASK, &link), 0);
+    ASSERT_EQ(L_TASK_Start(NAV_TASK), 0);
+    ASSERT_EQ(L_TASK_Start(LINK_TASK), 0);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(240);
+    while ((!s_navDone || !s_linkDone) && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(s_navDone && s_linkDone) << "stuck";
+    EXPECT_EQ(s_bad.load(), 0);
+    EXPECT_TRUE(consistent());
+    T_NAV_vStopNavigating(FALSE, nullptr);
+    EXPECT_EQ(*u("INIP"), 0u);
 }
 
 } // namespace
