@@ -873,30 +873,30 @@ U32 u32SlotRoute(S32 nSlot)
     return H_DATABASE_bFetchU32(fcidRouteSlot(nSlot), &u, nullptr, nullptr) ? u : 0xFFFFFFFF;
 }
 
-void vLogTravel(FOURCHARID key, U32 u32Route, BOOLEAN bReverse, BOOLEAN bPartial)
+void vLogTravel(S32 nLine, const char* pcFunc, FOURCHARID key, U32 u32Route, BOOLEAN bReverse, BOOLEAN bPartial)
 {
-    log_me("[%d]%s: (%c%c%c%c) travel route %d %s%s\n", 0, "T_NAV", (char)(key & 0xFF), (char)(key >> 8 & 0xFF),
+    log_me("[%d]%s: (%c%c%c%c) travel route %d %s%s\n", (int)nLine, pcFunc, (char)(key & 0xFF), (char)(key >> 8 & 0xFF),
            (char)(key >> 16 & 0xFF), (char)(key >> 24 & 0xFF), (int)u32Route, bPartial ? "(partial) " : "",
            bReverse ? "reverse" : "forward");
 }
 
-void vTravelSlot(S32 nSlot, BOOLEAN bReverse)
+void vTravelSlot(S32 nLine, const char* pcFunc, S32 nSlot, BOOLEAN bReverse)
 {
     const U32 u32Route = u32SlotRoute(nSlot);
-    vLogTravel(fcidRouteSlot(nSlot), u32Route, bReverse, FALSE);
+    vLogTravel(nLine, pcFunc, fcidRouteSlot(nSlot), u32Route, bReverse, FALSE);
     T_NAV_vTravelSavedRoute(u32Route, 0, bReverse);
 }
 
-void vFromPointSlot(S32 nSlot, BOOLEAN bReverse)
+void vFromPointSlot(S32 nLine, const char* pcFunc, S32 nSlot, BOOLEAN bReverse)
 {
-    vLogTravel(fcidRouteSlot(nSlot), u32SlotRoute(nSlot), bReverse, TRUE);
+    vLogTravel(nLine, pcFunc, fcidRouteSlot(nSlot), u32SlotRoute(nSlot), bReverse, TRUE);
     T_NAV_vTravelCursoredRouteFromPoint((U32)nSlot, bReverse);
 }
 
-void vTravelLastSaved(BOOLEAN bReverse)
+void vTravelLastSaved(S32 nLine, const char* pcFunc, BOOLEAN bReverse)
 {
     const U32 u32Route = u32KeyOr("CLRT", 0xFFFFFFFF);
-    vLogTravel(FCID("CLRT"), u32Route, bReverse, FALSE);
+    vLogTravel(nLine, pcFunc, FCID("CLRT"), u32Route, bReverse, FALSE);
     T_NAV_vTravelSavedRoute(u32Route, 0, bReverse);
 }
 
@@ -1096,25 +1096,25 @@ void T_NAV_vTravelRoute(ROUTE* pRoute, U16 u16RouteNdx, U16 u16StartNdx, BOOLEAN
     L_MUTEX_Unlock(RES_NAV_DATA);
 }
 
-void T_NAV_vTravelForwardRoute0(void) { vTravelSlot(0, FALSE); }
-void T_NAV_vTravelForwardRoute1(void) { vTravelSlot(1, FALSE); }
-void T_NAV_vTravelForwardRoute2(void) { vTravelSlot(2, FALSE); }
-void T_NAV_vTravelForwardRoute3(void) { vTravelSlot(3, FALSE); }
-void T_NAV_vTravelForwardRoute4(void) { vTravelSlot(4, FALSE); }
-void T_NAV_vTravelReverseRoute0(void) { vTravelSlot(0, TRUE); }
-void T_NAV_vTravelReverseRoute1(void) { vTravelSlot(1, TRUE); }
-void T_NAV_vTravelReverseRoute2(void) { vTravelSlot(2, TRUE); }
-void T_NAV_vTravelReverseRoute3(void) { vTravelSlot(3, TRUE); }
-void T_NAV_vTravelReverseRoute4(void) { vTravelSlot(4, TRUE); }
-void T_NAV_vForwardFromPoint0(void) { vFromPointSlot(0, FALSE); }
-void T_NAV_vForwardFromPoint1(void) { vFromPointSlot(1, FALSE); }
-void T_NAV_vForwardFromPoint2(void) { vFromPointSlot(2, FALSE); }
-void T_NAV_vForwardFromPoint3(void) { vFromPointSlot(3, FALSE); }
-void T_NAV_vForwardFromPoint4(void) { vFromPointSlot(4, FALSE); }
-void T_NAV_vReverseFromPoint0(void) { vFromPointSlot(0, TRUE); }
-void T_NAV_vReverseFromPoint1(void) { vFromPointSlot(1, TRUE); }
-void T_NAV_vReverseFromPoint2(void) { vFromPointSlot(2, TRUE); }
-void T_NAV_vReverseFromPoint3(void) { vFromPointSlot(3, TRUE); }
-void T_NAV_vReverseFromPoint4(void) { vFromPointSlot(4, TRUE); }
-void T_NAV_vTravelForward(void) { vTravelLastSaved(FALSE); }
-void T_NAV_vTravelReverse(void) { vTravelLastSaved(TRUE); }
+void T_NAV_vTravelForwardRoute0(void) { vTravelSlot(__LINE__, __func__, 0, FALSE); }
+void T_NAV_vTravelForwardRoute1(void) { vTravelSlot(__LINE__, __func__, 1, FALSE); }
+void T_NAV_vTravelForwardRoute2(void) { vTravelSlot(__LINE__, __func__, 2, FALSE); }
+void T_NAV_vTravelForwardRoute3(void) { vTravelSlot(__LINE__, __func__, 3, FALSE); }
+void T_NAV_vTravelForwardRoute4(void) { vTravelSlot(__LINE__, __func__, 4, FALSE); }
+void T_NAV_vTravelReverseRoute0(void) { vTravelSlot(__LINE__, __func__, 0, TRUE); }
+void T_NAV_vTravelReverseRoute1(void) { vTravelSlot(__LINE__, __func__, 1, TRUE); }
+void T_NAV_vTravelReverseRoute2(void) { vTravelSlot(__LINE__, __func__, 2, TRUE); }
+void T_NAV_vTravelReverseRoute3(void) { vTravelSlot(__LINE__, __func__, 3, TRUE); }
+void T_NAV_vTravelReverseRoute4(void) { vTravelSlot(__LINE__, __func__, 4, TRUE); }
+void T_NAV_vForwardFromPoint0(void) { vFromPointSlot(__LINE__, __func__, 0, FALSE); }
+void T_NAV_vForwardFromPoint1(void) { vFromPointSlot(__LINE__, __func__, 1, FALSE); }
+void T_NAV_vForwardFromPoint2(void) { vFromPointSlot(__LINE__, __func__, 2, FALSE); }
+void T_NAV_vForwardFromPoint3(void) { vFromPointSlot(__LINE__, __func__, 3, FALSE); }
+void T_NAV_vForwardFromPoint4(void) { vFromPointSlot(__LINE__, __func__, 4, FALSE); }
+void T_NAV_vReverseFromPoint0(void) { vFromPointSlot(__LINE__, __func__, 0, TRUE); }
+void T_NAV_vReverseFromPoint1(void) { vFromPointSlot(__LINE__, __func__, 1, TRUE); }
+void T_NAV_vReverseFromPoint2(void) { vFromPointSlot(__LINE__, __func__, 2, TRUE); }
+void T_NAV_vReverseFromPoint3(void) { vFromPointSlot(__LINE__, __func__, 3, TRUE); }
+void T_NAV_vReverseFromPoint4(void) { vFromPointSlot(__LINE__, __func__, 4, TRUE); }
+void T_NAV_vTravelForward(void) { vTravelLastSaved(__LINE__, __func__, FALSE); }
+void T_NAV_vTravelReverse(void) { vTravelLastSaved(__LINE__, __func__, TRUE); }

@@ -358,6 +358,52 @@ TEST_F(NavRoute, ARouteIsActiveWhileOneOfItsPointsIsInTheCurrentRoute)
     EXPECT_FALSE(T_NAV_bIsRouteActive(49)) << "a free slot";
 }
 
+TEST_F(NavRoute, TheLinksTemporaryRouteGoesWithItsEndAndAChangedRouteIsOfferedForSaving)
+{
+    for (bool temp : {false, true}) {
+        SCOPED_TRACE(temp ? "temporary" : "kept");
+        SetUp();
+        const U16 t1 = addWaypoint(at(50, 50), "T1", WP_STATUS_TEMPORARY);
+        const U16 t2 = addWaypoint(at(60, 60), "T2", WP_STATUS_TEMPORARY);
+        const U16 linkRoute = addRoute({t1, t2}, "MOTOR");
+        ROUTE r = *T_NAV_pGetRoute(linkRoute);
+        T_NAV_vTravelRoute(&r, NONE, 0, FALSE, nullptr);
+        ASSERT_EQ(entries(), 3u);
+        // Unchanged by the user: no question even with confirmation asked.
+        T_NAV_vSaveChangedRouteAndEndNav(TRUE, nullptr, linkRoute, temp ? TRUE : FALSE);
+        EXPECT_EQ(*u("INIP"), 0u);
+        EXPECT_EQ(T_NAV_pGetRoute(linkRoute)->nCount, temp ? 0u : 2u);
+        EXPECT_EQ(status(t1), WP_STATUS_FREE) << "a temporary point of the current route goes in any case";
+        EXPECT_EQ(s_s16UnifiedRouteSave, NONE);
+    }
+    // Changed by the user: asked.
+    SetUp();
+    ROUTE r = *T_NAV_pGetRoute(addRoute({w[1], w[2]}, "MOTOR"));
+    T_NAV_vTravelRoute(&r, NONE, 0, FALSE, nullptr);
+    T_NAV_vSetRouteHasChanged();
+    T_NAV_vSaveChangedRouteAndEndNav(TRUE, nullptr, NONE, FALSE);
+    EXPECT_EQ(*u("INIP"), 1u) << "the question is pending";
+}
+
+TEST_F(NavRoute, AnEditedStoredRouteOfTheSameLengthReplacesThePoints)
+{
+    const U16 temp = addWaypoint(at(70, 70), "TMP", WP_STATUS_TEMPORARY);
+    ROUTE r = *T_NAV_pGetRoute(addRoute({w[1], temp}, "EDIT"));
+    T_NAV_vTravelMemoryRoute(&r, 0, FALSE);
+    ROUTE edited = r;
+    edited.anWaypoint[1] = w[3];
+    edited.u32DateTime = T0 + 5;
+    T_NAV_vUpdateCurrentRoute(&edited);
+    EXPECT_EQ(s_CurrentRoute.anWaypoint[2], w[3]);
+    EXPECT_EQ(s_CurrentRoute.u32DateTime, T0 + 5);
+    EXPECT_EQ(status(temp), WP_STATUS_FREE);
+
+    edited.nCount = 3; // another length: nothing
+    edited.anWaypoint[2] = w[4];
+    T_NAV_vUpdateCurrentRoute(&edited);
+    EXPECT_EQ(entries(), 3u);
+}
+
 // ---- Route travel ----
 
 class NavTravel : public NavRoute {
