@@ -311,7 +311,9 @@ void T_NAV_vUnregister_Current_Traveling_Route_Menu(void)
 {
     for (const VIEW_AND_SPLIT& v : s_aNavViews)
         U_MENU_bUnregisterHotMenuItem(&Reverse, v.eView, v.eSplit);
+    L_MUTEX_LockWait(RES_NAV_DATA);
     s_bCurrentActiveRouteMenuCreated = FALSE;
+    L_MUTEX_Unlock(RES_NAV_DATA);
 }
 
 U16 T_NAV_u16GetDepth(void)
@@ -780,7 +782,9 @@ ROUTE* T_NAV_pGetCurrentRoute(void)
 
 void T_NAV_vSetRouteHasChanged(void)
 {
+    L_MUTEX_LockWait(RES_NAV_DATA);
     s_bCurrentRouteHasChanged = TRUE;
+    L_MUTEX_Unlock(RES_NAV_DATA);
 }
 
 void T_NAV_vSaveCurrentRoute(void)
