@@ -84,6 +84,27 @@ void U_STEVRIN_vAdjustAutoPilot(U32 u32NewHeading)
     vRecord("U_STEVRIN_vAdjustAutoPilot", ST_CMD_ADJUST_AUTOPILOT, u32NewHeading);
 }
 
+void U_STEVRIN_vFollowRouteFromPt(U32 u32Route, U32 u32Point, BOOLEAN bToStart)
+{
+    log_me("follow route %u from point %u%s", u32Route, u32Point, bToStart ? " toward its start" : "");
+    vRecord("U_STEVRIN_vFollowRouteFromPt", ST_CMD_GOTO_ROUTE, u32Route);
+}
+
+void U_STEVRIN_vSkipNextRoutePt(void)
+{
+    vRecord("U_STEVRIN_vSkipNextRoutePt", ST_CMD_SKIP_NEXT_ROUTEPT);
+}
+
+void U_STEVRIN_vReverseRoute(void)
+{
+    vRecord("U_STEVRIN_vReverseRoute", ST_CMD_REVERSE_NAV);
+}
+
+void U_STEVRIN_vSendCommandOneParam(U32 u32Command, U32 u32Param)
+{
+    vRecord("U_STEVRIN_vSendCommandOneParam", u32Command, u32Param);
+}
+
 U16 T_STEVRIN_vGetRumbrelTargetIndex(void)
 {
     std::lock_guard<std::mutex> lock(s_mutex);

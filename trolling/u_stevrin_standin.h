@@ -21,6 +21,15 @@ void U_STEVRIN_vExtendFTContour(const POINT* paFTCpoints, U32 u32NumberPts);
 void U_STEVRIN_vOffsetFTContour(const POINT* paFTCpoints, U32 u32NumberPts);
 // Asks the motor to stop navigating.
 void U_STEVRIN_vStopGoto(void);
+// Asks the motor to travel stored route u32Route from point u32Point,
+// toward the route's start when bToStart.
+void U_STEVRIN_vFollowRouteFromPt(U32 u32Route, U32 u32Point, BOOLEAN bToStart);
+// Asks the motor to skip the next route point / reverse its route.
+void U_STEVRIN_vSkipNextRoutePt(void);
+void U_STEVRIN_vReverseRoute(void);
+// Asks the motor to send one command (a STEVRIN_CMD) with one parameter;
+// the request keeps the command and the parameter as its item index.
+void U_STEVRIN_vSendCommandOneParam(U32 u32Command, U32 u32Param);
 // Asks the autopilot to steer the heading, whole degrees.
 void U_STEVRIN_vAdjustAutoPilot(U32 u32NewHeading);
 

@@ -3,6 +3,7 @@
 
 #include "nav/core/t_nav.h"
 #include "nav/core/t_nav_conf.h"
+#include "nav/core/t_nav_route.h"
 #include "nav/core/t_nav_state.h"
 #include "nav/core/t_nav_stevrin.h"
 
@@ -45,7 +46,6 @@ const char* s_apcCourse[DB_NUM_LANGUAGES] = {
 // still tick while the process runs its exit.
 struct STANDIN_STATE {
     std::mutex lock; // every recorder below
-    U32 u32Arrivals = 0;
     U32 u32AppearanceEditor = 0;
     U32 u32TrackDefaultsEditor = 0;
     U32 u32ChartReRenders = 0;
@@ -85,6 +85,7 @@ void T_NAV_vMain(void)
     // The store from flash, then its derived tables.
     T_NAV_vInitTracksWaypointsRoutes();
     T_NAV_TWR_vInitialScan();
+    T_NAV_vInitNavControl();
     U32 u32State = 0;
     H_DATABASE_bFetchU32(FCID("CCST"), &u32State, nullptr, nullptr);
     if (u32State == CCST_SIMULATION || u32State == CCST_POINT_OF_SALE)
@@ -116,32 +117,9 @@ void T_NAV_vMain(void)
     }
 }
 
-// Arrival, cancel-MOB -----------------------------------------------------------
-
-void T_NAV_vOnArrival(NAV_COMPLETION_FN* pfnComplete)
-{
-    {
-        std::lock_guard<std::mutex> guard(st().lock);
-        ++st().u32Arrivals;
-    }
-    if (pfnComplete != nullptr)
-        pfnComplete();
-}
-
-U32 NAV_STANDIN_u32Arrivals(void)
-{
-    std::lock_guard<std::mutex> guard(st().lock);
-    return st().u32Arrivals;
-}
-
-void T_NAV_vCancelMOB(void)
-{
-}
-
 void NAV_STANDIN_vForget(void)
 {
     std::lock_guard<std::mutex> guard(st().lock);
-    st().u32Arrivals = 0;
     st().u32AppearanceEditor = 0;
     st().u32TrackDefaultsEditor = 0;
     st().u32ChartReRenders = 0;

@@ -1,7 +1,6 @@
 // STAND-INS for what the navigation update, the boat simulation, track
 // recording and man overboard need of modules not built yet: the
-// navigation task's entry, arrival and cancel-MOB of the navigation
-// control, the groups, the track editors, the AIS target pool, the
+// navigation task's entry, the groups, the track editors, the AIS target pool, the
 // trolling-motor link's queries, the view tests of the cursor items, the
 // radar and chart redraw calls and the info task's time formatter.
 //
@@ -39,12 +38,6 @@
 // T_NAV_STEVRIN_vExecuteStevrinCmd. It publishes "BHDG" = "IHDG".
 void T_NAV_vMain(void);
 
-// ---- Arrival and cancel-MOB of the navigation control ----
-
-// Counts its calls and completes at once (pfnComplete, when not null).
-void T_NAV_vOnArrival(NAV_COMPLETION_FN* pfnComplete);
-U32 NAV_STANDIN_u32Arrivals(void);
-void T_NAV_vCancelMOB(void);
 // Forgets every recorded call of every recorder in this file.
 void NAV_STANDIN_vForget(void);
 

@@ -8,6 +8,7 @@
 // recording plays nothing starts: the event belongs to the live boat.
 #include "nav/core/neighbour_standins.h"
 #include "nav/core/t_nav.h"
+#include "nav/core/t_nav_route.h"
 #include "nav/core/t_nav_state.h"
 
 #include "kernel/l_mutex.h"

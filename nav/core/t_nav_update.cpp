@@ -19,6 +19,7 @@
 #include "nav/core/neighbour_standins.h"
 #include "nav/core/t_nav.h"
 #include "nav/core/t_nav_alarm.h"
+#include "nav/core/t_nav_route.h"
 #include "nav/core/t_nav_state.h"
 
 #include "chart_sdk/geodesy/nv_calc.h"

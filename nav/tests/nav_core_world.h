@@ -11,6 +11,7 @@
 #include "nav/core/neighbour_standins.h"
 #include "nav/core/t_nav.h"
 #include "nav/core/t_nav_alarm.h"
+#include "nav/core/t_nav_route.h"
 #include "nav/core/t_nav_state.h"
 #include "nav/core/u_nav.h"
 #include "nav/data/t_nav_twr.h"
@@ -145,6 +146,7 @@ inline void putWaypoint(U16 slot, POINT pt, U8 status = WP_STATUS_PERMANENT)
 // Module state as at power-up.
 inline void resetModule()
 {
+    T_NAV_vResetNavControl();
     s_CurrentRoute = ROUTE{};
     s_CurrentRoute.bRtNotShared = 1;
     s_pCurrentRoute = nullptr;
