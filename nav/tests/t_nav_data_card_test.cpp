@@ -8,6 +8,7 @@
 #include "nav/data/t_nav_group_search.h"
 #include "nav/tests/nav_core_world.h"
 #include "nav/tests/nav_group_util.h"
+#include "testing/t_proc.h"
 
 #include <gtest/gtest.h>
 
@@ -424,6 +425,27 @@ TEST_F(CardExchange, AnOldCardImportsFlatWithTheNewPositionHoldIconAndSkipsAVers
             nr = T_NAV_pGetRoute(s);
     ASSERT_NE(nr, nullptr);
     EXPECT_EQ(nr->nCount, 2u) << "the point of the missing slot is dropped";
+}
+
+TEST_F(CardExchange, AnOlderUnitsCardFromTheWriterUpgradesItsTrackAndWaypoints)
+{
+    const vt::ProcResult p =
+        vt::runProcess({"/usr/bin/python3", vt::sourcePath("nav/tests/nav_card_fixture.py"), "old-card", folder});
+    ASSERT_EQ(p.status, 0) << p.out << p.err;
+    import();
+    EXPECT_EQ(lastNote(), "Loaded 1 tracks, 2 waypoints and 0 routes.");
+    std::vector<U8> icons;
+    for (U16 id : links(root))
+        if ((id & 0xC000) == 0)
+            icons.push_back(T_NAV_pGetWaypoint(id)->u8Icon);
+    std::sort(icons.begin(), icons.end());
+    EXPECT_EQ(icons, (std::vector<U8>{31, 71})) << "only the position-hold name gets the new icon";
+    ASSERT_EQ(usedTracks(), 1u) << "the version-1 track is passed over";
+    U32 t = 0;
+    while (T_NAV_pGetTrackHeader(t)->u16Count == 0)
+        ++t;
+    EXPECT_EQ(T_NAV_pGetTrackHeader(t)->u16Count, 30);
+    EXPECT_EQ(std::string(T_NAV_pGetTrackHeader(t)->sName), "OLD TRACK");
 }
 
 TEST_F(CardExchange, AFlatImportAddsAWaypointHeldOutsideTheRootAgain)
