@@ -4,7 +4,9 @@
 // here; the loaded-track buffer is taken under it by the flash loader.
 #include "nav/data/t_nav_data_card.h"
 
+#include "graphics/u_fonts.h"
 #include "kernel/h_memory.h"
+#include "kernel/l_sema.h"
 #include "kernel/l_mutex.h"
 #include "kernel/linux_fs.h"
 #include "kernel/lm_log.h"
@@ -26,6 +28,8 @@
 #include "nav/data/t_nav_twr_track.h"
 #include "nav/data/t_nav_twr_waypoint.h"
 #include "nav/manager/t_nav_group.h"
+#include "ui/u_dialog.h"
+#include "ui/u_keyboard.h"
 
 #include <algorithm>
 #include <atomic>
@@ -43,6 +47,10 @@ TEXT_TABLE NAV_DATA_TEXT_EXPORT_FAILED = NAV_DATA_ENGLISH_ONLY("Export to MMC/SD
 TEXT_TABLE NAV_DATA_TEXT_IMPORT_QUESTION = NAV_DATA_ENGLISH_ONLY("Upload Nav Data from SD card?");
 TEXT_TABLE NAV_DATA_TEXT_NO_NEW_DATA = NAV_DATA_ENGLISH_ONLY("No new nav data found.");
 TEXT_TABLE NAV_DATA_TEXT_OUT_OF_MEMORY = NAV_DATA_ENGLISH_ONLY("Not enough memory to load all nav data.");
+TEXT_TABLE NAV_DATA_TEXT_SAVING =
+    NAV_DATA_ENGLISH_ONLY("Saving tracks, waypoints and routes to MMC/SD card. Please wait.");
+TEXT_TABLE NAV_DATA_TEXT_LOADING =
+    NAV_DATA_ENGLISH_ONLY("Loading tracks, waypoints and routes from MMC/SD card.  Please wait...");
 
 namespace {
 
@@ -60,6 +68,11 @@ constexpr char FOLDER[] = "VONDREL";
 constexpr U32 MATCH_ENTRIES = NAV_WAYPOINT_SLOTS;
 constexpr U32 NOTE_BYTES = 256;
 constexpr U32 GROUP_DEPTH_LIMIT = 64;
+constexpr MBOX NAV_MAILBOX_ID = 16;
+constexpr U32 LOADING_PLAIN_KEYS = 0xFFEF;
+constexpr U32 LOADING_CURSOR_KEY = 0x10;
+constexpr U32 LOADING_RELEASED_KEYS = 0xFFFE;
+constexpr U16 DIALOG_BOX_WIDTH = 533;
 
 class NavLock {
 public:
@@ -117,6 +130,24 @@ std::string sPath(const char* pcFolder, const char* pcName)
 bool bWriteAll(FILE* f, const U8* p, U32 n)
 {
     return fwrite(p, 1, n, f) == n;
+}
+
+const FONT_DEF* pDialogFont(void)
+{
+    const FONT_DEF* p = std_11x14_font_def_ptr.load();
+    return p != nullptr ? p : &vondrel_11x14_font_def;
+}
+
+void vShowDialog(DRAW_FUNCTION* pfnDraw)
+{
+    U_VIEW_bRegisterLayer(pfnDraw, NAV_DATA_LOAD_MESSAGE_LAYER, USED_BY_ALL, 0, 0, TRUE, nullptr, nullptr, nullptr);
+    L_SEMA_Signal(SEMA_VIEW_UPDATE);
+}
+
+void vHideDialog(void)
+{
+    U_VIEW_bUnRegisterLayer(NAV_DATA_LOAD_MESSAGE_LAYER);
+    L_SEMA_Signal(SEMA_VIEW_UPDATE);
 }
 
 // Export ------------------------------------------------------------------------
@@ -815,12 +846,14 @@ void T_NAV_DATA_vExportAllTracksWaypointsRoutes(void)
         T_NAV_vSetNavUINote(&NAV_DATA_TEXT_EXPORT_FAILED, nullptr, FALSE);
         return;
     }
+    vShowDialog(T_NAV_DATA_vDrawSavingMessage);
     bool ok;
     {
         NavLock lock;
         T_NAV_DATA_vExportCleanup(folder);
         ok = bExportWaypointsAndRoutes(folder) && bExportTracks(folder) && bExportRumbrels(folder);
     }
+    vHideDialog();
     T_NAV_vSetNavUINote(ok ? &NAV_DATA_TEXT_EXPORT_OK : &NAV_DATA_TEXT_EXPORT_FAILED, nullptr, FALSE);
     H_MEMORY_vFree(folder);
 }
@@ -947,7 +980,7 @@ void T_NAV_DATA_vDoImportFromMMC(void)
     s_nImportedMMCDeviceID = s_s32DeviceID;
     s_bNavDataImportFromHere = FALSE;
     T_NAV_vInitializeImportingBuffer();
-    s_eMMCLoadingString = MMC_STRING_ONE_DOT;
+    T_NAV_DATA_vStartDisplayMMCLoading();
     char* folder = pcCardFolder(s_nImportedMMCDeviceID);
     VONDREL_DIR* d = folder == nullptr ? nullptr : FS_OpenDir(folder);
     H_MEMORY_vFree(folder);
@@ -964,6 +997,7 @@ void T_NAV_DATA_vDoImportFromMMC(void)
             if (!qt && !qit && !qwr)
                 continue;
             if (!locked) {
+                vShowDialog(T_NAV_DATA_vDrawLoadingMessage);
                 L_MUTEX_LockWait(RES_NAV_DATA);
                 locked = true;
             }
@@ -981,12 +1015,34 @@ void T_NAV_DATA_vDoImportFromMMC(void)
         if (locked)
             L_MUTEX_Unlock(RES_NAV_DATA);
         FS_CloseDir(d);
+        if (locked)
+            vHideDialog();
         if (!s_bNavDataImportFromHere)
             s_bNoNavDataForImport = TRUE;
     }
     T_NAV_DATA_vInsertFromRootToUnit();
     T_NAV_vFreeImportingBuffer();
     T_NAV_DATA_vStopDisplayMMCLoading();
+}
+
+void T_NAV_DATA_vDrawSavingMessage(BITMAP* pBitmap, WINDOW_SPECIFICATION*)
+{
+    U_DIALOG_vDrawDialog(pBitmap, pcText(NAV_DATA_TEXT_SAVING), pDialogFont(), 2, DIALOG_BOX_WIDTH, nullptr, nullptr,
+                         JUSTIFICATION_CENTER, JUSTIFICATION_CENTER);
+}
+
+void T_NAV_DATA_vDrawLoadingMessage(BITMAP* pBitmap, WINDOW_SPECIFICATION*)
+{
+    U_DIALOG_vDrawDialog(pBitmap, pcText(NAV_DATA_TEXT_LOADING), pDialogFont(), 2, DIALOG_BOX_WIDTH, nullptr, nullptr,
+                         JUSTIFICATION_LEFT, JUSTIFICATION_CENTER);
+}
+
+void T_NAV_DATA_vStartDisplayMMCLoading(void)
+{
+    U_KEYBOARD_bRegisterKeys(NAV_MAILBOX_ID, LOADING_PLAIN_KEYS, KEY_DOWN, FALSE, FALSE, NOT_CURSOR_KEY,
+                             REGISTER_DIALOG_BOX);
+    U_KEYBOARD_bRegisterKeys(NAV_MAILBOX_ID, LOADING_CURSOR_KEY, KEY_DOWN, TRUE, TRUE, CURSOR_4, REGISTER_DIALOG_BOX);
+    s_eMMCLoadingString = MMC_STRING_ONE_DOT;
 }
 
 BOOLEAN T_NAV_DATA_vGetMMCLoading(void)
@@ -1010,6 +1066,7 @@ GROUP_MMC_DISPLAY_STRING T_NAV_DATA_vDisplayMMCLoading(void)
 void T_NAV_DATA_vStopDisplayMMCLoading(void)
 {
     s_eMMCLoadingString = MMC_STRING_INITIAL;
+    U_KEYBOARD_bUnregisterKeys(NAV_MAILBOX_ID, LOADING_RELEASED_KEYS);
 }
 
 // Merge -------------------------------------------------------------------------------

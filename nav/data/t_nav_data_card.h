@@ -14,6 +14,7 @@
 #include "kernel/l_types.h"
 #include "nav/data/t_nav_data.h"
 #include "store/lang.h"
+#include "ui/u_view.h"
 
 #include <cstdio>
 
@@ -24,6 +25,12 @@ extern TEXT_TABLE NAV_DATA_TEXT_EXPORT_FAILED;  // "Export to MMC/SD card failed
 extern TEXT_TABLE NAV_DATA_TEXT_IMPORT_QUESTION; // "Upload Nav Data from SD card?"
 extern TEXT_TABLE NAV_DATA_TEXT_NO_NEW_DATA;    // "No new nav data found."
 extern TEXT_TABLE NAV_DATA_TEXT_OUT_OF_MEMORY;  // "Not enough memory to load all nav data."
+
+extern TEXT_TABLE NAV_DATA_TEXT_SAVING;  // "Saving tracks, waypoints and routes to MMC/SD card. Please wait."
+extern TEXT_TABLE NAV_DATA_TEXT_LOADING; // "Loading tracks, waypoints and routes from MMC/SD card.  Please wait..."
+
+// The dialog shown while a card is written or read.
+constexpr LAYER_ID NAV_DATA_LOAD_MESSAGE_LAYER = 319;
 
 typedef enum tag_GROUP_MMC_DISPLAY_STRING {
     MMC_STRING_INITIAL = 0,
@@ -39,6 +46,10 @@ typedef enum tag_GROUP_MMC_DISPLAY_STRING {
 void T_NAV_DATA_vExportAllTracksWaypointsRoutes(void);
 // Removes every entry of the folder whose name does not begin with '.'.
 void T_NAV_DATA_vExportCleanup(const char* pcFolder);
+
+// Draw callbacks of the dialog layer while exporting and importing.
+void T_NAV_DATA_vDrawSavingMessage(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
+void T_NAV_DATA_vDrawLoadingMessage(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 
 // Import ------------------------------------------------------------------------
 
@@ -63,8 +74,12 @@ U32 T_NAV_DATA_u32GetRefusedCardRecords(void);
 
 // Progress of an import ----------------------------------------------------------
 
+// Takes the keys of the navigation mailbox so that presses wait in it
+// while the import runs, and starts the dots.
+void T_NAV_DATA_vStartDisplayMMCLoading(void);
 BOOLEAN T_NAV_DATA_vGetMMCLoading(void);
 GROUP_MMC_DISPLAY_STRING T_NAV_DATA_vDisplayMMCLoading(void);
+// Ends the dots and gives the keys back.
 void T_NAV_DATA_vStopDisplayMMCLoading(void);
 
 // Merge ---------------------------------------------------------------------------

@@ -1,6 +1,6 @@
 // Fuzz target of the card import. The input is cut into three files of the
-// card folder ("DATA.QWR", "DATA.QIT", "001.QT"; the first two bytes give
-// the lengths of the first two, modulo what is left) and the folder is
+// card folder ("DATA.QWR", "DATA.QIT", "001.QT"; two big-endian U16 in
+// front give the lengths of the first two, cut to what is left) and the folder is
 // imported into a unit that holds a small store. Afterwards every item of
 // that store is still in its slot with its record, and still linked in the
 // root group: an import only ever adds.
@@ -18,6 +18,7 @@
 #include "nav/data/t_nav_twr_waypoint.h"
 #include "store/h_database.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -188,12 +189,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size < 2 || size > 2 * NAV_DATA_TRACK_RECORD_BYTES)
+    if (size < 4 || size > 2 * NAV_DATA_TRACK_RECORD_BYTES)
         return 0;
-    const uint8_t* rest = data + 2;
-    size_t left = size - 2;
-    const size_t a = left == 0 ? 0 : (size_t)data[0] * 37 % (left + 1);
-    const size_t b = left - a == 0 ? 0 : (size_t)data[1] * 113 % (left - a + 1);
+    const uint8_t* rest = data + 4;
+    const size_t left = size - 4;
+    const size_t a = std::min<size_t>((size_t)(data[0] << 8 | data[1]), left);
+    const size_t b = std::min<size_t>((size_t)(data[2] << 8 | data[3]), left - a);
     vWrite("DATA.QWR", rest, a);
     vWrite("DATA.QIT", rest + a, b);
     vWrite("001.QT", rest + a + b, left - a - b);

@@ -5,6 +5,10 @@
                                        slots 4 and 9, no group records;
                                        DIR/002.qt: a version-2 track of 30
                                        points; DIR/003.Qt: a version-1 track
+    nav_card_fixture.py seed FILE      an input of the card-import fuzz target:
+                                       two big-endian U16 lengths, then a
+                                       grouped "DATA.QWR", a "DATA.QIT" and a
+                                       version-2 track file
 """
 import os
 import struct
@@ -36,10 +40,26 @@ def old_card(folder):
         f.write(nx.header(BE, 1, 1, 8 + len(body), 3, 0) + body)
 
 
+def seed(path):
+    qwr = nx.header(BE, 2, 3, 36, 0, 0) + nx.group_header(BE, 1, 0, 0, 0xFFFF, 0xC001, "Home")
+    qwr += nx.header(BE, 2, 3, 36, 1, 0) + nx.group_body(BE, 0xFFFF, [0xC005, 7, 0x8800, 0x8002, 0x4C00] + [0xFFFF] * 7)
+    qwr += nx.header(BE, 2, 3, 36, 5, 0) + nx.group_header(BE, 3, 0, 99, 0xC000, 0xC006, "FISH")
+    qwr += nx.header(BE, 2, 3, 36, 6, 0) + nx.group_body(BE, 0xFFFF, [8] + [0xFFFF] * 11)
+    qwr += nx.header(BE, 2, 3, 36, 7, 0) + nx.waypoint(BE, 1, 0, 0, 4, 10, 0x5000, 1000, 2000, "SEVEN")
+    qwr += nx.header(BE, 2, 3, 36, 8, 0) + nx.waypoint(BE, 3, 0, 0, 5, 0, 0x5001, 3000, 4000, "EIGHT")
+    qwr += nx.header(BE, 3, 3, 136, 0, 0) + nx.route(BE, 2, 0, 0, 0x7000, "RT", [7, 8] + [0xFFFF] * 48)
+    qit = nx.header(BE, 4, 1, 3080, 0, 0) + nx.rumbrel(BE, 3, (0, 0, 0), [(i, -i) for i in range(352)])
+    ring = nx.ring_steps(4, V2_DELTAS, 0)
+    qt = nx.header(BE, 1, 2, 8048, 2, 0) + nx.old_track(BE, V2_DELTAS, 5, 0, 0x6000, (1, 2), (5, 6), "TRK",
+                                                       [s[:2] for s in ring])
+    with open(path, "wb") as f:
+        f.write(struct.pack(">HH", len(qwr), len(qit)) + qwr + qit + qt)
+
+
 def main():
-    if len(sys.argv) != 3 or sys.argv[1] != "old-card":
+    if len(sys.argv) != 3 or sys.argv[1] not in ("old-card", "seed"):
         sys.exit(__doc__)
-    old_card(sys.argv[2])
+    {"old-card": old_card, "seed": seed}[sys.argv[1]](sys.argv[2])
 
 
 if __name__ == "__main__":

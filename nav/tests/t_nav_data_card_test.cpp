@@ -380,10 +380,43 @@ TEST_F(CardExchange, TheQuestionRunsTheImportOnYes)
     T_NAV_DATA_vImportFromMMC(0);
     EXPECT_EQ(usedWaypoints(), 0u) << "nothing before the answer";
     EXPECT_TRUE(notes().empty());
+    drain(VIEW_BOX);
+    drain(KEYBOARD_BOX);
     for (int i = 0; i < 20 && pressEast(); ++i) {
     }
     EXPECT_EQ(usedWaypoints(), 2u);
     EXPECT_EQ(lastNote(), "Loaded 1 tracks, 2 waypoints, 1 routes, 1 groups and 1 rumbrels");
+    EXPECT_FALSE(T_NAV_DATA_vGetMMCLoading());
+    // The loading dialog came and went; the keys were taken and given back.
+    int shown = 0, hidden = 0;
+    for (const auto& m : drain(VIEW_BOX)) {
+        if (m.cmd == CMD_ID_REGISTER_LAYER && m.as<MSG_REGISTER_LAYER>().layer == NAV_DATA_LOAD_MESSAGE_LAYER)
+            ++shown;
+        if (m.cmd == CMD_ID_UNREGISTER_LAYER && m.as<MSG_UNREGISTER_LAYER>().layer == NAV_DATA_LOAD_MESSAGE_LAYER)
+            ++hidden;
+    }
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(hidden, 1);
+    bool taken = false, released = false;
+    for (const auto& m : drain(KEYBOARD_BOX)) {
+        taken = taken || (m.cmd == CMD_ID_REGISTER_FOR_KEYS && m.as<MSG_REGISTER_FOR_KEYS>().keys == 0xFFEFu);
+        released = released || (m.cmd == CMD_ID_UNREGISTER_FOR_KEYS && m.as<MSG_UNREGISTER_FOR_KEYS>().keys == 0xFFFEu);
+    }
+    EXPECT_TRUE(taken);
+    EXPECT_TRUE(released);
+}
+
+TEST(CardProgress, TheDotsCycleOnlyWhileAnImportRuns)
+{
+    T_NAV_DATA_vStopDisplayMMCLoading();
+    EXPECT_EQ(T_NAV_DATA_vDisplayMMCLoading(), MMC_STRING_INITIAL);
+    T_NAV_DATA_vStartDisplayMMCLoading();
+    EXPECT_EQ(T_NAV_DATA_vDisplayMMCLoading(), MMC_STRING_TWO_DOT);
+    EXPECT_EQ(T_NAV_DATA_vDisplayMMCLoading(), MMC_STRING_THREE_DOT);
+    EXPECT_EQ(T_NAV_DATA_vDisplayMMCLoading(), MMC_STRING_ONE_DOT);
+    EXPECT_TRUE(T_NAV_DATA_vGetMMCLoading());
+    T_NAV_DATA_vStopDisplayMMCLoading();
+    EXPECT_FALSE(T_NAV_DATA_vGetMMCLoading());
 }
 
 // ---- Old cards and merge cases ----
