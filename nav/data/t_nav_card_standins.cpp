@@ -4,7 +4,10 @@
 #include "kernel/h_memory.h"
 #include "kernel/l_root.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <cstring>
 #include <strings.h>
 #include <sys/stat.h>
@@ -25,6 +28,10 @@ bool bIsWritableFolder(const char* pcPath)
     struct stat st{};
     return stat(pcPath, &st) == 0 && S_ISDIR(st.st_mode) && access(pcPath, W_OK) == 0;
 }
+
+std::mutex s_selectionLock;
+std::vector<U16> s_selection;
+std::atomic<U32> s_u32ReturnsToBrowse{0};
 
 } // namespace
 
@@ -86,4 +93,31 @@ BOOLEAN U_FILE_bCheckExtension(const char* pcName, const char* pcExtension)
     if (n < e + 1 || pcName[n - e - 1] != '.')
         return FALSE;
     return strcasecmp(pcName + n - e, pcExtension) == 0;
+}
+
+void T_NAV_GROUP_vExportSelectedDataItems(U16* pu16List)
+{
+    if (pu16List == nullptr)
+        return;
+    std::lock_guard<std::mutex> lock(s_selectionLock);
+    const U32 n = (U32)std::min<size_t>(s_selection.size(), SELECT_EXPORT_MAX_ITEMS);
+    pu16List[0] = (U16)n;
+    for (U32 i = 0; i < n; ++i)
+        pu16List[1 + i] = s_selection[i];
+}
+
+void T_NAV_GROUP_vReturnToBrowseState(void)
+{
+    s_u32ReturnsToBrowse.fetch_add(1);
+}
+
+void NAV_STANDIN_vSetExportSelection(const std::vector<U16>& ids)
+{
+    std::lock_guard<std::mutex> lock(s_selectionLock);
+    s_selection = ids;
+}
+
+U32 NAV_STANDIN_u32ReturnsToBrowse(void)
+{
+    return s_u32ReturnsToBrowse.load();
 }

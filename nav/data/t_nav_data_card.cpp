@@ -121,6 +121,13 @@ bool bWaypointKept(const WAYPOINT* w)
     return w != nullptr && (w->u8Status == WP_STATUS_PERMANENT || w->u8Status == WP_STATUS_MOB);
 }
 
+bool bSameWaypoint(const WAYPOINT* a, const WAYPOINT* b)
+{
+    return a->u8Status == b->u8Status && a->bWpNotShared == b->bWpNotShared && a->u8Icon == b->u8Icon &&
+           a->u16Depth == b->u16Depth && a->u32DateTime == b->u32DateTime && a->pt.x == b->pt.x &&
+           a->pt.y == b->pt.y && strncmp(a->sName, b->sName, WAYPOINT_NAME_CHARS) == 0;
+}
+
 std::string sPath(const char* pcFolder, const char* pcName)
 {
     return std::string(pcFolder) + "/" + pcName;
@@ -158,9 +165,10 @@ void vEncodeRecordHeader(U8 u8Type, U8 u8Version, U16 u16Size, U16 u16Index, U8*
     T_NAV_DATA_vEncodeHostHeader(&h, pOut);
 }
 
-// "DATA.QWR": the record stream from the slots on. FALSE only when a block
-// was written short (the file is then removed).
-bool bExportWaypointsAndRoutes(const char* pcFolder)
+// "DATA.QWR": the record stream from the slots on, of the unit's store or
+// of a space. FALSE only when a block was written short (the file is then
+// removed).
+bool bExportWaypointsAndRoutes(const char* pcFolder, NAV_DATA_SPACE* pData)
 {
     const std::string path = sPath(pcFolder, "DATA.QWR");
     FILE* f = fopen(path.c_str(), "wb");
@@ -168,10 +176,15 @@ bool bExportWaypointsAndRoutes(const char* pcFolder)
         return true;
     T_NAV_DATA_vSetFillBufferState(FBS_WAYPOINTS);
     T_NAV_DATA_vFillBufferInit();
+    if (pData != nullptr) {
+        T_NAV_DATA_vCopySelectedBufferSegment(pData);
+        T_NAV_GROUP_vReturnToBrowseState();
+    }
     U8 block[NAV_DATA_BLOCK_BYTES];
     bool ok = true;
     for (;;) {
-        const U32 n = T_NAV_DATA_u32FillBufferSegment(block, (void*)nullptr);
+        const U32 n = pData != nullptr ? T_NAV_DATA_u32FillSelectedBufferSegment(pData, block)
+                                       : T_NAV_DATA_u32FillBufferSegment(block, (void*)nullptr);
         if (n == 0)
             break;
         if (!bWriteAll(f, block, n)) {
@@ -217,14 +230,15 @@ bool bExportTrack(const char* pcFolder, U32 i, bool* pbCreated)
     return ok;
 }
 
-// The track files; FALSE when one failed (the others are still written,
+// The track files of the unit's store or of the tracks a space holds (by
+// the unit's index); FALSE when one failed (the others are still written,
 // unless one could not be created).
-bool bExportTracks(const char* pcFolder)
+bool bExportTracks(const char* pcFolder, NAV_DATA_SPACE* pData)
 {
     NavLock lock;
     bool ok = true;
     for (U32 i = 0; i < NAV_TRACK_SLOTS; ++i) {
-        const TRACK_HEADER* h = T_NAV_pGetTrackHeader(i);
+        const TRACK_HEADER* h = pData != nullptr ? T_NAV_pGetTrackHeaderEX(pData, i) : T_NAV_pGetTrackHeader(i);
         if (h == nullptr || h->u16Count == 0)
             continue;
         vYield();
@@ -239,7 +253,9 @@ bool bExportTracks(const char* pcFolder)
     return ok;
 }
 
-bool bExportRumbrels(const char* pcFolder)
+// The trolling-motor tracks of the unit, or those a space names (written
+// under the space's index).
+bool bExportRumbrels(const char* pcFolder, NAV_DATA_SPACE* pData)
 {
     const std::string path = sPath(pcFolder, "DATA.QIT");
     FILE* f = fopen(path.c_str(), "wb");
@@ -251,6 +267,11 @@ bool bExportRumbrels(const char* pcFolder)
         U8* rec = static_cast<U8*>(H_MEMORY_pvMalloc(NAV_DATA_RUMBREL_RECORD_BYTES));
         for (U32 i = 0; i < NAV_RUMBREL_SLOTS; ++i) {
             const RUMBREL* r = T_NAV_pGetRumbrel(i);
+            if (pData != nullptr) {
+                const RUMBREL_HEADER* h = T_NAV_pGetRumbrelHeaderEX(pData, i);
+                const U32 from = h == nullptr ? 0xFFFF : h->u32MMCToRumbrelId & 0xFFFF;
+                r = h != nullptr && h->nCount != 0 && from != 0xFFFF ? T_NAV_pGetRumbrel(from) : nullptr;
+            }
             if (r == nullptr || r->nCount == 0)
                 continue;
             vEncodeRecordHeader(NAV_DATA_RUMBREL, NAV_DATA_RUMBREL_VERSION, (U16)NAV_DATA_RUMBREL_RECORD_BYTES, (U16)i,
@@ -270,6 +291,154 @@ bool bExportRumbrels(const char* pcFolder)
     if (!ok)
         FS_Remove(path.c_str());
     return ok;
+}
+
+// Selection copy ----------------------------------------------------------------------
+
+WAYPOINT tSelectionCopy(const WAYPOINT* pSource)
+{
+    WAYPOINT copy{};
+    copy.u8Status = pSource->u8Status == WP_STATUS_MOB ? WP_STATUS_MOB : WP_STATUS_PERMANENT;
+    copy.bHide = pSource->bHide;
+    copy.u8Icon = pSource->u8Icon;
+    copy.u16Depth = pSource->u16Depth;
+    copy.u32DateTime = pSource->u32DateTime;
+    copy.pt = pSource->pt;
+    memcpy(copy.sName, pSource->sName, WAYPOINT_NAME_CHARS);
+    return copy;
+}
+
+// An equal waypoint already in the space; NONE.
+U16 u16FindInSpace(NAV_DATA_SPACE* pData, const WAYPOINT* w)
+{
+    for (U32 s = 0; s < pData->u16WaypointCount; ++s) {
+        const WAYPOINT* x = T_NAV_pGetWaypointEX(pData, s);
+        if (x != nullptr && bWaypointKept(x) && bSameWaypoint(x, w))
+            return (U16)s;
+    }
+    return NONE;
+}
+
+BOOLEAN bCopyItem(NAV_DATA_SPACE* pData, U16 id, U16 parent, bool bLog, U32 depth);
+
+BOOLEAN bCopyGroup(NAV_DATA_SPACE* pData, U16 from, U16 to, U32 depth)
+{
+    GROUP_SLOT src{};
+    if (!T_NAV_bReadGroupSlot(from, &src) || src.header.u8Status != WP_STATUS_GROUP_HEADER || depth > GROUP_DEPTH_LIMIT)
+        return FALSE;
+    GROUP_SLOT h{};
+    h.header.u8Status = WP_STATUS_GROUP_HEADER;
+    h.header.bHide = src.header.bHide;
+    h.header.u8Icon = src.header.u8Icon;
+    h.header.u32DateTime = src.header.u32DateTime;
+    h.header.u16ParentIndex = to;
+    h.header.u16FirstBodyIndex = NONE;
+    memcpy(h.header.sName, src.header.sName, GROUP_NAME_CHARS);
+    const U16 g = T_NAV_GROUP_DATA_nNewGroupEX(pData, &h.header);
+    if (g == NONE)
+        return FALSE;
+    BOOLEAN last = T_NAV_GROUP_DATA_bAddLinkEX(pData, to, g);
+    std::vector<U16> bodies;
+    for (U16 cur = src.header.u16FirstBodyIndex; cur != NONE;) {
+        if (std::find(bodies.begin(), bodies.end(), cur) != bodies.end())
+            break;
+        bodies.push_back(cur);
+        GROUP_SLOT b{};
+        if (!T_NAV_bReadGroupSlot(cur, &b) || b.body.u8Status != WP_STATUS_GROUP_BODY)
+            break;
+        for (U16 item : b.body.u16Item)
+            if (item != NONE)
+                last = bCopyItem(pData, item, g, false, depth + 1);
+        cur = b.body.u16NextIndex;
+    }
+    return last;
+}
+
+BOOLEAN bCopyItem(NAV_DATA_SPACE* pData, U16 id, U16 parent, bool bLog, U32 depth)
+{
+    if ((id & 0xC000) == 0xC000) {
+        if ((id & 0x0FFF) >= NAV_WAYPOINT_SLOTS)
+            return FALSE;
+        return bCopyGroup(pData, id, parent, depth);
+    }
+    if ((id & 0xC000) == 0) {
+        if ((id & 0x0FFF) >= NAV_WAYPOINT_SLOTS)
+            return FALSE;
+        const WAYPOINT* w = T_NAV_pGetWaypoint(id);
+        if (w == nullptr)
+            return FALSE;
+        const WAYPOINT copy = tSelectionCopy(w);
+        const S32 at = T_NAV_nAddWaypointEX(pData, &copy, FALSE);
+        return at >= 0 && at != NONE ? T_NAV_GROUP_DATA_bAddLinkEX(pData, parent, (U16)at) : FALSE;
+    }
+    if ((id & 0xC800) == NAV_ID_ROUTE_TAG) {
+        const U32 index = id & 0x07FF;
+        const ROUTE* src = index < NAV_ROUTE_SLOTS ? T_NAV_pGetRoute(index) : nullptr;
+        if (src == nullptr || (src->nCount == 0 && src->u32DateTime == 0))
+            return FALSE;
+        ROUTE r{};
+        r.bHide = src->bHide;
+        r.u32DateTime = src->u32DateTime;
+        memcpy(r.sName, src->sName, ROUTE_NAME_CHARS);
+        for (U16& p : r.anWaypoint)
+            p = NONE;
+        const S32 ri = T_NAV_nAddRouteEX(pData, &r);
+        const bool added = ri >= 0 && ri < (S32)NAV_ROUTE_SLOTS;
+        const U16 rid = added ? (U16)(NAV_ID_ROUTE_TAG | ri) : NONE;
+        BOOLEAN last = T_NAV_GROUP_DATA_bAddLinkEX(pData, parent, rid);
+        if (!added)
+            return last;
+        const ROUTE source = *src;
+        for (U32 n = 0; n < source.nCount && n < ROUTE_MAX_POINTS; ++n) {
+            const U16 p = source.anWaypoint[n];
+            const WAYPOINT* w = (p & 0xC000) == 0 && (p & 0x0FFF) < NAV_WAYPOINT_SLOTS ? T_NAV_pGetWaypoint(p) : nullptr;
+            if (bWaypointKept(w)) {
+                const WAYPOINT copy = tSelectionCopy(w);
+                U16 at = u16FindInSpace(pData, &copy);
+                if (at == NONE) {
+                    const S32 a = T_NAV_nAddWaypointEX(pData, &copy, FALSE);
+                    at = a >= 0 ? (U16)a : NONE;
+                }
+                if (at != NONE)
+                    last = T_NAV_GROUP_DATA_bRouteAddLinkEX(pData, rid, at);
+            }
+            T_NAV_vSaveRouteEX(pData, (U32)ri, T_NAV_pGetRouteEX(pData, (U32)ri), FALSE);
+        }
+        return last;
+    }
+    if ((id & 0xC800) == NAV_ID_TRACK_TAG) {
+        const U16 index = id & 0x3F;
+        const U16 unit = T_NAV_GROUP_DATA_u16Getu7UnitID() & NAV_ID_TRACK_UNIT_MASK;
+        // Another unit's track is not this unit's to export.
+        if (index >= NAV_TRACK_SLOTS || (id & NAV_ID_TRACK_UNIT_MASK) != unit)
+            return FALSE;
+        const TRACK_HEADER* h = T_NAV_pGetTrackHeader(index);
+        if (h == nullptr || h->u16Count == 0)
+            return FALSE;
+        // The space keeps headers only: a track with an empty ring carries it.
+        TRACK* t = static_cast<TRACK*>(H_MEMORY_pvMalloc(sizeof(TRACK)));
+        memset(static_cast<void*>(t), 0, sizeof(TRACK));
+        *static_cast<TRACK_HEADER*>(t) = *h;
+        const S32 at = T_NAV_nAddTrackEX(pData, t, h->u32DateTime, h->sName, FALSE, index);
+        H_MEMORY_vFree(t);
+        const U16 link = at >= 0 && at < (S32)NAV_TRACK_SLOTS ? (U16)(NAV_ID_TRACK_TAG | unit | at) : NONE;
+        return T_NAV_GROUP_DATA_bAddLinkEX(pData, parent, link);
+    }
+    if ((id & 0xCE00) == NAV_ID_RUMBREL_TAG) {
+        const U16 index = id & 0x1FF;
+        const RUMBREL_HEADER* h = index < NAV_RUMBREL_SLOTS ? T_NAV_pGetRumbrelHeader(index) : nullptr;
+        if (h == nullptr)
+            return FALSE;
+        RUMBREL_HEADER copy = *h;
+        copy.u32MMCToRumbrelId = index;
+        if (bLog)
+            log_me("Adding Rumbrel %d to NavDataStore", (int)index);
+        const S32 at = T_NAV_nAddRumbrelHeaderEX(pData, &copy, FALSE);
+        if (at < 0 || at == NONE || at >= (S32)NAV_RUMBREL_SLOTS)
+            return FALSE;
+        return T_NAV_GROUP_DATA_bAddLinkEX(pData, parent, (U16)(NAV_ID_RUMBREL_TAG | at));
+    }
+    return FALSE;
 }
 
 // Import: reading -----------------------------------------------------------------
@@ -498,13 +667,6 @@ ROUTE tResolvedRoute(const ROUTE* r)
         out.anWaypoint[i] = NONE;
     out.nCount = n;
     return out;
-}
-
-bool bSameWaypoint(const WAYPOINT* a, const WAYPOINT* b)
-{
-    return a->u8Status == b->u8Status && a->bWpNotShared == b->bWpNotShared && a->u8Icon == b->u8Icon &&
-           a->u16Depth == b->u16Depth && a->u32DateTime == b->u32DateTime && a->pt.x == b->pt.x &&
-           a->pt.y == b->pt.y && strncmp(a->sName, b->sName, WAYPOINT_NAME_CHARS) == 0;
 }
 
 // A unit route equal to a resolved import route; NONE.
@@ -851,8 +1013,81 @@ void T_NAV_DATA_vExportAllTracksWaypointsRoutes(void)
     {
         NavLock lock;
         T_NAV_DATA_vExportCleanup(folder);
-        ok = bExportWaypointsAndRoutes(folder) && bExportTracks(folder) && bExportRumbrels(folder);
+        ok = bExportWaypointsAndRoutes(folder, nullptr) && bExportTracks(folder, nullptr) &&
+             bExportRumbrels(folder, nullptr);
     }
+    vHideDialog();
+    T_NAV_vSetNavUINote(ok ? &NAV_DATA_TEXT_EXPORT_OK : &NAV_DATA_TEXT_EXPORT_FAILED, nullptr, FALSE);
+    H_MEMORY_vFree(folder);
+}
+
+void T_NAV_DATA_vCopySelectedBufferSegment(NAV_DATA_SPACE* pData)
+{
+    if (pData == nullptr)
+        return;
+    std::vector<U16> list(1 + SELECT_EXPORT_MAX_ITEMS, 0);
+    T_NAV_GROUP_vExportSelectedDataItems(list.data());
+    GROUP_SLOT root{};
+    root.header.u8Status = WP_STATUS_GROUP_HEADER;
+    root.header.u8Icon = 1;
+    root.header.u16ParentIndex = NONE;
+    root.header.u16FirstBodyIndex = NONE;
+    snprintf(root.header.sName, GROUP_NAME_CHARS, "%s", pcText(Home));
+    const U16 R = T_NAV_GROUP_DATA_nNewGroupEX(pData, &root.header);
+    if (R == NONE)
+        return;
+    // The root's shared body, going on with its locked body in slot 2999,
+    // as the unit's own root is laid out.
+    const U16 shared = T_NAV_nAllocGroupSlotEX(pData, FALSE);
+    if (shared != NONE) {
+        GROUP_SLOT b{};
+        b.body.u8Status = WP_STATUS_GROUP_BODY;
+        b.body.u16NextIndex = NAV_ID_SEPARATOR;
+        for (U16& i : b.body.u16Item)
+            i = NONE;
+        T_NAV_bSetGroupSlotEX(pData, shared, &b);
+        b.body.bWpNotShared = 1;
+        b.body.u16NextIndex = NONE;
+        T_NAV_bSetGroupSlotEX(pData, (U16)(NAV_ID_GROUP_TAG | NAV_ROOT_LOCKED_SLOT), &b);
+        GROUP_SLOT h{};
+        if (T_NAV_bReadGroupSlotEX(pData, R, &h)) {
+            h.header.u16FirstBodyIndex = shared;
+            T_NAV_bSetGroupSlotEX(pData, R, &h);
+        }
+    }
+    const U32 n = std::min<U32>(list[0], SELECT_EXPORT_MAX_ITEMS);
+    for (U32 i = 0; i < n; ++i)
+        bCopyItem(pData, list[1 + i], R, true, 0);
+}
+
+BOOLEAN T_NAV_DATA_vCopySelectedGroupBufferSegment(NAV_DATA_SPACE* pData, U16 FromIndexGroup, U16 ToIndexGroup)
+{
+    if (pData == nullptr)
+        return FALSE;
+    return bCopyGroup(pData, FromIndexGroup, ToIndexGroup, 0);
+}
+
+void T_NAV_DATA_vExportSelectedTracksWaypointsRoutes(void)
+{
+    static const char* const dirs[] = {FOLDER, nullptr};
+    char* folder = T_MMC_pcDeviceMakeDirectory(dirs, nullptr);
+    if (folder == nullptr) {
+        T_NAV_vSetNavUINote(&NAV_DATA_TEXT_EXPORT_FAILED, nullptr, FALSE);
+        return;
+    }
+    vShowDialog(T_NAV_DATA_vDrawSavingMessage);
+    T_NAV_DATA_vExportCleanup(folder);
+    T_NAV_vInitializeNavDataBuffer();
+    NAV_DATA_SPACE* space = T_NAV_nGetSelectNavDataSpace();
+    bool ok = space != nullptr;
+    if (ok) {
+        {
+            NavLock lock;
+            ok = bExportWaypointsAndRoutes(folder, space);
+        }
+        ok = ok && bExportTracks(folder, space) && bExportRumbrels(folder, space);
+    }
+    T_NAV_vFreeNavDataBuffer();
     vHideDialog();
     T_NAV_vSetNavUINote(ok ? &NAV_DATA_TEXT_EXPORT_OK : &NAV_DATA_TEXT_EXPORT_FAILED, nullptr, FALSE);
     H_MEMORY_vFree(folder);

@@ -44,6 +44,15 @@ typedef enum tag_GROUP_MMC_DISPLAY_STRING {
 // Command 62: empties the card folder and writes the whole store into it;
 // the success or failure note tells the outcome.
 void T_NAV_DATA_vExportAllTracksWaypointsRoutes(void);
+// Command 70: the same for the group manager's selection, written from a
+// self-contained copy with its own root group "Home" in the selection space.
+void T_NAV_DATA_vExportSelectedTracksWaypointsRoutes(void);
+// Fills the selection space pData from the selection.
+void T_NAV_DATA_vCopySelectedBufferSegment(NAV_DATA_SPACE* pData);
+// Copies the unit's group FromIndexGroup with everything under it into pData
+// as a new group under ToIndexGroup; the last link's result, 0 when the
+// source group does not exist.
+BOOLEAN T_NAV_DATA_vCopySelectedGroupBufferSegment(NAV_DATA_SPACE* pData, U16 FromIndexGroup, U16 ToIndexGroup);
 // Removes every entry of the folder whose name does not begin with '.'.
 void T_NAV_DATA_vExportCleanup(const char* pcFolder);
 

@@ -419,6 +419,54 @@ TEST(CardProgress, TheDotsCycleOnlyWhileAnImportRuns)
     EXPECT_FALSE(T_NAV_DATA_vGetMMCLoading());
 }
 
+// ---- The selection export ----
+
+TEST_F(CardExchange, ASelectionHasItsOwnHomeRootAndLeavesAnotherUnitsTrackOut)
+{
+    const Fixture f = fill();
+    NAV_STANDIN_vSetExportSelection({f.a, (U16)(0x8000 | 0x0040 | 7)});
+    const U32 browseBefore = NAV_STANDIN_u32ReturnsToBrowse();
+    T_NAV_DATA_vExportSelectedTracksWaypointsRoutes();
+    EXPECT_EQ(lastNote(), "Nav data successfully exported to MMC/SD card.");
+    EXPECT_EQ(NAV_STANDIN_u32ReturnsToBrowse(), browseBefore + 1);
+    EXPECT_FALSE(fs::exists(folder + "/007.QT"));
+    EXPECT_EQ(fs::file_size(folder + "/DATA.QIT"), 0u);
+    const auto qwr = readAll(folder + "/DATA.QWR");
+    ASSERT_GE(qwr.size(), NAV_DATA_WAYPOINT_RECORD_BYTES);
+    EXPECT_EQ(qwr[8] & 0x3F, WP_STATUS_GROUP_HEADER);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&qwr[8 + 16])), "Home");
+    freshUnit();
+    import();
+    EXPECT_EQ(lastNote(), "Loaded 0 tracks, 1 waypoints and 0 routes.");
+    EXPECT_EQ(usedTracks(), 0u);
+}
+
+TEST_F(CardExchange, ASelectionOfEveryKindReachesAFreshUnit)
+{
+    const Fixture f = fill();
+    U16 k = NONE;
+    for (U16 id : links(root))
+        if ((id & 0xFE00) == 0x4C00)
+            k = id;
+    NAV_STANDIN_vSetExportSelection({f.route, f.a, f.fish, 0x8007, k});
+    T_NAV_DATA_vExportSelectedTracksWaypointsRoutes();
+    EXPECT_TRUE(fs::exists(folder + "/007.QT"));
+    EXPECT_EQ(fs::file_size(folder + "/DATA.QIT"), NAV_DATA_RUMBREL_RECORD_BYTES);
+    freshUnit();
+    import();
+    EXPECT_EQ(usedWaypoints(), 2u) << "the copies the selection holds twice are found, not added again";
+    EXPECT_EQ(usedRoutes(), 1u);
+    EXPECT_EQ(usedTracks(), 1u);
+    EXPECT_EQ(usedRumbrels(), 1u);
+    GROUP_SLOT fish = header("FISH", root, NONE);
+    fish.header.u32DateTime = 777;
+    const U16 g = T_NAV_u16FindInGroup(FIND_GROUPHEADER_IN_GROUP, &fish.header, root);
+    ASSERT_NE(g, NONE);
+    EXPECT_EQ(links(g).size(), 1u);
+    import();
+    EXPECT_EQ(lastNote(), "No new nav data found.");
+}
+
 // ---- Old cards and merge cases ----
 
 TEST_F(CardExchange, AnOldCardImportsFlatWithTheNewPositionHoldIconAndSkipsAVersion1Track)
