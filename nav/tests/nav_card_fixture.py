@@ -5,6 +5,10 @@
                                        slots 4 and 9, no group records;
                                        DIR/002.qt: a version-2 track of 30
                                        points; DIR/003.Qt: a version-1 track
+    nav_card_fixture.py export DIR     the files an export of the test's store
+                                       without groups must give: DATA.QWR
+                                       (ALPHA slot 0, BRAVO slot 1, route 0),
+                                       007.QT (40 points), DATA.QIT (12 points)
     nav_card_fixture.py seed FILE      an input of the card-import fuzz target:
                                        two big-endian U16 lengths, then a
                                        grouped "DATA.QWR", a "DATA.QIT" and a
@@ -56,10 +60,28 @@ def seed(path):
         f.write(struct.pack(">HH", len(qwr), len(qit)) + qwr + qit + qt)
 
 
+def export(folder):
+    os.makedirs(folder, exist_ok=True)
+    qwr = nx.header(BE, 2, 3, 36, 0, 0) + nx.waypoint(BE, 1, 0, 0, 3, 250, 1000, 100, 200, "ALPHA")
+    qwr += nx.header(BE, 2, 3, 36, 1, 0) + nx.waypoint(BE, 3, 0, 0, 3, 250, 1000, 300, 400, "BRAVO")
+    qwr += nx.header(BE, 3, 3, 136, 0, 0) + nx.route(BE, 2, 0, 0, 5555, "LAKE RT", [0, 1] + [0] * 48)
+    with open(os.path.join(folder, "DATA.QWR"), "wb") as f:
+        f.write(qwr)
+    ring = [(0, 0, 0)] * nx.RING
+    for i in range(1, 40):
+        ring[(7 + i - 1) % nx.RING] = (1, -1, i * 10)
+    body = nx.track(BE, 40, 7, 4242, ((100, 200), (140, 160), (0, 0), (0, 0)), "TRK", ring)
+    with open(os.path.join(folder, "007.QT"), "wb") as f:
+        f.write(nx.header(BE, 1, 3, 0, 7, 0) + body)
+    points = [(1000 + 3 * i, -2000 + 7 * (i % 5)) for i in range(12)] + [(0, 0)] * (352 - 12)
+    with open(os.path.join(folder, "DATA.QIT"), "wb") as f:
+        f.write(nx.header(BE, 4, 1, 3080, 0, 0) + nx.rumbrel(BE, 12, (0, 0, 0), points))
+
+
 def main():
-    if len(sys.argv) != 3 or sys.argv[1] not in ("old-card", "seed"):
+    if len(sys.argv) != 3 or sys.argv[1] not in ("old-card", "export", "seed"):
         sys.exit(__doc__)
-    {"old-card": old_card, "seed": seed}[sys.argv[1]](sys.argv[2])
+    {"old-card": old_card, "export": export, "seed": seed}[sys.argv[1]](sys.argv[2])
 
 
 if __name__ == "__main__":

@@ -85,10 +85,13 @@ protected:
     std::string card;   // ROOT/mnt/mmc0
     std::string folder; // its VONDREL
 
+    virtual bool withRoot() { return true; }
+
     void SetUp() override
     {
         GroupStore::SetUp();
-        root = buildRoot();
+        if (withRoot())
+            root = buildRoot();
         card = navt::unitRoot().at("/mnt/mmc0");
         folder = card + "/VONDREL";
         std::error_code ec;
@@ -417,6 +420,62 @@ TEST(CardProgress, TheDotsCycleOnlyWhileAnImportRuns)
     EXPECT_TRUE(T_NAV_DATA_vGetMMCLoading());
     T_NAV_DATA_vStopDisplayMMCLoading();
     EXPECT_FALSE(T_NAV_DATA_vGetMMCLoading());
+}
+
+// A store without groups, so that every slot is known.
+class CardWriter : public CardExchange {
+protected:
+    bool withRoot() override { return false; }
+};
+
+TEST_F(CardWriter, TheExportEqualsTheWritersFilesByteForByte)
+{
+    ASSERT_EQ(add(wp(WP_STATUS_PERMANENT, 100, 200, "ALPHA")), 0);
+    ASSERT_EQ(add(wp(WP_STATUS_MOB, 300, 400, "BRAVO")), 1);
+    ROUTE r = route({0, 1}, false, 5555, "LAKE RT");
+    ASSERT_EQ(T_NAV_nAddRoute(&r), 0);
+    for (int i = 0; i < 7; ++i)
+        ASSERT_GE(T_NAV_nAddTrack(track(3).get(), 1, nullptr, FALSE), 0);
+    auto t = track(40, "TRK");
+    t->u16Reserved = 0xBEEF;
+    ASSERT_EQ(T_NAV_nAddTrack(t.get(), 4242, "TRK", FALSE), 7);
+    for (int i = 0; i < 7; ++i)
+        T_NAV_vDeleteTrack(i, FALSE);
+    auto k = rumbrel(12, "TROLL", 0x600D);
+    k->pad1 = 0xA5A5A5A5;
+    k->u32Flags = 0x11223344;
+    k->u32TotalLengthFt = 5280;
+    k->u32DateTimeLastUsed = 0x6000001;
+    k->u32Visible = 1;
+    k->u32Style = 2;
+    k->u32Color = 22;
+    k->ptLowerLeft = {-300, -400};
+    k->ptUpperRight = {300, 400};
+    k->u64UID = 0x0123456789ABCDEFull;
+    k->u32LastModifiedTimeNDate = 0x7777;
+    k->u32DisplayedOnChart = 1;
+    k->u32MMCToRumbrelId = 0x4C07;
+    k->ptOriginPt = {-1, 1};
+    k->u32PointsHash = 0xDEADBEEF;
+    for (U32 i = 0; i < sizeof k->pad; ++i)
+        k->pad[i] = (U8)i;
+    ASSERT_EQ(T_NAV_u16RumbrelAdd(k.get()), 0);
+    T_NAV_DATA_vExportAllTracksWaypointsRoutes();
+    const std::string want = navt::unitRoot().at("/tmp/card-writer");
+    fs::remove_all(want);
+    const vt::ProcResult p =
+        vt::runProcess({"/usr/bin/python3", vt::sourcePath("nav/tests/nav_card_fixture.py"), "export", want});
+    ASSERT_EQ(p.status, 0) << p.out << p.err;
+    for (const char* name : {"DATA.QWR", "007.QT", "DATA.QIT"}) {
+        const auto got = readAll(folder + "/" + name), expected = readAll(want + "/" + name);
+        ASSERT_FALSE(got.empty()) << name;
+        ASSERT_EQ(got.size(), expected.size()) << name;
+        size_t first = got.size();
+        for (size_t i = 0; i < got.size() && first == got.size(); ++i)
+            if (got[i] != expected[i])
+                first = i;
+        EXPECT_EQ(first, got.size()) << name << " differs first at byte " << first;
+    }
 }
 
 // ---- The selection export ----
