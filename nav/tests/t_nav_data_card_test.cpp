@@ -672,6 +672,34 @@ TEST_F(CardExchange, AFolderWithOnlyRecordedTracksCountsTheNewOnes)
     EXPECT_EQ(lastNote(), "Loaded 0 tracks, 0 waypoints, 0 routes and 1 rumbrels.");
 }
 
+TEST_F(CardExchange, FullTablesGiveTheOutOfRoomNoteAndChangeNothingStored)
+{
+    U32 stored = 0;
+    const U16 w = add(wp(WP_STATUS_PERMANENT, 1, 1, "W"));
+    ASSERT_TRUE(T_NAV_GROUP_DATA_bAddLink(root, w));
+    for (U32 i = 0; i < NAV_ROUTE_SLOTS + 1; ++i) {
+        ROUTE r = route({w}, false, 100 + i, ("R" + std::to_string(i)).c_str());
+        const S32 slot = T_NAV_nAddRoute(&r);
+        if (slot < 0 || slot >= (S32)NAV_ROUTE_SLOTS)
+            break;
+        // Linked, as every stored item is: the clean-up after a merge
+        // sweeps what no group references.
+        ASSERT_TRUE(T_NAV_GROUP_DATA_bAddLink(root, (U16)(0x8800 | slot))) << "route " << i << " slot " << slot;
+        ++stored;
+    }
+    ASSERT_EQ(T_NAV_u16FindAvailableRoute(FALSE), NONE) << "the shared part is full";
+    std::vector<ROUTE> before;
+    for (U32 i = 0; i < NAV_ROUTE_SLOTS; ++i)
+        before.push_back(*T_NAV_pGetRoute(i));
+    fs::create_directories(folder);
+    writeAll(folder + "/DATA.QWR", routeRecord(3, route({}, false, 99999, "NEW RT")));
+    import();
+    EXPECT_EQ(lastNote(), " Not enough memory to load all nav data.");
+    for (U32 i = 0; i < NAV_ROUTE_SLOTS; ++i)
+        EXPECT_EQ(memcmp(&before[i], T_NAV_pGetRoute(i), sizeof(ROUTE)), 0) << i;
+    EXPECT_GT(stored, 0u);
+}
+
 // ---- Bad files ----
 
 TEST_F(CardExchange, BadFilesAreRefusedAndTheStoreKeepsEveryItem)
