@@ -391,7 +391,8 @@ BOOLEAN bCopyItem(NAV_DATA_SPACE* pData, U16 id, U16 parent, bool bLog, U32 dept
         const ROUTE source = *src;
         for (U32 n = 0; n < source.nCount && n < ROUTE_MAX_POINTS; ++n) {
             const U16 p = source.anWaypoint[n];
-            const WAYPOINT* w = (p & 0xC000) == 0 && (p & 0x0FFF) < NAV_WAYPOINT_SLOTS ? T_NAV_pGetWaypoint(p) : nullptr;
+            const bool own = (p & 0xC000) == 0 && (p & 0x0FFF) < NAV_WAYPOINT_SLOTS;
+            const WAYPOINT* w = own ? T_NAV_pGetWaypoint(p) : nullptr;
             if (bWaypointKept(w)) {
                 const WAYPOINT copy = tSelectionCopy(w);
                 U16 at = u16FindInSpace(pData, &copy);
@@ -786,13 +787,15 @@ bool bInsertTrack(U16 id, U16 parent)
         return true;
     }
     bool go = true;
-    if (s_nImportedMMCDeviceID != NO_IMPORT_DEVICE && T_NAV_DATA_vGetTrackFromMMCByTrackHeader(s_nImportedMMCDeviceID, h, t)) {
+    if (s_nImportedMMCDeviceID != NO_IMPORT_DEVICE &&
+        T_NAV_DATA_vGetTrackFromMMCByTrackHeader(s_nImportedMMCDeviceID, h, t)) {
         const S32 slot = T_NAV_nAddTrack(t, t->u32DateTime, t->sName, FALSE);
         if (slot < 0 || slot >= (S32)NAV_TRACK_SLOTS) {
             s_bOutOfMemoryForLoading = TRUE;
             go = false;
         } else {
-            const U16 tid = (U16)(NAV_ID_TRACK_TAG | (T_NAV_GROUP_DATA_u16Getu7UnitID() & NAV_ID_TRACK_UNIT_MASK) | slot);
+            const U16 unit = T_NAV_GROUP_DATA_u16Getu7UnitID() & NAV_ID_TRACK_UNIT_MASK;
+            const U16 tid = (U16)(NAV_ID_TRACK_TAG | unit | slot);
             if (T_NAV_GROUP_DATA_bAddLink(parent, tid))
                 s_nTracksLoadedFromMMC++;
             else
