@@ -634,27 +634,6 @@ void T_NAV_vMakeCursorInactive(void)
     H_DATABASE_bUpdateValueU32(FCID("ICIT"), NAV_ID_NONE, P_NORMAL);
 }
 
-// Navigation data: text splitting ------------------------------------------------------
-
-S32 T_NAV_DATA_nSplitString(char* pcText, char** ppcParts, S32 nMaxChars, S32 nMaxParts)
-{
-    if (pcText == nullptr || ppcParts == nullptr || nMaxParts <= 0)
-        return 0;
-    S32 nParts = 1;
-    ppcParts[0] = pcText;
-    for (S32 i = 0; i < nMaxChars && pcText[i] != '\0'; ++i) {
-        if (pcText[i] != '#')
-            continue;
-        // Parts beyond the caller's room are counted, not cut.
-        if (nParts < nMaxParts) {
-            pcText[i] = '\0';
-            ppcParts[nParts] = pcText + i + 1;
-        }
-        ++nParts;
-    }
-    return nParts;
-}
-
 // The followed track's end; the 3D chart view -------------------------------------------
 
 namespace {

@@ -192,9 +192,7 @@ extern const TONE_BURST g_tDepthAlarmReminderTone;
 // released, "ICWP" and "ICIT" 0xFFFF.
 void T_NAV_vMakeCursorInactive(void);
 
-// Splits the text in place at its '#' characters into at most nMaxParts
-// parts, looking at no more than nMaxChars characters; the number of parts.
-S32 T_NAV_DATA_nSplitString(char* pcText, char** ppcParts, S32 nMaxChars, S32 nMaxParts);
+// The text splitter is the card exchange's (nav/data/t_nav_data_card.h).
 
 // ---- The trolling-motor link's followed track; the 3D chart view ----
 //

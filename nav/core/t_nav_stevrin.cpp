@@ -10,6 +10,7 @@
 #include "nav/core/t_nav_stevrin.h"
 
 #include "nav/core/neighbour_standins.h"
+#include "nav/data/t_nav_data_card.h"
 #include "nav/data/t_nav_twr.h"
 #include "nav/data/t_nav_twr_declutter.h"
 #include "nav/data/t_nav_twr_rumbrel.h"
