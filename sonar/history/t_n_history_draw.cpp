@@ -84,9 +84,7 @@ void vLines(BITMAP* pBitmap, U32 n, U32 left, U32 right, U32 h, U32 top, U32 upp
     const S32 base = FRAME_HEIGHT - static_cast<S32>(h) - static_cast<S32>(top);
     const FONT_DEF* pFont = std_11x14_font_def_ptr.load();
     for (U32 k = n; k >= 1; --k) {
-        U32 t = 10 * upper + (k * 10 * r + (n + 1) / 2) / (n + 1);
-        if (r > h / 2)
-            t = ((t + 5) / 10) * 10;
+        const U32 t = u32DepthLineTenths(k, n, upper, lower, h);
         const S32 y = base + static_cast<S32>((h * (10 * lower - t) + 5 * r) / (10 * r));
         if (!bLabels) {
             vLine(pBitmap, u32LineColor, static_cast<S32>(left), y, static_cast<S32>(right), y);
@@ -103,6 +101,16 @@ void vLines(BITMAP* pBitmap, U32 n, U32 left, U32 right, U32 h, U32 top, U32 upp
 }
 
 } // namespace
+
+U32 t_n_history::u32DepthLineTenths(U32 k, U32 n, U32 upper, U32 lower, U32 height)
+{
+    const U32 r = lower - upper;
+    U32 t = 10 * upper + (k * 10 * r + (n + 1) / 2) / (n + 1);
+    // Fewer than two rows per unit: whole units only.
+    if (r > height / 2)
+        t = ((t + 5) / 10) * 10;
+    return t;
+}
 
 void t_n_history::vDepthLabel(U32 u32Tenths, char* pszOut, U32 u32Size)
 {

@@ -305,6 +305,8 @@ void vDrawDepthScale(BITMAP* pBitmap, U32 u32RightPixel, U32 u32UpperDigits, U32
                      U32 u32TopOffset, BOOLEAN bManualFlag, BOOLEAN bSuppressDivider);
 void vDrawSonarWindow(BITMAP* pBitmap, SONAR_WINDOW* pWindow, U32 u32LeftPixel, U32 u32RightPixel, U32 u32Height,
                       UNIT_TYPE unitsDepth, U32 u32DepthLines, BOOLEAN bFishID, BOOLEAN bDrawScale);
+// Depth of line k of n (1 the shallowest) in tenths of a display unit.
+U32 u32DepthLineTenths(U32 k, U32 n, U32 upper, U32 lower, U32 height);
 // The label text of a depth in tenths ("225" -> "22.5", "230" -> "23",
 // "5" -> "0.5").
 void vDepthLabel(U32 u32Tenths, char* pszOut, U32 u32Size);

@@ -1,0 +1,375 @@
+// The sonar pictures: columns added after pings (new, repeated, blank, the
+// cursor's stand-still, bottom black, the frame request), the ring copy into
+// the frame, the depth-line labels, and the total redraw from the column
+// stores (start columns, bottom black held, empty columns, the blended
+// window without beam 0's noisy columns).
+#include "sonar/tests/process_world.h"
+
+#include "graphics/color.h"
+#include "graphics/g_bmp.h"
+#include "graphics/g_buffers.h"
+#include "graphics/g_pixel.h"
+#include "kernel/l_sema.h"
+#include "sonar/history/t_n_history.h"
+#include "sonar/history/t_n_history_state.h"
+#include "ui/u_view.h"
+
+#include <string>
+#include <vector>
+
+using namespace t_n_history;
+
+namespace {
+
+constexpr COLOR BACKGROUND = 0x1234;
+constexpr U32 HEIGHT = 100;
+
+COLOR pixel(const BITMAP* p, U32 x, U32 row) { return *G_PIXEL_pcolPhysical(p, (PIXEL)x, (PIXEL)row); }
+
+std::vector<COLOR> column(const BITMAP* p, U32 x, U32 rows)
+{
+    std::vector<COLOR> c;
+    for (U32 r = 0; r < rows; ++r)
+        c.push_back(pixel(p, x, r));
+    return c;
+}
+
+class Pictures : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        process_test::world();
+        static const bool ready = [] {
+            gCOLOR_pcolColorTable[0] = BACKGROUND;
+            vCreateWindowsAndStores();
+            return true;
+        }();
+        (void)ready;
+        process_test::apply("YSNF", 0);
+        T_N_PROCESS_vClearAllAccumulators();
+        s_bCursorActive = FALSE;
+        s_bReverseScroll = FALSE;
+        s_bEndFill = FALSE;
+        s_bWaitEndFillDone = FALSE;
+        s_u32SystemState = 0;
+        BackGroundColor = BACKGROUND;
+        SonarViewInfo.BottomView = POST_PROCESS_NONE;
+        // A table where every level has its own colour and bottom black is
+        // a colour of its own.
+        for (U32 v = 0; v < GRAYSCALE_LEVELS; ++v)
+            StandardBeamGrayScaleTable.acColor[v] = v == 0 ? BACKGROUND : (COLOR)(0x4000 + v);
+        StandardBeamGrayScaleTable.ePostProcessMode = POST_PROCESS_NONE;
+        gCOLOR_pcolColorTable[GRAYSCALE_ENTRY_BOTTOM_BLACK] = 0x0020;
+        for (BEAM b = 0; b < SONAR_BEAMS; ++b) {
+            s_sBeamInfo[b].pMain = nullptr;
+            s_sBeamInfo[b].pZoom = nullptr;
+            s_sBeamInfo[b].bPinging = TRUE;
+            s_sBeamInfo[b].s8Gain = 0;
+        }
+        for (FULL_SCREEN_TSU& store : TSUStore) {
+            store.u32NextFreeColumn = 0;
+            store.u32ColumnsInUse = 0;
+            for (TSU_STORE_COLUMN& c : store.aTsuStore)
+                S_TSU_vResetColumn(&c);
+        }
+        // Window 0 shows beam 1 over 100 rows of the first 4000 samples.
+        for (U32 i = 0; i < SONAR_WINDOWS; ++i) {
+            SONAR_WINDOW& w = SonarViewInfo.Window[i];
+            w.Beam = SONAR_NO_BEAM;
+            w.bManualDepthRange = TRUE; // no automatic range between columns
+            BITMAP* p = w.ScreenHistory.pBmp;
+            p->pixels_wide = 800;
+            G_BMP_vSet(p, BACKGROUND);
+            w.ScreenHistory.u16NextFreeColumn = 0;
+        }
+        window().Beam = 1;
+        window().u32HistoryHeight = HEIGHT;
+        window().u32UpperSample = 0;
+        window().u32LowerSample = 4000;
+        window().fUpperDisplayedMetres = 0.0f;
+        window().fLowerDisplayedMetres = 20.0f;
+        s_sBeamInfo[1].pMain = &window();
+        consumeAll();
+    }
+    static SONAR_WINDOW& window(U32 i = 0) { return SonarViewInfo.Window[i]; }
+    static const BITMAP* bmp(U32 i = 0) { return window(i).ScreenHistory.pBmp; }
+    static void consumeAll()
+    {
+        std::vector<U8> slot(2048), out(800);
+        for (BEAM b = 0; b < 4; ++b) {
+            TSU_STORE_COLUMN c{};
+            c.au8Data = slot.data();
+            c.u32TSUDataLength = 2048;
+            FISH_TARGET_LIST fish{};
+            BOOLEAN noise = FALSE;
+            T_N_PROCESS_eGetDataForDisplay(b, &c, out.data(), 0, 0, nullptr, 0, 0, nullptr, 0, 0, &fish, 800, 0, 0,
+                                           FALSE, &noise);
+        }
+    }
+};
+
+// ---- Column adder ----
+
+TEST_F(Pictures, APingWorthThreeColumnsDrawsOneNewAndTwoRepeats)
+{
+    process_test::vProcessPing(process_test::ping(1, 4000));
+    T_N_HISTORY_vAddColumns(3, 1, 0);
+    EXPECT_EQ(window().ScreenHistory.u16NextFreeColumn, 3);
+    const std::vector<COLOR> first = column(bmp(), 0, 600);
+    EXPECT_NE(first, std::vector<COLOR>(600, BACKGROUND));
+    EXPECT_EQ(column(bmp(), 1, 600), first);
+    EXPECT_EQ(column(bmp(), 2, 600), first);
+    // Below the window's height the column is background.
+    for (U32 r = HEIGHT; r < 600; ++r)
+        ASSERT_EQ(first[r], BACKGROUND) << r;
+    // The store keeps the new column and its two copies.
+    EXPECT_EQ(TSUStore[1].u32NextFreeColumn, 3u);
+    EXPECT_EQ(TSUStore[1].u32ColumnsInUse, 3u);
+    for (U32 c = 0; c < 3; ++c)
+        EXPECT_GT(TSUStore[1].aTsuStore[c].u32SamplesInStore, 0u) << c;
+}
+
+TEST_F(Pictures, AnUnpingedBeamRepeatsItsLastColumnWhileItsStoreStaysBlank)
+{
+    window().Beam = 0;
+    s_sBeamInfo[1].pMain = nullptr;
+    s_sBeamInfo[0].pMain = &window();
+    T_N_HISTORY_vAddColumns(2, 0, 0);
+    EXPECT_EQ(window().ScreenHistory.u16NextFreeColumn, 2);
+    EXPECT_EQ(column(bmp(), 0, 600), column(bmp(), 799, 600)); // duplicates of the column before
+    for (U32 c = 0; c < 2; ++c) {
+        EXPECT_EQ(TSUStore[0].aTsuStore[c].u32SamplesInStore, 0u);
+        EXPECT_FALSE(TSUStore[0].aTsuStore[c].Location.bPositionValid);
+    }
+}
+
+TEST_F(Pictures, WithTheCursorActiveNothingIsDrawnAndTheAccumulatorsAreEmptied)
+{
+    process_test::vProcessPing(process_test::ping(1, 4000));
+    s_bCursorActive = TRUE;
+    T_N_HISTORY_vAddColumns(1, 1, 0);
+    EXPECT_EQ(window().ScreenHistory.u16NextFreeColumn, 0);
+    EXPECT_EQ(TSUStore[1].u32NextFreeColumn, 0u);
+    s_bCursorActive = FALSE;
+    T_N_HISTORY_vAddColumns(1, 1, 0);
+    // The ping was thrown away: the store column is blank.
+    EXPECT_EQ(TSUStore[1].aTsuStore[0].u32SamplesInStore, 0u);
+}
+
+TEST_F(Pictures, BottomBlackStartsAtTheRowOfTheDepth)
+{
+    struct Case {
+        float depth;
+        U32 row;
+    } cases[] = {{0.0f, 0}, {5.0f, 25}, {10.0f, 50}, {20.0f, 100}, {20.5f, 100}, {-1.0f, 0}};
+    for (const Case& c : cases)
+        EXPECT_EQ(u32DepthToPixel(c.depth, 0.0f, 20.0f, HEIGHT), c.row) << c.depth;
+}
+
+TEST_F(Pictures, TheBlendedWindowTakesBothBeamsAndOpensAFreshColumnForBeamOne)
+{
+    window(1).Beam = 4;
+    window(1).u32HistoryHeight = HEIGHT;
+    window(1).u32UpperSample = 0;
+    window(1).u32LowerSample = 4000;
+    s_sBeamInfo[4].pMain = &window(1);
+    process_test::vProcessPing(process_test::ping(1, 4000));
+    T_N_HISTORY_vAddColumns(1, 1, 0);
+    // The target advanced once, and its column carries beam 1's echoes.
+    EXPECT_EQ(window(1).ScreenHistory.u16NextFreeColumn, 1);
+    EXPECT_NE(column(bmp(1), 0, HEIGHT), std::vector<COLOR>(HEIGHT, BACKGROUND));
+    s_sBeamInfo[4].pMain = nullptr;
+}
+
+TEST_F(Pictures, OnlySonarViewsGetAFrameRequest)
+{
+    struct Case {
+        LAYER_ID view;
+        bool frame;
+    } cases[] = {{49, true}, {35, true}, {56, false}, {59, false}, {1, false}};
+    for (const Case& c : cases) {
+        const LAYER_ID saved = U_VIEW_eCurrentView();
+        H_DATABASE_bUpdateEverythingS32(FCID("CVEW"), c.view, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
+        while (L_SEMA_WaitTicks(SEMA_VIEW_UPDATE, 0) == 0) {
+        }
+        T_N_HISTORY_vAddColumns(0, 1, 0);
+        EXPECT_EQ(L_SEMA_WaitTicks(SEMA_VIEW_UPDATE, 0) == 0, c.frame) << c.view;
+        H_DATABASE_bUpdateEverythingS32(FCID("CVEW"), saved, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
+    }
+}
+
+// ---- Ring copy and labels ----
+
+TEST_F(Pictures, TheRingCopyEndsWithTheNewestColumnAtTheOffset)
+{
+    static U32 pixels[800 * 600 / 2];
+    static BITMAP frameHeader;
+    BITMAP* frame = G_BUFFERS_pCreateBitmap(800, 600, &frameHeader, pixels);
+    BITMAP* h = window().ScreenHistory.pBmp;
+    for (U32 x = 0; x < 800; ++x)
+        *G_PIXEL_pcolPhysical(h, (PIXEL)x, 0) = (COLOR)(x + 1);
+    struct Case {
+        U16 next;
+        U32 width;
+        U32 offset;
+    } cases[] = {{0, 800, 799}, {0, 100, 99}, {5, 800, 799}, {300, 200, 599}};
+    for (const Case& c : cases) {
+        G_BMP_vSet(frame, 0);
+        window().ScreenHistory.u16NextFreeColumn = c.next;
+        vCopyHistoryToBitmap(frame, &window().ScreenHistory, c.width, c.offset);
+        const U32 newest = c.next == 0 ? 799 : c.next - 1u;
+        for (U32 i = 0; i < c.width; ++i) {
+            const U32 src = (newest + 800 - i) % 800;
+            ASSERT_EQ(pixel(frame, c.offset - i, 0), (COLOR)(src + 1)) << c.next << " " << i;
+        }
+        if (c.offset + 1 < 800) {
+            EXPECT_EQ(pixel(frame, c.offset + 1, 0), 0);
+        }
+    }
+}
+
+TEST_F(Pictures, DepthLineLabelsRoundToTenthsOrWholeUnits)
+{
+    struct Case {
+        U32 height;
+        std::vector<std::string> labels; // lines 3, 2, 1
+    } cases[] = {{495, {"22.5", "15", "7.5"}}, {40, {"23", "15", "8"}}};
+    for (const Case& c : cases) {
+        std::vector<std::string> got;
+        for (U32 k = 3; k >= 1; --k) {
+            char label[16];
+            vDepthLabel(u32DepthLineTenths(k, 3, 0, 30, c.height), label, sizeof label);
+            got.push_back(label);
+        }
+        EXPECT_EQ(got, c.labels) << c.height;
+    }
+    char label[16];
+    vDepthLabel(5, label, sizeof label);
+    EXPECT_STREQ(label, "0.5");
+}
+
+// ---- Total redraw ----
+
+class TotalRedraw : public Pictures {
+  protected:
+    void SetUp() override
+    {
+        Pictures::SetUp();
+        // Stored columns of beam 1: sample value = 100 + column % 100, one
+        // sample per stored sample, 4000 samples.
+        for (U32 c = 0; c < TSU_STORE_COLUMNS; ++c)
+            fill(1, c, (U8)(100 + c % 100), 0.0f);
+    }
+    static void fill(BEAM b, U32 c, U8 value, float depth, BOOLEAN noisy = FALSE)
+    {
+        TSU_STORE_COLUMN& col = TSUStore[b].aTsuStore[c];
+        col.u8SampleFactor = 2;
+        col.u32SamplesInStore = 2000;
+        memset(col.au8Data, value, 2000);
+        col.fDepthMetres = depth;
+        col.bNoiseTooHighForBlend = noisy;
+    }
+    static void empty(BEAM b, U32 c)
+    {
+        TSU_STORE_COLUMN& col = TSUStore[b].aTsuStore[c];
+        col.u8SampleFactor = 1;
+        col.u32SamplesInStore = 0;
+        col.fDepthMetres = 0.0f;
+    }
+    static std::vector<COLOR> colours(U8 value, U32 black = HEIGHT)
+    {
+        U8 in[HEIGHT];
+        COLOR out[HEIGHT];
+        memset(in, value, sizeof in);
+        S_GRAYSCALE_vCategorize(in, out, HEIGHT, &StandardBeamGrayScaleTable, black, 0);
+        return std::vector<COLOR>(out, out + HEIGHT);
+    }
+};
+
+TEST_F(TotalRedraw, WidthZeroDrawsNothing)
+{
+    vTotalScreenUpdate(&window(), HEIGHT, 0, POST_PROCESS_NONE, FALSE);
+    for (U32 x = 0; x < 800; x += 37)
+        EXPECT_EQ(column(bmp(), x, 600), std::vector<COLOR>(600, BACKGROUND));
+}
+
+TEST_F(TotalRedraw, TheFirstStoreColumnReadWrapsRoundTheStore)
+{
+    TSUStore[1].u32NextFreeColumn = 5;
+    window().ScreenHistory.u16NextFreeColumn = 400;
+    vTotalScreenUpdate(&window(), HEIGHT, 400, POST_PROCESS_NONE, FALSE);
+    // History column 0 is the oldest rebuilt, from store column 425.
+    EXPECT_EQ(column(bmp(), 0, HEIGHT), colours(100 + 425 % 100));
+    EXPECT_EQ(column(bmp(), 399, HEIGHT), colours(100 + 4));
+    EXPECT_EQ(column(bmp(), 400, HEIGHT), std::vector<COLOR>(HEIGHT, BACKGROUND)); // not rebuilt
+}
+
+TEST_F(TotalRedraw, ReverseScrollRedrawsTheWholeRing)
+{
+    s_bReverseScroll = TRUE;
+    vTotalScreenUpdate(&window(), HEIGHT, 1, POST_PROCESS_NONE, FALSE);
+    s_bReverseScroll = FALSE;
+    for (U32 x = 0; x < 800; x += 53)
+        EXPECT_NE(column(bmp(), x, HEIGHT), std::vector<COLOR>(HEIGHT, BACKGROUND)) << x;
+}
+
+TEST_F(TotalRedraw, BottomBlackHoldsForFiveColumnsWithoutADepth)
+{
+    window().ScreenHistory.u16NextFreeColumn = 10;
+    TSUStore[1].u32NextFreeColumn = 10;
+    fill(1, 0, 150, 10.0f); // 10 m of a 0-20 m window: half the height
+    for (U32 c = 1; c < 10; ++c)
+        fill(1, c, 150, 0.0f);
+    StandardBeamGrayScaleTable.ePostProcessMode = POST_PROCESS_BOTTOM_BLACK;
+    vTotalScreenUpdate(&window(), HEIGHT, 10, POST_PROCESS_BOTTOM_BLACK, FALSE);
+    const std::vector<COLOR> black = colours(150, 50);
+    ASSERT_NE(black, colours(150));
+    for (U32 x = 0; x < 6; ++x)
+        EXPECT_EQ(column(bmp(), x, HEIGHT), black) << x;
+    for (U32 x = 6; x < 10; ++x)
+        EXPECT_EQ(column(bmp(), x, HEIGHT), colours(150)) << x;
+}
+
+TEST_F(TotalRedraw, EmptyStoreColumnsKeepASingleBeamWindowAndClearABlendedOne)
+{
+    window().ScreenHistory.u16NextFreeColumn = 4;
+    TSUStore[1].u32NextFreeColumn = 4;
+    for (U32 c = 0; c < 4; ++c)
+        empty(1, c);
+    BITMAP* h = window().ScreenHistory.pBmp;
+    *G_PIXEL_pcolPhysical(h, 2, 0) = 0x0BAD;
+    vTotalScreenUpdate(&window(), HEIGHT, 4, POST_PROCESS_NONE, FALSE);
+    EXPECT_EQ(pixel(h, 2, 0), 0x0BAD);
+
+    SONAR_WINDOW blended = window(1);
+    blended.Beam = 4;
+    blended.u32HistoryHeight = HEIGHT;
+    blended.u32UpperSample = 0;
+    blended.u32LowerSample = 4000;
+    blended.ScreenHistory.u16NextFreeColumn = 4;
+    TSUStore[0].u32NextFreeColumn = 4;
+    *G_PIXEL_pcolPhysical(blended.ScreenHistory.pBmp, 2, 0) = 0x0BAD;
+    vTotalScreenUpdate(&blended, HEIGHT, 4, POST_PROCESS_NONE, FALSE);
+    EXPECT_EQ(pixel(blended.ScreenHistory.pBmp, 2, 0), BACKGROUND);
+}
+
+TEST_F(TotalRedraw, BeamZerosNoisyColumnsStayOutOfTheBlendedWindow)
+{
+    SONAR_WINDOW blended = window(1);
+    blended.Beam = 4;
+    blended.u32HistoryHeight = HEIGHT;
+    blended.u32UpperSample = 0;
+    blended.u32LowerSample = 4000;
+    blended.ScreenHistory.u16NextFreeColumn = 2;
+    TSUStore[0].u32NextFreeColumn = 2;
+    TSUStore[1].u32NextFreeColumn = 2;
+    fill(0, 0, 200, 0.0f, TRUE); // noisy: left out
+    fill(0, 1, 200, 0.0f, FALSE);
+    empty(1, 0);
+    empty(1, 1);
+    vTotalScreenUpdate(&blended, HEIGHT, 2, POST_PROCESS_NONE, FALSE);
+    EXPECT_EQ(column(blended.ScreenHistory.pBmp, 0, HEIGHT), std::vector<COLOR>(HEIGHT, BACKGROUND));
+    EXPECT_EQ(column(blended.ScreenHistory.pBmp, 1, HEIGHT), colours(200));
+}
+
+} // namespace
