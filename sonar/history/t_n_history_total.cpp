@@ -4,11 +4,12 @@
 // one beam is redrawn from that beam's store; the blended 2D window from
 // every beam whose blend target it is, through the beams' blends.
 //
-// Runs in the view task on the caller's copy of the window. The history's
-// mutex and mutex 27 are held only while the start columns are read; the
-// columns are then read and written without a lock while the column adder
-// adds at the next free column, and the rebuild stops when the view changes
-// (asked every 16 columns).
+// Runs in the view task on the caller's copy of the window, while the
+// column adder adds at the next free column of the same stores and bitmaps.
+// Each stored column is read under mutex 27 and each bitmap column written
+// under the history's mutex (4), never nested and only for one column, so
+// neither side sees the other's half-written column. The rebuild stops when
+// the view changes (asked every 16 columns).
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_state.h"
 
@@ -139,10 +140,20 @@ void vSingleBeam(const SONAR_WINDOW& w, U32 H, U32 count, U32 x, POST_PROCESS_MO
     const COLOR background = BackGroundColor;
     BOTTOM_BLACK bb{H, 0};
     for (U32 left = count; left > 0;) {
+        // The store column is read under mutex 27 and the bitmap column
+        // written under the history's mutex, one after the other, so the
+        // column adder working at the ring's head never meets a half-read
+        // column.
+        L_MUTEX_LockWait(RES_TSU);
         const TSU_STORE_COLUMN& col = pStore->aTsuStore[c];
-        if (col.u8SampleFactor != 0 && col.u32SamplesInStore != 0) {
+        const bool bDraw = col.u8SampleFactor != 0 && col.u32SamplesInStore != 0;
+        SPAN sp{0, 0, 0, 0};
+        if (bDraw) {
             vBottomBlack(&bb, col, w, H, BottomView);
-            const SPAN sp = spanOf(col, w, H, bBottomLock, col.u32SmoothedDepthInSamples, bTerrain);
+            sp = spanOf(col, w, H, bBottomLock, col.u32SmoothedDepthInSamples, bTerrain);
+        }
+        L_MUTEX_Unlock(RES_TSU);
+        if (bDraw) {
             if (bFilter) {
                 if (sbFilterNeedsInit) {
                     std::memset(su8FilterLeft, 0, sizeof su8FilterLeft);
@@ -160,9 +171,11 @@ void vSingleBeam(const SONAR_WINDOW& w, U32 H, U32 count, U32 x, POST_PROCESS_MO
                     u8TsuRedrawColumn[i] =
                         static_cast<U8>(std::min<U32>(u8TsuRedrawColumn[i] / 2u + 2u * u8TsuRedrawColumn[i], 255u));
             S_GRAYSCALE_vCategorize(u8TsuRedrawColumn, ColorTsuRedrawColumn, H, pTable, bb.B, s_sBeamInfo[b].s8Gain);
+            L_MUTEX_LockWait(w.ScreenHistory.Resource);
             COLOR* p = G_PIXEL_pcolPhysical(pBmp, static_cast<PIXEL>(x), 0);
             for (U32 r = 0; r < rows; ++r)
                 p[r * stride] = r < H ? ColorTsuRedrawColumn[r] : background;
+            L_MUTEX_Unlock(w.ScreenHistory.Resource);
         }
         c = c + 1 >= TSU_STORE_COLUMNS ? 0 : c + 1;
         x = x + 1 >= wide ? 0 : x + 1;
@@ -197,34 +210,48 @@ void vCombined(const SONAR_WINDOW& w, U32 H, U32 count, U32 x, POST_PROCESS_MODE
     const U32 wide = pBmp->pixels_wide, rows = pBmp->pixels_high_full_screen, stride = pBmp->__u32PixelWidthOfBuffer;
     const COLOR background = BackGroundColor;
     BOTTOM_BLACK bb{H, 0};
+    static COLOR aColumn[COLUMN_MAX];
+    const U32 drawn = std::min(H, rows);
     for (U32 left = count; left > 0;) {
-        COLOR* p = G_PIXEL_pcolPhysical(pBmp, static_cast<PIXEL>(x), 0);
-        for (U32 r = 0; r < rows; ++r)
-            p[r * stride] = background;
+        std::fill(aColumn, aColumn + drawn, background);
+        L_MUTEX_LockWait(RES_TSU);
         U32 D = 0;
         if (bBottomLock && n == 2)
             D = T_N_PROCESS_u32SelectBestDepthInSamples(
                 s_sBeamInfo[1].pTSUStore->aTsuStore[columns[1]].u32SmoothedDepthInSamples,
                 s_sBeamInfo[0].pTSUStore->aTsuStore[columns[0]].u32SmoothedDepthInSamples);
+        L_MUTEX_Unlock(RES_TSU);
         for (U32 i = 0; i < n; ++i) {
             const BEAM b = beams[i];
+            L_MUTEX_LockWait(RES_TSU);
             const TSU_STORE_COLUMN& col = s_sBeamInfo[b].pTSUStore->aTsuStore[columns[i]];
             columns[i] = columns[i] + 1 >= TSU_STORE_COLUMNS ? 0 : columns[i] + 1;
-            if (col.u8SampleFactor == 0 || col.u32SamplesInStore == 0 || (b == 0 && col.bNoiseTooHighForBlend))
+            const bool bSkip =
+                col.u8SampleFactor == 0 || col.u32SamplesInStore == 0 || (b == 0 && col.bNoiseTooHighForBlend);
+            SPAN sp{0, 0, 0, 0};
+            if (!bSkip) {
+                vBottomBlack(&bb, col, w, H, BottomView);
+                sp = spanOf(col, w, H, bBottomLock, D, false);
+            }
+            L_MUTEX_Unlock(RES_TSU);
+            if (bSkip)
                 continue;
-            vBottomBlack(&bb, col, w, H, BottomView);
-            const SPAN sp = spanOf(col, w, H, bBottomLock, D, false);
             S_GRAYSCALE_vCategorize(u8TsuRedrawColumn, ColorTsuRedrawColumn, H, pTable, bb.B, s_sBeamInfo[b].s8Gain);
             BLENDING_FUNCTION* pfBlend = s_sBeamInfo[b].pfBlend;
-            for (U32 r = 0; r < H && r < rows; ++r) {
+            for (U32 r = 0; r < drawn; ++r) {
                 const COLOR c = ColorTsuRedrawColumn[r];
                 if (c == background)
                     continue;
                 const COLOR out = pfBlend(c, sp.s + (sp.q * r) / 256, FALSE);
                 if (out != background)
-                    p[r * stride] = out;
+                    aColumn[r] = out;
             }
         }
+        L_MUTEX_LockWait(w.ScreenHistory.Resource);
+        COLOR* p = G_PIXEL_pcolPhysical(pBmp, static_cast<PIXEL>(x), 0);
+        for (U32 r = 0; r < rows; ++r)
+            p[r * stride] = r < drawn ? aColumn[r] : background;
+        L_MUTEX_Unlock(w.ScreenHistory.Resource);
         x = x + 1 >= wide ? 0 : x + 1;
         --left;
         if (left % CANCEL_TEST_COLUMNS == 0 && T_VIEW_bViewChangedWhileRendering())

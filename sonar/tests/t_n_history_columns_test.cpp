@@ -14,7 +14,9 @@
 #include "sonar/history/t_n_history_state.h"
 #include "ui/u_view.h"
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace t_n_history;
@@ -370,6 +372,75 @@ TEST_F(TotalRedraw, BeamZerosNoisyColumnsStayOutOfTheBlendedWindow)
     vTotalScreenUpdate(&blended, HEIGHT, 2, POST_PROCESS_NONE, FALSE);
     EXPECT_EQ(column(blended.ScreenHistory.pBmp, 0, HEIGHT), std::vector<COLOR>(HEIGHT, BACKGROUND));
     EXPECT_EQ(column(blended.ScreenHistory.pBmp, 1, HEIGHT), colours(200));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TotalRedraw, BottomLockAboveTheSurfaceLeavesBlankRowsAtTheTop)
+{
+    constexpr U32 H = 480;
+    TSU_STORE_COLUMN& col = TSUStore[1].aTsuStore[0];
+    col.u8SampleFactor = 1;
+    col.u32SamplesInStore = 2000;
+    memset(col.au8Data, 150, 2000);
+    col.u32SmoothedDepthInSamples = 100;
+    TSUStore[1].u32NextFreeColumn = 1;
+    SONAR_WINDOW w = window();
+    w.u32UpperSample = 400; // above the bottom
+    w.u32LowerSample = 80;  // below it
+    w.ScreenHistory.u16NextFreeColumn = 1;
+    vTotalScreenUpdate(&w, H, 1, POST_PROCESS_NONE, TRUE);
+    // (400 - 100) x 480 / 480 rows lie above the surface.
+    const std::vector<COLOR> c = column(bmp(), 0, H);
+    for (U32 r = 0; r < 300; ++r)
+        ASSERT_EQ(c[r], BACKGROUND) << r;
+    for (U32 r = 300; r < H; ++r)
+        ASSERT_EQ(c[r], (COLOR)(0x4000 + 150)) << r;
+}
+
+TEST_F(TotalRedraw, TerrainBelowTheLowerRangeGivesAnAllZeroColumn)
+{
+    s_bTerrainMode = TRUE;
+    TSUStore[2].u32NextFreeColumn = 1;
+    TSU_STORE_COLUMN& col = TSUStore[2].aTsuStore[0];
+    col.u8SampleFactor = 1;
+    col.u32SamplesInStore = 2000;
+    memset(col.au8Data, 150, 2000);
+    col.fDepthMetres = 30.0f; // below the 20 m lower range
+    SONAR_WINDOW w = window();
+    w.Beam = 2;
+    w.ScreenHistory.u16NextFreeColumn = 1;
+    *G_PIXEL_pcolPhysical(w.ScreenHistory.pBmp, 0, 0) = 0x0BAD;
+    vTotalScreenUpdate(&w, HEIGHT, 1, POST_PROCESS_NONE, FALSE);
+    s_bTerrainMode = FALSE;
+    EXPECT_EQ(column(bmp(), 0, HEIGHT), std::vector<COLOR>(HEIGHT, BACKGROUND));
+}
+
+// The column adder (processing thread) and the rebuild and ring copy (view
+// thread) work on the same store and bitmap.
+TEST_F(TotalRedraw, AdderAndRedrawRunTogether)
+{
+    static U32 pixels[800 * 600 / 2];
+    static BITMAP frameHeader;
+    BITMAP* frame = G_BUFFERS_pCreateBitmap(800, 600, &frameHeader, pixels);
+    const SONAR_WINDOW copy = window();
+    std::atomic<bool> done{false};
+    std::thread viewer([&] {
+        while (!done) {
+            vTotalScreenUpdate(&copy, HEIGHT, 800, POST_PROCESS_NONE, FALSE);
+            vCopyHistoryToBitmap(frame, &window().ScreenHistory, 800, 799);
+        }
+    });
+    for (int i = 0; i < 60; ++i) {
+        process_test::vProcessPing(process_test::ping(1, 4000));
+        T_N_HISTORY_vAddColumns(2, 1, 0);
+    }
+    done = true;
+    viewer.join();
+    EXPECT_EQ(window().ScreenHistory.u16NextFreeColumn, 120);
+    EXPECT_EQ(TSUStore[1].u32NextFreeColumn, 120u);
 }
 
 } // namespace
