@@ -9,12 +9,19 @@
 #include "graphics/g_bmp.h"
 #include "graphics/g_buffers.h"
 #include "graphics/g_pixel.h"
+#include "graphics/g_png.h"
+#include "graphics/tests/g_testing.h"
+#include "graphics/u_fonts.h"
+#include "testing/t_proc.h"
 #include "kernel/l_sema.h"
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_state.h"
 #include "ui/u_view.h"
 
 #include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -441,6 +448,65 @@ TEST_F(TotalRedraw, AdderAndRedrawRunTogether)
     viewer.join();
     EXPECT_EQ(window().ScreenHistory.u16NextFreeColumn, 120);
     EXPECT_EQ(TSUStore[1].u32NextFreeColumn, 120u);
+}
+
+} // namespace
+
+namespace {
+
+void expectGolden(gt::TestBitmap& screen, const char* name)
+{
+    const std::string golden = vt::sourcePath(std::string("sonar/tests/golden/") + name + ".png");
+    const char* update = getenv("VONDREL_UPDATE_GOLDEN");
+    if (update != nullptr && update[0] == '1') {
+        ASSERT_TRUE(G_PNG_bWriteBitmap(screen, golden.c_str()));
+    }
+    const gt::Rgb expected = gt::readPng(golden);
+    const gt::Rgb drawn = gt::toRgb(screen);
+    ASSERT_EQ(expected.width, drawn.width) << "cannot read " << golden;
+    ASSERT_EQ(expected.height, drawn.height);
+    size_t differing = 0;
+    for (size_t i = 0; i < drawn.data.size(); i += 3)
+        differing += memcmp(&drawn.data[i], &expected.data[i], 3) != 0;
+    if (differing != 0) {
+        const std::string actual = vt::buildPath(std::string(name) + ".actual.png");
+        G_PNG_bWriteBitmap(screen, actual.c_str());
+        ADD_FAILURE() << differing << " pixels differ from " << golden << "; the picture drawn is in " << actual;
+    }
+}
+
+TEST_F(Pictures, AFullWindowWithLinesScaleAndTemperatureChart)
+{
+    U_FONTS_vSelectFontSet(LANGUAGE_ENGLISH);
+    gCOLOR_pcolColorTable[128] = 0x0000;
+    gCOLOR_pcolColorTable[130] = 0xFFE0;
+    gCOLOR_pcolColorTable[131] = 0xFFFF;
+    // 800 columns of a bottom that rises and falls, echoes above it.
+    constexpr U32 H = 500;
+    window().u32HistoryHeight = H;
+    window().u32UpperDigits = 0;
+    window().u32LowerDigits = 30;
+    window().bManualDepthRange = FALSE;
+    static COLOR col[H];
+    for (U32 x = 0; x < 800; ++x) {
+        const U32 bottom = 300 + (U32)(60 * std::sin(x / 60.0));
+        for (U32 r = 0; r < H; ++r)
+            col[r] = r < 20 ? 0x001F : r >= bottom ? (r < bottom + 12 ? 0xF800 : 0x7800) : (COLOR)(0x0010 + r % 7);
+        vDrawColumnInHistory(col, &window().ScreenHistory, 599, 600 - H);
+    }
+    // A water temperature warming by half a degree over the picture.
+    vResetTemperature();
+    for (U32 i = 0; i < 800; ++i) {
+        process_test::setFloat("ITMP", 20.0f + (float)i / 1600.0f + (i % 97 == 0 ? 3.0f : 0.0f));
+        vProcessTemperature();
+    }
+    gt::TestBitmap screen(800, 600, 0x2104);
+    vDrawSonarWindow(screen, &window(), 0, 760, H, U_METRES, 3, FALSE, TRUE);
+    POINT pt{0, 500};
+    T_N_HISTORY_vDrawTemperatureChart(screen, &pt, 800, 40);
+    expectGolden(screen, "sonar_window");
+    window().bManualDepthRange = TRUE;
+    window().u32HistoryHeight = HEIGHT;
 }
 
 } // namespace
