@@ -28,6 +28,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 using namespace t_n_history;
@@ -166,25 +167,33 @@ void t_n_history::vCopyHistoryToBitmapGeneric(BITMAP* pBmp, const SONAR_WINDOW* 
     const bool bBothSides = db_u32SideBeamView == SIDE_BEAM_BOTH && s_bTerrainMode;
     const U32 rowLimit = srcRows / 2 >= 3 ? srcRows / 2 - 3 : 0;
     const auto stepBack = [&] { c = c == 0 ? wide - 1 : c - 1; };
-    const auto source = [&](U32 row) -> COLOR {
-        if (s_bSweepingUsedAsSide && !(s_bMSSDeployed && s_u32SweepStatus == 2))
-            return colTable(32);
-        if (row >= srcRows)
-            row = srcRows - 1;
-        return *G_PIXEL_pcolPhysical(pSrc, static_cast<PIXEL>(c), static_cast<PIXEL>(row));
+    // The 360 unit as side source shows its picture only while it sweeps
+    // sideways; the state is taken once per copy.
+    const bool bBlank = s_bSweepingUsedAsSide && !(s_bMSSDeployed && s_u32SweepStatus == 2);
+    const COLOR blank = colTable(32);
+    const U32 srcStride = pSrc->__u32PixelWidthOfBuffer;
+    const auto source = [&](const COLOR* pColumn, U32 row) -> COLOR {
+        return bBlank ? blank : pColumn[std::min(row, srcRows - 1) * srcStride];
     };
     if (!pWindow->bVerticalScroll) {
-        for (S32 x = pShallowYoungest->x;; x += dx) {
-            U32 row = 0;
-            for (S32 y = pShallowYoungest->y;; y += dy) {
-                if (T_VIEW_bViewUpdateCancelled())
-                    return;
-                *G_PIXEL_pcolPhysical(pBmp, x, G_PIXEL_nRowOf(pBmp, y)) = source(row++);
-                if (y == pDeepOldest->y)
-                    break;
-            }
+        // Row by row, so that both bitmaps are walked along their rows; the
+        // cancellation is asked once per row of at most 800 pixels.
+        const U32 columns = static_cast<U32>(std::abs(pDeepOldest->x - pShallowYoungest->x)) + 1;
+        static U32 au32Source[HISTORY_MEMORY_COLUMNS];
+        for (U32 j = 0; j < columns && j < HISTORY_MEMORY_COLUMNS; ++j) {
+            au32Source[j] = c;
             stepBack();
-            if (x == pDeepOldest->x)
+        }
+        U32 row = 0;
+        for (S32 y = pShallowYoungest->y;; y += dy, ++row) {
+            if (T_VIEW_bViewUpdateCancelled())
+                return;
+            const COLOR* pSrcRow = G_PIXEL_pcolPhysical(pSrc, 0, static_cast<PIXEL>(std::min(row, srcRows - 1)));
+            COLOR* pRow = G_PIXEL_pcolPhysical(pBmp, 0, G_PIXEL_nRowOf(pBmp, y));
+            S32 x = pShallowYoungest->x;
+            for (U32 j = 0; j < columns && j < HISTORY_MEMORY_COLUMNS; ++j, x += dx)
+                pRow[x] = bBlank ? blank : pSrcRow[au32Source[j]];
+            if (y == pDeepOldest->y)
                 break;
         }
         return;
@@ -192,9 +201,11 @@ void t_n_history::vCopyHistoryToBitmapGeneric(BITMAP* pBmp, const SONAR_WINDOW* 
     for (S32 y = pShallowYoungest->y;; y += dy) {
         if (T_VIEW_bViewUpdateCancelled())
             return;
+        const COLOR* pColumn = G_PIXEL_pcolPhysical(pSrc, static_cast<PIXEL>(c), 0);
+        COLOR* pRow = G_PIXEL_pcolPhysical(pBmp, 0, G_PIXEL_nRowOf(pBmp, y));
         U32 row = 0;
         for (S32 x = pShallowYoungest->x;; x += dx) {
-            *G_PIXEL_pcolPhysical(pBmp, x, G_PIXEL_nRowOf(pBmp, y)) = source(row);
+            pRow[x] = source(pColumn, row);
             if (!bBothSides || row < rowLimit)
                 ++row;
             if (x == pDeepOldest->x)

@@ -16,6 +16,7 @@
 #include "kernel/l_sema.h"
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_state.h"
+#include "ui/t_view_state.h"
 #include "ui/u_view.h"
 
 #include <atomic>
@@ -507,6 +508,35 @@ TEST_F(Pictures, AFullWindowWithLinesScaleAndTemperatureChart)
     expectGolden(screen, "sonar_window");
     window().bManualDepthRange = TRUE;
     window().u32HistoryHeight = HEIGHT;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Pictures, ThePixelCopyMatchesTheRingCopyAndStopsOnACancelledFrame)
+{
+    static U32 ringPixels[800 * 600 / 2], genericPixels[800 * 600 / 2];
+    static BITMAP ringHeader, genericHeader;
+    BITMAP* ring = G_BUFFERS_pCreateBitmap(800, 600, &ringHeader, ringPixels);
+    BITMAP* generic = G_BUFFERS_pCreateBitmap(800, 600, &genericHeader, genericPixels);
+    BITMAP* h = window().ScreenHistory.pBmp;
+    for (U32 x = 0; x < 800; ++x)
+        for (U32 r = 0; r < 600; r += 7)
+            *G_PIXEL_pcolPhysical(h, (PIXEL)x, (PIXEL)r) = (COLOR)(x * 3 + r);
+    window().ScreenHistory.u16NextFreeColumn = 123;
+    G_BMP_vSet(ring, 0);
+    G_BMP_vSet(generic, 0);
+    vCopyHistoryToBitmap(ring, &window().ScreenHistory, 800, 799);
+    const POINT deep{0, 0}, young{799, 599};
+    vCopyHistoryToBitmapGeneric(generic, &window(), &deep, &young);
+    EXPECT_EQ(memcmp(ringPixels, genericPixels, sizeof ringPixels), 0);
+
+    G_BMP_vSet(generic, 0);
+    t_view::s_bViewUpdateCancelled = TRUE;
+    vCopyHistoryToBitmapGeneric(generic, &window(), &deep, &young);
+    t_view::s_bViewUpdateCancelled = FALSE;
+    EXPECT_EQ(pixel(generic, 799, 0), 0);
 }
 
 } // namespace
