@@ -55,6 +55,10 @@ BOOLEAN T_N_HISTORY_bTransducerSelected(U32 u32TransducerId);
 // keeps the temperature chart and the ranges and asks for a frame. Runs in
 // the processing task.
 void T_N_HISTORY_vAddColumns(U32 u32NumColumns, BEAM Beam, U8 u8Transducer);
+// Whether a chart or bird's-eye view of this unit is current, asked when a
+// reverse playback moves the position back (from the composition root);
+// none installed: no.
+void T_N_HISTORY_vInstallChartViewQuery(BOOLEAN (*pfnIsMyChartView)(void));
 // The water-temperature chart over the sonar picture; pt is its lower-left
 // corner.
 void T_N_HISTORY_vDrawTemperatureChart(BITMAP* pBitmap, POINT* pt, U32 u32TemperatureGraphWidth,

@@ -193,7 +193,7 @@ U32 t_n_history::u32DepthToPixel(float fDepthMetres, float fUpperMetres, float f
                             0.5f);
 }
 
-void t_n_history::vInstallChartViewQuery(BOOLEAN (*pfnIsMyChartView)(void)) { s_pfnIsMyChartView = pfnIsMyChartView; }
+void T_N_HISTORY_vInstallChartViewQuery(BOOLEAN (*pfnIsMyChartView)(void)) { s_pfnIsMyChartView = pfnIsMyChartView; }
 
 namespace {
 

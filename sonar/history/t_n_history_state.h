@@ -272,9 +272,6 @@ void vBlendColumnInHistory(const COLOR* pColumn, const SONAR_WINDOW* pTarget, BL
 U32 u32DepthToPixel(float fDepthMetres, float fUpperMetres, float fLowerMetres, U32 u32Height);
 // Metres to 26 us samples at the current speed of sound.
 U32 u32MetresToSamples(float fMetres);
-// Whether a chart or bird's-eye view of this unit is current (from the
-// composition root); none installed: no.
-void vInstallChartViewQuery(BOOLEAN (*pfnIsMyChartView)(void));
 
 // The water-temperature readings of the chart, newest first (-300 none).
 constexpr U32 TEMPERATURE_READINGS = 800;

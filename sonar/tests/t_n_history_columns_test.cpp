@@ -540,3 +540,40 @@ TEST_F(Pictures, ThePixelCopyMatchesTheRingCopyAndStopsOnACancelledFrame)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Pictures, ReversePlaybackWritesTheEdgeColumnBackOnEveryColumn)
+{
+    struct Edge {
+        S32 lat, lon;
+        float heading, depth;
+    } edges[] = {{111000, 222000, 45.0f, 7.5f}, {-5000, 9000, 270.0f, 12.25f}};
+    TSUStore[1].u32NextFreeColumn = 10;
+    TSUStore[1].u32ColumnsInUse = 10;
+    for (U32 i = 0; i < 2; ++i) {
+        TSU_STORE_COLUMN& c = TSUStore[1].aTsuStore[9 - i];
+        c.Location = {TRUE, edges[i].lon, edges[i].lat};
+        c.fHeadingTrueDegrees = edges[i].heading;
+        c.fDepthMetres = edges[i].depth;
+    }
+    s_u32SystemState = 11;
+    s_bReverseScroll = TRUE;
+    for (const Edge& e : edges) {
+        T_N_HISTORY_vAddColumns(1, 1, 0);
+        S32 lat = 0, lon = 0;
+        H_DATABASE_bFetchS32(FCID("ILAT"), &lat, nullptr, nullptr);
+        H_DATABASE_bFetchS32(FCID("ILON"), &lon, nullptr, nullptr);
+        EXPECT_EQ(lat, e.lat);
+        EXPECT_EQ(lon, e.lon);
+        EXPECT_FLOAT_EQ(process_test::f32("IHDG"), e.heading);
+        EXPECT_FLOAT_EQ(process_test::f32("IDE2"), e.depth);
+    }
+    EXPECT_EQ(TSUStore[1].u32NextFreeColumn, 8u);
+    // Reverse scroll moves the window's ring backwards too.
+    EXPECT_EQ(window().ScreenHistory.u16NextFreeColumn, 798);
+    s_bReverseScroll = FALSE;
+    s_u32SystemState = 0;
+}
+
+} // namespace
