@@ -577,3 +577,30 @@ TEST_F(Pictures, ReversePlaybackWritesTheEdgeColumnBackOnEveryColumn)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Pictures, ASixDegreeTraceIsCentredAndMissingReadingsLeaveGaps)
+{
+    U_FONTS_vSelectFontSet(LANGUAGE_ENGLISH);
+    gCOLOR_pcolColorTable[131] = 0xFFFF;
+    gCOLOR_pcolColorTable[128] = 0x0000;
+    ASSERT_NE(H_DATABASE_CurrentUnits(D_TEMPERATURE), U_FAHRENHEIT);
+    vResetTemperature();
+    for (float reading : {20.0f, 26.0f}) {
+        process_test::setFloat("ITMP", reading);
+        vProcessTemperature();
+    }
+    EXPECT_EQ(u32TemperatureRange, 10u);
+    gt::TestBitmap screen(800, 600, 0x2104);
+    POINT pt{0, 500};
+    T_N_HISTORY_vDrawTemperatureChart(screen, &pt, 800, 40);
+    // 18 to 28 degrees at 4 rows a degree: 26 sits at 505 + 32, 20 at 505 + 8.
+    const auto marked = [&](S32 x, S32 y) { return screen.at(x, y) == 0xFFFF; };
+    EXPECT_TRUE(marked(799, 537 - 4));
+    EXPECT_TRUE(marked(798, 513 - 4));
+    for (S32 y = 495; y < 545; ++y)
+        EXPECT_FALSE(marked(797, y)) << y; // no reading: a gap
+}
+
+} // namespace
