@@ -14,6 +14,8 @@
 #include "graphics/u_fonts.h"
 #include "testing/t_proc.h"
 #include "kernel/l_sema.h"
+#include "kernel/l_task.h"
+#include "ui/t_view.h"
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_state.h"
 #include "ui/t_view_state.h"
@@ -24,6 +26,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -427,26 +430,51 @@ TEST_F(TotalRedraw, TerrainBelowTheLowerRangeGivesAnAllZeroColumn)
 }
 
 // The column adder (processing thread) and the rebuild and ring copy (view
-// thread) work on the same store and bitmap.
+// thread) work on the same store and bitmap. The view side runs as a kernel
+// task: the kernel's mutexes belong to tasks, and every plain thread counts
+// as the main thread's task.
+std::atomic<bool> s_bViewerStop{false};
+std::atomic<bool> s_bViewerDone{false};
+std::atomic<int> s_nViewerRounds{0};
+const SONAR_WINDOW* s_pViewerWindow = nullptr;
+BITMAP* s_pViewerFrame = nullptr;
+
+void vViewerTask(void)
+{
+    while (!s_bViewerStop) {
+        vTotalScreenUpdate(s_pViewerWindow, HEIGHT, 800, POST_PROCESS_NONE, FALSE);
+        vCopyHistoryToBitmap(s_pViewerFrame, &SonarViewInfo.Window[0].ScreenHistory, 800, 799);
+        ++s_nViewerRounds;
+    }
+    s_bViewerDone = true;
+}
+
 TEST_F(TotalRedraw, AdderAndRedrawRunTogether)
 {
     static U32 pixels[800 * 600 / 2];
     static BITMAP frameHeader;
     BITMAP* frame = G_BUFFERS_pCreateBitmap(800, 600, &frameHeader, pixels);
     const SONAR_WINDOW copy = window();
-    std::atomic<bool> done{false};
-    std::thread viewer([&] {
-        while (!done) {
-            vTotalScreenUpdate(&copy, HEIGHT, 800, POST_PROCESS_NONE, FALSE);
-            vCopyHistoryToBitmap(frame, &window().ScreenHistory, 800, 799);
-        }
-    });
+    s_pViewerWindow = &copy;
+    s_pViewerFrame = frame;
+    s_bViewerStop = false;
+    s_bViewerDone = false;
+    s_nViewerRounds = 0;
+    const TASK_PARAM viewer = {4096, 50, vViewerTask};
+    ASSERT_EQ(L_TASK_SetParams(VIEW_TASK, &viewer), 0);
+    ASSERT_EQ(L_TASK_Start(VIEW_TASK), 0);
     for (int i = 0; i < 60; ++i) {
         process_test::vProcessPing(process_test::ping(1, 4000));
         T_N_HISTORY_vAddColumns(2, 1, 0);
     }
-    done = true;
-    viewer.join();
+    // At least one whole rebuild overlapped the adder or followed it.
+    for (int i = 0; i < 5000 && s_nViewerRounds.load() < 1; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    s_bViewerStop = true;
+    for (int i = 0; i < 5000 && !s_bViewerDone; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_TRUE(s_bViewerDone.load());
+    EXPECT_GE(s_nViewerRounds.load(), 1);
     EXPECT_EQ(window().ScreenHistory.u16NextFreeColumn, 120);
     EXPECT_EQ(TSUStore[1].u32NextFreeColumn, 120u);
 }
