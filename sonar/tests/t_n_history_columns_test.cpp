@@ -632,3 +632,37 @@ TEST_F(Pictures, ASixDegreeTraceIsCentredAndMissingReadingsLeaveGaps)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Pictures, TheDividerIsLeftOutAtTheScreenEdgeAndLabelsAreLeftOutInView41)
+{
+    U_FONTS_vSelectFontSet(LANGUAGE_ENGLISH);
+    gCOLOR_pcolColorTable[128] = 0x0000;
+    gCOLOR_pcolColorTable[130] = 0xFFE0;
+    gCOLOR_pcolColorTable[131] = 0xFFFF;
+    struct Case {
+        U32 right;
+        bool divider;
+    } cases[] = {{799, false}, {700, true}};
+    for (const Case& c : cases) {
+        gt::TestBitmap screen(800, 600, 0x2104);
+        vDrawDepthScale(screen, c.right, 0, 30, 500, 0, FALSE, FALSE);
+        // The middle divider line runs the window's height, between the labels.
+        EXPECT_EQ(screen.at((int)c.right - 1, 300) == 0xFFFF, c.divider) << c.right;
+    }
+    const LAYER_ID saved = U_VIEW_eCurrentView();
+    for (LAYER_ID view : {49, 41}) {
+        H_DATABASE_bUpdateEverythingS32(FCID("CVEW"), view, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
+        gt::TestBitmap screen(800, 600, 0x2104);
+        vDrawDepthLines(screen, 3, 0, 799, 495, 0, 0, 30);
+        // The shallowest line (7.5) ends at the label in 2D views and crosses
+        // the window in view 41.
+        const int y = 105 + (495 * (300 - 75) + 5 * 30) / 300;
+        EXPECT_EQ(screen.at(799, y) == 0xFFE0, view == 41) << view;
+        EXPECT_EQ(screen.at(0, y), 0xFFE0) << view;
+    }
+    H_DATABASE_bUpdateEverythingS32(FCID("CVEW"), saved, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
+}
+
+} // namespace
