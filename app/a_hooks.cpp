@@ -16,7 +16,7 @@
 #include "kernel/error.h"
 #include "kernel/l_names.h"
 #include "kernel/l_root.h"
-#include "nav/core/neighbour_standins.h" // T_RADAR_bIsMyRadarView, T_STEVRIN_bIsNavigationPaused
+#include "nav/core/neighbour_standins.h" // T_RADAR_bIsMyRadarView, T_STEVRIN_bIsNavigationPaused, T_NAV_bIsMyChartView
 #include "nav/core/t_nav_alarm.h"
 #include "nav/core/u_nav_position.h"
 #include "nav/data/t_nav_group_init.h"
@@ -50,6 +50,11 @@ namespace {
 
 // Stand-in of the navigation task's bird's-eye question: views 23 and 25
 // of "CVEW".
+BOOLEAN bMyChartViewShown(void)
+{
+    return T_NAV_bIsMyChartView(UNKNOWN_VIEW) || T_NAV_bIsMyBirdsEyeView(UNKNOWN_VIEW);
+}
+
 BOOLEAN bBirdsEyeViewShown(void)
 {
     constexpr S32 BIRDS_EYE_VIEW_PRIORITY = 23;
@@ -144,6 +149,7 @@ void A_HOOKS_vInstall(void)
     H_HOOKS_vInstall(&displayHooks);
     H_DATABASE_vInstallDomesticModelQuery(MODEL_bDomesticModel);
     T_N_HISTORY_vInstallDomesticModelQuery(MODEL_bDomesticModel);
+    T_N_HISTORY_vInstallChartViewQuery(bMyChartViewShown);
     T_DISPLAY_vInstallElementBitQuery(u32ElementBit);
     T_KEYBOARD_vInstallShutdown(U_SHUTDOWN_vShutdown);
     T_MENU_vInstallNeighbours(&s_menuNeighbours);

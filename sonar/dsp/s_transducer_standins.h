@@ -13,7 +13,9 @@
 
 // ---- The sonar history task: the views' draw callbacks (draw nothing yet) ----
 
+// The full-screen 2D view draws window 0 (sonar/history/t_n_history_2d.cpp).
 void T_N_HISTORY_vDrawFullScreenSonar(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
+
 void T_N_HISTORY_vDrawZoomSonar(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 void T_N_HISTORY_vDrawKeelview(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 void T_N_HISTORY_vDrawKeelviewSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);

@@ -12,6 +12,8 @@
 
 #include "kernel/l_mbox.h"
 #include "kernel/l_types.h"
+#include "platform/h_recselect.h" // BEAM
+#include "util/u_pixels.h"
 #include "ui/u_view.h" // LAYER_ID, SPLIT_WINDOW_TYPE
 
 // ---- Kernel objects ----
@@ -45,6 +47,22 @@ BOOLEAN T_N_HISTORY_bReverseScrollForMode(U32 u32PlaybackMode, BOOLEAN bCurrentR
 U8 T_N_HISTORY_u8CurrentFVTransducer(void);
 // TRUE when the transducer id is in any of the three transducer slots.
 BOOLEAN T_N_HISTORY_bTransducerSelected(U32 u32TransducerId);
+
+// ---- Columns and pictures ----
+
+// Draws u32NumColumns display columns of the beam's newest data into its
+// windows, its blend window, its column store and its fish history, then
+// keeps the temperature chart and the ranges and asks for a frame. Runs in
+// the processing task.
+void T_N_HISTORY_vAddColumns(U32 u32NumColumns, BEAM Beam, U8 u8Transducer);
+// Whether a chart or bird's-eye view of this unit is current, asked when a
+// reverse playback moves the position back (from the composition root);
+// none installed: no.
+void T_N_HISTORY_vInstallChartViewQuery(BOOLEAN (*pfnIsMyChartView)(void));
+// The water-temperature chart over the sonar picture; pt is its lower-left
+// corner.
+void T_N_HISTORY_vDrawTemperatureChart(BITMAP* pBitmap, POINT* pt, U32 u32TemperatureGraphWidth,
+                                       U32 u32TemperatureGraphHeight);
 
 // ---- Sonar views and colours ----
 

@@ -55,3 +55,5 @@ BOOLEAN T_N_HISTORY_bReverseScrollForMode(U32 u32PlaybackMode, BOOLEAN bCurrentR
         return bCurrentReverse;
     }
 }
+
+void T_MMC_vSetEndFillDone(void) {}

@@ -249,6 +249,69 @@ extern TIMER_INFO* pMSSDelayYASRUpdateTimer;    // 266
 extern TIMER_INFO* s_pMSSRetractDoneTimer;      // 269
 extern TIMER_INFO* s_pDeploymentMessageTimer;   // 270
 
+// ---- Columns, copies and the total redraw (t_n_history_columns.cpp,
+// t_n_history_draw.cpp, t_n_history_total.cpp) ----
+
+// The column after u16Column in the scroll direction, wrapping over the
+// bitmap's pixels_wide.
+U16 u16GetFreeColumn(const SONAR_HISTORY* pHistory, U16 u16Column);
+// The next free column moves on; caller holds the history's mutex.
+void vAdvanceHistory(SONAR_HISTORY* pHistory);
+// Entry k of pNewColumn to y = u32UpperPixel - k of the next free column,
+// background below u32LowerPixel, then advance. Takes the history's mutex.
+void vDrawColumnInHistory(const COLOR* pNewColumn, SONAR_HISTORY* pHistory, U32 u32UpperPixel, U32 u32LowerPixel);
+// The previous column again, then advance. Takes the history's mutex.
+void vDuplicateColumnInHistory(SONAR_HISTORY* pHistory);
+// The next free column to the background, advanced when asked.
+void vClearColumnInHistory(SONAR_HISTORY* pHistory, BOOLEAN bAdvance);
+// A beam's colours into a target window's next free column through its
+// blend; a background result leaves the pixel. Never advances.
+void vBlendColumnInHistory(const COLOR* pColumn, const SONAR_WINDOW* pTarget, BLENDING_FUNCTION* pfBlend,
+                           BOOLEAN bNoise, U32 u32UpperSample, U32 u32LowerSample);
+// First bottom-black row of a window for a depth (0 above, height below).
+U32 u32DepthToPixel(float fDepthMetres, float fUpperMetres, float fLowerMetres, U32 u32Height);
+// Metres to 26 us samples at the current speed of sound.
+U32 u32MetresToSamples(float fMetres);
+
+// The water-temperature readings of the chart, newest first (-300 none).
+constexpr U32 TEMPERATURE_READINGS = 800;
+constexpr float NO_TEMPERATURE = -300.0f;
+extern float fTemperatureReading[TEMPERATURE_READINGS];
+extern float fMinTemperatureReading;
+extern float fMaxTemperatureReading;
+extern U32 u32TemperatureRange;
+extern BOOLEAN bInitialTemperatureCycle;
+extern BOOLEAN s_bSonarDoNotDisplayScale;
+// One "ITMP" reading into the chart's readings.
+void vProcessTemperature(void);
+// The chart back to its start (tests and the history task's reset).
+void vResetTemperature(void);
+
+// The newest u32DestinationWidthInPixels columns of a horizontally
+// scrolling history, the newest at x = u32XOffset; under the history's mutex.
+void vCopyHistoryToBitmap(BITMAP* pBmp, SONAR_HISTORY* pHistory, U32 u32DestinationWidthInPixels, U32 u32XOffset);
+// Pixel by pixel between the young (newest, shallow) and deep corners, in
+// either scroll direction; a cancelled frame ends it.
+void vCopyHistoryToBitmapGeneric(BITMAP* pBmp, const SONAR_WINDOW* pWindow, const POINT* pDeepOldest,
+                                 const POINT* pShallowYoungest);
+void vDrawDepthLines(BITMAP* pBitmap, U32 u32DepthLines, U32 u32LeftPixel, U32 u32RightPixel, U32 u32Height,
+                     U32 u32TopOffset, U32 u32UpperDigits, U32 u32LowerDigits);
+void vDrawDepthLinesWhite(BITMAP* pBitmap, U32 u32DepthLines, U32 u32LeftPixel, U32 u32RightPixel, U32 u32Height,
+                          U32 u32TopOffset, U32 u32UpperDigits, U32 u32LowerDigits);
+void vDrawDepthScale(BITMAP* pBitmap, U32 u32RightPixel, U32 u32UpperDigits, U32 u32LowerDigits, U32 u32Height,
+                     U32 u32TopOffset, BOOLEAN bManualFlag, BOOLEAN bSuppressDivider);
+void vDrawSonarWindow(BITMAP* pBitmap, SONAR_WINDOW* pWindow, U32 u32LeftPixel, U32 u32RightPixel, U32 u32Height,
+                      UNIT_TYPE unitsDepth, U32 u32DepthLines, BOOLEAN bFishID, BOOLEAN bDrawScale);
+// Depth of line k of n (1 the shallowest) in tenths of a display unit.
+U32 u32DepthLineTenths(U32 k, U32 n, U32 upper, U32 lower, U32 height);
+// The label text of a depth in tenths ("225" -> "22.5", "230" -> "23",
+// "5" -> "0.5").
+void vDepthLabel(U32 u32Tenths, char* pszOut, U32 u32Size);
+// Rebuilds the newest u32Width columns of a window (a copy taken by the
+// caller) from the column stores.
+void vTotalScreenUpdate(const SONAR_WINDOW* pSonarWindow, U32 u32ScreenHeight, U32 u32Width,
+                        POST_PROCESS_MODE BottomView, BOOLEAN bBottomLockZoom);
+
 // ---- Follow-up actions of the settings handlers ----
 
 // Redraw all: every window's trigger, under mutex 28.
