@@ -6,6 +6,7 @@
 #pragma once
 
 #include "platform/tests/uart_pty.h"
+#include "testing/t_socket_peer.h"
 
 #include <gtest/gtest.h>
 
@@ -24,69 +25,10 @@ namespace uartt {
 
 constexpr char XMODEM_PEER_ACK = 0x06;
 
-// Runs a program in ROOT/tmp (lrzsz takes file names relative to where it
-// runs) with one end of a socket pair as its standard input and output. A
-// socket rather than a terminal: lrzsz flushes its terminal's output as it
-// exits, which on a pseudo-terminal throws away its last ACK unless the
-// other side has read it already.
-class Peer {
+// lrzsz run in ROOT/tmp (it takes file names relative to where it runs).
+class Peer : public vt::SocketPeer {
 public:
-    explicit Peer(const std::vector<std::string>& argv)
-    {
-        int sv[2];
-        EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv), 0);
-        fd_ = sv[0];
-        fcntl(fd_, F_SETFL, O_NONBLOCK);
-        std::string dir = root().at("/tmp");
-        std::string errPath = dir + "/peer.err";
-        pid_ = fork();
-        if (pid_ == 0) {
-            if (chdir(dir.c_str()) != 0)
-                _exit(127);
-            int e = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(sv[1], 0);
-            dup2(sv[1], 1);
-            if (e >= 0)
-                dup2(e, 2);
-            std::vector<char*> args;
-            for (auto& a : argv)
-                args.push_back(const_cast<char*>(a.c_str()));
-            args.push_back(nullptr);
-            execv(args[0], args.data());
-            _exit(127);
-        }
-        close(sv[1]);
-    }
-    ~Peer()
-    {
-        if (pid_ > 0 && !reaped_) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        close(fd_);
-    }
-    // The exit status, or -1 when it did not end within ms.
-    int wait(int ms)
-    {
-        int status = 0;
-        bool ended = waitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, ms);
-        if (!ended)
-            return -1;
-        reaped_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    int fd() const { return fd_; }
-    // As at the keyboard: lrzsz then cancels the transfer and ends.
-    void interrupt()
-    {
-        if (pid_ > 0 && !reaped_)
-            kill(pid_, SIGINT);
-    }
-
-private:
-    int fd_ = -1;
-    pid_t pid_ = -1;
-    bool reaped_ = false;
+    explicit Peer(const std::vector<std::string>& argv) : vt::SocketPeer(root().at("/tmp"), argv) {}
 };
 
 // Copies bytes both ways between the unit's terminal and the peer until

@@ -5,6 +5,8 @@
 // after a number of bytes (a cable pulled mid-transfer).
 #pragma once
 
+#include "testing/t_socket_peer.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -24,72 +26,7 @@ namespace pcct {
 // Bytes per second of a 115200-baud line (ten bits a character).
 constexpr double LINE_115200 = 11520.0;
 
-class Peer {
-public:
-    // Runs argv in dir with standard error into dir/peer.err.
-    Peer(const std::string& dir, const std::vector<std::string>& argv)
-    {
-        int sv[2];
-        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv) != 0)
-            return;
-        fd_ = sv[0];
-        fcntl(fd_, F_SETFL, O_NONBLOCK);
-        const std::string errPath = dir + "/peer.err";
-        pid_ = fork();
-        if (pid_ == 0) {
-            if (chdir(dir.c_str()) != 0)
-                _exit(127);
-            int e = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(sv[1], 0);
-            dup2(sv[1], 1);
-            if (e >= 0)
-                dup2(e, 2);
-            std::vector<char*> args;
-            for (auto& a : argv)
-                args.push_back(const_cast<char*>(a.c_str()));
-            args.push_back(nullptr);
-            execv(args[0], args.data());
-            _exit(127);
-        }
-        close(sv[1]);
-    }
-    ~Peer()
-    {
-        kill();
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    Peer(const Peer&) = delete;
-    Peer& operator=(const Peer&) = delete;
-
-    void kill()
-    {
-        if (pid_ > 0 && !reaped_) {
-            ::kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-            reaped_ = true;
-        }
-    }
-    // The exit status, or -1 when it did not end within ms.
-    int wait(int ms)
-    {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        int status = 0;
-        while (waitpid(pid_, &status, WNOHANG) != pid_) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return -1;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        reaped_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    int fd() const { return fd_; }
-
-private:
-    int fd_ = -1;
-    pid_t pid_ = -1;
-    bool reaped_ = false;
-};
+using Peer = vt::SocketPeer;
 
 class Pump {
 public:
