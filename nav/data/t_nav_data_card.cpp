@@ -13,6 +13,7 @@
 #include "nav/core/t_nav_alarm.h"
 #include "nav/core/t_nav_conf.h"
 #include "nav/data/t_nav_card_standins.h"
+#include "nav/data/t_nav_group_merge.h"
 #include "nav/data/t_nav_group_clean.h"
 #include "nav/data/t_nav_group_data.h"
 #include "nav/data/t_nav_group_init.h"
@@ -631,20 +632,6 @@ char* pcCardFolder(S32 nDeviceID)
 
 // Merge -------------------------------------------------------------------------
 
-WAYPOINT tUnitCopy(const WAYPOINT* pSource)
-{
-    WAYPOINT copy{};
-    copy.u8Status = pSource->u8Status == WP_STATUS_MOB ? WP_STATUS_MOB : WP_STATUS_PERMANENT;
-    copy.bWpNotShared = pSource->bWpNotShared;
-    copy.bHide = pSource->bHide;
-    copy.u8Icon = pSource->u8Icon;
-    copy.u16Depth = pSource->u16Depth;
-    copy.u32DateTime = pSource->u32DateTime;
-    copy.pt = pSource->pt;
-    memcpy(copy.sName, pSource->sName, WAYPOINT_NAME_CHARS);
-    return copy;
-}
-
 // An import waypoint id (bits 14-15 clear, slot at most 2999) holding a
 // waypoint of status 1 or 3; null otherwise.
 const WAYPOINT* pImportWaypoint(U16 id)
@@ -685,7 +672,7 @@ U16 u16FindRouteElsewhere(const ROUTE* r)
             if (a == nullptr || b == nullptr)
                 same = false;
             else {
-                const WAYPOINT ca = tUnitCopy(a), cb = tUnitCopy(b);
+                const WAYPOINT ca = T_NAV_GROUP_tLocalWaypointCopy(a), cb = T_NAV_GROUP_tLocalWaypointCopy(b);
                 same = bSameWaypoint(&ca, &cb);
             }
         }
@@ -699,7 +686,7 @@ U16 u16FindRouteElsewhere(const ROUTE* r)
 // NONE when the table is full.
 U16 u16UnitWaypoint(const WAYPOINT* pImport, bool* pbAdded)
 {
-    WAYPOINT copy = tUnitCopy(pImport);
+    WAYPOINT copy = T_NAV_GROUP_tLocalWaypointCopy(pImport);
     *pbAdded = false;
     const U16 found = T_NAV_GROUP_u16FindWaypoint(&copy);
     if (found != NONE)
@@ -837,7 +824,7 @@ bool bInsertRumbrel(U16 index, U16 parent, bool bFlat)
 
 bool bInsertWaypointFlat(const WAYPOINT* w, U16 parent)
 {
-    WAYPOINT copy = tUnitCopy(w);
+    WAYPOINT copy = T_NAV_GROUP_tLocalWaypointCopy(w);
     if (T_NAV_u16FindInGroup(FIND_WAYPOINT_IN_GROUP, &copy, parent) != NONE)
         return true;
     const U16 added = T_NAV_u16WaypointAdd(&copy, TRUE, FALSE);

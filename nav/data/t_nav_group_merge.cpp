@@ -49,15 +49,7 @@ const WAYPOINT* spaceWaypoint(NAV_DATA_SPACE* pData, U16 id)
 // NONE when the table is full.
 U16 localWaypoint(const WAYPOINT* pSpace)
 {
-    WAYPOINT copy{};
-    copy.u8Status = pSpace->u8Status == WP_STATUS_MOB ? WP_STATUS_MOB : WP_STATUS_PERMANENT;
-    copy.bHide = pSpace->bHide;
-    copy.bWpNotShared = pSpace->bWpNotShared;
-    copy.u8Icon = pSpace->u8Icon;
-    copy.u16Depth = pSpace->u16Depth;
-    copy.u32DateTime = pSpace->u32DateTime;
-    copy.pt = pSpace->pt;
-    memcpy(copy.sName, pSpace->sName, WAYPOINT_NAME_CHARS);
+    WAYPOINT copy = T_NAV_GROUP_tLocalWaypointCopy(pSpace);
     const U16 found = T_NAV_GROUP_u16FindWaypoint(&copy);
     if (found != NONE)
         return found;
@@ -290,4 +282,18 @@ void T_NAV_GROUP_DATA_vScanGroupForAddLinkIndependentNavData(U16 groupID, NAV_DA
             continue;
         T_NAV_GROUP_DATA_bAddLink(groupID, (U16)(NAV_ID_ROUTE_TAG | slot));
     }
+}
+
+WAYPOINT T_NAV_GROUP_tLocalWaypointCopy(const WAYPOINT* pSource)
+{
+    WAYPOINT copy{};
+    copy.u8Status = pSource->u8Status == WP_STATUS_MOB ? WP_STATUS_MOB : WP_STATUS_PERMANENT;
+    copy.bHide = pSource->bHide;
+    copy.bWpNotShared = pSource->bWpNotShared;
+    copy.u8Icon = pSource->u8Icon;
+    copy.u16Depth = pSource->u16Depth;
+    copy.u32DateTime = pSource->u32DateTime;
+    copy.pt = pSource->pt;
+    memcpy(copy.sName, pSource->sName, WAYPOINT_NAME_CHARS);
+    return copy;
 }

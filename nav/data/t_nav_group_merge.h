@@ -8,6 +8,10 @@
 #include "nav/data/t_nav_group_slot.h"
 #include "nav/data/t_nav_space.h"
 
+// The local form of a waypoint brought in from elsewhere: permanent (or
+// man overboard), with the source's name, place, icon, depth, date and flags.
+WAYPOINT T_NAV_GROUP_tLocalWaypointCopy(const WAYPOINT* pSource);
+
 // Merges the space's group with header pGroupHeader (a record in the
 // space) into the local group u16ParentIndex, under the navigation-data
 // mutex. FALSE when a local table or slot ran out.
