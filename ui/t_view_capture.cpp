@@ -362,6 +362,30 @@ THUMBNAIL_TYPE ePeek(THUMBNAIL_TYPE (*pfnFind)(char*, U32*), U32 u32Position)
     return pfnFind(acName, &u32Position);
 }
 
+// The full-screen image steps to the snapshot the search finds from the
+// top position; at the end of the list the search starts again from
+// u32WrapStart (the other end).
+void vStepFullImage(THUMBNAIL_TYPE (*pfnFind)(char*, U32*), U32 u32WrapStart)
+{
+    THUMBNAIL_SCROLL_INFO& scroll = s_ScreenCaptureScrollInfo;
+    U32 u32Position = scroll.u32TopThumbNailPosition;
+    char acName[THUMBNAIL_NAME_BYTES] = {};
+    THUMBNAIL_TYPE eType = pfnFind(acName, &u32Position);
+    if (eType == THUMBNAIL_NONE) {
+        u32Position = u32WrapStart;
+        eType = pfnFind(acName, &u32Position);
+    }
+    if (eType == THUMBNAIL_NONE)
+        return;
+    acName[THUMBNAIL_NAME_BYTES - 1] = '\0';
+    memcpy(s_psCurrentThumbnail->sName, acName, THUMBNAIL_NAME_BYTES);
+    s_psCurrentThumbnail->eType = eType;
+    scroll.u32TopThumbNailPosition = u32Position;
+    n().vLoadImageThumbnails();
+    s_eNextThumbNailImage = ePeek(n().eFindNextThumbNailImage, u32Position);
+    n().vLoadFullViewImage();
+}
+
 // The name up to its first "." with the extension given, in a string the
 // receiver frees; null when the heap has none.
 char* pcWithExtension(const char* pcName, const char* pcExtension)
@@ -413,23 +437,7 @@ void vNorth(void)
     if (s_eSRViewState == SR_VIEW_FULLIMAGE &&
         (s_ePreviousThumbNailImage != THUMBNAIL_NONE || s_eNextThumbNailImage != THUMBNAIL_NONE)) {
         vGoodClick();
-        U32 u32Position = scroll.u32TopThumbNailPosition;
-        char acName[THUMBNAIL_NAME_BYTES] = {};
-        THUMBNAIL_TYPE eType = n().eFindPreviousThumbNailImage(acName, &u32Position);
-        if (eType == THUMBNAIL_NONE) {
-            // wrap to the last snapshot
-            u32Position = n().u32ThumbNailsInList() + 1;
-            eType = n().eFindPreviousThumbNailImage(acName, &u32Position);
-        }
-        if (eType != THUMBNAIL_NONE) {
-            acName[THUMBNAIL_NAME_BYTES - 1] = '\0';
-            memcpy(s_psCurrentThumbnail->sName, acName, THUMBNAIL_NAME_BYTES);
-            s_psCurrentThumbnail->eType = eType;
-            scroll.u32TopThumbNailPosition = u32Position;
-            n().vLoadImageThumbnails();
-            s_eNextThumbNailImage = ePeek(n().eFindNextThumbNailImage, u32Position);
-            n().vLoadFullViewImage();
-        }
+        vStepFullImage(n().eFindPreviousThumbNailImage, n().u32ThumbNailsInList() + 1);
         return;
     }
     vBadClick();
@@ -471,23 +479,7 @@ void vSouth(void)
     if (s_eSRViewState == SR_VIEW_FULLIMAGE &&
         (s_ePreviousThumbNailImage != THUMBNAIL_NONE || s_eNextThumbNailImage != THUMBNAIL_NONE)) {
         vGoodClick();
-        U32 u32Position = scroll.u32TopThumbNailPosition;
-        char acName[THUMBNAIL_NAME_BYTES] = {};
-        THUMBNAIL_TYPE eType = n().eFindNextThumbNailImage(acName, &u32Position);
-        if (eType == THUMBNAIL_NONE) {
-            // wrap to the first snapshot
-            u32Position = 0;
-            eType = n().eFindNextThumbNailImage(acName, &u32Position);
-        }
-        if (eType != THUMBNAIL_NONE) {
-            acName[THUMBNAIL_NAME_BYTES - 1] = '\0';
-            memcpy(s_psCurrentThumbnail->sName, acName, THUMBNAIL_NAME_BYTES);
-            s_psCurrentThumbnail->eType = eType;
-            scroll.u32TopThumbNailPosition = u32Position;
-            n().vLoadImageThumbnails();
-            s_eNextThumbNailImage = ePeek(n().eFindNextThumbNailImage, u32Position);
-            n().vLoadFullViewImage();
-        }
+        vStepFullImage(n().eFindNextThumbNailImage, 0);
         return;
     }
     vBadClick();
