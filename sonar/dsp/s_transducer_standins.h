@@ -11,16 +11,15 @@
 #include "ui/t_info_bar.h"
 #include "ui/u_view.h"
 
+// The imaging screens and their enhance dialogs are built.
+#include "sonar/screens/t_n_history_imaging.h"
+
 // ---- The sonar history task: the views' draw callbacks (draw nothing yet) ----
 
 // The full-screen 2D view draws window 0 (sonar/history/t_n_history_2d.cpp).
 void T_N_HISTORY_vDrawFullScreenSonar(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 
 void T_N_HISTORY_vDrawZoomSonar(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
-void T_N_HISTORY_vDrawKeelview(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
-void T_N_HISTORY_vDrawKeelviewSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
-void T_N_HISTORY_vDrawKeelviewSonarSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
-void T_N_HISTORY_vDrawVerticalScrollView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 void T_N_HISTORY_vDrawDownAndSidebeamView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 void T_N_HISTORY_vDrawDualBeamView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 void T_N_HISTORY_vDrawSonarSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
@@ -28,9 +27,6 @@ void T_N_HISTORY_vDrawPPIDisplay(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindow
 
 // ---- The sonar history task: menu actions (do nothing yet) ----
 
-void T_N_HISTORY_vCreateFvEnhanceDialog(void);
-void T_N_HISTORY_vCreateKvEnhanceDialog(void);
-void T_N_HISTORY_vCreateSweepEnhanceDialog(void);
 void T_N_HISTORY_vSetHeadingOffsetStartArea(void);
 void T_N_HISTORY_vDeployAction(void);
 void T_N_HISTORY_vRetractAction(void);

@@ -9,6 +9,7 @@
 // A ping that is worth several columns draws one new column and repeats it:
 // the accumulator reports no new data for the later ones.
 #include "sonar/history/t_n_history.h"
+#include "sonar/history/t_n_history_fusion.h"
 #include "sonar/history/t_n_history_standins.h"
 #include "sonar/history/t_n_history_state.h"
 
@@ -17,6 +18,7 @@
 #include "kernel/l_mutex.h"
 #include "kernel/l_sema.h"
 #include "sonar/dsp/s_coproc.h"
+#include "sonar/dsp/s_filter.h"
 #include "sonar/dsp/s_fishid.h"
 #include "sonar/dsp/s_grayscale.h"
 #include "sonar/dsp/s_transducer.h"
@@ -45,6 +47,12 @@ constexpr U8 SOURCE_IMAGING = 1;
 
 U8 au8MainColumn[COLUMN_MAX];
 U8 au8ZoomColumn[COLUMN_MAX];
+U8 au8KeelviewColumn[COLUMN_MAX];
+U8 au8KeelviewColumnSave[COLUMN_MAX];
+COLOR s_aColorColumnKeelview[COLUMN_MAX];
+BOOLEAN sbKvFilterNeedsInit = TRUE;
+S32 s32Line = 0;
+U8 su8Filter[3 * 600];
 SONAR_WINDOW default_sonar_window;
 U32 s_u32SideDampedPeak = 0;
 U32 s_u32DownDampedPeak = 0;
@@ -352,6 +360,13 @@ void vOneColumn(BEAM Beam, const GROUP& g, U8 u8Imaging)
     SONAR_WINDOW* pZoom = info.pZoom != nullptr ? info.pZoom : pTargetZoom(g.Target);
     const U32 mainHeight = std::min(pMain->u32HistoryHeight, COLUMN_MAX);
     const U32 zoomHeight = pZoom != nullptr ? std::min(pZoom->u32HistoryHeight, COLUMN_MAX) : 0;
+    SONAR_WINDOW* pKeel = g.Target == 5 ? pTargetMain(5) : nullptr;
+    if (pKeel != nullptr && (pKeel->u32HistoryHeight == 0 || pKeel->u32HistoryHeight > 600))
+        pKeel = nullptr;
+    const U32 keelHeight = pKeel != nullptr ? pKeel->u32HistoryHeight : 0;
+    const U32 keelOffset = pKeel != nullptr ? pKeel->u32UpperSample : 0;
+    const U32 keelCount = pKeel != nullptr && pKeel->u32LowerSample > keelOffset ? pKeel->u32LowerSample - keelOffset : 0;
+    bool bKeelviewColumn = false;
 
     // 5: the data request, with the store under mutex 27.
     FULL_SCREEN_TSU* pStore = info.pTSUStore;
@@ -388,8 +403,8 @@ void vOneColumn(BEAM Beam, const GROUP& g, U8 u8Imaging)
     BOOLEAN bNoise = FALSE;
     const ACCUMULATOR_STATUS status = T_N_PROCESS_eGetDataForDisplay(
         Beam, pColumn, au8MainColumn, mainOffset, mainCount, pZoom != nullptr ? au8ZoomColumn + zoomTop : nullptr,
-        zoomOffset, zoomCount, nullptr, 0, 0, &info.FishList, mainHeight, zoomHeight - std::min(zoomTop, zoomHeight),
-        0, bForceResample, &bNoise);
+        zoomOffset, zoomCount, pKeel != nullptr ? au8KeelviewColumn : nullptr, keelOffset, keelCount, &info.FishList,
+        mainHeight, zoomHeight - std::min(zoomTop, zoomHeight), keelHeight, bForceResample, &bNoise);
 
     // 6: the store column and the fish history by result.
     const bool bNew = status == ACCUMULATOR_HAD_NEW_DATA;
@@ -423,6 +438,30 @@ void vOneColumn(BEAM Beam, const GROUP& g, U8 u8Imaging)
         if ((Beam == 2 || Beam == 3) && u8Imaging == 2)
             vScaleQuadBeamColumnData(au8MainColumn, mainHeight);
         S_GRAYSCALE_vCategorize(au8MainColumn, s_aColorColumnMain[Beam], mainHeight, pTable, black, info.s8Gain);
+        // 11: the left element's samples wait for the right one's; a
+        // single down-looking element is fused with itself.
+        if (pKeel != nullptr) {
+            const bool bSingle = bIn(u8Imaging, {15, 17, 18});
+            if (Beam == 2 && !bSingle) {
+                std::memcpy(au8KeelviewColumnSave, au8KeelviewColumn, keelHeight);
+            } else if (Beam == 3) {
+                if (bSingle)
+                    std::memcpy(au8KeelviewColumnSave, au8KeelviewColumn, keelHeight);
+                vCombineKeelviewBeams(au8KeelviewColumnSave, au8KeelviewColumn, au8KeelviewColumnSave);
+                if (sbKvFilterNeedsInit) {
+                    std::memset(su8Filter, 0, sizeof su8Filter);
+                    s32Line = 0;
+                    sbKvFilterNeedsInit = FALSE;
+                }
+                if (s_u32KeelviewFilter != 0)
+                    S_FILTER_v2D_Flankview_Filter(keelHeight, au8KeelviewColumnSave, au8KeelviewColumnSave,
+                                                  static_cast<FILTER_TYPE>(s_u32KeelviewFilter), &s32Line, su8Filter,
+                                                  600);
+                S_GRAYSCALE_vCategorize(au8KeelviewColumnSave, s_aColorColumnKeelview, keelHeight,
+                                        &KeelviewGrayScaleTable, keelHeight, info.s8Gain);
+                bKeelviewColumn = true;
+            }
+        }
         // 12: the zoom colour column against the zoom window's range.
         if (pZoom != nullptr) {
             U32 zoomBlack = zoomHeight;
@@ -461,11 +500,15 @@ void vOneColumn(BEAM Beam, const GROUP& g, U8 u8Imaging)
             vDuplicateColumnInHistory(h);
     }
 
-    // 15: the group's colours into the blend target. The Keelview fusion is
-    // not built yet, so beam 5 receives nothing from here.
+    // 15: the group's colours into the blend target; the Keelview window
+    // takes the fused column once the right element has made it (the left
+    // element's blend would land in the column the right one clears).
     SONAR_WINDOW* pBlendMain = pTargetMain(g.Target);
     if (pBlendMain != nullptr && g.Target == 4 && bNew && !bSkipAtEndFill(pBlendMain))
         vBlendColumnInHistory(s_aColorColumnMain[Beam], pBlendMain, info.pfBlend, bNoise, pBlendMain->u32UpperSample,
+                              pBlendMain->u32LowerSample);
+    else if (pBlendMain != nullptr && bKeelviewColumn && !bSkipAtEndFill(pBlendMain))
+        vBlendColumnInHistory(s_aColorColumnKeelview, pBlendMain, info.pfBlend, bNoise, pBlendMain->u32UpperSample,
                               pBlendMain->u32LowerSample);
 
     // 16: the zoom window.
