@@ -11,6 +11,7 @@
 // neither side sees the other's half-written column. The rebuild stops when
 // the view changes (asked every 16 columns).
 #include "sonar/history/t_n_history.h"
+#include "sonar/history/t_n_history_fusion.h"
 #include "sonar/history/t_n_history_state.h"
 
 #include "graphics/g_line.h"
@@ -43,6 +44,10 @@ U8 su8FilterLeft[3 * FILTER_ROW];
 S32 s32LineRight = 0;
 U8 su8FilterRight[3 * FILTER_ROW];
 BOOLEAN sbFilterNeedsInit = TRUE;
+U8 u8TsuRedrawColumnKVSave[COLUMN_MAX];
+S32 s32LineKV = 0;
+U8 su8FilterKV[3 * 600];
+BOOLEAN sbKvFilterNeedsInit = TRUE;
 
 bool bIn(U8 v, std::initializer_list<U8> set) { return std::find(set.begin(), set.end(), v) != set.end(); }
 
@@ -185,19 +190,24 @@ void vSingleBeam(const SONAR_WINDOW& w, U32 H, U32 count, U32 x, POST_PROCESS_MO
     }
 }
 
-// The Keelview fusion of beam 5 is not built yet: its window is cleared
-// column by column and nothing is blended into it.
+// The Keelview window (beam 5) takes the fusion of beams 2 and 3: the left
+// element's samples wait in the save column (blank when its store column
+// is), the right one's are fused with them and drawn.
 void vCombined(const SONAR_WINDOW& w, U32 H, U32 count, U32 x, POST_PROCESS_MODE BottomView, BOOLEAN bBottomLock,
-               const GRAYSCALE_TABLE* pTable)
+               const GRAYSCALE_TABLE* pTable, U8 u8Imaging)
 {
+    const bool bKeelview = w.Beam == 5;
+    const bool bSingleElement = bIn(u8Imaging, {15, 17, 18});
     BEAM beams[SONAR_STORED_BEAMS];
     U32 columns[SONAR_STORED_BEAMS];
     U32 n = 0;
     L_MUTEX_LockWait(RES_TSU);
-    if (w.Beam == 4)
+    if (w.Beam == 4 || bKeelview)
         for (BEAM b = 0; b < SONAR_STORED_BEAMS; ++b) {
             const BEAM_INFO& info = s_sBeamInfo[b];
             if (info.beamBlend != w.Beam || info.pTSUStore == nullptr || info.pfBlend == nullptr)
+                continue;
+            if (bKeelview && b == 2 && bSingleElement)
                 continue;
             beams[n] = b;
             columns[n] = u32StartColumn(info.pTSUStore->u32NextFreeColumn % TSU_STORE_COLUMNS,
@@ -214,6 +224,7 @@ void vCombined(const SONAR_WINDOW& w, U32 H, U32 count, U32 x, POST_PROCESS_MODE
     const U32 drawn = std::min(H, rows);
     for (U32 left = count; left > 0;) {
         std::fill(aColumn, aColumn + drawn, background);
+        std::memset(u8TsuRedrawColumnKVSave, 0, sizeof u8TsuRedrawColumnKVSave);
         L_MUTEX_LockWait(RES_TSU);
         U32 D = 0;
         if (bBottomLock && n == 2)
@@ -236,6 +247,25 @@ void vCombined(const SONAR_WINDOW& w, U32 H, U32 count, U32 x, POST_PROCESS_MODE
             L_MUTEX_Unlock(RES_TSU);
             if (bSkip)
                 continue;
+            if (bKeelview && b == 2) {
+                std::memcpy(u8TsuRedrawColumnKVSave, u8TsuRedrawColumn, H);
+                continue;
+            }
+            if (bKeelview && b == 3) {
+                if (bSingleElement)
+                    std::memcpy(u8TsuRedrawColumnKVSave, u8TsuRedrawColumn, H);
+                vCombineKeelviewBeams(u8TsuRedrawColumnKVSave, u8TsuRedrawColumn, u8TsuRedrawColumn);
+                if (sbKvFilterNeedsInit) {
+                    std::memset(su8FilterKV, 0, sizeof su8FilterKV);
+                    s32LineKV = 0;
+                    sbKvFilterNeedsInit = FALSE;
+                }
+                const SONAR_WINDOW* pKeel = s_sBeamInfo[5].pMain;
+                if (s_u32KeelviewFilter != 0 && pKeel != nullptr && pKeel->u32HistoryHeight <= 600)
+                    S_FILTER_v2D_Flankview_Filter(pKeel->u32HistoryHeight, u8TsuRedrawColumn, u8TsuRedrawColumn,
+                                                  static_cast<FILTER_TYPE>(s_u32KeelviewFilter), &s32LineKV,
+                                                  su8FilterKV, 600);
+            }
             S_GRAYSCALE_vCategorize(u8TsuRedrawColumn, ColorTsuRedrawColumn, H, pTable, bb.B, s_sBeamInfo[b].s8Gain);
             BLENDING_FUNCTION* pfBlend = s_sBeamInfo[b].pfBlend;
             for (U32 r = 0; r < drawn; ++r) {
@@ -287,5 +317,5 @@ void t_n_history::vTotalScreenUpdate(const SONAR_WINDOW* pSonarWindow, U32 u32Sc
     if (w.Beam < SONAR_STORED_BEAMS)
         vSingleBeam(w, H, count, x, BottomView, bBottomLockZoom, pTable, u8Imaging);
     else
-        vCombined(w, H, count, x, BottomView, bBottomLockZoom, pTable);
+        vCombined(w, H, count, x, BottomView, bBottomLockZoom, pTable, u8Imaging);
 }
