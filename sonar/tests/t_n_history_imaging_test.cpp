@@ -434,6 +434,21 @@ TEST_F(FlankviewScreen, BothSidesInTerrainModeMeetAtTheCentreWithoutLineOrLineLa
     EXPECT_TRUE(textOnRow(terrain, labelY, small(), "80", INK, 1, 1)) << "edge labels stay";
 }
 
+// Terrain mode moves only the meeting point of two sides: a single side
+// still ends at the pane's edge and writes nothing beyond it (the frame's
+// rows run on in memory, and its last row ends the buffer).
+TEST_F(FlankviewScreen, TerrainModeWithOneSideStaysInsideThePane)
+{
+    for (U32 side : {SIDE_BEAM_LEFT, SIDE_BEAM_RIGHT}) {
+        SCOPED_TRACE(side);
+        gt::TestBitmap& f = draw({"terrain", side, true, true});
+        EXPECT_EQ(f.at(0, 300), SIDE_MARK);
+        EXPECT_EQ(f.at(799, 300), SIDE_MARK);
+        EXPECT_EQ(f.at(0, 0), SIDE_MARK);
+        EXPECT_EQ(f.at(799, 0), SIDE_MARK);
+    }
+}
+
 TEST_F(FlankviewScreen, RangeLinesOffRaiseTheBandAndThePicturesAndPutTheRangeInTheSideLabels)
 {
     const S32 labelY = 602 + (S32)G_FONTS_u32GetAscenderHeight(small()) - (S32)G_FONTS_u32GetHeight(small());
