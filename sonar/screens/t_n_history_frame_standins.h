@@ -1,4 +1,4 @@
-// STAND-INS of the pieces of the sonar draw-callback frame that the imaging
+// STAND-INS of the steps of the sonar draw-callback frame that the imaging
 // screens share with the 2D screens, and of the zoom windows around the
 // sonar cursor, until those land: the cursor's pane, the active-pane test,
 // the Flankview-pane test and the two zoom-window updates. Replace each
