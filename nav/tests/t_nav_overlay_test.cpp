@@ -16,7 +16,9 @@
 #include "nav/core/t_nav_route.h"
 #include "nav/core/t_nav_stevrin.h"
 #include "nav/data/t_nav_twr_declutter.h"
+#include "nav/data/t_nav_group_init.h"
 #include "nav/data/t_nav_twr_rumbrel.h"
+#include "nav/data/t_nav_twr_track.h"
 #include "nav/data/t_nav_twr_waypoint.h"
 
 #include <atomic>
@@ -476,6 +478,18 @@ TEST_F(Overlays, AMarkWithoutAFixOrCursorIsRefusedWithTheFixError)
     EXPECT_TRUE(navw::signalled(SEMA_KEYCLICK_BAD));
     setS32("CVAS", SPLIT_RIGHT_WINDOW);
     EXPECT_TRUE(T_NAV_vGetPosBeforeMark(&pt));
+
+    // A sonar cursor view needs a valid sonar cursor with its depth.
+    T_NAV_vSetSonarCursorViewTest([](LAYER_ID view, SPLIT_WINDOW_TYPE) -> BOOLEAN { return view == 10 ? TRUE : FALSE; });
+    setS32("CVEW", 10);
+    setBool("ICLV", false);
+    setFloat("ICDP", 3.0f);
+    EXPECT_FALSE(T_NAV_vGetPosBeforeMark(&pt));
+    setBool("ICLV", true);
+    EXPECT_TRUE(T_NAV_vGetPosBeforeMark(&pt));
+    setS32("CVEW", 11);
+    EXPECT_FALSE(T_NAV_vGetPosBeforeMark(&pt));
+    T_NAV_vSetSonarCursorViewTest(nullptr);
 }
 
 // ---- The boat ----
@@ -573,7 +587,13 @@ TEST_F(Boat, MarkersAtAScaleOfSevenOrLessStandOnTheBoat)
     setFloat("ISOG", 3.0f);
     setU32("SCCP", 3);
     const COLOR tick = 0x07FF; // a colour nothing else on the pane has
+    COLOR saved = 0;
+    COLOR_vFetchColorTableSection(32, 1, &saved);
     COLOR_vSetColorTableSection(32, 1, &tick);
+    struct Restore {
+        COLOR c;
+        ~Restore() { COLOR_vSetColorTableSection(32, 1, &c); }
+    } restore{saved};
     for (S32 scale : {7, 12}) {
         Pane p(POINT{0, EXACT_Y}, PX_PER_M_1 / 8, scale);
         p.nvi.fBoatHeading = 0.0f;
@@ -852,3 +872,114 @@ TEST_F(Highway, APerspectivePaneLooksRight)
 }
 
 } // namespace
+
+// ---- Saved tracks and the selection preview ----
+
+namespace {
+
+// Tracks of a few metre steps from `from`, stored with their file.
+S32 storeTrack(POINT from, const char* name)
+{
+    auto t = std::make_unique<TRACK>();
+    U_NAV_vClearTrack(t.get());
+    for (S32 i = 0; i < 5; ++i)
+        U_NAV_vAddTrackPoint(t.get(), {from.x + 10 * i, from.y + 5 * i}, 0, FALSE);
+    return T_NAV_nAddTrack(t.get(), 1000, name, TRUE);
+}
+
+class StoredOverlays : public Overlays {
+protected:
+    void SetUp() override
+    {
+        Overlays::SetUp();
+        T_NAV_NVRAM_vInit();
+        g_tNavOverlayRenderers.pfnRenderTrack = [](TRACK* t, NAV_VIEW_INFO*, BOOLEAN bCurrent, U32 style, U32 colour,
+                                                   BOOLEAN bRadar) {
+            note("track " + std::string(t->sName, strnlen(t->sName, TRACK_NAME_CHARS)) + " " + b(bCurrent) + " " +
+                 std::to_string(style) + " " + std::to_string(colour) + " " + b(bRadar) +
+                 (L_MUTEX_GetOwnerTaskID(RES_LOADED_TRACK) == TASK_MAINTHREAD ? " loaded" : ""));
+        };
+    }
+};
+
+} // namespace
+
+TEST_F(StoredOverlays, TheSavedTrackPassLoadsDrawsAndReleasesEachVisibleTrackNearTheView)
+{
+    Pane p;
+    ASSERT_EQ(storeTrack(p.mm(10, 10), "Near"), 0);
+    ASSERT_EQ(storeTrack(p.mm(-20, 0), "Hidden"), 1);
+    ASSERT_EQ(storeTrack(p.mm(100000, 0), "Far"), 2);
+    ASSERT_EQ(storeTrack(p.mm(0, -300), "South"), 3);
+    T_NAV_vSetTrackVisibility(1, FALSE);
+    ASSERT_TRUE(T_NAV_bSetTrackStyle(3, TRACK_STYLE_THIN_LINE));
+    ASSERT_TRUE(T_NAV_bSetTrackColor(3, 5));
+    ASSERT_TRUE(T_NAV_bSetTrackStyle(0, TRACK_STYLE_SHORT_DASHED_LINE));
+    ASSERT_TRUE(T_NAV_bSetTrackColor(0, 9));
+
+    T_NAV_vRenderSavedTracks(&p.nvi, FALSE);
+    EXPECT_EQ(takeLog(), (std::vector<std::string>{"track Near 0 1 9 0 loaded", "track South 0 2 5 0 loaded"}));
+    EXPECT_EQ(L_MUTEX_GetOwnerTaskID(RES_LOADED_TRACK), 0) << "released";
+    EXPECT_EQ(L_MUTEX_GetOwnerTaskID(RES_NAV_DATA), 0);
+
+    // Radar limits by its float scale: 800 pixels at 4 pixels a metre
+    // leaves the track 300 m south out.
+    p.nvi.fPixelsPerMM = 4.0f;
+    T_NAV_vRenderSavedTracks(&p.nvi, TRUE);
+    EXPECT_EQ(takeLog(), (std::vector<std::string>{"track Near 0 1 9 1 loaded"}));
+
+    // Nothing in the store demonstration.
+    H_DATABASE_bUpdateValueU32(FCID("CCST"), 6, P_NORMAL);
+    setBool("IPCG", true);
+    T_NAV_vRenderSavedTracks(&p.nvi, FALSE);
+    EXPECT_TRUE(takeLog().empty());
+}
+
+TEST_F(StoredOverlays, TheSelectionPreviewDrawsTheBoatThenEachKnownItemOfTheList)
+{
+    Pane p;
+    place(7, p.mm(10, 0), "W7", WP_STATUS_PERMANENT);
+    rehash();
+    route(2, "R2", {7});
+    ASSERT_EQ(storeTrack(p.mm(0, 0), "T0"), 0);
+    ASSERT_TRUE(T_NAV_bSetTrackStyle(0, TRACK_STYLE_WIDE_LINE));
+    ASSERT_TRUE(T_NAV_bSetTrackColor(0, 11));
+    RUMBREL* r = T_NAV_pGetRumbrel(3);
+    r->nCount = 2;
+    memcpy(r->sName, "M3", 2);
+    const U16 unit = T_NAV_GROUP_DATA_u16Getu7UnitID();
+    const U16 list[] = {7,
+                        0x8800 | 2,
+                        (U16)(0x8000 | unit | 0),
+                        (U16)(0x8000 | ((unit + 64) & 0x17C0) | 0), // another unit's track
+                        0x4C00 | 3,
+                        2999 + 1, // past the waypoint slots
+                        0x8800 | 50,
+                        0xC005,   // a group
+                        0xFFFF,
+                        0x8800 | 2};
+    T_NAV_vDrawChartTwrSelected(&p.nvi, list);
+    EXPECT_EQ(takeLog(), (std::vector<std::string>{"boat locked", "wp 7 7 0 0", "popup route R2",
+                                                   "track T0 0 3 11 0 loaded", "rumbrel M3 0110"}));
+    T_NAV_vDrawChartTwrSelected(&p.nvi, nullptr);
+    EXPECT_EQ(takeLog(), (std::vector<std::string>{"boat locked"}));
+}
+
+TEST_F(Overlays, DeletingTheTravelledRouteFromTheMenuEndsNavigation)
+{
+    Pane p;
+    place(0, p.mm(10, 0), "A", WP_STATUS_TEMPORARY);
+    place(1, p.mm(20, 0), "B", WP_STATUS_TEMPORARY);
+    rehash();
+    ROUTE& travelled = route(0, "Trip", {0, 1});
+    ROUTE& other = route(1, "Other", {1, 0});
+    s_CurrentRoute = travelled;
+    setU32("INIP", 1);
+    U32 inip = 0;
+    T_NAV_vDeleteRouteMenuInSkelvinMenu(&other);
+    H_DATABASE_bFetchU32(FCID("INIP"), &inip, nullptr, nullptr);
+    EXPECT_EQ(inip, 1u) << "another route leaves navigation alone";
+    T_NAV_vDeleteRouteMenuInSkelvinMenu(&travelled);
+    H_DATABASE_bFetchU32(FCID("INIP"), &inip, nullptr, nullptr);
+    EXPECT_EQ(inip, 0u);
+}
