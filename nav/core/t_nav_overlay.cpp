@@ -47,6 +47,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 
 // Constants ---------------------------------------------------------------
 
@@ -438,13 +440,62 @@ void vRenderOrientationLabel(NAV_VIEW_INFO* pNVI)
     G_STRING_vPut(pNVI->pBitmap, color, &at, std_11x14_font_def_ptr.load(), (const BYTE*)pcText);
 }
 
+// Decoding a full track file costs many times reading it, and every frame
+// draws the same tracks again; so each slot keeps its last decoded track,
+// keyed by the encoded header the table holds for it. Any change of a
+// track (a new track in the slot, a rename, an import) changes its header
+// and so reloads it. Guarded by RES_NAV_DATA, which every caller holds.
+typedef struct tag_NAV_TRACK_CACHE {
+    U8 au8Header[TRACK_HEADER_BYTES];
+    std::unique_ptr<TRACK> pTrack; // null until a whole track was loaded
+} NAV_TRACK_CACHE;
+NAV_TRACK_CACHE s_aTrackCache[NAV_TRACK_SLOTS];
+
+const TRACK* pCachedTrack(S32 nIndex)
+{
+    const TRACK_HEADER* pHeader = T_NAV_pGetTrackHeader((U32)nIndex);
+    if (pHeader == nullptr || nIndex < 0 || nIndex >= (S32)NAV_TRACK_SLOTS)
+        return nullptr;
+    U8 au8Header[TRACK_HEADER_BYTES];
+    T_NAV_RECORD_vEncodeTrackHeader(pHeader, au8Header);
+    NAV_TRACK_CACHE& entry = s_aTrackCache[nIndex];
+    if (entry.pTrack != nullptr && memcmp(entry.au8Header, au8Header, TRACK_HEADER_BYTES) == 0)
+        return entry.pTrack.get();
+    return nullptr;
+}
+
+void vCacheTrack(S32 nIndex, const TRACK* pTrack)
+{
+    const TRACK_HEADER* pHeader = T_NAV_pGetTrackHeader((U32)nIndex);
+    if (pHeader == nullptr || nIndex < 0 || nIndex >= (S32)NAV_TRACK_SLOTS)
+        return;
+    NAV_TRACK_CACHE& entry = s_aTrackCache[nIndex];
+    // A damaged or missing file loads as an empty track: not worth keeping.
+    if (pTrack->u16Count == 0 || pTrack->u16Count != pHeader->u16Count) {
+        entry.pTrack.reset();
+        return;
+    }
+    if (entry.pTrack == nullptr)
+        entry.pTrack = std::make_unique<TRACK>();
+    *entry.pTrack = *pTrack;
+    T_NAV_RECORD_vEncodeTrackHeader(pHeader, entry.au8Header);
+}
+
 void vLoadAndDrawTrack(S32 nIndex, NAV_VIEW_INFO* pNVI, BOOLEAN bRadar)
 {
-    TRACK* pTrack = T_NAV_NVRAM_pLoadTrack(nIndex);
-    if (pTrack != nullptr)
-        g_tNavOverlayRenderers.pfnRenderTrack(pTrack, pNVI, FALSE, T_NAV_nGetTrackStyle((U32)nIndex),
-                                              T_NAV_nGetTrackColor((U32)nIndex), bRadar);
-    T_NAV_NVRAM_vReleaseTrack();
+    const U32 u32Style = T_NAV_nGetTrackStyle((U32)nIndex);
+    const U32 u32Color = T_NAV_nGetTrackColor((U32)nIndex);
+    const TRACK* pCached = pCachedTrack(nIndex);
+    if (pCached == nullptr) {
+        TRACK* pTrack = T_NAV_NVRAM_pLoadTrack(nIndex);
+        if (pTrack != nullptr) {
+            vCacheTrack(nIndex, pTrack);
+            g_tNavOverlayRenderers.pfnRenderTrack(pTrack, pNVI, FALSE, u32Style, u32Color, bRadar);
+        }
+        T_NAV_NVRAM_vReleaseTrack();
+        return;
+    }
+    g_tNavOverlayRenderers.pfnRenderTrack(const_cast<TRACK*>(pCached), pNVI, FALSE, u32Style, u32Color, bRadar);
 }
 
 bool bChartCursorView(LAYER_ID view, SPLIT_WINDOW_TYPE split)

@@ -923,10 +923,26 @@ TEST_F(StoredOverlays, TheSavedTrackPassLoadsDrawsAndReleasesEachVisibleTrackNea
     EXPECT_EQ(L_MUTEX_GetOwnerTaskID(RES_NAV_DATA), 0);
 
     // Radar limits by its float scale: 800 pixels at 4 pixels a metre
-    // leaves the track 300 m south out.
+    // leaves the track 300 m south out. A track drawn before is drawn from
+    // its kept decode, without loading it again.
     p.nvi.fPixelsPerMM = 4.0f;
     T_NAV_vRenderSavedTracks(&p.nvi, TRUE);
-    EXPECT_EQ(takeLog(), (std::vector<std::string>{"track Near 0 1 9 1 loaded"}));
+    EXPECT_EQ(takeLog(), (std::vector<std::string>{"track Near 0 1 9 1"}));
+
+    // A changed track (here renamed) is loaded afresh.
+    H_DATABASE_bUpdateValueU32(FCID("CCST"), 3, P_NORMAL); // the rename reaches the file
+    T_NAV_vRenameTrack(0, "Renamed");
+    T_NAV_vRenderSavedTracks(&p.nvi, TRUE);
+    EXPECT_EQ(takeLog(), (std::vector<std::string>{"track Renamed 0 1 9 1 loaded"}));
+    // So is a track whose slot was emptied and filled again.
+    T_NAV_vDeleteTrack(0, TRUE);
+    ASSERT_EQ(storeTrack(p.mm(12, 10), "Again"), 0);
+    T_NAV_vRenderSavedTracks(&p.nvi, TRUE);
+    EXPECT_EQ(takeLog().size(), 1u);
+    T_NAV_vRenderSavedTracks(&p.nvi, TRUE);
+    const auto again = takeLog();
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_EQ(again[0].rfind("track Again", 0), 0u);
 
     // Nothing in the store demonstration.
     H_DATABASE_bUpdateValueU32(FCID("CCST"), 6, P_NORMAL);
