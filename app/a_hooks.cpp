@@ -18,6 +18,7 @@
 #include "kernel/l_root.h"
 #include "nav/core/neighbour_standins.h" // T_RADAR_bIsMyRadarView, T_STEVRIN_bIsNavigationPaused, T_NAV_bIsMyChartView
 #include "nav/core/t_nav_alarm.h"
+#include "nav/core/t_nav_overlay.h"
 #include "nav/core/u_nav_position.h"
 #include "nav/data/t_nav_group_init.h"
 #include "nav/data/t_nav_nvram.h"
@@ -168,4 +169,6 @@ void A_HOOKS_vInstall(void)
     // stand-ins.
     static const T_VIEW_CAPTURE_NEIGHBOURS captureNeighbours = {.pAccessoriesTab = &txtTabAccessories};
     T_VIEW_vInstallCaptureNeighbours(&captureNeighbours);
+    // A mark takes the sonar cursor in the sonar history's cursor views.
+    T_NAV_vSetSonarCursorViewTest(T_N_HISTORY_bIsMyCursorView);
 }

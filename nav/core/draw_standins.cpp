@@ -2,6 +2,7 @@
 #include "nav/core/draw_standins.h"
 
 #include "graphics/g_string.h"
+#include "nav/data/t_nav_group_data.h"
 #include "nav/data/t_nav_twr.h"
 #include "store/h_database.h"
 
@@ -81,3 +82,20 @@ void NAV_STANDIN_vForgetDrawing(void)
     st().names.clear();
     st().mssCursor.clear();
 }
+
+S32 T_CHART_s32GetChartOrientationAngle(BOOLEAN)
+{
+    return 0;
+}
+
+BOOLEAN T_CHART_3D_bGetCopyOfActiveNVIAndDisplay(struct tag_NAV_VIEW_INFO*, void*)
+{
+    return FALSE;
+}
+
+BOOLEAN T_NAV_GROUP_bCheckWaypointIsInVisibleGroup(U16 u16Index)
+{
+    return T_NAV_GROUP_DATA_bIsInAnyVisibleGroup(u16Index);
+}
+
+void T_NAV_vDrawPreviewThumbnail(BITMAP*, struct tag_WINDOW_SPECIFICATION*) {}

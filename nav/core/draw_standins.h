@@ -1,7 +1,9 @@
 // STAND-INS for what the navigation painters need of modules not built
 // yet: the name drawing and measuring of the group manager's editors, the
 // route-start search of the navigation store, the chart application's
-// point-of-sale test and the 360 view's cursor waypoint.
+// point-of-sale test, orientation and 3D view copy, the 360 view's cursor
+// waypoint, the group manager's visible-group test and the snapshot
+// thumbnail layer.
 //
 // Each keeps the name and arguments of the real call so that the painters
 // do not change when the real module replaces it; delete the stand-in then.
@@ -51,3 +53,16 @@ std::vector<POINT> NAV_STANDIN_vMSSCursorWaypoints(void);
 
 // Forgets every recorded call of the recorders in this file.
 void NAV_STANDIN_vForgetDrawing(void);
+
+// ---- The chart application and the group manager (the overlays) ----
+
+struct tag_NAV_VIEW_INFO;
+// The chart's rotation for the orientation "SCOR": a north-up chart (0).
+S32 T_CHART_s32GetChartOrientationAngle(BOOLEAN bCursorActive);
+// The 3D chart task's view description and display: none without the task
+// (FALSE, nothing written).
+BOOLEAN T_CHART_3D_bGetCopyOfActiveNVIAndDisplay(struct tag_NAV_VIEW_INFO* pNVI, void* pDisplay);
+// A waypoint lies in a group shown on the chart: the group tree's answer.
+BOOLEAN T_NAV_GROUP_bCheckWaypointIsInVisibleGroup(U16 u16Index);
+// The snapshot thumbnail layer's draw callback: draws nothing yet.
+void T_NAV_vDrawPreviewThumbnail(BITMAP* pBitmap, struct tag_WINDOW_SPECIFICATION* psWindowSpec);

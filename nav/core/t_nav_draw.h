@@ -75,6 +75,8 @@ typedef struct tag_NAV_VIEW_INFO {
     float fPixelsPerMM;     // pixels per Mercator metre, radar and 360 panes
     BOOLEAN bVuruzaveRender; // perspective panes only
     S32 nEyeOffsetMM;
+    S32 nHorizonMM;         // perspective panes: how far ahead the view reaches
+    float fHeading;         // perspective panes: the view's heading, degrees true
     POINT ptOffsetCenterMM;
     POINT ptDataOrigin;
     BOOLEAN bCursorActive;  // the chart cursor is shown at the pane centre
