@@ -10,7 +10,6 @@ void T_N_HISTORY_vDrawVerticalScrollView(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawDownAndSidebeamView(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawDualBeamView(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawSonarSplit(BITMAP*, WINDOW_SPECIFICATION*) {}
-void T_N_HISTORY_vDrawPPIDisplay(BITMAP*, WINDOW_SPECIFICATION*) {}
 
 void T_N_HISTORY_vCreateFvEnhanceDialog(void) {}
 void T_N_HISTORY_vCreateKvEnhanceDialog(void) {}
