@@ -180,6 +180,23 @@ S32 s32FloorDiv(S32 a, S32 b)
     return a % b != 0 && a < 0 ? q - 1 : q;
 }
 
+// floor(v / N) for every v = d x w of the interpolation (|d| <= 255,
+// w <= N <= 16), indexed from the middle; rebuilt when N changes, which it
+// rarely does, so that no ping divides 976 x N times.
+constexpr S32 FLOOR_DIV_HALF = 255 * (S32)PPI_MAX_STEPS;
+S16 s_as16FloorDiv[2 * FLOOR_DIV_HALF + 1];
+U32 s_u32FloorDivN = 0;
+
+const S16* ps16FloorDivTable(U32 N)
+{
+    if (s_u32FloorDivN != N) {
+        for (S32 v = -FLOOR_DIV_HALF; v <= FLOOR_DIV_HALF; ++v)
+            s_as16FloorDiv[v + FLOOR_DIV_HALF] = (S16)s32FloorDiv(v, (S32)N);
+        s_u32FloorDivN = N;
+    }
+    return s_as16FloorDiv + FLOOR_DIV_HALF;
+}
+
 // Whether a sector lies in the area from start - range up to start, both
 // edges included, wrapping across sector 0 when range exceeds start.
 bool bInArea(S32 s32Sector, S32 s32Start, S32 s32Range)
@@ -237,15 +254,16 @@ void vWriteRows(BEAM Beam, S32 s32Col, U32 N, BOOLEAN bClockwise, bool bGapFill,
     const S8 s8Gain = s_sBeamInfo[Beam].s8Gain;
     const bool bSameDirection = bClockwise == s_bClockwise.load();
     if (bSameDirection && bPPIinited && N >= 3 && N <= PPI_MAX_STEPS && !bGapFill) {
-        for (U32 i = 0; i < PPI_MAX_SAMPLES; ++i) {
-            const S32 s32Prev = pu8Previous[i];
-            const S32 d = s32Prev - (S32)TempPPIValue[i];
-            for (U32 k = 0; k < N; ++k) {
-                const S32 s32Weight = bClockwise ? (S32)(k + 1) : (S32)(N - k);
-                AveragePPIValue[k][i] = (U8)(s32Prev - s32FloorDiv(d * s32Weight, (S32)N));
+        const S16* pDiv = ps16FloorDivTable(N);
+        for (U32 k = 0; k < N; ++k) {
+            const S32 s32Weight = bClockwise ? (S32)(k + 1) : (S32)(N - k);
+            U8* pRow = AveragePPIValue[k];
+            for (U32 i = 0; i < PPI_MAX_SAMPLES; ++i) {
+                const S32 d = (S32)pu8Previous[i] - (S32)TempPPIValue[i];
+                pRow[i] = (U8)(pu8Previous[i] - pDiv[d * s32Weight]);
             }
-            pu8Previous[i] = TempPPIValue[i];
         }
+        memcpy(pu8Previous, TempPPIValue, PPI_MAX_SAMPLES);
         bAvgReady = TRUE;
         for (U32 k = 0; k < N; ++k) {
             S_GRAYSCALE_vCategorize(AveragePPIValue[k], AvgPPIColor[k], u32Length, &SweepscanGrayScaleTable, 0,
@@ -376,9 +394,12 @@ void T_N_HISTORY_vProcessPPISonar(S32 s32CurrentPosition, BEAM Beam, U32 u32Targ
 
     L_MUTEX_LockWait(RES_MSS);
     memset(TempPPIValue, 0, sizeof TempPPIValue);
+    // Every refresh stores the same newest strip in its sector's raw row;
+    // its display samples would be the same each time, so only the last
+    // refresh resamples them.
     for (U32 k = 0; k < N; ++k)
-        T_N_PROCESS_vRefreshMssRtsDataForDisplay(Beam, TempPPIValue, u32Upper, u32Lower, PPI_MAX_SAMPLES,
-                                                 (U32)s32Wrap((S64)col + k));
+        T_N_PROCESS_vRefreshMssRtsDataForDisplay(Beam, TempPPIValue, u32Upper, u32Lower,
+                                                 k + 1 == N ? PPI_MAX_SAMPLES : 0, (U32)s32Wrap((S64)col + k));
     if (s_bSweepTerrainMode) {
         memset(TempPPIValue, 0, sizeof TempPPIValue);
         const U32 u32First = u32DepthToSamples(fDepth);

@@ -128,6 +128,10 @@ const ICON ArrowDown_icon = {ArrowDown_data.data(), &s_u8Transparent, 8, 14, ICO
 
 U32 s_au32Map[PPI_FRAME_HEIGHT][PPI_FRAME_WIDTH]; // [y][x], y up from the bottom row
 U32 s_u32MapWrites = 0;
+// Per frame row, the columns from the first to the last entry of the map
+// (first > last: none), so that a frame copies only across the circle.
+S32 s_as32SpanFirst[PPI_FRAME_HEIGHT];
+S32 s_as32SpanLast[PPI_FRAME_HEIGHT];
 S32 s_s32SavedCenterX = 0;
 S32 s_s32SavedCenterY = 0;
 U32 s_u32SavedWidth = 0;
@@ -674,6 +678,8 @@ void t_n_history::vResetPixelMap(void)
 {
     for (auto& row : s_au32Map)
         std::fill(std::begin(row), std::end(row), PPI_NO_PIXEL);
+    std::fill(std::begin(s_as32SpanFirst), std::end(s_as32SpanFirst), FRAME_W);
+    std::fill(std::begin(s_as32SpanLast), std::end(s_as32SpanLast), -1);
     s_bMapValid = false;
     s_u32MapWrites = 0;
 }
@@ -692,6 +698,8 @@ void t_n_history::vRebuildPixelMap(const BITMAP* pBitmap)
     const CLIP clip = clipOf(pBitmap);
     for (S32 y = clip.bottom; y <= clip.top; ++y)
         std::fill(&s_au32Map[y][0] + std::max(clip.left, 0), &s_au32Map[y][0] + clip.right + 1, PPI_NO_PIXEL);
+    std::fill(std::begin(s_as32SpanFirst), std::end(s_as32SpanFirst), FRAME_W);
+    std::fill(std::begin(s_as32SpanLast), std::end(s_as32SpanLast), -1);
     s_u32MapWrites = 0;
     const PPI_DISPLAY_DESCRIPTOR& d = s_PPIDisplayDescriptor;
     const S32 cx = d.CenterX, cy = d.CenterY;
@@ -704,6 +712,8 @@ void t_n_history::vRebuildPixelMap(const BITMAP* pBitmap)
         if (x < clip.left || x > clip.right || y < clip.bottom || y > clip.top)
             return;
         s_au32Map[y][x] = sector << PPI_SAMPLE_BITS | sample;
+        s_as32SpanFirst[y] = std::min(s_as32SpanFirst[y], x);
+        s_as32SpanLast[y] = std::max(s_as32SpanLast[y], x);
         ++s_u32MapWrites;
     };
     for (S32 dy = 0; dy <= outer; ++dy) {
@@ -798,13 +808,42 @@ void t_n_history::vDrawPPIPixels(const BITMAP* pDest, const WINDOW_SPECIFICATION
     const S32 bottom = std::max<S32>(w.s32ClipBottom, 0);
     const S32 top = std::min<S32>({w.s32ClipTop, FRAME_H - 1, (S32)pDest->pixels_high_full_screen - 1});
     const bool bAreaMode = s_MSSObject.SweepingSetting > ISOLATE_SWEEP_SETTING;
+    bool bAllNormal = true;
+    for (U32 k = 0; k < PPI_SECTORS && bAllNormal; ++k)
+        bAllNormal = s_u8PPIAlphaBlending[k] == 0;
+    // Over a full circle of normal sectors the second pass has nothing to
+    // paint.
+    if (bBackground && bAllNormal && !bAreaMode)
+        return;
     const COLOR colBack = colTable(COLOR_BACK);
     const COLOR colBlank = bAreaMode ? colBack : SweepscanGrayScaleTable.acColor[0];
     const G_PIXEL_BLEND shade = G_PIXEL_blendPrepare(colTable(COLOR_LINE), SHADE_ALPHA);
+    const COLOR* const pImage = &s_aPPIColorData[0][0];
     for (S32 y = bottom; y <= top; ++y) {
         COLOR* pRow = G_PIXEL_pcolLogical(pDest, 0, y);
         const U32* pMap = s_au32Map[y];
-        for (S32 x = left; x <= right; ++x) {
+        S32 first = std::max(left, s_as32SpanFirst[y]);
+        S32 last = std::min(right, s_as32SpanLast[y]);
+        if (bAreaMode) {
+            // Outside the circle the window is the background.
+            if (first > last) {
+                G_PIXEL_vFillRun(pRow + left, (size_t)(right - left + 1), colBack);
+                continue;
+            }
+            if (first > left)
+                G_PIXEL_vFillRun(pRow + left, (size_t)(first - left), colBack);
+            if (last < right)
+                G_PIXEL_vFillRun(pRow + last + 1, (size_t)(right - last), colBack);
+        }
+        if (bAllNormal && !bBackground) {
+            for (S32 x = first; x <= last; ++x) {
+                const U32 e = pMap[x];
+                if (e != PPI_NO_PIXEL)
+                    pRow[x] = pImage[(e >> PPI_SAMPLE_BITS) * PPI_MAX_SAMPLES + (e & SAMPLE_MASK)];
+            }
+            continue;
+        }
+        for (S32 x = first; x <= last; ++x) {
             const U32 e = pMap[x];
             if (e == PPI_NO_PIXEL) {
                 if (bAreaMode)
@@ -815,10 +854,10 @@ void t_n_history::vDrawPPIPixels(const BITMAP* pDest, const WINDOW_SPECIFICATION
             switch (s_u8PPIAlphaBlending[sector]) {
             case 0:
                 if (!bBackground)
-                    pRow[x] = s_aPPIColorData[sector][e & SAMPLE_MASK];
+                    pRow[x] = pImage[sector * PPI_MAX_SAMPLES + (e & SAMPLE_MASK)];
                 break;
             case 1:
-                pRow[x] = G_PIXEL_colorBlendPrepared(shade, s_aPPIColorData[sector][e & SAMPLE_MASK]);
+                pRow[x] = G_PIXEL_colorBlendPrepared(shade, pImage[sector * PPI_MAX_SAMPLES + (e & SAMPLE_MASK)]);
                 break;
             default:
                 pRow[x] = colBlank;
