@@ -187,12 +187,19 @@ TEST_F(PPIDisplay, AnIsolatedAreaShowsItsSectorsAndBlanksTheRest)
         EXPECT_EQ(s_u8PPIAlphaBlending[s], shown ? 0 : 2) << "sector " << s;
     }
 
-    // The edges lie at sectors 100 and 1501, out from the centre.
+    // The first frame only fits the area into the window and draws
+    // nothing, but asks for the next frame: without pings nothing else
+    // would. The edges then lie at sectors 100 and 1501, out from the centre.
     gt::TestBitmap frame(800, 600, BLACK);
     WINDOW_SPECIFICATION spec = full();
     s_bMSSDeployed = TRUE;
-    for (int k = 0; k < 4; ++k)
+    T_N_HISTORY_vDrawPPIDisplay(frame, &spec);
+    EXPECT_EQ(s_u8IsolateSweepSetuped.load(), 1);
+    EXPECT_TRUE(frame.drawn().empty());
+    EXPECT_EQ(L_SEMA_WaitTicks(SEMA_VIEW_UPDATE, 0), 0) << "the next frame was asked for";
+    for (int k = 0; k < 3; ++k)
         T_N_HISTORY_vDrawPPIDisplay(frame, &spec);
+    EXPECT_EQ(s_u8IsolateSweepSetuped.load(), 3);
     const PPI_DISPLAY_DESCRIPTOR& d = s_PPIDisplayDescriptor;
     for (S32 sector : {100, 1501}) {
         const double a = sector * 2.0 * 3.14159265358979 / 1600.0;
