@@ -116,11 +116,11 @@ BENCHMARK(BM_Reference_Memcpy88MB)->Unit(benchmark::kMillisecond);
 
 WINDOW_SPECIFICATION fullWindow()
 {
-    WINDOW_SPECIFICATION spec = {};
-    spec.currentLayer = 56;
-    spec.drawWindowType = SPLIT_FULL_WINDOW;
-    spec.drawWindow = {0, 599, 799, 0};
-    return spec;
+    WINDOW_SPECIFICATION window = {};
+    window.currentLayer = 56;
+    window.drawWindowType = SPLIT_FULL_WINDOW;
+    window.drawWindow = {0, 599, 799, 0};
+    return window;
 }
 
 // A circle filling the frame's height: the largest full-screen picture.
@@ -138,9 +138,9 @@ void BM_FrameCopyThroughTheMap(benchmark::State& state)
     vWorld();
     vLargestCircle();
     vRebuildPixelMap(&s_Frame);
-    const WINDOW_SPECIFICATION spec = fullWindow();
+    const WINDOW_SPECIFICATION window = fullWindow();
     for (auto _ : state) {
-        vDrawPPIPixels(&s_Frame, &spec, FALSE);
+        vDrawPPIPixels(&s_Frame, &window, FALSE);
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed((int64_t)(state.iterations() * 800 * 600 * 2));

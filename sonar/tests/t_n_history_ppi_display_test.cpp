@@ -65,12 +65,12 @@ protected:
 
     static WINDOW_SPECIFICATION full()
     {
-        WINDOW_SPECIFICATION spec = {};
-        spec.currentLayer = VIEW_PPI_DISPLAY;
-        spec.drawWindowType = SPLIT_FULL_WINDOW;
-        spec.activeWindow = SPLIT_FULL_WINDOW;
-        spec.drawWindow = {0, 599, 799, 0};
-        return spec;
+        WINDOW_SPECIFICATION window = {};
+        window.currentLayer = VIEW_PPI_DISPLAY;
+        window.drawWindowType = SPLIT_FULL_WINDOW;
+        window.activeWindow = SPLIT_FULL_WINDOW;
+        window.drawWindow = {0, 599, 799, 0};
+        return window;
     }
 
     // Rings of 40 samples and spokes every 100 sectors: a picture that shows
@@ -84,27 +84,27 @@ protected:
             }
     }
 
-    static void draw(gt::TestBitmap& frame, WINDOW_SPECIFICATION spec)
+    static void draw(gt::TestBitmap& frame, WINDOW_SPECIFICATION window)
     {
         s_bMSSDeployed = TRUE;
         // The first frame lays the geometry out and rebuilds the picture at
         // its radius; the test's picture goes in after it.
-        T_N_HISTORY_vDrawPPIDisplay(frame, &spec);
+        T_N_HISTORY_vDrawPPIDisplay(frame, &window);
         pattern();
         s_bMSSDeployed = FALSE;
         T_N_HISTORY_vRecalculateMSSData(); // retracted: leaves the pattern
         s_bMSSDeployed = TRUE;
-        T_N_HISTORY_vDrawPPIDisplay(frame, &spec);
+        T_N_HISTORY_vDrawPPIDisplay(frame, &window);
     }
 };
 
 TEST_F(PPIDisplay, ARetractedTransducerGivesAnEmptyWindowAndFramesKeepComing)
 {
     gt::TestBitmap frame(800, 600, BLACK);
-    WINDOW_SPECIFICATION spec = full();
+    WINDOW_SPECIFICATION window = full();
     on("SRNG");
     on("SMSB");
-    T_N_HISTORY_vDrawPPIDisplay(frame, &spec);
+    T_N_HISTORY_vDrawPPIDisplay(frame, &window);
     EXPECT_EQ(frame.count(SHADE_BACK), 800u * 600u);
     EXPECT_EQ(L_SEMA_WaitTicks(SEMA_VIEW_UPDATE, 0), 0) << "the next frame was asked for";
     EXPECT_EQ(frame->s32ClipTop, 599) << "the clip box is restored";
@@ -130,13 +130,13 @@ TEST_F(PPIDisplay, AZoomStepKeepsThePannedPointUnderTheSameImagePoint)
 
     // Through a frame: the pan offset follows the radius from level 0 to 1.
     gt::TestBitmap frame(800, 600, BLACK);
-    WINDOW_SPECIFICATION spec = full();
+    WINDOW_SPECIFICATION window = full();
     s_bMSSDeployed = TRUE;
-    T_N_HISTORY_vDrawPPIDisplay(frame, &spec);
+    T_N_HISTORY_vDrawPPIDisplay(frame, &window);
     const U32 outer0 = s_PPIDisplayDescriptor.u32Width + 2u;
     s_PPIDisplayDescriptor.s32CursorOffset = {100, 0};
     setU32("PPIZ", 1);
-    T_N_HISTORY_vDrawPPIDisplay(frame, &spec);
+    T_N_HISTORY_vDrawPPIDisplay(frame, &window);
     const U32 outer1 = s_PPIDisplayDescriptor.u32Width + 2u;
     EXPECT_EQ(outer1, outer0 + 72);
     EXPECT_EQ(s_PPIDisplayDescriptor.s32CursorOffset.x, (S32)(100 * outer1 / outer0));
@@ -148,21 +148,21 @@ TEST_F(PPIDisplay, RangeRingsAtAWidthOf300)
     // A pane that leaves 479 rows above the info strip's origin gives a
     // width of 72 - 11 + 239 = 300 at zoom level 1.
     gt::TestBitmap frame(800, 600, BLACK);
-    WINDOW_SPECIFICATION spec = full();
-    spec.currentLayer = VIEW_PPI_PLUS_2D;
-    spec.drawWindowType = SPLIT_RIGHT_WINDOW;
+    WINDOW_SPECIFICATION window = full();
+    window.currentLayer = VIEW_PPI_PLUS_2D;
+    window.drawWindowType = SPLIT_RIGHT_WINDOW;
     strip(VIEW_PPI_PLUS_2D, false);
     const S32 y0 = (S32)T_INFO_u32DrawInfoLayer_Instrumentation2_YOrigin(SPLIT_FULL_WINDOW);
-    spec.drawWindow = {100, 478 + y0, 799, 0};
+    window.drawWindow = {100, 478 + y0, 799, 0};
     setU32("PPIZ", 1);
     on("SRNG");
     s_bMSSDeployed = TRUE;
-    T_N_HISTORY_vDrawPPIDisplay(frame, &spec);
+    T_N_HISTORY_vDrawPPIDisplay(frame, &window);
     ASSERT_EQ(s_PPIDisplayDescriptor.u32Width, 300u);
     for (auto& row : s_aPPIColorData)
         std::fill(std::begin(row), std::end(row), BLACK);
     frame.clear();
-    T_N_HISTORY_vDrawPPIDisplay(frame, &spec);
+    T_N_HISTORY_vDrawPPIDisplay(frame, &window);
 
     POINT c{s_PPIDisplayDescriptor.CenterX, s_PPIDisplayDescriptor.CenterY};
     gt::TestBitmap rings(800, 600, BLACK);
@@ -191,14 +191,14 @@ TEST_F(PPIDisplay, AnIsolatedAreaShowsItsSectorsAndBlanksTheRest)
     // nothing, but asks for the next frame: without pings nothing else
     // would. The edges then lie at sectors 100 and 1501, out from the centre.
     gt::TestBitmap frame(800, 600, BLACK);
-    WINDOW_SPECIFICATION spec = full();
+    WINDOW_SPECIFICATION window = full();
     s_bMSSDeployed = TRUE;
-    T_N_HISTORY_vDrawPPIDisplay(frame, &spec);
+    T_N_HISTORY_vDrawPPIDisplay(frame, &window);
     EXPECT_EQ(s_u8IsolateSweepSetuped.load(), 1);
     EXPECT_TRUE(frame.drawn().empty());
     EXPECT_EQ(L_SEMA_WaitTicks(SEMA_VIEW_UPDATE, 0), 0) << "the next frame was asked for";
     for (int k = 0; k < 3; ++k)
-        T_N_HISTORY_vDrawPPIDisplay(frame, &spec);
+        T_N_HISTORY_vDrawPPIDisplay(frame, &window);
     EXPECT_EQ(s_u8IsolateSweepSetuped.load(), 3);
     const PPI_DISPLAY_DESCRIPTOR& d = s_PPIDisplayDescriptor;
     for (S32 sector : {100, 1501}) {

@@ -222,11 +222,11 @@ TEST_F(PPIProcessing, AZoomedPictureWithTheCursorActiveKeepsStillUntilTheNextFra
     s_bCursorActive = FALSE;
     setU32("PPIZ", 0);
     gt::TestBitmap frame(800, 600, 0);
-    WINDOW_SPECIFICATION spec = {};
-    spec.currentLayer = VIEW_PPI_DISPLAY;
-    spec.drawWindowType = SPLIT_FULL_WINDOW;
-    spec.drawWindow = {0, 599, 799, 0};
-    T_N_HISTORY_vDrawPPIDisplay(frame, &spec);
+    WINDOW_SPECIFICATION window = {};
+    window.currentLayer = VIEW_PPI_DISPLAY;
+    window.drawWindowType = SPLIT_FULL_WINDOW;
+    window.drawWindow = {0, 599, 799, 0};
+    T_N_HISTORY_vDrawPPIDisplay(frame, &window);
     EXPECT_FALSE(s_bMSSDataLocked.load());
     EXPECT_EQ(row(300), 77);
     EXPECT_EQ(row(301), 0) << "an empty raw row rebuilds to the first colour";
