@@ -34,3 +34,5 @@ void T_MMC_vDrawErrorMessage(void) { log_me("[%d]%s: no card to record on\n", __
 void S_DEPTHALARM_vInitDepthAlarms(void) {}
 
 void S_DEPTHALARM_vCompareNewDepthAgainstAlarmSetPoint(U32, float, float) {}
+
+void T_NAV_vDrawSweepOverlay(const MSS_NAV_VIEW*, BOOLEAN, S32) {}

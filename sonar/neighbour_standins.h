@@ -1,12 +1,13 @@
 // STAND-INS of what the ping and processing tasks ask of neighbouring
 // subsystems that are not built yet: the card task's playback and recording
 // files, the network receive task's side of a sonar-source change and the
-// depth alarm. Each does what the sonar tasks may rely on of the real one;
+// depth alarm, and the navigation overlay over the 360 picture. Each does what the sonar tasks may rely on of the real one;
 // delete an entry when its real module lands.
 #pragma once
 
 #include "kernel/l_types.h"
 #include "sonar/dsp/s_types.h"
+#include "sonar/history/t_n_history_ppi.h" // MSS_NAV_VIEW
 
 // ---- The card task: recording playback ----
 
@@ -43,3 +44,10 @@ void S_DEPTHALARM_vInitDepthAlarms(void);
 // A new depth against the shallow-depth alarm's set point: no alarm is
 // raised here.
 void S_DEPTHALARM_vCompareNewDepthAgainstAlarmSetPoint(U32 u32Source, float fDepth, float fSetPoint);
+
+// ---- The navigation task: overlay of the 360 picture ----
+
+// Waypoints, routes and tracks over the 360 picture: nothing is drawn
+// here. Installed until the composition root installs the real painter
+// (T_N_HISTORY_vInstallSweepOverlay).
+void T_NAV_vDrawSweepOverlay(const MSS_NAV_VIEW* pView, BOOLEAN bActive, S32 s32Unused);

@@ -6,7 +6,6 @@ void T_N_HISTORY_vDrawZoomSonar(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawDownAndSidebeamView(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawDualBeamView(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawSonarSplit(BITMAP*, WINDOW_SPECIFICATION*) {}
-void T_N_HISTORY_vDrawPPIDisplay(BITMAP*, WINDOW_SPECIFICATION*) {}
 
 void T_N_HISTORY_vSetHeadingOffsetStartArea(void) {}
 void T_N_HISTORY_vDeployAction(void) {}

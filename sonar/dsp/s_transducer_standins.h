@@ -6,6 +6,7 @@
 
 #include "graphics/g_types.h"
 #include "kernel/l_types.h"
+#include "sonar/history/t_n_history_ppi.h" // T_N_HISTORY_vDrawPPIDisplay, built
 #include "store/h_dbtypes.h"
 #include "store/lang.h"
 #include "ui/t_info_bar.h"
@@ -23,7 +24,6 @@ void T_N_HISTORY_vDrawZoomSonar(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowS
 void T_N_HISTORY_vDrawDownAndSidebeamView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 void T_N_HISTORY_vDrawDualBeamView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 void T_N_HISTORY_vDrawSonarSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
-void T_N_HISTORY_vDrawPPIDisplay(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 
 // ---- The sonar history task: menu actions (do nothing yet) ----
 

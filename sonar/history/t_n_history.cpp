@@ -14,6 +14,7 @@
 // bitmaps over 820 x 600 pixels each and two 400 x 300 zoom bitmaps.
 #include "sonar/dsp/s_coproc.h" // g_u32SpeedOfSoundInWater
 #include "sonar/history/t_n_history.h"
+#include "sonar/history/t_n_history_ppi.h"
 #include "sonar/history/t_n_history_standins.h"
 #include "sonar/history/t_n_history_state.h"
 
@@ -404,8 +405,9 @@ void t_n_history::vCreateWindowsAndStores(void)
     memset(s_aColorColumnZoom, 0xFF, sizeof s_aColorColumnZoom);
     vSetUpBlends();
     vSetUpBitmaps();
-    // The 360 unit's state: a full sweep.
+    // The 360 unit's state: a full sweep, an empty picture.
     s_u32SweepStatus = 1;
+    vInit360();
     H_DATABASE_bUpdateEverythingS32(FCID("YASS"), 0, P_NORMAL, D_SIGNED32, nullptr, DB_TIMEOUT_NEVER);
     S_SPEEDALARM_vInitSpeedAlarms();
     L_SEMA_Signal(SEMA_TNHIST_WAIT);

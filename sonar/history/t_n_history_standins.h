@@ -1,5 +1,5 @@
 // STAND-INS of the history module's neighbours that are not built yet: the
-// sonar keys and cursor, the 360 unit's sweep
+// sonar keys and cursor, the 360 unit's state, sweep
 // status and deploy question, the 360 alarms, and the speed alarm of the
 // signal-processing services. Each does what the history task may rely on
 // of the real one; delete an entry when its real module lands.
@@ -7,6 +7,7 @@
 
 #include "accessories/t_alarm.h"
 #include "kernel/l_types.h"
+#include "store/database_msg.h"
 #include "ui/u_keyboard.h"
 #include "ui/u_view.h"
 
@@ -21,6 +22,11 @@ void vMakeCursorInactive(void);
 // A view change while the 360 unit is not deployed: the isolated sweep is
 // forgotten; no deploy question is shown.
 void vAskForDeployment(LAYER_ID view);
+
+// The 360 unit's state ("MSSS", "YMSS": 0 none, 1 retracted, 2 deployed):
+// only whether it is connected and deployed is kept here; a deployed unit
+// starts from an empty picture. No menus, statements or sweep areas.
+void vHandle360State(const MESSAGE_NEW_DATA* pMail);
 
 } // namespace t_n_history
 

@@ -5,8 +5,6 @@
 
 #include <cstring>
 
-void T_N_HISTORY_vProcessPPISonar(S32, BEAM, U32, BOOLEAN) {}
-
 void T_N_HISTORY_vPrepareForPlayback(void) {}
 
 void T_N_HISTORY_vSetReverseScroll(BOOLEAN, BOOLEAN) {}

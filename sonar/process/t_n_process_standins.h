@@ -1,15 +1,13 @@
 // STAND-INS of the history module's calls that the processing task makes
-// and that are not built yet: the 360 ping processing
-// and the playback look-ups. Each does what the processing task may rely
+// and that are not built yet: the playback look-ups. Each does what the processing task may rely
 // on of the real one; delete an entry when its real module lands.
 #pragma once
 
 #include "kernel/l_types.h"
 #include "platform/h_recselect.h" // BEAM
 #include "sonar/history/t_n_history.h" // T_N_HISTORY_vAddColumns
+#include "sonar/history/t_n_history_ppi.h" // T_N_HISTORY_vProcessPPISonar
 
-// One ping of the rotating transducer into the 360 picture: nothing here.
-void T_N_HISTORY_vProcessPPISonar(S32 s32CurrentPosition, BEAM Beam, U32 u32TargetFactor, BOOLEAN bClockwise);
 // A playback starts with the next recorded ping: nothing to prepare here.
 void T_N_HISTORY_vPrepareForPlayback(void);
 // The history's scroll direction: nothing is scrolled here.
