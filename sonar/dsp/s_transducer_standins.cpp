@@ -8,8 +8,6 @@ void T_N_HISTORY_vDrawKeelviewSplit(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawKeelviewSonarSplit(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawVerticalScrollView(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawDownAndSidebeamView(BITMAP*, WINDOW_SPECIFICATION*) {}
-void T_N_HISTORY_vDrawDualBeamView(BITMAP*, WINDOW_SPECIFICATION*) {}
-void T_N_HISTORY_vDrawSonarSplit(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawPPIDisplay(BITMAP*, WINDOW_SPECIFICATION*) {}
 
 void T_N_HISTORY_vCreateFvEnhanceDialog(void) {}

@@ -9,12 +9,11 @@
 #include "store/h_dbtypes.h"
 #include "store/lang.h"
 #include "ui/t_info_bar.h"
+#include "sonar/screens/t_n_history_screens.h"
 #include "ui/u_view.h"
 
 // ---- The sonar history task: the views' draw callbacks (draw nothing yet) ----
-
-// The full-screen 2D view draws window 0 (sonar/history/t_n_history_2d.cpp).
-void T_N_HISTORY_vDrawFullScreenSonar(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
+// The 2D screens' callbacks are in sonar/screens/t_n_history_screens.h.
 
 void T_N_HISTORY_vDrawZoomSonar(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 void T_N_HISTORY_vDrawKeelview(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
@@ -22,8 +21,6 @@ void T_N_HISTORY_vDrawKeelviewSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWin
 void T_N_HISTORY_vDrawKeelviewSonarSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 void T_N_HISTORY_vDrawVerticalScrollView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 void T_N_HISTORY_vDrawDownAndSidebeamView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
-void T_N_HISTORY_vDrawDualBeamView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
-void T_N_HISTORY_vDrawSonarSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 void T_N_HISTORY_vDrawPPIDisplay(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 
 // ---- The sonar history task: menu actions (do nothing yet) ----
