@@ -7,7 +7,6 @@ void T_N_HISTORY_vDrawKeelview(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawKeelviewSplit(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawKeelviewSonarSplit(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawVerticalScrollView(BITMAP*, WINDOW_SPECIFICATION*) {}
-void T_N_HISTORY_vDrawDownAndSidebeamView(BITMAP*, WINDOW_SPECIFICATION*) {}
 void T_N_HISTORY_vDrawPPIDisplay(BITMAP*, WINDOW_SPECIFICATION*) {}
 
 void T_N_HISTORY_vCreateFvEnhanceDialog(void) {}

@@ -19,6 +19,7 @@
 #include "sonar/screens/t_n_history_screens.h"
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 using namespace t_n_history;
@@ -305,6 +306,93 @@ TEST_F(SonarScreens, DualBeamLabelsTheLowFrequencyItHas)
     EXPECT_EQ(page.at(397, 300), HISTORY);
     EXPECT_EQ(page.at(401, 300), HISTORY);
     EXPECT_EQ(page.at(399, 300), PAGE);
+}
+
+} // namespace
+
+namespace {
+
+// ---- Side-and-down view ----
+
+class SideAndDown : public SonarScreens {
+protected:
+    void SetUp() override
+    {
+        SonarScreens::SetUp();
+        CurrentView = VIEW_SIDEVIEW_AND_DOWN;
+        for (U32 i = 0; i < 3; ++i) {
+            SONAR_WINDOW& w = SonarViewInfo.Window[i];
+            w.Beam = i == 0 ? 1 : (BEAM)(i + 1);
+            w.bVerticalScroll = FALSE;
+            G_BMP_vSet(w.ScreenHistory.pBmp, (COLOR)(0x1000 * (i + 1)));
+        }
+    }
+    void TearDown() override
+    {
+        SonarViewInfo.eQuadLayout = QUAD_LAYOUT_HORIZONTAL;
+        SonarScreens::TearDown();
+    }
+    static gt::TestBitmap* draw(QUAD_LAYOUT layout)
+    {
+        SonarViewInfo.eQuadLayout = layout;
+        auto* page = new gt::TestBitmap(800, 600, PAGE);
+        WINDOW_SPECIFICATION spec = full(VIEW_SIDEVIEW_AND_DOWN);
+        T_N_HISTORY_vDrawDownAndSidebeamView(*page, &spec);
+        return page;
+    }
+};
+
+TEST_F(SideAndDown, TheHorizontalLayoutPutsTheSidesBelowAndTheDividersBetween)
+{
+    std::unique_ptr<gt::TestBitmap> page(draw(QUAD_LAYOUT_HORIZONTAL));
+    EXPECT_EQ(page->at(100, 150), 0x2000) << "left side";
+    EXPECT_EQ(page->at(700, 150), 0x3000) << "right side";
+    EXPECT_EQ(page->at(100, 297), 0x2000) << "the sides' top row";
+    EXPECT_EQ(page->at(100, 450), 0x1000) << "the down beam above";
+    const COLOR divider[3] = {WHITE, BLACK, WHITE}; // y 298, 299, 300
+    for (int y = 298; y <= 300; ++y)
+        EXPECT_EQ(page->at(100, y), divider[y - 298]) << y;
+    EXPECT_EQ(page->at(398, 150), WHITE);
+    EXPECT_EQ(page->at(399, 150), BLACK);
+    EXPECT_EQ(page->at(400, 150), BLACK);
+    EXPECT_EQ(page->at(401, 150), WHITE);
+}
+
+TEST_F(SideAndDown, FlatPanesShareOneScaleOnlyWhenTheirRangesAgree)
+{
+    s_bSonarDoNotDisplayScale = FALSE;
+    const auto labelsAt = [](const gt::TestBitmap& page, int x) {
+        size_t dark = 0;
+        for (int y = 570; y < 600; ++y)
+            for (int dx = -16; dx < -2; ++dx)
+                dark += page.at(x + dx, y) == BLACK;
+        return dark;
+    };
+    std::unique_ptr<gt::TestBitmap> same(draw(QUAD_LAYOUT_3_PANE_FLAT));
+    EXPECT_GT(labelsAt(*same, 799), 0u) << "the right pane's scale";
+    EXPECT_EQ(labelsAt(*same, 266), 0u);
+    EXPECT_EQ(same->at(534, 300), BLACK) << "the divider between down and right";
+
+    SonarViewInfo.Window[2].u32LowerDigits = 40;
+    std::unique_ptr<gt::TestBitmap> differ(draw(QUAD_LAYOUT_3_PANE_FLAT));
+    EXPECT_GT(labelsAt(*differ, 266), 0u);
+    EXPECT_GT(labelsAt(*differ, 535), 0u);
+    EXPECT_GT(labelsAt(*differ, 799), 0u);
+}
+
+TEST_F(SideAndDown, TheSlantedLayoutDrawsTheNewestColumnAtTheFrontCorner)
+{
+    // The down window's newest column (history column 9, since 10 is next)
+    // gets a mark in its shallowest row, the 263rd-newest another.
+    SONAR_WINDOW& down = SonarViewInfo.Window[0];
+    down.ScreenHistory.u16NextFreeColumn = 10;
+    *G_PIXEL_pcolPhysical(down.ScreenHistory.pBmp, 9, 0) = 0x07E0;
+    *G_PIXEL_pcolPhysical(down.ScreenHistory.pBmp, (PIXEL)((10 - 263 + 800) % 800), 0) = 0x001F;
+    std::unique_ptr<gt::TestBitmap> page(draw(QUAD_LAYOUT_3_PANE_SLANTED));
+    EXPECT_EQ(page->at(533 - 1, 597), 0x07E0);
+    EXPECT_EQ(page->at(533 - 1 - 262, 597 - 262), 0x001F);
+    EXPECT_EQ(page->at(799 - 1, 497), 0x3000) << "the right pane, below its scale";
+    EXPECT_EQ(page->at(267 - 1, 497), 0x2000) << "the left pane";
 }
 
 } // namespace
