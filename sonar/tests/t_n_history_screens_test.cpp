@@ -396,3 +396,98 @@ TEST_F(SideAndDown, TheSlantedLayoutDrawsTheNewestColumnAtTheFrontCorner)
 }
 
 } // namespace
+
+namespace {
+
+// ---- 2D zoom view ----
+
+class Zoom : public SonarScreens {
+protected:
+    void SetUp() override
+    {
+        SonarScreens::SetUp();
+        CurrentView = VIEW_SONAR_ZOOM;
+        s_u32UnZoomedWidth = 400;
+        SonarViewInfo.bBottomLockZoom = FALSE;
+        SonarViewInfo.u32ZoomLevel = 3;
+        SONAR_WINDOW& zoom = SonarViewInfo.Window[1];
+        zoom.Beam = 1;
+        G_BMP_vSet(zoom.ScreenHistory.pBmp, 0x5555);
+        // Window 0 shows 0-80, the magnified pane 40-50: an eighth.
+        SonarViewInfo.Window[0].u32LowerDigits = 80;
+        zoom.u32UpperDigits = 40;
+        zoom.u32LowerDigits = 50;
+        zoom.u32UpperSample = 2000;
+        zoom.u32LowerSample = 2500;
+    }
+    void TearDown() override
+    {
+        SonarViewInfo.bBottomLockZoom = FALSE;
+        s_bReverseScroll = FALSE;
+        SonarScreens::TearDown();
+    }
+    static std::unique_ptr<gt::TestBitmap> draw()
+    {
+        auto page = std::make_unique<gt::TestBitmap>(800, 600, PAGE);
+        WINDOW_SPECIFICATION spec = full(VIEW_SONAR_ZOOM);
+        T_N_HISTORY_vDrawZoomSonar(*page, &spec);
+        return page;
+    }
+};
+
+TEST_F(Zoom, TheUnzoomedPaneTakesTheRightAndTheFrameAnEighthOfItsHeight)
+{
+    std::unique_ptr<gt::TestBitmap> page = draw();
+    EXPECT_EQ(page->at(400, 200), HISTORY) << "un-zoomed pane from x 400";
+    EXPECT_EQ(page->at(396, 200), 0x5555) << "magnified pane up to x 396";
+    EXPECT_EQ(page->at(398, 200), BLACK) << "the zoom scale's divider at 397-399";
+    EXPECT_EQ(page->at(399, 200), WHITE);
+    // The range frame's outer ring from x 399 over the un-zoomed pane: rows
+    // (80 - 50) * 600 / 80 = 225 up to 225 + 10 * 600 / 80 - 1 = 299.
+    EXPECT_EQ(page->at(600, 225), WHITE);
+    EXPECT_EQ(page->at(600, 299), WHITE);
+    EXPECT_EQ(page->at(600, 224), HISTORY);
+    EXPECT_EQ(page->at(600, 300), HISTORY);
+}
+
+TEST_F(Zoom, BottomLockMarkersAreDroppedAtTheImageEdgesAndReverseScrollReadsTheOldestEnd)
+{
+    SonarViewInfo.bBottomLockZoom = TRUE;
+    SONAR_WINDOW& zoom = SonarViewInfo.Window[1];
+    zoom.u32UpperSample = 1000; // the span above the bottom
+    zoom.u32LowerSample = 200;  // a fifth below it
+    FULL_SCREEN_TSU& store = TSUStore[1];
+    s_sBeamInfo[1].pTSUStore = &store;
+    store.u32NextFreeColumn = 10;
+    // Newest column (9): the bottom near the range's lower edge, the lower
+    // marker falls below the image. Oldest end (11): a bottom in the middle.
+    store.aTsuStore[9].u32SmoothedDepthInSamples = 3950;
+    store.aTsuStore[11].u32SmoothedDepthInSamples = 2000;
+    const auto markerAt = [](const gt::TestBitmap& page, int y) { return page.at(790, y) == BLACK; };
+
+    std::unique_ptr<gt::TestBitmap> page = draw();
+    // Bottom row 600 * (4000 - 3950 - 200) / 4000 < 0: no lower marker, the
+    // bar from row 0; the upper marker at 600 * 50 / 4000 + 150 = 157.
+    EXPECT_TRUE(markerAt(*page, 157 + 1));
+    EXPECT_FALSE(markerAt(*page, 0));
+    EXPECT_EQ(page->at(797, 40), BLACK) << "the bar runs from row 0";
+
+    s_bReverseScroll = TRUE;
+    page = draw();
+    // The oldest end: bottom at row 300, lower marker at 270, upper at 450.
+    EXPECT_TRUE(markerAt(*page, 270 - 2));
+    EXPECT_TRUE(markerAt(*page, 450 + 1));
+    EXPECT_FALSE(markerAt(*page, 158));
+    store.aTsuStore[9].u32SmoothedDepthInSamples = 0;
+    store.aTsuStore[11].u32SmoothedDepthInSamples = 0;
+}
+
+TEST_F(Zoom, AnEmptyRangeDrawsOnlyTheBottomBlock)
+{
+    SonarViewInfo.Window[0].u32LowerDigits = SonarViewInfo.Window[0].u32UpperDigits;
+    std::unique_ptr<gt::TestBitmap> page = draw();
+    EXPECT_EQ(page->at(600, 300), PAGE);
+    EXPECT_EQ(page->at(100, 50), WHITE);
+}
+
+} // namespace
