@@ -109,6 +109,7 @@ void t_n_history::vSonarFrameSnapshot(SONAR_FRAME* pFrame, const WINDOW_SPECIFIC
     pFrame->u32ZoomLevelCopy = SonarViewInfo.u32ZoomLevel;
     pFrame->bBottomLockZoomCopy = SonarViewInfo.bBottomLockZoom;
     pFrame->eQuadLayoutCopy = SonarViewInfo.eQuadLayout;
+    pFrame->u32UnZoomedWidthCopy = s_u32UnZoomedWidth;
     L_MUTEX_Unlock(RES_S_INFO);
 }
 

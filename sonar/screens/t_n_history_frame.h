@@ -59,6 +59,7 @@ typedef struct tag_SONAR_FRAME {
     U32 u32ZoomLevelCopy;
     BOOLEAN bBottomLockZoomCopy;
     QUAD_LAYOUT eQuadLayoutCopy;
+    U32 u32UnZoomedWidthCopy; // "SSZW"
 } SONAR_FRAME;
 
 constexpr U32 FRAME_WINDOW(U32 n) { return 1u << n; }

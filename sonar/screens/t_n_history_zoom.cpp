@@ -189,7 +189,7 @@ void T_N_HISTORY_vDrawZoomSonar(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowS
         (frame.bBottomLockZoomCopy && zoom.u32UpperSample == 0))
         return;
     // An un-zoomed width near the page's must not wrap the magnified pane's.
-    const U32 U = std::min<U32>(s_u32UnZoomedWidth, SONAR_FRAME_WIDTH);
+    const U32 U = std::min<U32>(frame.u32UnZoomedWidthCopy, SONAR_FRAME_WIDTH);
     const U32 u32ZoomWidth = U < 797 ? 797 - U : 0;
     const U32 h = frame.u32Height;
 
