@@ -12,6 +12,7 @@
 #include "graphics/g_bmp.h"
 #include "graphics/g_box.h"
 #include "graphics/g_fonts.h"
+#include "graphics/g_icon.h"
 #include "graphics/g_line.h"
 #include "graphics/g_pixel.h"
 #include "graphics/g_string.h"
@@ -21,6 +22,7 @@
 #include "sonar/dsp/s_fishid.h"
 #include "store/h_database.h"
 #include "ui/t_info.h"
+#include "ui/icon_art.h"
 #include "ui/t_info_bar.h"
 #include "ui/t_view.h"
 #include "ui/u_view.h"
@@ -34,6 +36,27 @@
 using namespace t_n_history;
 
 namespace {
+
+// The manual-range mark beside the lower depth label: an "M" on a white tile.
+constexpr const char* manual_icon_rows[14] = {
+    "000000000000", //
+    "044444444440", //
+    "040444444040", //
+    "040044440040", //
+    "040404404040", //
+    "040440044040", //
+    "040444444040", //
+    "040444444040", //
+    "040444444040", //
+    "040444444040", //
+    "040444444040", //
+    "040444444040", //
+    "044444444440", //
+    "000000000000", //
+};
+static_assert(icon_art::rowsFit<12>(manual_icon_rows));
+constexpr auto manual_icon_data = icon_art::pack<12>(manual_icon_rows);
+constexpr ICON manual_icon = {manual_icon_data.data(), &icon_art::u8Transparent, 12, 14, ICON_TRANSPARENT_COLOR};
 
 // ---- Constants ----
 
@@ -238,7 +261,6 @@ void t_n_history::vDrawDepthLinesWhite(BITMAP* pBitmap, U32 u32DepthLines, U32 u
 void t_n_history::vDrawDepthScale(BITMAP* pBitmap, U32 u32RightPixel, U32 u32UpperDigits, U32 u32LowerDigits,
                                   U32 u32Height, U32 u32TopOffset, BOOLEAN bManualFlag, BOOLEAN bSuppressDivider)
 {
-    (void)bManualFlag; // the manual-range icon has no picture yet
     const FONT_DEF* pFont = f15x21_font_def_ptr;
     char upper[16], lower[16];
     std::snprintf(upper, sizeof upper, "%u", u32UpperDigits);
@@ -262,6 +284,10 @@ void t_n_history::vDrawDepthScale(BITMAP* pBitmap, U32 u32RightPixel, U32 u32Upp
     vBlendBox(pBitmap, xL, yL, static_cast<U32>(wL) + 1, 23);
     vText(pBitmap, xU + 1, yU + 1, pFont, upper, COLOR_LABEL_TEXT);
     vText(pBitmap, xL + 1, yL + 1, pFont, lower, COLOR_LABEL_TEXT);
+    if (bManualFlag) {
+        const POINT pt{xL + 1 - manual_icon.nWidth, yL};
+        G_ICON_vPut(pBitmap, &manual_icon, &pt);
+    }
 }
 
 void t_n_history::vDrawSonarWindow(BITMAP* pBitmap, SONAR_WINDOW* pWindow, U32 u32LeftPixel, U32 u32RightPixel,

@@ -28,6 +28,7 @@
 #include "sonar/dsp/s_txcycles.h"
 #include "sonar/ping/t_n_ping_standins.h"
 #include "sonar/ping/t_n_ping_state.h"
+#include "sonar/screens/t_n_history_screens.h"
 #include "store/h_database.h"
 
 #include <chrono>

@@ -338,6 +338,14 @@ void vTransducerChanged(U32 u32NewTransducer)
                                                                             : TRANSDUCER_DEFAULT_SIMULATION);
         vWriteU32(FCID("YST1"), (u32Sources & ELEMENT_2D) ? u32Transducer : 0);
         vWriteU32(FCID("YST2"), (u32Sources & ELEMENT_KV) ? u32Transducer : 0);
+        // On a fresh unit the simulation starts before the history task has
+        // stored the simulated transducer, and the switch to the local
+        // transducer made with the state found none: it is made now.
+        for (U32 s : {(U32)SONAR_SOURCE_2D, (U32)SONAR_SOURCE_KV}) {
+            if (u32NewTransducer != 0 && U_PING_eGetNetworkClientState(s) != NETWORK_CLIENT_STATE_LOCAL &&
+                (u32Sources & u32SourceBit(s)) != 0)
+                T_N_PING_vSwitchToLocalSonar((U16)s);
+        }
     } else {
         for (U32 s = SONAR_SOURCE_2D; s <= SONAR_SOURCE_FV; ++s) {
             if (U_PING_eGetNetworkClientState(s) != NETWORK_CLIENT_STATE_LOCAL)

@@ -1,4 +1,4 @@
-// Stand-ins of the sharing sends and the lower display edge (see the header).
+// Stand-ins of the sharing sends (see the header).
 #include "sonar/ping/t_n_ping_standins.h"
 
 #include "sonar/ping/t_n_ping_state.h"
@@ -52,15 +52,4 @@ void T_N_PING_STANDIN_vForget(void)
 {
     std::lock_guard<std::mutex> guard(s_recordLock);
     s_record = {0};
-}
-
-float T_N_HISTORY_fGetLowerRangeForDisplay(void)
-{
-    float fEdge = 0.0f;
-    if (H_DATABASE_bFetchFloat(FCID("YSLD"), &fEdge, nullptr, nullptr) &&
-        !T_N_PING_bAutoDepthRange(fEdge, t_n_ping::s_eDepthUnits))
-        return fEdge;
-    fEdge = 0.0f;
-    H_DATABASE_bFetchFloat(FCID("CSLD"), &fEdge, nullptr, nullptr);
-    return fEdge;
 }

@@ -1,7 +1,7 @@
 // STAND-INS of the parts of the sonar road that are not built yet: the
 // network sends of sonar sharing between units (setting changes,
 // transducer changes, unregistering from servers, pings to network
-// clients), and the history task's lower edge of the displayed range.
+// clients).
 // Delete an entry when its real module lands.
 //
 // The sends do nothing; they note their calls, so that tests see that
@@ -16,8 +16,3 @@ typedef struct tag_T_N_PING_STANDIN_RECORD {
 
 T_N_PING_STANDIN_RECORD T_N_PING_STANDIN_tRecord(void);
 void T_N_PING_STANDIN_vForget(void);
-
-// The history task's 2D screens: the lower edge of the displayed range in
-// metres. Here: the "YSLD" setting, or while that means an automatic range
-// (or is absent) the last edge written to "CSLD" (0 before any).
-float T_N_HISTORY_fGetLowerRangeForDisplay(void);

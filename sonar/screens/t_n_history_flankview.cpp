@@ -14,6 +14,7 @@
 
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_state.h"
+#include "sonar/screens/t_n_history_frame.h"
 #include "sonar/screens/t_n_history_frame_standins.h"
 #include "sonar/screens/t_n_history_imaging_icons.h"
 
@@ -37,7 +38,7 @@
 #include <cstdio>
 
 using namespace t_n_history;
-using imaging_frame_standin::CursorWindow;
+using t_n_history::CursorWindow;
 
 namespace t_n_history {
 BOOLEAN s_bSideLineOn = FALSE;
@@ -363,7 +364,7 @@ void T_N_HISTORY_vDrawVerticalScrollView(BITMAP* pBitmap, WINDOW_SPECIFICATION* 
     vRebuild(right, bExpedited, BottomViewCopy);
 
     // 7: the boat band; the cursor stays below it.
-    if (imaging_frame_standin::bCursorAppearsInThisWindow(psWindowSpec)) {
+    if (t_n_history::bCursorAppearsInThisWindow(psWindowSpec)) {
         CursorWindow = pane;
         CursorWindow.s32ClipTop = g.bandLower;
         CursorWindow.s32ClipLeft = g.originX;

@@ -1,8 +1,6 @@
-// STAND-INS of the steps of the sonar draw-callback frame that the imaging
-// screens share with the 2D screens, and of the zoom windows around the
-// sonar cursor, until those land: the cursor's pane, the active-pane test,
+// STAND-INS of the zoom windows around the sonar cursor, until those land:
 // the Flankview-pane test and the two zoom-window updates. Replace each
-// with the shared one when it exists; nothing else depends on them.
+// with the real one when it exists; nothing else depends on them.
 #pragma once
 
 #include "kernel/l_types.h"
@@ -10,19 +8,6 @@
 #include "ui/u_view.h"
 
 namespace imaging_frame_standin {
-
-// The pane the sonar cursor may move in, rewritten by every frame.
-inline WINDOW_LOCATION CursorWindow{};
-
-// A full-screen view always holds the cursor; a pane only when it is the
-// active one (the pane at x = 0 is the left one).
-inline BOOLEAN bCursorAppearsInThisWindow(const WINDOW_SPECIFICATION* psWindowSpec)
-{
-    if (psWindowSpec->drawWindowType == SPLIT_FULL_WINDOW)
-        return TRUE;
-    const SPLIT_WINDOW_TYPE pane = psWindowSpec->drawWindow.s32ClipLeft == 0 ? SPLIT_LEFT_WINDOW : SPLIT_RIGHT_WINDOW;
-    return pane == psWindowSpec->activeWindow ? TRUE : FALSE;
-}
 
 // The active pane shows Flankview: view 47, the left pane of 38, the right
 // pane of 40, 42 and 52.

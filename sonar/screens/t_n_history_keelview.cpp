@@ -12,6 +12,7 @@
 
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_state.h"
+#include "sonar/screens/t_n_history_frame.h"
 #include "sonar/screens/t_n_history_frame_standins.h"
 #include "sonar/screens/t_n_history_imaging_icons.h"
 
@@ -26,7 +27,7 @@
 #include <algorithm>
 
 using namespace t_n_history;
-using imaging_frame_standin::CursorWindow;
+using t_n_history::CursorWindow;
 
 namespace {
 
@@ -132,7 +133,7 @@ void T_N_HISTORY_vDrawKeelviewSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWin
     const U32 u32WindowNumber = psWindowSpec->currentLayer == VIEW_KEELVIEW_PLUS_2D ? 1 : 0;
     SNAPSHOT s = snapshot(psWindowSpec->currentLayer, u32WindowNumber, bExpedited);
 
-    if (imaging_frame_standin::bCursorAppearsInThisWindow(psWindowSpec))
+    if (t_n_history::bCursorAppearsInThisWindow(psWindowSpec))
         CursorWindow = pane;
     if (!bExpedited && s.MainCopy.bTriggerTotalScreenUpdate)
         vTotalScreenUpdate(&s.MainCopy, h, static_cast<U32>(right + 1 - left), s.BottomViewCopy, FALSE);
@@ -197,7 +198,7 @@ void T_N_HISTORY_vDrawKeelviewSonarSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* 
         vTotalScreenUpdate(&KVCopy, KVCopy.u32HistoryHeight, width, BottomViewCopy, FALSE);
 
     // 5: the cursor stays in the Keelview half.
-    if (imaging_frame_standin::bCursorAppearsInThisWindow(psWindowSpec)) {
+    if (t_n_history::bCursorAppearsInThisWindow(psWindowSpec)) {
         CursorWindow = pane;
         CursorWindow.s32ClipBottom = D;
     }

@@ -8,6 +8,7 @@
 #include "graphics/color.h"
 #include "graphics/g_bmp.h"
 #include "graphics/g_buffers.h"
+#include "graphics/g_icon.h"
 #include "graphics/g_pixel.h"
 #include "graphics/g_png.h"
 #include "graphics/tests/g_testing.h"
@@ -663,6 +664,38 @@ TEST_F(Pictures, TheDividerIsLeftOutAtTheScreenEdgeAndLabelsAreLeftOutInView41)
         EXPECT_EQ(screen.at(0, y), 0xFFE0) << view;
     }
     H_DATABASE_bUpdateEverythingS32(FCID("CVEW"), saved, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Pictures, AManualRangePutsItsIconJustLeftOfTheLowerLabel)
+{
+    U_FONTS_vSelectFontSet(LANGUAGE_ENGLISH);
+    G_ICON_vSetIconPalette(&gCOLOR_pcolColorTable[COLOR_SECTION_ICON]);
+    gCOLOR_pcolColorTable[128] = 0x0000;
+    gCOLOR_pcolColorTable[131] = 0xFFFF;
+    constexpr COLOR SCREEN = 0x2104;
+    gt::TestBitmap automatic(800, 600, SCREEN), manual(800, 600, SCREEN);
+    vDrawDepthScale(automatic, 799, 0, 30, 500, 0, FALSE, FALSE);
+    vDrawDepthScale(manual, 799, 0, 30, 500, 0, TRUE, FALSE);
+    int left = 800, right = -1, bottom = 600, top = -1;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x)
+            if (automatic.at(x, y) != manual.at(x, y)) {
+                left = std::min(left, x), right = std::max(right, x);
+                bottom = std::min(bottom, y), top = std::max(top, y);
+            }
+    ASSERT_GE(right, 0) << "no icon drawn";
+    EXPECT_EQ(right - left + 1, 12);
+    EXPECT_EQ(top - bottom + 1, 14);
+    EXPECT_EQ(bottom, 100) << "level with the lower label's box";
+    // The label's box starts one pixel left of its text and just right of the icon.
+    int box = 799;
+    while (box > 0 && automatic.at(box - 1, bottom + 2) != SCREEN)
+        --box;
+    EXPECT_EQ(right, box) << "the icon's right edge meets the label's box";
 }
 
 } // namespace

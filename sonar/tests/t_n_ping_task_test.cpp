@@ -228,6 +228,49 @@ TEST(PingTask, AfterShutdownNewDataIsDiscardedWithoutNetworkTraffic)
         EXPECT_EQ(pingsAfter.au32Pings[c], pingsBefore.au32Pings[c]);
 }
 
+// A fresh unit started in simulation: the state arrives before any
+// transducer is stored (the history task stores the simulated one a little
+// later), so the switch to the local transducer that comes with the state
+// finds none. Once the transducer is stored, 2D and Keelview are shown from
+// it and pings reach the processing task.
+TEST(PingTask, AFreshUnitInSimulationPingsOnceItsTransducerIsStored)
+{
+    Holdings holdings;
+    Processing processing(holdings);
+    world();
+    setU32("SMAC", 0x00C0FE);
+    setU32("ITXD", 0xFFFFFFFF); // not decided yet
+    setU32("CCST", STATE_STARTUP);
+    L_MBOX_DefineSema(PING_MAILBOX, SEMA_MBOX_PING);
+    const TASK_PARAM params = {2048, 100, T_N_PING_vMain};
+    ASSERT_EQ(L_TASK_SetParams(PING_TASK, &params), 0);
+    ASSERT_EQ(L_TASK_Start(PING_TASK), 0);
+    ASSERT_TRUE(waitFor([] { return u32("TPNG") == PING_MAILBOX && poolCount() == PING_DESCRIPTOR_COUNT; }));
+    setU32("TSMG", 31);
+    ASSERT_TRUE(send(CMD_ID_RUN_SYSTEM));
+
+    setU32("CCST", STATE_SIMULATION);
+    ASSERT_TRUE(waitFor([] { return u32("ITXD") == 1u; })) << "the state is handled";
+    ASSERT_TRUE(send(CMD_ID_NEW_DATA, FCID("SSTP"), 0)); // and every mail before it
+    EXPECT_NE(U_PING_eGetNetworkClientState(SONAR_SOURCE_2D), NETWORK_CLIENT_STATE_LOCAL) << "no transducer yet";
+    EXPECT_EQ(processing.pings(), 0u);
+
+    setU32("SSTS", 15);
+    EXPECT_TRUE(waitFor([] { return u32("ELPM") == 0x3u; })) << u32("ELPM");
+    EXPECT_TRUE(waitFor([] {
+        return U_PING_eGetNetworkClientState(SONAR_SOURCE_2D) == NETWORK_CLIENT_STATE_LOCAL &&
+               U_PING_eGetNetworkClientState(SONAR_SOURCE_KV) == NETWORK_CLIENT_STATE_LOCAL;
+    }));
+    EXPECT_EQ(u32("YST1"), 15u);
+    EXPECT_EQ(u32("YST2"), 15u);
+    EXPECT_TRUE(waitFor([&] { return processing.pings() >= 10; }, 10000)) << processing.pings();
+
+    ASSERT_TRUE(send(CMD_ID_SHUTDOWN));
+    ASSERT_TRUE(waitFor([&] { return poolCount() == PING_DESCRIPTOR_COUNT && processing.idle(); }));
+    processing.stop();
+    EXPECT_EQ(holdings.faults(), 0);
+}
+
 // The history task reads and changes the client lists meanwhile, taking
 // mutex 100 against the ping task.
 std::atomic<bool> s_bStopClients{false};
