@@ -70,6 +70,7 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::string
     close(errPipe[1]);
     outFd_ = outPipe[0];
     errFd_ = errPipe[0];
+    reader_ = std::thread([this] { read(); });
 }
 
 Child::~Child()
@@ -79,40 +80,58 @@ Child::~Child()
         kill(pid_, SIGKILL);
         waitpid(pid_, &rawStatus_, 0);
     }
+    stop_ = true;
+    if (reader_.joinable())
+        reader_.join();
     if (outFd_ >= 0)
         close(outFd_);
     if (errFd_ >= 0)
         close(errFd_);
 }
 
+void Child::read()
+{
+    while (!stop_) {
+        pollfd fds[2];
+        int n = 0;
+        if (outFd_ >= 0)
+            fds[n++] = {outFd_, POLLIN, 0};
+        if (errFd_ >= 0)
+            fds[n++] = {errFd_, POLLIN, 0};
+        if (n == 0)
+            break;
+        if (poll(fds, n, 50) <= 0)
+            continue;
+        for (int i = 0; i < n; ++i) {
+            if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+            char buf[65536];
+            const ssize_t r = ::read(fds[i].fd, buf, sizeof buf);
+            const bool isOut = fds[i].fd == outFd_;
+            if (r > 0) {
+                const std::lock_guard<std::mutex> lock(mutex_);
+                (isOut ? out_ : err_).append(buf, (size_t)r);
+            } else if (r == 0 || (r < 0 && errno != EINTR && errno != EAGAIN)) {
+                close(fds[i].fd);
+                (isOut ? outFd_ : errFd_) = -1;
+            }
+        }
+        more_.notify_all();
+    }
+    const std::lock_guard<std::mutex> lock(mutex_);
+    closed_ = outFd_ < 0 && errFd_ < 0;
+    more_.notify_all();
+}
+
 void Child::pump(int timeoutMs)
 {
-    pollfd fds[2];
-    int n = 0;
-    if (outFd_ >= 0)
-        fds[n++] = {outFd_, POLLIN, 0};
-    if (errFd_ >= 0)
-        fds[n++] = {errFd_, POLLIN, 0};
-    if (n == 0) {
-        if (timeoutMs > 0)
-            usleep(timeoutMs * 1000);
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!closed_) {
+        more_.wait_for(lock, std::chrono::milliseconds(timeoutMs));
         return;
     }
-    if (poll(fds, n, timeoutMs) <= 0)
-        return;
-    for (int i = 0; i < n; ++i) {
-        if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
-            continue;
-        char buf[65536];
-        ssize_t r = read(fds[i].fd, buf, sizeof buf);
-        bool isOut = fds[i].fd == outFd_;
-        if (r > 0) {
-            (isOut ? out_ : err_).append(buf, (size_t)r);
-        } else if (r == 0 || (r < 0 && errno != EINTR && errno != EAGAIN)) {
-            close(fds[i].fd);
-            (isOut ? outFd_ : errFd_) = -1;
-        }
-    }
+    lock.unlock();
+    std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
 }
 
 bool Child::running()
@@ -144,12 +163,17 @@ bool Child::wait(ProcResult& result, int timeoutMs)
         waitpid(pid_, &rawStatus_, 0);
         reaped_ = true;
     }
-    while (outFd_ >= 0 || errFd_ >= 0) {
-        auto before = out_.size() + err_.size();
-        pump(200);
+    // The rest of the output, unless a descendant keeps the pipes open.
+    for (;;) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (closed_)
+            break;
+        const size_t before = out_.size() + err_.size();
+        more_.wait_for(lock, std::chrono::milliseconds(200));
         if (out_.size() + err_.size() == before && msSince(t0) > timeoutMs + 2000)
             break;
     }
+    const std::lock_guard<std::mutex> lock(mutex_);
     result.out = out_;
     result.err = err_;
     if (WIFEXITED(rawStatus_))
@@ -161,25 +185,24 @@ bool Child::wait(ProcResult& result, int timeoutMs)
 
 std::string Child::out()
 {
-    pump(0);
+    const std::lock_guard<std::mutex> lock(mutex_);
     return out_;
 }
 
 std::string Child::err()
 {
-    pump(0);
+    const std::lock_guard<std::mutex> lock(mutex_);
     return err_;
 }
 
 bool Child::waitForOutput(const std::string& text, int timeoutMs)
 {
-    auto t0 = Clock::now();
+    const auto t0 = Clock::now();
+    std::unique_lock<std::mutex> lock(mutex_);
     while (out_.find(text) == std::string::npos) {
-        if (msSince(t0) >= timeoutMs)
+        if (closed_ || msSince(t0) >= timeoutMs)
             return false;
-        pump(20);
-        if (outFd_ < 0 && out_.find(text) == std::string::npos)
-            return false;
+        more_.wait_for(lock, std::chrono::milliseconds(20));
     }
     return true;
 }

@@ -2,8 +2,12 @@
 // with arguments and environment, capture its output and exit status.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <sys/types.h>
+#include <thread>
 #include <vector>
 
 namespace vt {
@@ -39,21 +43,29 @@ public:
     void signal(int sig);
     // Waits for the exit; fills result. False on time-out (the child is killed).
     bool wait(ProcResult& result, int timeoutMs = 30000);
-    // Output so far (standard output and error are read by a background reader).
+    // Output so far. A background reader drains standard output and error all
+    // the time, so a chatty child never blocks on a full pipe.
     std::string out();
     std::string err();
     // Waits until standard output contains text; false on time-out.
     bool waitForOutput(const std::string& text, int timeoutMs = 10000);
 
 private:
+    void read();
+    // Waits up to timeoutMs for more output or the end of both pipes.
     void pump(int timeoutMs);
     pid_t pid_ = -1;
     int outFd_ = -1;
     int errFd_ = -1;
     bool reaped_ = false;
     int rawStatus_ = 0;
-    std::string out_;
-    std::string err_;
+    std::mutex mutex_;
+    std::condition_variable more_;
+    std::string out_; // under mutex_
+    std::string err_; // under mutex_
+    bool closed_ = false; // both pipes at their end; under mutex_
+    std::atomic<bool> stop_{false};
+    std::thread reader_;
 };
 
 } // namespace vt
