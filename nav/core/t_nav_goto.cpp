@@ -34,8 +34,8 @@ BOOLEAN s_bSonarCursorView = FALSE;
 namespace {
 
 constexpr U32 NO_ID = 0xFFFF;
-constexpr U32 ROUTE_START = 1; // nRouteStartEnd / nRumbrelStartEnd of a first point
-constexpr U32 ROUTE_END = 2;
+constexpr U32 FIRST_POINT = 1; // nRouteStartEnd / nRumbrelStartEnd of a picked first point
+constexpr U32 LAST_POINT = 2;
 
 // Static helpers ------------------------------------------------------------
 
@@ -244,12 +244,12 @@ void T_NAV_vGoToPoint(ST_POINT_TYPE_INDEX* ptSelectedIndex)
                 vTooFarNote();
                 vClick(FALSE);
             } else {
-                U_STEVRIN_vFollowRumbrel(id, ptSelectedIndex->nRumbrelStartEnd == ROUTE_START);
+                U_STEVRIN_vFollowRumbrel(id, ptSelectedIndex->nRumbrelStartEnd == FIRST_POINT);
                 vClick(TRUE);
             }
         } else if (type == TWR_POINT_TYPE_ROUTE) {
             // As without the motor: a picked end is travelled toward the start.
-            U_STEVRIN_vFollowRoute(id, ptSelectedIndex->nRouteStartEnd == ROUTE_END);
+            U_STEVRIN_vFollowRoute(id, ptSelectedIndex->nRouteStartEnd == LAST_POINT);
             vClick(TRUE);
         } else {
             vClick(FALSE);
@@ -259,7 +259,7 @@ void T_NAV_vGoToPoint(ST_POINT_TYPE_INDEX* ptSelectedIndex)
     } else if (type == TWR_POINT_TYPE_ROUTE) {
         // A picked start travels the route forward, a picked end in
         // reverse; the travel gives its own click.
-        T_NAV_vTravelSelectedRoute(id, 0, ptSelectedIndex->nRouteStartEnd == ROUTE_END);
+        T_NAV_vTravelSelectedRoute(id, 0, ptSelectedIndex->nRouteStartEnd == LAST_POINT);
     } else {
         vClick(FALSE);
     }
