@@ -15,7 +15,7 @@ PACKAGES := cmake ninja-build g++ ccache pkg-config \
 	zlib1g-dev libjpeg62-turbo-dev libfreetype-dev liblzo2-dev libxml2-dev libpng-dev \
 	libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri libsdl2-dev \
 	clang libclang-rt-14-dev libssl-dev \
-	lrzsz libopenjp2-tools proj-bin socat tshark iproute2 python3-crcmod python3-serial geographiclib-tools \
+	lrzsz libopenjp2-tools proj-bin socat tshark iproute2 python3-crcmod python3-serial geographiclib-tools libgeographiclib-dev \
 	fonts-dejavu-core fonts-liberation
 
 export CCACHE_BASEDIR := $(CURDIR)

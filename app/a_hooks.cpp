@@ -18,6 +18,7 @@
 #include "kernel/l_root.h"
 #include "nav/core/neighbour_standins.h" // T_RADAR_bIsMyRadarView, T_STEVRIN_bIsNavigationPaused, T_NAV_bIsMyChartView
 #include "nav/core/t_nav_alarm.h"
+#include "nav/core/t_nav_mob.h"
 #include "nav/core/t_nav_overlay.h"
 #include "nav/core/u_nav_position.h"
 #include "nav/data/t_nav_group_init.h"
@@ -39,6 +40,7 @@
 #include "ui/t_info.h"
 #include "ui/t_keyboard.h"
 #include "ui/t_menu.h"
+#include "ui/t_viewkey.h"
 #include "ui/t_view_capture_standins.h"
 
 #include <algorithm>
@@ -153,6 +155,7 @@ void A_HOOKS_vInstall(void)
     T_N_HISTORY_vInstallChartViewQuery(bMyChartViewShown);
     T_DISPLAY_vInstallElementBitQuery(u32ElementBit);
     T_KEYBOARD_vInstallShutdown(U_SHUTDOWN_vShutdown);
+    T_VIEWKEY_vInstallPreviewRemover(T_NAV_vUnRegisterSnapshotPreviewLayer);
     T_MENU_vInstallNeighbours(&s_menuNeighbours);
     T_INFO_NEIGHBOURS infoNeighbours = s_infoNeighbours;
     A_INFO_STANDINS_vFill(&infoNeighbours);

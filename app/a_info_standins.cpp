@@ -1,13 +1,13 @@
 // What the instrument bar's navigation strip and the cursor readout ask of
 // the subsystems above the user interface.
 //
-// The chart cursor and the waypoints' large icons are the navigation
-// core's. Everything else here is a STAND-IN, answering as its subsystem
+// The chart cursor, the waypoints' large icons and the man-overboard
+// query are the navigation core's. Everything else here is a STAND-IN, answering as its subsystem
 // does while it has nothing to show; the module that builds one replaces
 // its line in A_INFO_STANDINS_vFill with the real call and deletes the
 // stand-in:
-// - navigation core (T_NAV_bIsMOBInProgress, T_NAV_bIsMyChartCursorView):
-//   no man-overboard is reported and no pane is a chart cursor pane;
+// - navigation core (T_NAV_bIsMyChartCursorView): no pane is a chart
+//   cursor pane;
 // - sonar history (T_N_HISTORY_bIsMyCursorView, the zoom windows, the
 //   360-degree cursor offset and waypoint test): no sonar cursor pane, no
 //   zoom window, no offset, not on a waypoint;
@@ -20,6 +20,7 @@
 #include "app/a_info_standins.h"
 
 #include "nav/core/g_nav_icons.h"
+#include "nav/core/t_nav_mob.h"
 #include "nav/data/t_nav_twr_waypoint.h"
 #include "ui/t_view.h"
 
@@ -39,7 +40,6 @@ const ICON* pLargeWaypointIcon(U32 u32Waypoint)
 
 // ---- Stand-ins ----
 
-BOOLEAN bMOBInProgress(void) { return FALSE; }
 BOOLEAN bIsMyChartCursorView(LAYER_ID, SPLIT_WINDOW_TYPE) { return FALSE; }
 
 BOOLEAN bIsMySonarCursorView(LAYER_ID, SPLIT_WINDOW_TYPE) { return FALSE; }
@@ -70,7 +70,7 @@ void vStevrinTargetName(char* pacName, U32 u32Size)
 
 void A_INFO_STANDINS_vFill(T_INFO_NEIGHBOURS* pHooks)
 {
-    pHooks->pfnMOBInProgress = bMOBInProgress;
+    pHooks->pfnMOBInProgress = T_NAV_bIsMOBInProgress;
     pHooks->pfnIsMyChartCursorView = bIsMyChartCursorView;
     pHooks->pfnCursorIcon = pCursorIcon;
     pHooks->pfnLargeWaypointIcon = pLargeWaypointIcon;

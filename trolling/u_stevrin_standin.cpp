@@ -31,18 +31,18 @@ void vPutLE32(U8* p, U32 v)
         p[i] = (U8)(v >> (8 * i));
 }
 
-void vRecord(const char* pcCall, U32 u32Command, U32 u32ItemIndex = 0)
+void vRecord(const char* pcCall, U32 u32Command, U32 u32ItemIndex = 0, U32 u32Flag = 0)
 {
     log_me("trolling-motor link not built yet: %s", pcCall);
     std::lock_guard<std::mutex> lock(s_mutex);
     s_calls.push_back(pcCall);
-    s_requests.push_back({u32Command, u32ItemIndex, false, {}, {}});
+    s_requests.push_back({u32Command, u32ItemIndex, false, {}, {}, u32Flag});
 }
 
 void vRecordTrack(const char* pcCall, U32 u32Command, const POINT* paPoints, U32 u32Count, const char* pcName)
 {
     log_me("trolling-motor link not built yet: %s", pcCall);
-    U_STEVRIN_STANDIN_REQUEST r = {u32Command, 0, true, {}, {}};
+    U_STEVRIN_STANDIN_REQUEST r = {u32Command, 0, true, {}, {}, 0};
     if (paPoints != nullptr)
         r.points.assign(paPoints, paPoints + std::min(u32Count, TRACK_MAX_POINTS));
     if (pcName != nullptr)
@@ -88,6 +88,26 @@ void U_STEVRIN_vFollowRouteFromPt(U32 u32Route, U32 u32Point, BOOLEAN bToStart)
 {
     log_me("follow route %u from point %u%s", u32Route, u32Point, bToStart ? " toward its start" : "");
     vRecord("U_STEVRIN_vFollowRouteFromPt", ST_CMD_GOTO_ROUTE, u32Route);
+}
+
+void U_STEVRIN_vGotoWaypoint(U32 u32Waypoint, BOOLEAN bStayvane)
+{
+    vRecord("U_STEVRIN_vGotoWaypoint", ST_CMD_GOTO_WAYPOINT, u32Waypoint, bStayvane ? 1 : 0);
+}
+
+void U_STEVRIN_vFollowRoute(U32 u32Route, BOOLEAN bToStart)
+{
+    vRecord("U_STEVRIN_vFollowRoute", ST_CMD_GOTO_ROUTE, u32Route, bToStart ? 1 : 0);
+}
+
+void U_STEVRIN_vFollowRumbrel(U32 u32Rumbrel, BOOLEAN bToStart)
+{
+    vRecord("U_STEVRIN_vFollowRumbrel", ST_CMD_GOTO_RUMBREL, u32Rumbrel, bToStart ? 1 : 0);
+}
+
+void U_STEVRIN_vFollowBackTrack(U32 u32Slot)
+{
+    vRecord("U_STEVRIN_vFollowBackTrack", ST_CMD_GOTO_BACKTRACK, u32Slot);
 }
 
 void U_STEVRIN_vSkipNextRoutePt(void)

@@ -24,6 +24,18 @@ void U_STEVRIN_vStopGoto(void);
 // Asks the motor to travel stored route u32Route from point u32Point,
 // toward the route's start when bToStart.
 void U_STEVRIN_vFollowRouteFromPt(U32 u32Route, U32 u32Point, BOOLEAN bToStart);
+// Asks the motor to steer to waypoint u32Waypoint, holding position there
+// when bStayvane.
+void U_STEVRIN_vGotoWaypoint(U32 u32Waypoint, BOOLEAN bStayvane);
+// Asks the motor to travel stored route u32Route, toward its start when
+// bToStart.
+void U_STEVRIN_vFollowRoute(U32 u32Route, BOOLEAN bToStart);
+// Asks the motor to follow stored trolling-motor track u32Rumbrel toward
+// its start or its end.
+void U_STEVRIN_vFollowRumbrel(U32 u32Rumbrel, BOOLEAN bToStart);
+// Asks the motor to follow the recorded track in slot u32Slot as a
+// back-track.
+void U_STEVRIN_vFollowBackTrack(U32 u32Slot);
 // Asks the motor to skip the next route point / reverse its route.
 void U_STEVRIN_vSkipNextRoutePt(void);
 void U_STEVRIN_vReverseRoute(void);
@@ -67,6 +79,7 @@ typedef struct tag_U_STEVRIN_STANDIN_REQUEST {
     bool bTrack;
     std::vector<POINT> points;
     std::string sName;
+    U32 u32Flag; // the call's BOOLEAN (hold position, toward the start), else 0
 } U_STEVRIN_STANDIN_REQUEST;
 std::vector<U_STEVRIN_STANDIN_REQUEST> U_STEVRIN_STANDIN_vRequests(void);
 

@@ -5,4 +5,3 @@ void GUI_vUnRegisterSelectViewMenu(void) {}
 void GUI_vRegisterSelectViewMenu(void) {}
 void GUI_vSaveN2KViewsVisibility(void) {}
 
-void T_NAV_vUnRegisterSnapshotPreviewLayer(void) {}

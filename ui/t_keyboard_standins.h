@@ -3,8 +3,6 @@
 // that replace them delete these declarations.
 //
 // - The class-based view-selection menu and its saved visibility: nothing.
-// - The navigation task's snapshot preview layer: never shown, nothing to
-//   remove.
 #pragma once
 
 #include "kernel/l_types.h"
@@ -19,7 +17,3 @@
 void GUI_vUnRegisterSelectViewMenu(void);
 void GUI_vRegisterSelectViewMenu(void);
 void GUI_vSaveN2KViewsVisibility(void);
-
-// ---- Navigation ----
-
-void T_NAV_vUnRegisterSnapshotPreviewLayer(void);

@@ -16,6 +16,8 @@
 #include "ui/t_view_state.h"
 #include "ui/u_keyboard.h"
 
+#include <atomic>
+
 using namespace t_view;
 
 // Constants -----------------------------------------------------------------
@@ -34,6 +36,7 @@ constexpr TICKS REGISTER_RETRY_TICKS = 1;
 // Statics -------------------------------------------------------------------
 
 BOOLEAN s_bRunStartHandled = FALSE;
+std::atomic<T_VIEWKEY_PREVIEW_REMOVER*> s_pfnRemovePreview{nullptr};
 
 // Static prototypes -----------------------------------------------------------
 
@@ -58,6 +61,11 @@ void T_VIEWKEY_vMain(void)
         while (MSGHEADER* pHeader = L_MBOX_Receive(VIEWKEY_MAILBOX))
             T_VIEWKEY_vHandleMail(pHeader);
     }
+}
+
+void T_VIEWKEY_vInstallPreviewRemover(T_VIEWKEY_PREVIEW_REMOVER* pfnRemove)
+{
+    s_pfnRemovePreview.store(pfnRemove);
 }
 
 void T_VIEWKEY_vStart(void)
@@ -139,7 +147,8 @@ void vHandleKey(const MSG_KEY_CHANGE* pKey)
 {
     switch (pKey->key) {
     case KEY_VIEW:
-        T_NAV_vUnRegisterSnapshotPreviewLayer();
+        if (T_VIEWKEY_PREVIEW_REMOVER* pfn = s_pfnRemovePreview.load())
+            pfn();
         T_VIEW_vSetNextBackgroundLayer();
         vDropFrame();
         L_SEMA_Signal(SEMA_KEYCLICK_GOOD);

@@ -28,3 +28,8 @@ void T_VIEWKEY_vMain(void);
 // one mail of mailbox 6 and disposes of it.
 void T_VIEWKEY_vStart(void);
 void T_VIEWKEY_vHandleMail(MSGHEADER* pHeader);
+
+// The navigation task's removal of its snapshot preview, run when the VIEW
+// key leaves the view (installed from above; null: nothing to remove).
+typedef void T_VIEWKEY_PREVIEW_REMOVER(void);
+void T_VIEWKEY_vInstallPreviewRemover(T_VIEWKEY_PREVIEW_REMOVER* pfnRemove);

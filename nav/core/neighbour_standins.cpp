@@ -3,6 +3,7 @@
 
 #include "nav/core/t_nav.h"
 #include "nav/core/t_nav_conf.h"
+#include "nav/core/t_nav_goto.h"
 #include "nav/core/t_nav_route.h"
 #include "nav/core/t_nav_state.h"
 #include "nav/core/t_nav_stevrin.h"
@@ -86,6 +87,7 @@ void T_NAV_vMain(void)
     T_NAV_vInitTracksWaypointsRoutes();
     T_NAV_TWR_vInitialScan();
     T_NAV_vInitNavControl();
+    T_NAV_vInitGoTo();
     U32 u32State = 0;
     H_DATABASE_bFetchU32(FCID("CCST"), &u32State, nullptr, nullptr);
     if (u32State == CCST_SIMULATION || u32State == CCST_POINT_OF_SALE)
@@ -259,6 +261,52 @@ U32 NAV_STANDIN_u32ChartReRenders(void)
 {
     std::lock_guard<std::mutex> guard(st().lock);
     return st().u32ChartReRenders;
+}
+
+// AIS neighbours -------------------------------------------------------------------
+
+namespace {
+
+std::mutex s_aisLock;
+NAV_STANDIN_AIS_CALLS s_aisCalls = {};
+
+} // namespace
+
+void T_NAV_vAisCPALimit(void)
+{
+    std::lock_guard<std::mutex> guard(s_aisLock);
+    ++s_aisCalls.u32CPALimit;
+}
+
+void T_NAV_vAisTargetList(void)
+{
+    std::lock_guard<std::mutex> guard(s_aisLock);
+    ++s_aisCalls.u32TargetList;
+}
+
+void T_CHART_INFO_vAddNearestTargetVessel(void)
+{
+    std::lock_guard<std::mutex> guard(s_aisLock);
+    ++s_aisCalls.u32NearestTargetVessel;
+}
+
+void T_RADAR_vSetAisConnected(U32 u32Connected)
+{
+    std::lock_guard<std::mutex> guard(s_aisLock);
+    ++s_aisCalls.u32RadarAisConnected;
+    s_aisCalls.u32LastRadarAisConnected = u32Connected;
+}
+
+NAV_STANDIN_AIS_CALLS NAV_STANDIN_tAisCalls(void)
+{
+    std::lock_guard<std::mutex> guard(s_aisLock);
+    return s_aisCalls;
+}
+
+void NAV_STANDIN_vForgetAisCalls(void)
+{
+    std::lock_guard<std::mutex> guard(s_aisLock);
+    s_aisCalls = {};
 }
 
 // The trolling-motor bridge's neighbours -------------------------------------------
