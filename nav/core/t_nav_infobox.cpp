@@ -252,8 +252,8 @@ void IBRF_vRender3RowWaypointInfoBox(BITMAP* pBitmap, POINT* ppt, VIB_DIRECTION 
             put(pBitmap, st.text, x + 157 - width(font16x17(), NOTHING), r.y, font16x17(), NOTHING);
             continue;
         }
-        T_INFO_nDrawInfoBox(pBitmap, 154 - nLabel, (S32)G_FONTS_u32GetHeight(font16x17()), x + 3 + nLabel, r.y,
-                            r.fcid, font16x17(), font9x13(), IBS_NONE, CHARTPLOTTER_JUSTIFY_RIGHT, nLang);
+        T_INFO_nDrawInfoBox(pBitmap, 154 - nLabel, (S32)G_FONTS_u32GetHeight(font16x17()), x + nLabel, r.y, r.fcid,
+                            font16x17(), font9x13(), IBS_NONE, CHARTPLOTTER_JUSTIFY_RIGHT, nLang);
     }
     vMoveOn(ppt, eDirection);
 }
@@ -517,11 +517,14 @@ void IBRF_vRenderWayPointOverTimeToGoInfoBox(BITMAP* pBitmap, POINT* ppt, VIB_DI
         G_ICON_vPut(pBitmap, g_NAV_Icons_Large[u8Icon], &at);
         nx += g_NAV_Icons_Large[u8Icon]->nWidth + 3;
     }
+    // A long name is cut at the box's edge rather than drawn into the next box.
+    for (size_t n = strlen(acName); n > 0 && nx + width(font16x17(), acName) > x + NAV_INFOBOX_WIDTH - 2; --n)
+        acName[n - 1] = '\0';
     put(pBitmap, st.text, nx, y + 65, font16x17(), acName);
     divider(pBitmap, x + 3, y + 50, 152, 2);
     const S32 nLabel = width(font9x13(), text(&txtTtg, nLang));
     put(pBitmap, st.text, x + 3, y + 16, font9x13(), text(&txtTtg, nLang));
-    T_INFO_nDrawInfoBox(pBitmap, 154 - nLabel, (S32)G_FONTS_u32GetHeight(font16x17()), x + 3 + nLabel, y + 16,
+    T_INFO_nDrawInfoBox(pBitmap, 154 - nLabel, (S32)G_FONTS_u32GetHeight(font16x17()), x + nLabel, y + 16,
                         FCID("ITTG"), font16x17(), font9x13(), IBS_NONE, CHARTPLOTTER_JUSTIFY_RIGHT, nLang);
     vMoveOn(ppt, eDirection);
 }
