@@ -3,6 +3,8 @@
 
 #include "nav/core/t_nav.h"
 #include "nav/core/t_nav_conf.h"
+#include "nav/core/t_nav_infobox.h"
+#include "nav/core/t_nav_settings.h"
 #include "nav/core/t_nav_route.h"
 #include "nav/core/t_nav_state.h"
 #include "nav/core/t_nav_stevrin.h"
@@ -88,6 +90,8 @@ void T_NAV_vMain(void)
 {
     log_me("stand-in: the update, the boat simulation, the current track and the trolling-motor mails only");
     H_DATABASE_bUpdateEverythingU32(FCID("BHDG"), FCID("IHDG"), P_NORMAL, D_FCID, &s_apcCourse, DB_TIMEOUT_NEVER);
+    T_NAV_vSetDefaultSettings(FALSE);
+    T_NAV_INFOBOX_vPublish();
     // The store from flash, then its derived tables.
     T_NAV_vInitTracksWaypointsRoutes();
     T_NAV_TWR_vInitialScan();
@@ -118,6 +122,8 @@ void T_NAV_vMain(void)
                 T_NAV_bCloseTrackMemoryWarning();
             else if (cmd == CMD_ID_NAV_STEVRIN)
                 T_NAV_STEVRIN_vExecuteStevrinCmd(reinterpret_cast<NAV_STEVRIN_DATA_MSG*>(pMail));
+            else if (cmd == CMD_ID_RESET_POS)
+                T_NAV_vSetDefaultSettings(TRUE);
             H_MEMORY_vDumpMail(pMail);
         }
     }

@@ -30,7 +30,9 @@
 
 // ---- The navigation task (task 16) ----
 
-// In states 4 and 6 it starts the simulation; in the normal-run state it
+// It writes the navigation defaults and publishes the readout boxes, and
+// writes the factory defaults on CMD_ID_RESET_POS. In states 4 and 6 it
+// starts the simulation; in the normal-run state it
 // brings the current track back from its log. Then it runs the update on
 // every expiry of a 1000 ms timer on semaphore 81 and drains mailbox 16; a
 // key the confirmation dialog does not use closes the track memory
