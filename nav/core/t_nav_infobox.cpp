@@ -191,7 +191,7 @@ Subject subject(BOOLEAN bFinal)
     s.bValues = TRUE;
     U8 u8Icon = NO_ICON;
     T_NAV_INFOBOX_vGetStevrinActiveStr(s.acName, &u8Icon, bFinal);
-    const U32 u32Mode = bNav ? 0 : u32MotorMode();
+    const U32 u32Mode = u32MotorMode();
     if (u32Mode == MODE_TRACK_FORWARD || u32Mode == MODE_TRACK_REVERSE || u32Mode == MODE_CONTOUR) {
         vCut(s.acName, MOTOR_TEXT_CHARS);
         s.bLeftAligned = TRUE;
@@ -263,7 +263,7 @@ void IBRF_vRender3RowWaypointInfoBox(BITMAP* pBitmap, POINT* ppt, VIB_DIRECTION 
 // the box ignores the pause).
 BOOLEAN bWaypointValuesHidden(BOOLEAN bTestPause)
 {
-    if (bNavigating() || !bMotorNavigates())
+    if (!bMotorNavigates())
         return FALSE;
     const U32 u32Mode = u32MotorMode();
     if (u32Mode == MODE_POSITION_HOLD || u32Mode == MODE_CONTOUR)
