@@ -18,8 +18,10 @@
 #include "kernel/l_root.h"
 #include "nav/core/neighbour_standins.h" // T_RADAR_bIsMyRadarView, T_STEVRIN_bIsNavigationPaused, T_NAV_bIsMyChartView
 #include "nav/core/t_nav_alarm.h"
+#include "nav/core/t_nav_infobox.h"
 #include "nav/core/t_nav_mob.h"
 #include "nav/core/t_nav_overlay.h"
+#include "nav/core/t_nav_settings.h"
 #include "nav/core/u_nav_position.h"
 #include "nav/data/t_nav_group_init.h"
 #include "nav/data/t_nav_nvram.h"
@@ -45,6 +47,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdint>
 #include <fcntl.h>
 #include <unistd.h>
@@ -122,6 +125,16 @@ const T_MENU_NEIGHBOURS s_menuNeighbours = {
     .pfnGetCurrentItemName = GUI_pGetCurrentItemName,
 };
 
+// The info task's text of what the trolling motor navigates to.
+void vStevrinActiveStr(char* sText, U32 u32Size)
+{
+    if (sText == nullptr || u32Size == 0)
+        return;
+    char acName[NAV_INFOBOX_NAME_BYTES] = {};
+    T_NAV_INFOBOX_vGetStevrinActiveStr(acName, nullptr, FALSE);
+    snprintf(sText, u32Size, "%s", acName);
+}
+
 void vFormatPosition(DATA_TYPE eType, double dValue, char* sValue, U32 u32Format, U32 nLang)
 {
     U_NAV_vFormatPosition(eType, dValue, sValue, (NAV_FORMAT_ENUM)u32Format, nLang, IPS_SPACE);
@@ -134,7 +147,7 @@ const T_INFO_NEIGHBOURS s_infoNeighbours = {
     .pfnAlarmCheckTimer = T_ALARM_vCheckTimer,
     .pfnFormatPosition = vFormatPosition,
     .pfnCopyWaypointName = T_NAV_vCopyWaypointName,
-    .pfnStevrinActiveStr = T_NAV_INFOBOX_vGetStevrinActiveStr,
+    .pfnStevrinActiveStr = vStevrinActiveStr,
     .pfnIsMyRadarInfoView = T_RADAR_bIsMyRadarInfoView,
     .pfnStevrinNavigationPaused = T_STEVRIN_bIsNavigationPaused,
     .pfnStevrinNavigationEnabled = U_NAV_STEVRIN_bIsStevrinNavigationEnabled,
@@ -152,6 +165,7 @@ void A_HOOKS_vInstall(void)
     H_HOOKS_vInstall(&displayHooks);
     H_DATABASE_vInstallDomesticModelQuery(MODEL_bDomesticModel);
     T_N_HISTORY_vInstallDomesticModelQuery(MODEL_bDomesticModel);
+    T_NAV_vInstallDomesticModelQuery(MODEL_bDomesticModel);
     T_N_HISTORY_vInstallChartViewQuery(bMyChartViewShown);
     T_DISPLAY_vInstallElementBitQuery(u32ElementBit);
     T_KEYBOARD_vInstallShutdown(U_SHUTDOWN_vShutdown);

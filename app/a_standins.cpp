@@ -109,10 +109,4 @@ void GUI_pGetCurrentItemName(U32, const char* const (**ppName)[DB_NUM_LANGUAGES]
 // ---- The info task's neighbours above it (see a_standins.h) ----
 
 void T_ALARM_vCheckTimer(void) {}
-void T_NAV_INFOBOX_vGetStevrinActiveStr(char* sText, U32 u32Size)
-{
-    if (sText != nullptr && u32Size > 0)
-        sText[0] = '\0';
-}
 BOOLEAN U_NAV_STEVRIN_bIsStevrinNavigationEnabled(void) { return FALSE; }
-BOOLEAN T_RADAR_bIsMyRadarInfoView(LAYER_ID) { return FALSE; }

@@ -30,9 +30,7 @@ void GUI_pGetCurrentItemName(U32 u32Index, const char* const (**ppName)[DB_NUM_L
 // ---- The info task's neighbours above it (ui/t_info.h) ----
 //
 // The alarm task's one-second timer check does nothing; the trolling motor's
-// navigation text is empty, its navigation is not enabled; no view shows
-// the radar's info boxes.
+// navigation is not enabled. (The radar's info-view question is stood in by
+// the navigation core's neighbours.)
 void T_ALARM_vCheckTimer(void);
-void T_NAV_INFOBOX_vGetStevrinActiveStr(char* sText, U32 u32Size);
 BOOLEAN U_NAV_STEVRIN_bIsStevrinNavigationEnabled(void);
-BOOLEAN T_RADAR_bIsMyRadarInfoView(LAYER_ID view);

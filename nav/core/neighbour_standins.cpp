@@ -4,6 +4,8 @@
 #include "nav/core/t_nav.h"
 #include "nav/core/t_nav_conf.h"
 #include "nav/core/t_nav_goto.h"
+#include "nav/core/t_nav_infobox.h"
+#include "nav/core/t_nav_settings.h"
 #include "nav/core/t_nav_route.h"
 #include "nav/core/t_nav_state.h"
 #include "nav/core/t_nav_stevrin.h"
@@ -50,6 +52,12 @@ struct STANDIN_STATE {
     U32 u32AppearanceEditor = 0;
     U32 u32TrackDefaultsEditor = 0;
     U32 u32ChartReRenders = 0;
+    U32 u32ChartInfoResets = 0;
+    BOOLEAN bStevrinPaused = FALSE;
+    BOOLEAN bRumbrelNav = FALSE;
+    char acStevrinActive[13] = {};
+    U16 u16Stayvane = 0xFFFF;
+    LAYER_ID eRadarInfoView = NO_VIEW_PRIORITY;
 };
 
 STANDIN_STATE& st(void)
@@ -83,6 +91,8 @@ void T_NAV_vMain(void)
 {
     log_me("stand-in: the update, the boat simulation, the current track and the trolling-motor mails only");
     H_DATABASE_bUpdateEverythingU32(FCID("BHDG"), FCID("IHDG"), P_NORMAL, D_FCID, &s_apcCourse, DB_TIMEOUT_NEVER);
+    T_NAV_vSetDefaultSettings(FALSE);
+    T_NAV_INFOBOX_vPublish();
     // The store from flash, then its derived tables.
     T_NAV_vInitTracksWaypointsRoutes();
     T_NAV_TWR_vInitialScan();
@@ -114,6 +124,8 @@ void T_NAV_vMain(void)
                 T_NAV_bCloseTrackMemoryWarning();
             else if (cmd == CMD_ID_NAV_STEVRIN)
                 T_NAV_STEVRIN_vExecuteStevrinCmd(reinterpret_cast<NAV_STEVRIN_DATA_MSG*>(pMail));
+            else if (cmd == CMD_ID_RESET_POS)
+                T_NAV_vSetDefaultSettings(TRUE);
             H_MEMORY_vDumpMail(pMail);
         }
     }
@@ -125,6 +137,12 @@ void NAV_STANDIN_vForget(void)
     st().u32AppearanceEditor = 0;
     st().u32TrackDefaultsEditor = 0;
     st().u32ChartReRenders = 0;
+    st().u32ChartInfoResets = 0;
+    st().bStevrinPaused = FALSE;
+    st().bRumbrelNav = FALSE;
+    st().acStevrinActive[0] = '\0';
+    st().u16Stayvane = 0xFFFF;
+    st().eRadarInfoView = NO_VIEW_PRIORITY;
 }
 
 // Groups ----------------------------------------------------------------------
@@ -176,7 +194,61 @@ U32 NAV_STANDIN_u32AisTargetCount(void)
 
 BOOLEAN T_STEVRIN_bIsNavigationPaused(void)
 {
-    return FALSE;
+    std::lock_guard<std::mutex> guard(st().lock);
+    return st().bStevrinPaused;
+}
+
+BOOLEAN U_NAV_STEVRIN_bIsRumbrelNavActive(void)
+{
+    std::lock_guard<std::mutex> guard(st().lock);
+    return st().bRumbrelNav;
+}
+
+void T_STEVRIN_vGetActiveStr(char* pacStr)
+{
+    if (pacStr == nullptr)
+        return;
+    std::lock_guard<std::mutex> guard(st().lock);
+    memcpy(pacStr, st().acStevrinActive, sizeof st().acStevrinActive);
+}
+
+U16 T_STEVRIN_u16GetStayvaneIndex(void)
+{
+    std::lock_guard<std::mutex> guard(st().lock);
+    return st().u16Stayvane;
+}
+
+void NAV_STANDIN_vSetStevrinQueries(BOOLEAN bPaused, BOOLEAN bRumbrelNav, const char* pcActive, U16 u16Stayvane)
+{
+    std::lock_guard<std::mutex> guard(st().lock);
+    st().bStevrinPaused = bPaused;
+    st().bRumbrelNav = bRumbrelNav;
+    snprintf(st().acStevrinActive, sizeof st().acStevrinActive, "%s", pcActive != nullptr ? pcActive : "");
+    st().u16Stayvane = u16Stayvane;
+}
+
+void T_NAV_INFO_vReset(void)
+{
+    std::lock_guard<std::mutex> guard(st().lock);
+    ++st().u32ChartInfoResets;
+}
+
+U32 NAV_STANDIN_u32ChartInfoResets(void)
+{
+    std::lock_guard<std::mutex> guard(st().lock);
+    return st().u32ChartInfoResets;
+}
+
+BOOLEAN T_RADAR_bIsMyRadarInfoView(LAYER_ID view)
+{
+    std::lock_guard<std::mutex> guard(st().lock);
+    return view != NO_VIEW_PRIORITY && view == st().eRadarInfoView;
+}
+
+void NAV_STANDIN_vSetRadarInfoView(LAYER_ID view)
+{
+    std::lock_guard<std::mutex> guard(st().lock);
+    st().eRadarInfoView = view;
 }
 
 U32 T_STEVRIN_u32GetStevrinBearingDeg(void)
@@ -521,6 +593,11 @@ void DORRIMStevrinClear(void* pState)
     lake().calls.push_back(lakeCall("clear", pState));
     if (LAKE_STATE* p = pLiveState(pState))
         p->bLive = false;
+}
+
+BOOLEAN IsFTCCompatible(void)
+{
+    return FALSE;
 }
 
 void DORRIMStevrinEnableSelectedContourHighlight(void* pState, U32 u32Colour, S32 nEnable)

@@ -30,7 +30,9 @@
 
 // ---- The navigation task (task 16) ----
 
-// In states 4 and 6 it starts the simulation; in the normal-run state it
+// It writes the navigation defaults and publishes the readout boxes, and
+// writes the factory defaults on CMD_ID_RESET_POS. In states 4 and 6 it
+// starts the simulation; in the normal-run state it
 // brings the current track back from its log. Then it runs the update on
 // every expiry of a 1000 ms timer on semaphore 81 and drains mailbox 16; a
 // key the confirmation dialog does not use closes the track memory
@@ -62,9 +64,26 @@ void NAV_STANDIN_vSetAisTargets(const std::vector<ais_DeviceInfo>& targets);
 U32 NAV_STANDIN_u32AisTargetCount(void);
 
 
-// ---- Trolling-motor link queries (all zero) ----
+// ---- Trolling-motor link queries (all zero unless a test sets them) ----
 
 BOOLEAN T_STEVRIN_bIsNavigationPaused(void);
+// TRUE while the motor navigates along a track (scriptable, FALSE).
+BOOLEAN U_NAV_STEVRIN_bIsRumbrelNavActive(void);
+// The name of the motor's active target, 12 characters at most
+// (scriptable, empty); the waypoint last saved as a position-hold point
+// (scriptable, 0xFFFF).
+void T_STEVRIN_vGetActiveStr(char* pacStr);
+U16 T_STEVRIN_u16GetStayvaneIndex(void);
+void NAV_STANDIN_vSetStevrinQueries(BOOLEAN bPaused, BOOLEAN bRumbrelNav, const char* pcActive, U16 u16Stayvane);
+
+// ---- The chart-info pages; the radar's info view ----
+
+// Counted.
+void T_NAV_INFO_vReset(void);
+U32 NAV_STANDIN_u32ChartInfoResets(void);
+// The view shows the radar's info boxes (scriptable, never).
+BOOLEAN T_RADAR_bIsMyRadarInfoView(LAYER_ID view);
+void NAV_STANDIN_vSetRadarInfoView(LAYER_ID view);
 U32 T_STEVRIN_u32GetStevrinBearingDeg(void);
 U32 T_STEVRIN_u32GetStevrinRemainDistFt(void);
 void T_STEVRIN_vGetRumbrelCurrentPt(POINT* pOut);
@@ -129,6 +148,8 @@ void* DORRIMStevrinRequestTrack(void* pState, S32 nOption, double dLongitude, do
 FTC_POINT* GetFTCTrack(void* pState, U32* pnCount);
 S32* GetFTCTrackDepths(void* pState, U32* pnCount);
 void DORRIMStevrinClear(void* pState);
+// The open lake chart supports contour following (never, here).
+BOOLEAN IsFTCCompatible(void);
 void DORRIMStevrinEnableSelectedContourHighlight(void* pState, U32 u32Colour, S32 nEnable);
 void DORRIMStevrinEnableSelectionImage(void* pState, const FTC_RGBQUAD* pColours, S32 nEnable, S32 nZero);
 

@@ -32,6 +32,7 @@ bool bIsWritableFolder(const char* pcPath)
 std::mutex s_selectionLock;
 std::vector<U16> s_selection;
 std::atomic<U32> s_u32ReturnsToBrowse{0};
+NAV_STANDIN_RESETS s_tResets = {0, -1, 0, -1};
 
 } // namespace
 
@@ -109,6 +110,32 @@ void T_NAV_GROUP_vExportSelectedDataItems(U16* pu16List)
 void T_NAV_GROUP_vReturnToBrowseState(void)
 {
     s_u32ReturnsToBrowse.fetch_add(1);
+}
+
+void T_NAV_EDIT_vReset(U32 u32Priority)
+{
+    std::lock_guard<std::mutex> lock(s_selectionLock);
+    ++s_tResets.u32EditorResets;
+    s_tResets.s32EditorPriority = (S32)u32Priority;
+}
+
+void T_NAV_GROUP_vReset(U32 u32Priority)
+{
+    std::lock_guard<std::mutex> lock(s_selectionLock);
+    ++s_tResets.u32GroupResets;
+    s_tResets.s32GroupPriority = (S32)u32Priority;
+}
+
+NAV_STANDIN_RESETS NAV_STANDIN_tManagerResets(void)
+{
+    std::lock_guard<std::mutex> lock(s_selectionLock);
+    return s_tResets;
+}
+
+void NAV_STANDIN_vForgetManagerResets(void)
+{
+    std::lock_guard<std::mutex> lock(s_selectionLock);
+    s_tResets = {0, -1, 0, -1};
 }
 
 void NAV_STANDIN_vSetExportSelection(const std::vector<U16>& ids)

@@ -34,5 +34,18 @@ constexpr U32 SELECT_EXPORT_MAX_ITEMS = 3000;
 void T_NAV_GROUP_vExportSelectedDataItems(U16* pu16List);
 // The manager back in browsing; counted.
 void T_NAV_GROUP_vReturnToBrowseState(void);
+// The resets of the editors and of the group manager by the settings
+// defaults, with the defaults' writer priority; the last priority each was
+// given is kept (-1 before any), and the calls are counted.
+void T_NAV_EDIT_vReset(U32 u32Priority);
+void T_NAV_GROUP_vReset(U32 u32Priority);
+typedef struct tag_NAV_STANDIN_RESETS {
+    U32 u32EditorResets;
+    S32 s32EditorPriority;
+    U32 u32GroupResets;
+    S32 s32GroupPriority;
+} NAV_STANDIN_RESETS;
+NAV_STANDIN_RESETS NAV_STANDIN_tManagerResets(void);
+void NAV_STANDIN_vForgetManagerResets(void);
 void NAV_STANDIN_vSetExportSelection(const std::vector<U16>& ids);
 U32 NAV_STANDIN_u32ReturnsToBrowse(void);
