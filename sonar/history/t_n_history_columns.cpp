@@ -10,6 +10,7 @@
 // the accumulator reports no new data for the later ones.
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_standins.h"
+#include "sonar/neighbour_standins.h"
 #include "sonar/history/t_n_history_state.h"
 
 #include "graphics/g_pixel.h"

@@ -1,7 +1,7 @@
 // STAND-INS of the history module's calls that the processing task makes
-// and that are not built yet: the 360 ping processing
-// and the playback look-ups. Each does what the processing task may rely
-// on of the real one; delete an entry when its real module lands.
+// and that are not built yet: the 360 ping processing. Each does what the
+// processing task may rely on of the real one; delete an entry when its
+// real module lands.
 #pragma once
 
 #include "kernel/l_types.h"
@@ -10,10 +10,3 @@
 
 // One ping of the rotating transducer into the 360 picture: nothing here.
 void T_N_HISTORY_vProcessPPISonar(S32 s32CurrentPosition, BEAM Beam, U32 u32TargetFactor, BOOLEAN bClockwise);
-// A playback starts with the next recorded ping: nothing to prepare here.
-void T_N_HISTORY_vPrepareForPlayback(void);
-// The history's scroll direction: nothing is scrolled here.
-void T_N_HISTORY_vSetReverseScroll(BOOLEAN bReverse, BOOLEAN bEndFill);
-// The ping time stamps of the columns on screen, one per stored beam (0-3):
-// no columns are stored here, so every stamp is 0.
-void T_N_HISTORY_vLookupColumnPingTimeStamps(BOOLEAN bReverse, U32* pu32TimeStamps);
