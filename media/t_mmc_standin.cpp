@@ -391,15 +391,28 @@ void vIndexLocked(void)
             bInBadStretch = false;
             continue;
         }
-        if (e == PING_RECORD_SHORT && !bInBadStretch) {
-            ++s_u32Dropped;
-            log_me("[%d]%s: recording ends in a cut record\n", __LINE__, __func__);
+        if (e == PING_RECORD_BAD_MAGIC) {
+            // Not a record: the index looks for the next one.
+            if (!bInBadStretch) {
+                ++s_u32Dropped;
+                log_me("[%d]%s: no ping record at %zu\n", __LINE__, __func__, n);
+            }
+            bInBadStretch = true;
+            ++n;
+            continue;
+        }
+        ++s_u32Dropped;
+        log_me("[%d]%s: bad ping record %d at %zu dropped\n", __LINE__, __func__, (int)e, n);
+        if (e == PING_RECORD_SHORT)
             break;
+        if (e == PING_RECORD_BAD_BEAM && head.u32NumberOfSamples <= PING_MAX_SAMPLES &&
+            bytes.size() - n - PING_RECORD_HEAD_BYTES >= head.u32NumberOfSamples) {
+            // A whole record of a beam that cannot be played: step over it.
+            n += PING_RECORD_HEAD_BYTES + head.u32NumberOfSamples;
+            bInBadStretch = false;
+            continue;
         }
-        if (!bInBadStretch) {
-            ++s_u32Dropped;
-            log_me("[%d]%s: bad ping record %d at %zu dropped\n", __LINE__, __func__, (int)e, n);
-        }
+        // Its length cannot be trusted: the index looks for the next record.
         bInBadStretch = true;
         ++n;
     }
@@ -793,6 +806,7 @@ BOOLEAN T_MMC_STANDIN_bOpenPlaybackFile(BOOLEAN bOpenFile, char* pcName) { retur
 const char* T_MMC_STANDIN_pcCardFolder(void)
 {
     static thread_local std::string folder;
+    vMakeCardFolder();
     folder = sCardFolder();
     return folder.c_str();
 }
