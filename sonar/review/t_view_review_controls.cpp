@@ -30,7 +30,6 @@ constexpr FOURCHARID KEY_CVEW = FCID("CVEW");
 constexpr FOURCHARID KEY_SSPS = FCID("SSPS");
 constexpr FOURCHARID KEY_SSQS = FCID("SSQS");
 constexpr FOURCHARID KEY_CRST = FCID("CRST");
-constexpr FOURCHARID KEY_SRPS = FCID("SRPS");
 
 constexpr U32 SYSTEM_STATE_PLAYBACK = 11;
 constexpr U32 CHART_PLUS_KEELVIEW_VIEW = 33;
@@ -56,12 +55,9 @@ TEXT_TABLE Delete_Recording = ALL_LANGUAGES("Delete Recording");
 TEXT_TABLE Delete_All_Images = ALL_LANGUAGES("Delete All Images");
 TEXT_TABLE Delete_All_Recordings = ALL_LANGUAGES("Delete All Recordings");
 TEXT_TABLE Pings_Per_Second = ALL_LANGUAGES("Pings Per Second");
-TEXT_TABLE Auto = ALL_LANGUAGES("Auto");
 TEXT_TABLE Stop_Playback = ALL_LANGUAGES("Stop Playback");
 TEXT_TABLE Playback_Speed = ALL_LANGUAGES("Playback Speed");
 
-const MENU_LIMITS s_pingRateLimits[] = {{U_METRES, 1.0f, 11.0f, 1.0f}, {U_FEET, 1.0f, 11.0f, 1.0f},
-                                         {U_FATHOMS, 1.0f, 11.0f, 1.0f}};
 
 U32 su32PriorToPlaybackState = 0;
 U32 su32PreviousState = SR_VIEW_THUMBNAILS;
@@ -164,11 +160,10 @@ void vWithdraw(U32 u32State, THUMBNAIL_TYPE eType)
     }
 }
 
-void vRegisterPingRate(void)
-{
-    U_MENU_bRegisterHotProgBarMenu(&Pings_Per_Second, nullptr, MENU_PING_RATE, KEY_SRPS, s_pingRateLimits, nullptr,
-                                   &Auto, nullptr, M_BASIC, CAPTURE_REVIEW_VIEW_PRIORITY, SPLIT_FULL_WINDOW);
-}
+// "Pings Per Second" is not offered yet: "SRPS" is an unsigned 32-bit key
+// (D_UNSIGNED32), which the data store gives no value format, and the menu
+// task ends the unit on a menu item over such a key.
+void vRegisterPingRate(void) {}
 
 void vRegister(SR_VIEW_STATE eState, THUMBNAIL_TYPE eType)
 {

@@ -144,7 +144,6 @@ TEST_F(Review, RecordingStartsAndStopsThroughTheDataStoreAndItsStopIsOfferedOver
     EXPECT_EQ(u32("CPSP"), 14u);
     const std::vector<MenuMail> mails = menuMails();
     EXPECT_TRUE(offered(mails, "Stop Recording", -1));
-    EXPECT_TRUE(offered(mails, "Pings Per Second", CAPTURE_REVIEW_VIEW_PRIORITY));
     EXPECT_FALSE(offered(mails, "Start Recording", CAPTURE_REVIEW_VIEW_PRIORITY));
 
     T_VIEW_vToggleRecordingState();
