@@ -182,10 +182,8 @@ void A_HOOKS_vInstall(void)
                                                                  T_NAV_NVRAM_vErase, T_NAV_NVRAM_vInit};
     T_INLINETEST_vInstallNeighbours(&inlineTestNeighbours);
     // The snapshot's menu entry goes into the sonar side's "Accessories"
-    // tab; the card, review and chart calls are still the view task's own
-    // stand-ins.
-    static const T_VIEW_CAPTURE_NEIGHBOURS captureNeighbours = {.pAccessoriesTab = &txtTabAccessories};
-    T_VIEW_vInstallCaptureNeighbours(&captureNeighbours);
+    // tab; the chart calls are still the view task's own stand-ins.
+    A_HOOKS_vInstallCardAndReview(&txtTabAccessories);
     // A mark takes the sonar cursor in the sonar history's cursor views.
     T_NAV_vSetSonarCursorViewTest(T_N_HISTORY_bIsMyCursorView);
 }

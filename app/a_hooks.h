@@ -3,4 +3,10 @@
 // and the drivers' questions to the layers above them.
 #pragma once
 
+#include "store/lang.h" // TEXT_TABLE
+
 void A_HOOKS_vInstall(void);
+
+// The card task's stand-in and the capture review (a_card_hooks.cpp); the
+// snapshot's menu entry goes into the given tab.
+void A_HOOKS_vInstallCardAndReview(const TEXT_TABLE* pAccessoriesTab);

@@ -117,7 +117,9 @@ THUMBNAIL_TYPE s_eNextThumbNailImage = THUMBNAIL_NONE;
 std::atomic<BITMAP*> s_pFileImage{nullptr};
 // Asked by the view task and the keyboard task (photos); read by the card task.
 std::atomic<U32> s_u32LatestRequestID{0};
-BOOLEAN s_bInitialThumbNailSearch = TRUE;
+std::atomic<BOOLEAN> s_bInitialThumbNailSearch{TRUE};
+std::atomic<THUMBNAIL_TYPE> s_eLatestThumbNailType{THUMBNAIL_NONE};
+std::atomic<BOOLEAN> s_bAllDeleted{FALSE};
 U32 s_u32RecordStartDateTime = 0;
 U32 s_u32AvailCardSizeKB = 0;
 U32 s_u32TotalCardSizeKB = 0;
@@ -883,12 +885,47 @@ U32 u32CaptureSystemState(void) { return s_state; }
 
 // ---- Client calls ----
 
-void T_VIEW_vSnapshotSaveComplete(void) { s_bOkToCapture = TRUE; }
+void T_VIEW_vSnapshotSaveComplete(void)
+{
+    s_eLatestThumbNailType = THUMBNAIL_IMAGE_TYPE;
+    s_bOkToCapture = TRUE;
+}
+
+void T_VIEW_vRecordingSaveComplete(void)
+{
+    s_eLatestThumbNailType = THUMBNAIL_RECORDING_TYPE;
+    s_bOkToCapture = TRUE;
+}
+
+void T_VIEW_vDeleteComplete(void) { s_bAllDeleted = TRUE; }
+
+void T_VIEW_vDeleteAllComplete(void)
+{
+    s_bAllDeleted = TRUE;
+    s_bInitialThumbNailSearch = TRUE;
+}
 
 void T_VIEW_vSetSRViewState(SR_VIEW_STATE eState)
 {
+    const SR_VIEW_STATE eOld = s_eSRViewState;
+    if (eState == eOld)
+        return;
+    // What the change writes (recording, playback) happens before the new
+    // state shows; the menus follow it.
+    n().vSRViewStateChanging(eOld, eState);
     s_eSRViewState = eState;
+    n().vUpdateSnapshotMenu();
     vRequestFrame();
+}
+
+T_VIEW_REVIEW T_VIEW_tReview(void)
+{
+    return T_VIEW_REVIEW{&s_psCurrentThumbnail,     &s_psNextThumbnail,       &s_psNextNextThumbnail,
+                         &s_ScreenCaptureScrollInfo, &s_ePreviousThumbNail,   &s_ePreviousThumbNailImage,
+                         &s_eNextThumbNailImage,    &s_bInitialThumbNailSearch, &s_eLatestThumbNailType,
+                         &s_bAllDeleted,            &s_pFileImage,            &s_u32LatestRequestID,
+                         &s_u32RecordStartDateTime, &s_u32AvailCardSizeKB,    &s_u32TotalCardSizeKB,
+                         s_sRecordFilename};
 }
 
 SR_VIEW_STATE T_VIEW_eGetSRViewState(void) { return s_eSRViewState; }

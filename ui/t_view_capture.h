@@ -61,14 +61,46 @@ typedef enum tag_THUMBNAIL_SCROLL_STATE : int {
     THUMBNAIL_SCROLL_STATE_RIGHT = 4
 } THUMBNAIL_SCROLL_STATE;
 
-// The thumbnail data the card task loads into a record; the review's
+// The records the card task loads into a thumbnail slot; the review's
 // drawing reads them.
-constexpr size_t THUMBNAIL_DATA_BYTES = 4096;
+constexpr U32 THUMBNAIL_WIDTH = 200;
+constexpr U32 THUMBNAIL_HEIGHT = 150;
+constexpr U32 THUMBNAIL_PIXELS = THUMBNAIL_WIDTH * THUMBNAIL_HEIGHT;
+constexpr size_t THUMBNAIL_WAYPOINT_NAME_BYTES = 12;
+
+// Where and when a snapshot or a recording was taken.
+typedef struct tag_THUMBNAIL_WAYPOINT {
+    U32 u32DateTime; // seconds
+    POINT pt;        // Mercator metres, x longitude, y latitude
+    char sName[THUMBNAIL_WAYPOINT_NAME_BYTES];
+} THUMBNAIL_WAYPOINT;
+
+typedef struct tag_THUMBNAIL_FILE_HEADER {
+    U32 Version;
+    BOOLEAN WaypointValid;
+    U32 Priority;
+    THUMBNAIL_WAYPOINT Image_Waypoint;
+} THUMBNAIL_FILE_HEADER;
+
 typedef struct tag_THUMBNAIL_DATA_FILE {
-    U8 au8Data[THUMBNAIL_DATA_BYTES];
+    THUMBNAIL_FILE_HEADER Header;
+    COLOR ImageData[THUMBNAIL_PIXELS]; // 200 x 150, bottom row first
 } THUMBNAIL_DATA_FILE;
+
 typedef struct tag_SONAR_RECORD_THUMB_HEADER {
-    U8 au8Data[THUMBNAIL_DATA_BYTES];
+    U8 u8Version;
+    U8 u8WaterType;
+    U8 u8BatteryVoltage;
+    BOOLEAN bWaypointValid;
+    U32 u32ModelNumber;
+    U32 u32Temperature;
+    U32 u32Pressure;
+    THUMBNAIL_WAYPOINT RecordingStartWaypoint;
+    U32 u32NumberOfPings;
+    U32 u32TotalTimeMs;
+    U32 u32PingSizeBytes;
+    U32 u32FirstPingPeriodMs;
+    U32 u32BeamMask; // bit b: beam b was recorded
 } SONAR_RECORD_THUMB_HEADER;
 
 typedef struct tag_THUMBNAIL_HEADER_TYPE {
@@ -119,8 +151,15 @@ typedef struct tag_MSG_LOAD_BMP {
 
 // ---- Client calls ----
 
-// The card task has saved the snapshot: the next MARK may take another.
+// The card task has saved the snapshot: the next MARK may take another, and
+// the review selects the newest image.
 void T_VIEW_vSnapshotSaveComplete(void);
+// The card task has saved a recording: the review selects the newest one.
+void T_VIEW_vRecordingSaveComplete(void);
+// The card task has deleted one file, or all of a kind (the list is then
+// searched from its first file again).
+void T_VIEW_vDeleteComplete(void);
+void T_VIEW_vDeleteAllComplete(void);
 // The review's state; changed only here.
 void T_VIEW_vSetSRViewState(SR_VIEW_STATE eState);
 SR_VIEW_STATE T_VIEW_eGetSRViewState(void);
@@ -151,6 +190,29 @@ const THUMBNAIL_SCROLL_INFO* T_VIEW_psScrollInfo(void);
 // went out, so that the caller waits only for a signal that will come.
 BOOLEAN T_VIEW_bRequestSnapshotImage(BITMAP** ppDestination, const char* pcName, SEMA sSema,
                                      MSG_LOAD_BMP** ppSent);
+
+// The review's records, for the capture review's drawing and menus (the
+// view task). The three slot pointers rotate among the slots; the flags
+// marked atomic are also set by the card task's completion calls.
+typedef struct tag_T_VIEW_REVIEW {
+    THUMBNAIL_HEADER_TYPE** ppsCurrentThumbnail; // top, the selected file
+    THUMBNAIL_HEADER_TYPE** ppsNextThumbnail;    // middle
+    THUMBNAIL_HEADER_TYPE** ppsNextNextThumbnail; // bottom
+    THUMBNAIL_SCROLL_INFO* psScrollInfo;
+    THUMBNAIL_TYPE* pePreviousThumbNail;
+    THUMBNAIL_TYPE* pePreviousThumbNailImage;
+    THUMBNAIL_TYPE* peNextThumbNailImage;
+    std::atomic<BOOLEAN>* pbInitialThumbNailSearch;
+    std::atomic<THUMBNAIL_TYPE>* peLatestThumbNailType;
+    std::atomic<BOOLEAN>* pbAllDeleted;
+    std::atomic<BITMAP*>* ppFileImage;
+    std::atomic<U32>* pu32LatestRequestID;
+    const U32* pu32RecordStartDateTime;
+    const U32* pu32AvailCardSizeKB;
+    const U32* pu32TotalCardSizeKB;
+    const char* psRecordFilename;
+} T_VIEW_REVIEW;
+T_VIEW_REVIEW T_VIEW_tReview(void);
 
 // When the review is to search its list from the start again: the three
 // records filled with the first three entries (places 1 to 3) and their

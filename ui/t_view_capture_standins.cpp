@@ -32,6 +32,7 @@ void vNoIcons(U32) {}
 BOOLEAN bNoStep(U32) { return FALSE; }
 void vNoLoad(THUMBNAIL_HEADER_TYPE*) {}
 void vNoFlag(BOOLEAN) {}
+void vNoStateWrites(SR_VIEW_STATE, SR_VIEW_STATE) {}
 
 // A caption in a dialog box at the top, centred across the page.
 void vDrawCaption(BITMAP* pBitmap, const char* pcText)
@@ -104,8 +105,8 @@ const T_VIEW_CAPTURE_NEIGHBOURS s_standIns = {
     eNoEntry,           eNoEntry,     eNoEntry,     eNoEntry,      eNoEntry,
     u32NoEntries,       bNoPlayback,  vDrawSimMessage, vDrawRecordingMessage, vDrawCaptureReviewView,
     vNothing,           vNoSpeedState, vNoIcons,    bNoStep,       vNoLoad,
-    vNothing,           vNothing,     vNothing,     vNoFlag,       vNoFlag,
-    nullptr,
+    vNothing,           vNothing,     vNoStateWrites, vNothing,    vNoFlag,
+    vNoFlag,            nullptr,
 };
 
 T_VIEW_CAPTURE_NEIGHBOURS s_merged = s_standIns;
@@ -144,6 +145,7 @@ void T_VIEW_vInstallCaptureNeighbours(const T_VIEW_CAPTURE_NEIGHBOURS* pTable)
     take(merged.vRequestThumbnailLoad, pTable->vRequestThumbnailLoad);
     take(merged.vLoadImageThumbnails, pTable->vLoadImageThumbnails);
     take(merged.vLoadFullViewImage, pTable->vLoadFullViewImage);
+    take(merged.vSRViewStateChanging, pTable->vSRViewStateChanging);
     take(merged.vHandleMark, pTable->vHandleMark);
     take(merged.vToggleDisplayUpdateFreeze, pTable->vToggleDisplayUpdateFreeze);
     take(merged.vSetPOSMode, pTable->vSetPOSMode);

@@ -12,8 +12,8 @@
 // - the message callbacks draw the view's caption or the recording notice
 //   in a dialog at the top; the review view is plain colour 34, after the
 //   search of its first entries when one is due;
-// - the review menus, progress icons and playback steps do nothing (a
-//   playback step reports no effect);
+// - the review menus, progress icons, state-change writes and playback
+//   steps do nothing (a playback step reports no effect);
 // - MARK outside the snapshot marks nothing; the chart flags are ignored.
 #pragma once
 
@@ -45,6 +45,9 @@ typedef struct tag_T_VIEW_CAPTURE_NEIGHBOURS {
     void (*vRequestThumbnailLoad)(THUMBNAIL_HEADER_TYPE* psThumbnail);
     void (*vLoadImageThumbnails)(void);
     void (*vLoadFullViewImage)(void);
+    // What a change of the review's state writes, before the new state is
+    // stored (the state changes only when the two differ).
+    void (*vSRViewStateChanging)(SR_VIEW_STATE eOld, SR_VIEW_STATE eNew);
     // Navigation and chart.
     void (*vHandleMark)(void);
     void (*vToggleDisplayUpdateFreeze)(BOOLEAN bFreeze);

@@ -43,6 +43,20 @@ void T_N_HISTORY_vEnableShortTransmit(BOOLEAN bEnable);
 // Whether a playback mode scrolls the history in reverse, given the
 // direction it scrolls now.
 BOOLEAN T_N_HISTORY_bReverseScrollForMode(U32 u32PlaybackMode, BOOLEAN bCurrentReverse);
+
+// ---- Playback (run in the processing and card tasks) ----
+
+// Empties every picture, column store, fish history and accumulator before
+// a playback, then asks for a frame.
+void T_N_HISTORY_vPrepareForPlayback(void);
+// Columns go in reverse (bReverse) and the end fill runs (bEndFill); a
+// change of direction clears the accumulators and redraws, entering the end
+// fill empties the pictures and publishes "CTCU" 0, leaving it redraws.
+void T_N_HISTORY_vSetReverseScroll(BOOLEAN bReverse, BOOLEAN bEndFill);
+// The ping time stamps of the columns at the edge the playback continues
+// from, one per stored beam 0-3: the newest column going forward, the one
+// after the next free column going in reverse.
+void T_N_HISTORY_vLookupColumnPingTimeStamps(BOOLEAN bReverse, U32* pu32TimeStamps);
 // The imaging transducer held for the Flankview screens.
 U8 T_N_HISTORY_u8CurrentFVTransducer(void);
 // TRUE when the transducer id is in any of the three transducer slots.

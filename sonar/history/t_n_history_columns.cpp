@@ -11,6 +11,7 @@
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_fusion.h"
 #include "sonar/history/t_n_history_standins.h"
+#include "sonar/neighbour_standins.h"
 #include "sonar/history/t_n_history_state.h"
 
 #include "graphics/g_pixel.h"

@@ -559,7 +559,7 @@ const HISTORY_KEY s_aKeysAfterTransducers[] = {
 
     // The system state and playback.
     follow(FCID("CCST"), vHandleSystemState),
-    follow(FCID("CSBP")),
+    follow(FCID("CSBP"), vHandleReadBeamPingMask),
 
     // The 360 unit.
     row(FCID("SSSR"), DEFAULT_BY_CALL, D_DEPTH, 0, ON_CHANGE, nullptr, u32DefaultSideRange),

@@ -1,6 +1,4 @@
-// Stand-ins of the history module's neighbours (see the header), and the
-// playback scroll direction, which already follows the history task's rule
-// since the ping task's seek decision depends on it.
+// Stand-ins of the history module's neighbours (see the header).
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_standins.h"
 #include "sonar/history/t_n_history_state.h"
@@ -63,24 +61,3 @@ void S_SPEEDALARM_vInitSpeedAlarms(void) {}
 
 void S_SPEEDALARM_vCompareNewSpeedAgainstAlarmSetPoint(U32, float, float) {}
 
-BOOLEAN T_N_HISTORY_bReverseScrollForMode(U32 u32PlaybackMode, BOOLEAN bCurrentReverse)
-{
-    switch (u32PlaybackMode) {
-    case 2: // the reverse modes
-    case 3:
-    case 4:
-    case 5:
-    case 12: // end fill
-        return TRUE;
-    case 7: // the forward modes
-    case 8:
-    case 9:
-    case 10:
-    case 13: // stop
-        return FALSE;
-    default:
-        return bCurrentReverse;
-    }
-}
-
-void T_MMC_vSetEndFillDone(void) {}

@@ -35,8 +35,6 @@ void T_N_HISTORY_vHandleSweepingStatus(LAYER_ID view);
 // One of the 360 unit's alarms: logged only.
 void T_N_HISTORY_vAlarm(ALARM_PRIORITY ePriority);
 
-// The card's playback reached the end of its fill: nothing to tell here.
-void T_MMC_vSetEndFillDone(void);
 
 // The speed alarms of the signal-processing services: nothing to set up,
 // and a speed compared with the deploy alarm's set point raises nothing.

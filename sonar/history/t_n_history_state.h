@@ -483,6 +483,7 @@ void vHandleImagingSensitivity(const MESSAGE_NEW_DATA* p); // "SSS4"
 void vHandleBeamChoice(const MESSAGE_NEW_DATA* p);         // "YSSV"
 void vHandleDepth(const MESSAGE_NEW_DATA* p);              // "IDEP"
 void vHandleSystemState(const MESSAGE_NEW_DATA* p);        // "CCST"
+void vHandleReadBeamPingMask(const MESSAGE_NEW_DATA* p);   // "CSBP"
 
 // ---- Keys (t_n_history_keys.cpp) ----
 

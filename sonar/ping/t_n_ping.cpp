@@ -522,8 +522,10 @@ void vUpdateSystemState(SYSTEM_STATE eNewState)
         H_DATABASE_bUpdateEverythingFloat(FCID("IDE2"), 0.0f, P_NORMAL, D_DEPTH, nullptr, 0);
         H_DATABASE_bUpdateEverythingFloat(FCID("IDE8"), 0.0f, P_NORMAL, D_DEPTH, nullptr, 0);
     }
-    if (eNewState == STATE_PLAYBACK)
+    if (eNewState == STATE_PLAYBACK) {
+        T_N_PING_vResetReadBeamPinging();
         H_DATABASE_bUpdateValueU32(FCID("CSBP"), 0, P_NORMAL);
+    }
     else if (!bSimulationState(eNewState))
         T_N_HISTORY_vEnableShortTransmit(TRUE);
     U_PING_vSetSystemState(eNewState);

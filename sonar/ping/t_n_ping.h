@@ -89,6 +89,18 @@ typedef struct tag_MSG_NEW_PLAYBACK_STATE {
 
 void T_N_PING_vMain(void);
 
+// ---- Playback (task 60) ----
+
+// Task 60: playback steps for ever.
+void T_READ_RECORD_PINGDATA_vMain(void);
+// One playback step: idles 500 ms unless a recording plays unpaused, else
+// hands one recorded ping (or an empty column) to the director, paced by
+// the reader's delay; when every beam has ended writes "CPSP" 16.
+void T_N_PING_vRecordPlayback(void);
+// Forgets which beams were played ("CSBP" is the caller's): on entering
+// playback.
+void T_N_PING_vResetReadBeamPinging(void);
+
 // ---- Routing ----
 
 // Routes one filled descriptor of this unit, live or played back

@@ -20,7 +20,7 @@
 #include "sonar/dsp/s_tvg.h"
 #include "sonar/history/t_n_history.h"
 #include "sonar/neighbour_standins.h"
-#include "sonar/process/t_n_process_standins.h"
+#include "sonar/history/t_n_history_ppi.h"
 #include "sonar/process/t_n_process_state.h"
 #include "store/h_database.h"
 #include "ui/u_keyboard.h"

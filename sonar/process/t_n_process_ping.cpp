@@ -15,7 +15,7 @@
 #include "sonar/dsp/s_transducer.h"
 #include "sonar/history/t_n_history.h"
 #include "sonar/dsp/s_coproc.h" // g_u32SpeedOfSoundInWater
-#include "sonar/process/t_n_process_standins.h"
+#include "sonar/history/t_n_history_ppi.h"
 #include "sonar/process/t_n_process_state.h"
 #include "store/h_database.h"
 

@@ -2,6 +2,8 @@
 // the real signal functions: which run, in which order, with what.
 #include "sonar/tests/process_world.h"
 
+#include "sonar/history/t_n_history_state.h"
+
 #include <cmath>
 
 namespace process_test {
@@ -273,6 +275,8 @@ TEST_F(ProcessPing, ChartSpeedSetsColumnsPerPingWithFractionsCarried)
 
 TEST_F(ProcessPing, ChangeOfPlaybackDirectionRefillsForSixPings)
 {
+    // Turning looks up the history's column stores.
+    t_n_history::vCreateWindowsAndStores();
     setU32("SSSP", 5);
     apply("CCST", 11);
     mail(CMD_ID_NEW_PLAYBACK_STATE, PLAYBACK_MODE_FORWARD);
