@@ -14,6 +14,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -30,6 +31,12 @@ constexpr int RECEIVE_POLL_MS = 20;
 constexpr int MAX_RECEIVERS = 8;
 // The receive buffer of a ping receiver: room for a few dozen pings.
 constexpr int RECEIVE_BUFFER_BYTES = 4 * 1024 * 1024;
+// Messages handed to receivers and not yet released: beyond this many the
+// datagrams are dropped, as a full socket would drop them, so that a fast
+// sender cannot take the program heap from the receiving unit.
+constexpr U32 MAX_IN_FLIGHT = 16;
+std::atomic<U32> s_u32InFlight{0};
+std::atomic<U32> s_u32Dropped{0};
 
 
 // ---- State ----
@@ -140,6 +147,10 @@ void vHandleRegister(Receiver* aReceivers, const MSG_SUDP_IN_REGISTER* m)
 
 void vForward(const Receiver& r, const U8* pu8Data, U32 u32Length)
 {
+    if (s_u32InFlight >= MAX_IN_FLIGHT) {
+        ++s_u32Dropped;
+        return;
+    }
     U8* pu8Block = (U8*)H_MEMORY_pvMallocNoWait(u32Length > 0 ? u32Length : 1);
     auto* pMail = (MSG_GMSG_NEW_MESSAGE_EXT*)H_MEMORY_pvMallocNoWait(sizeof(MSG_GMSG_NEW_MESSAGE_EXT));
     if (pu8Block == nullptr || pMail == nullptr) {
@@ -156,7 +167,9 @@ void vForward(const Receiver& r, const U8* pu8Data, U32 u32Length)
     pMail->cpMessageBody = pu8Block;
     pMail->u32MessageLength = u32Length;
     pMail->bIsRaw = r.raw;
+    ++s_u32InFlight;
     if (L_MBOX_Send(r.mailbox, &pMail->Header.msghdr, GMSG_MAIL_PRIORITY, 0) != 0) {
+        --s_u32InFlight;
         H_MEMORY_vFree(pu8Block);
         H_MEMORY_vFree(pMail);
     }
@@ -255,6 +268,19 @@ void T_SUDP_OUT_vMain(void)
         H_MEMORY_vFree(pMail);
     }
 }
+
+void T_SUDP_IN_vRelease(MSG_GMSG_NEW_MESSAGE_EXT* pMail)
+{
+    if (pMail == nullptr)
+        return;
+    if (pMail->cpMessageBody != nullptr)
+        H_MEMORY_vFree(pMail->cpMessageBody);
+    pMail->cpMessageBody = nullptr;
+    if (s_u32InFlight > 0)
+        --s_u32InFlight;
+}
+
+U32 T_SUDP_IN_u32Dropped(void) { return s_u32Dropped; }
 
 void T_SUDP_IN_vMain(void)
 {

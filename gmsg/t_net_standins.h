@@ -72,3 +72,9 @@ void T_SUDP_OUT_vMain(void);
 // one is named) goes to the registered mailbox as a
 // MSG_GMSG_NEW_MESSAGE_EXT with a program-heap block the receiver frees.
 void T_SUDP_IN_vMain(void);
+// The receiver is done with a message of T_SUDP_IN_vMain: frees its block
+// (the mail stays the caller's). At most a few messages are out at once;
+// datagrams beyond them are dropped.
+void T_SUDP_IN_vRelease(MSG_GMSG_NEW_MESSAGE_EXT* pMail);
+// Datagrams dropped for want of room since the process started.
+U32 T_SUDP_IN_u32Dropped(void);

@@ -37,6 +37,7 @@ constexpr U32 NO_UNIT = 0xFFFFFFFF;
 constexpr U32 TRANSDUCER_360 = 16;
 constexpr U32 TRANSDUCER_KV_ONLY_BEAM2 = 15; // beam 2 of this transducer is a 2D beam
 constexpr U32 DEPTH_REPORT_EVERY = 11;       // the counter runs 0..10 between reports
+constexpr U32 DROP_LOG_EVERY = 100;
 constexpr U32 NET_SOURCE_MODEL_360 = 24;
 constexpr U32 NET_SOURCE_COLUMN3_360 = 16;
 constexpr U32 NET_SOURCE_COLUMN4_360 = 1024;
@@ -142,8 +143,11 @@ PING_DESCRIPTOR* pFreeDescriptor(void)
 {
     PING_DESCRIPTOR* pDescriptor = nullptr;
     if (L_QUEUE_Get(Q_PING, &pDescriptor) != 0 || pDescriptor == nullptr) {
-        ++s_u32NoDescriptor;
-        log_me("T_N_PING_bHandleDataRecieve: Failed to get ping buffer!\n");
+        // A server pings faster than this unit may process: the first of a
+        // run of drops is logged, then one in DROP_LOG_EVERY.
+        if (s_u32NoDescriptor++ % DROP_LOG_EVERY == 0)
+            log_me("T_N_PING_bHandleDataRecieve: Failed to get ping buffer! (%u so far)\n",
+                   (unsigned)s_u32NoDescriptor.load());
         return nullptr;
     }
     return pDescriptor;

@@ -29,6 +29,7 @@ namespace {
 constexpr TICKS WAIT_MS = 250;
 constexpr TICKS RETRY_MS = 3000;
 constexpr U32 UNIT_ID_BITS = 0xFFFFFF;
+constexpr U32 REPORT_EVERY = 100; // pings handed on between two progress lines
 const FOURCHARID s_aSourceKey[SONAR_SOURCE_COUNT] = {FCID("SN2D"), FCID("SNDI"), FCID("SNSI"), FCID("S360")};
 constexpr U8 GROUP_K[SONAR_SOURCE_COUNT] = {0, 2, 2, 4};
 
@@ -123,12 +124,18 @@ void vHandleDatagram(const SERVER_CHOICE* pChoice, MSG_GMSG_NEW_MESSAGE_EXT* pMa
         if (eState == NETWORK_CLIENT_STATE_CONNECTED || eState == NETWORK_CLIENT_STATE_REGISTER) {
             if (eState == NETWORK_CLIENT_STATE_CONNECTED)
                 U_SERVER_MONITOR_vReceivedMessage(U_PING_s32GetServerMonitorHandle(pChoice->u32Source));
-            T_N_PING_bHandOnMulticastPing((const U8*)pMail->cpMessageBody, pMail->u32MessageLength);
+            static U32 s_u32HandedOn = 0;
+            if (T_N_PING_bHandOnMulticastPing((const U8*)pMail->cpMessageBody, pMail->u32MessageLength) &&
+                ++s_u32HandedOn % REPORT_EVERY == 0) {
+                float fDepth = 0.0f;
+                H_DATABASE_bFetchFloat(FCID("IDEP"), &fDepth, nullptr, nullptr);
+                log_me("[%d]%s: %u pings from the server handed on, depth %.1f m\n", __LINE__, __func__,
+                       (unsigned)s_u32HandedOn, (double)fDepth);
+            }
         }
         L_MUTEX_Unlock(RES_SONAR_SHARE);
     }
-    if (pMail->cpMessageBody != nullptr)
-        H_MEMORY_vFree(pMail->cpMessageBody);
+    T_SUDP_IN_vRelease(pMail);
 }
 
 } // namespace
