@@ -23,8 +23,8 @@
 #include "nav/data/t_nav_record.h"
 
 constexpr U16 NAV_SERVICE_PORT = 50816;
-constexpr RESOURCE RES_NAV_GMSG = 82;
-constexpr SEMA SEMA_GMSG_NAV = 211;
+constexpr RESOURCE RES_NAV_GMSG = 86;
+constexpr SEMA SEMA_GMSG_NAV = 213;
 constexpr U32 NAV_STATUS_REGISTERED = 0x1A0000;
 constexpr U32 NAV_STATUS_REFUSED = 0x1A0001;
 constexpr U32 NAV_SLICE_HEADER_BYTES = 20;
