@@ -16,6 +16,7 @@
 #include "gmsg/u_networkdest.h"
 #include "gmsg/u_server_monitor.h"
 #include "kernel/h_memory.h"
+#include "kernel/l_clock.h"
 #include "kernel/l_mutex.h"
 #include "kernel/lm_log.h"
 #include "sonar/history/t_n_history_state.h"
@@ -37,7 +38,7 @@ constexpr U32 NO_HANDLE = 0;
 constexpr U32 UNIT_DEPTH_METRES = 10; // UNIT_TYPE of "SUDP": 10 m, 11 ft, 12 fathoms
 constexpr U32 UNIT_DEPTH_FEET = 11;
 constexpr U32 UNIT_DEPTH_LAST = 12;
-constexpr U32 SIDE_SOURCE_360 = 16;
+constexpr U64 SETUP_RETRY_MS = 1000;
 
 // ---- State (the ping task, under mutex 100) ----
 
@@ -211,6 +212,14 @@ BOOLEAN T_N_PING_SetupNetworkInterface(void)
 {
     if (s_bNetworkReady)
         return TRUE;
+    // The pass loop turns fast; the address is looked at once a second.
+    static U64 s_u64LastLook = 0;
+    static bool s_bLooked = false;
+    const U64 u64Now = L_CLOCK_qwGetTimeInMillis();
+    if (s_bLooked && u64Now - s_u64LastLook < SETUP_RETRY_MS)
+        return FALSE;
+    s_bLooked = true;
+    s_u64LastLook = u64Now;
     // The message fabric publishes its mailbox once it runs; a registration
     // before that would wait for an answer that never comes.
     U32 u32FabricMailbox = 0;

@@ -72,7 +72,7 @@ std::vector<std::string> frames(const std::string& tshark, const std::string& pc
     return out;
 }
 
-TEST(SonarBetweenUnits, AClientShowsTheServersPingsFollowsItsBottomAndReportsItsLoss)
+TEST(SonarBetweenUnits, AClientTakesTheServersPingsAndReportsItsLoss)
 {
     vt::NamespacePair ns("snr");
     if (!ns.ready())
