@@ -25,6 +25,7 @@
 #include "sonar/ping/t_n_ping_state.h"
 #include "store/h_database.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -47,7 +48,8 @@ bool s_abClientDataUsed[NETWORKDEST_SLOTS];
 bool s_bClientLost = false;
 bool s_bSyncLocalSideRange = false;
 bool s_bNetworkReady = false;
-U32 s_au32Group[SONAR_SOURCE_COUNT];
+// Read by the director in the playback task too.
+std::atomic<U32> s_au32Group[SONAR_SOURCE_COUNT] = {0, 0, 0, 0};
 
 // ---- Helpers ----
 
@@ -242,16 +244,22 @@ BOOLEAN T_N_PING_SetupNetworkInterface(void)
         }
         s_bServerMonitorsAllocated = TRUE;
     }
-    for (U32 s = 0; s < SONAR_SOURCE_COUNT; ++s)
-        T_ETHERNET_vGetMulticastIpAddress(s, &s_au32Group[s]);
+    for (U32 s = 0; s < SONAR_SOURCE_COUNT; ++s) {
+        U32 u32Group = 0;
+        T_ETHERNET_vGetMulticastIpAddress(s, &u32Group);
+        s_au32Group[s] = u32Group;
+    }
     return TRUE;
 }
 
 void T_N_PING_vGetMulticastTarget(U32 u32SonarSource, U32* pu32Group, U32* pu32Port)
 {
     const U32 s = u32SonarSource < SONAR_SOURCE_COUNT ? u32SonarSource : (U32)SONAR_SOURCE_2D;
-    if (s_au32Group[s] == 0)
-        T_ETHERNET_vGetMulticastIpAddress(s, &s_au32Group[s]);
+    if (s_au32Group[s] == 0) {
+        U32 u32Group = 0;
+        T_ETHERNET_vGetMulticastIpAddress(s, &u32Group);
+        s_au32Group[s] = u32Group;
+    }
     *pu32Group = s_au32Group[s];
     *pu32Port = s == SONAR_SOURCE_2D    ? PING_MULTICAST_PORT_2D
                 : s == SONAR_SOURCE_360 ? PING_MULTICAST_PORT_360
