@@ -90,12 +90,17 @@ TEST_F(Sharing, ASliceIsTwentyBytesOfHeaderAndTwentyEightPerRecord)
 
     // Back again; a count the bytes do not carry is refused and counted.
     std::vector<U8> wire = serialize(&add);
-    for (int cut : {0, 1, 28, -4}) {
-        std::vector<U8> w = wire;
-        if (cut >= 0)
-            w.resize(w.size() - (size_t)cut);
-        else
-            w.insert(w.end(), 4, 0);
+    std::vector<U8> longer = wire;
+    for (int i = 0; i < 4; ++i)
+        longer.push_back(0);
+    const std::vector<std::pair<int, std::vector<U8>>> forms = {
+        {0, wire},
+        {1, std::vector<U8>(wire.begin(), wire.end() - 1)},
+        {28, std::vector<U8>(wire.begin(), wire.end() - 28)},
+        {-4, longer},
+    };
+    for (const auto& [cut, form] : forms) {
+        std::vector<U8> w = form;
         void* value = nullptr;
         int remaining = (int)w.size(), size = 0;
         const U32 before = T_NAV_SHARE_u32DroppedSlices();
