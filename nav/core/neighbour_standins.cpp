@@ -7,6 +7,7 @@
 #include "nav/core/t_nav_infobox.h"
 #include "nav/core/t_nav_settings.h"
 #include "nav/core/t_nav_route.h"
+#include "nav/core/t_nav_share.h"
 #include "nav/core/t_nav_state.h"
 #include "nav/core/t_nav_stevrin.h"
 
@@ -115,6 +116,7 @@ void T_NAV_vMain(void)
                 bRestored = true;
             }
             T_NAV_vHandleUpdateTimer();
+            T_NAV_SHARE_bPoll();
             continue;
         }
         while (MSGHEADER* pMail = L_MBOX_Receive(NAV_MAILBOX)) {
@@ -122,6 +124,8 @@ void T_NAV_vMain(void)
             // The confirmation dialog sees every key first.
             if (cmd == CMD_ID_KEY_CHANGE && !T_NAV_CONF_bHandleKeys(reinterpret_cast<MSG_KEY_CHANGE*>(pMail)))
                 T_NAV_bCloseTrackMemoryWarning();
+            else if (T_NAV_SHARE_bHandleMail(reinterpret_cast<GENERIC_MESSAGE*>(pMail)))
+                ; // waypoint sharing
             else if (cmd == CMD_ID_NAV_STEVRIN)
                 T_NAV_STEVRIN_vExecuteStevrinCmd(reinterpret_cast<NAV_STEVRIN_DATA_MSG*>(pMail));
             else if (cmd == CMD_ID_RESET_POS)

@@ -31,6 +31,7 @@
 #include "sonar/dsp/s_coproc.h"
 #include "sonar/history/t_n_history.h"
 #include "sonar/neighbour_standins.h"
+#include "sonar/ping/t_n_ping_server.h"
 #include "sonar/ping/t_n_ping_state.h"
 #include "store/h_database.h"
 
@@ -234,7 +235,7 @@ void T_N_PING_vMain(void)
     vStart();
     static const SEMA aWaitList[] = {SEMA_MBOX_PING, SEMA_PING_QNE, 0};
     for (;;) {
-        // The network service of the task comes with sonar sharing between units.
+        T_N_PING_SetupNetworkInterface();
         L_MUTEX_LockWait(RES_SONAR_SHARE);
         T_N_PING_bIsLocalSonarInUse();
         if (bSimulationState(U_PING_eGetSystemState()))
@@ -307,8 +308,8 @@ void vHandleMail(GENERIC_MESSAGE* pMail)
         vRunSystem();
         break;
     default:
-        // Network messages, disconnections and monitor time-outs come with
-        // sonar sharing between units; until then they are dropped.
+        // Network messages, disconnections, monitor time-outs and registrations.
+        T_N_PING_bHandleNetworkMail(pMail);
         break;
     }
 }

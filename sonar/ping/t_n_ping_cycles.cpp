@@ -26,7 +26,6 @@
 #include "sonar/dsp/s_transducer.h"
 #include "sonar/dsp/s_transducer_menus.h" // SONAR_DUAL_BEAM_VIEW_PRIORITY
 #include "sonar/dsp/s_txcycles.h"
-#include "sonar/ping/t_n_ping_standins.h"
 #include "sonar/ping/t_n_ping_state.h"
 #include "sonar/screens/t_n_history_screens.h"
 #include "store/h_database.h"

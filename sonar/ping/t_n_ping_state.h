@@ -128,7 +128,7 @@ typedef struct tag_FCID_TRANSLATE_TYPE {
 constexpr U32 TRANSLATE_ROWS = 43;
 extern const FCID_TRANSLATE_TYPE s_fcidTranslateTable[TRANSLATE_ROWS];
 
-// ---- Neighbours within the sonar road, stood in until they are built (t_n_ping_standins) ----
+// ---- Sharing between units (t_n_ping_server, t_n_ping_client) ----
 
 BOOLEAN T_N_PING_bControlChangeSend(FOURCHARID fcid, U32 u32Value, U32 u32Advise, const GMSG_ADDRESS* pOrigin);
 void T_N_PING_vSendTransducerChange(U32 u32TransducerId);

@@ -11,7 +11,6 @@
 #include "kernel/l_queue.h"
 #include "kernel/l_sema.h"
 #include "sonar/ping/t_n_ping.h"
-#include "sonar/ping/t_n_ping_standins.h"
 #include "sonar/ping/t_n_ping_state.h"
 #include "sonar/tests/sonar_root.h"
 #include "store/h_database.h"

@@ -1,6 +1,8 @@
 // The ping settings: their defaults and who wins over them, sonar on and
 // off, the automatic depth range, the transducer change with its masks and
 // selections, "ISEN", the playback mode, and the sources restored at start.
+#include "gmsg/u_networkdest.h"
+#include "sonar/ping/t_n_ping_server.h"
 #include "sonar/tests/ping_world.h"
 
 #include <cmath>
@@ -129,8 +131,18 @@ TEST_F(Settings, ATransducerChangePingsOnlyTheSourcesShownHere)
         {"simulation without a transducer id", 0, 0, true, STATE_SIMULATION, 0x3, 0, 0},
         {"simulation", 1, 0, true, STATE_SIMULATION, 0x1, 1, 0},
     };
+    // A client of the 2D source; without the network service here, each
+    // send to it fails and counts against it, which shows it was tried.
+    if (s_pvNetworkDestinations.load() == nullptr)
+        s_pvNetworkDestinations = U_NETWORKDEST_pvNew();
+    const U32 client = 0x0A01A8C0; // 192.168.1.10
+    GMSG_ADDRESS clientAddress;
+    GMSG_vMakeSocketAddress(&clientAddress, client, 50688);
+    ASSERT_TRUE(T_N_PING_bRegisterNetworkDestination(s_pvNetworkDestinations, &clientAddress, TRUE, 55000));
+    U_PING_vAddClientNode(&sonarSourcesArray[SONAR_SOURCE_2D], client);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        T_N_PING_pGetClientData(client)->u32SendConsecutiveErrorCount = 0;
         setU32("CCST", c.state);
         setU32("ENPM", c.network);
         setU32("ELPM", 0xF);
@@ -140,14 +152,16 @@ TEST_F(Settings, ATransducerChangePingsOnlyTheSourcesShownHere)
             setU32("ITXD", 1);
         else
             forget("ITXD");
-        const U32 sends = T_N_PING_STANDIN_tRecord().u32NetworkSends;
         apply("SSTS", c.transducer);
         EXPECT_EQ(u32("ELPM"), c.local);
         EXPECT_EQ(u32("YST1"), c.yst1);
         EXPECT_EQ(u32("YST2"), c.yst2);
         EXPECT_EQ(s_db_TransducerSelect, c.detected ? c.transducer : 0);
-        EXPECT_EQ(T_N_PING_STANDIN_tRecord().u32NetworkSends, sends + 1) << "clients hear of the new transducer";
+        EXPECT_EQ(T_N_PING_pGetClientData(client)->u32SendConsecutiveErrorCount, 1u)
+            << "clients hear of the new transducer";
     }
+    U_PING_vAllDeleteClientNodes(&sonarSourcesArray[SONAR_SOURCE_2D]);
+    T_N_PING_bRegisterNetworkDestination(s_pvNetworkDestinations, &clientAddress, FALSE, 0);
 }
 
 TEST_F(Settings, ATransducerChangeDropsSourcesChosenFromAnotherUnit)

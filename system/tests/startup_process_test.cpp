@@ -217,11 +217,15 @@ TEST_F(WholeUnit, FromTheSplashThroughTheStartUpMenuToTheMainMenu)
     while (Clock::now() < closeBy && (left = countColour(snapshot(root_), 65, 100, 500)) > 1000)
         std::this_thread::sleep_for(milliseconds(200));
     EXPECT_LE(left, 1000u) << "the quick-setup menu went";
-    tap(keypad_, DKEY_MENU);
+    // Where the first view has a hot menu, MENU opens that first and the
+    // main menu from there.
     size_t tabs = 0;
-    const auto menuBy = Clock::now() + seconds(10);
-    while (Clock::now() < menuBy && (tabs = countColour(snapshot(root_), 65, 0, 40)) < 2000)
-        std::this_thread::sleep_for(milliseconds(200));
+    for (int press = 0; press < 2 && tabs < 2000; ++press) {
+        tap(keypad_, DKEY_MENU);
+        const auto menuBy = Clock::now() + seconds(press == 0 ? 4 : 10);
+        while (Clock::now() < menuBy && (tabs = countColour(snapshot(root_), 65, 0, 40)) < 2000)
+            std::this_thread::sleep_for(milliseconds(200));
+    }
     EXPECT_GE(tabs, 2000u) << "the tab bar along the top";
     EXPECT_TRUE(unit_->running()) << unit_->out();
 }
