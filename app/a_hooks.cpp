@@ -32,6 +32,7 @@
 #include "sonar/dsp/s_transducer.h"
 #include "sonar/dsp/s_transducer_texts.h"
 #include "sonar/history/t_n_history.h"
+#include "sonar/history/t_n_history_ppi.h"
 #include "store/h_database.h"
 #include "system/model.h"
 #include "system/t_inlinetest.h"
@@ -59,6 +60,30 @@ namespace {
 BOOLEAN bMyChartViewShown(void)
 {
     return T_NAV_bIsMyChartView(UNKNOWN_VIEW) || T_NAV_bIsMyBirdsEyeView(UNKNOWN_VIEW);
+}
+
+// The navigation's waypoints over the 360 picture: the sonar describes its
+// picture in its own terms (it sits beside the navigation, not above it).
+void vSweepOverlayOn360(const MSS_NAV_VIEW* pView, BOOLEAN bActive, S32)
+{
+    if (pView == nullptr || pView->pBitmap == nullptr)
+        return;
+    NAV_VIEW_INFO nvi{};
+    nvi.pBitmap = pView->pBitmap;
+    gr_InitGC(&nvi.GrContext, PIXELDIM{(SINT)pView->pBitmap->pixels_wide, (SINT)pView->pBitmap->pixels_high},
+              (VSCREENPTR)pView->pBitmap->pBuffer);
+    gr_ResetRotationContext(&nvi.RotContext);
+    gr_SetRotationAngle(&nvi.RotContext, pView->fHeading);
+    nvi.ptBoatMM = pView->ptCenterMM;
+    nvi.ptCenterMM = pView->ptCenterMM;
+    nvi.fBoatHeading = pView->fHeading;
+    nvi.fHeading = pView->fHeading;
+    nvi.CenterOffset = pView->CenterOffset;
+    nvi.nWindowWidth = pView->nWindowWidth;
+    nvi.nWindowHeight = pView->nWindowHeight;
+    nvi.nPixelsPerMMM = pView->nPixelsPerMMM;
+    nvi.fPixelsPerMM = pView->fPixelsPerMM;
+    T_NAV_vDrawSweepOverlay(&nvi, bActive, FALSE);
 }
 
 BOOLEAN bBirdsEyeViewShown(void)
@@ -167,6 +192,7 @@ void A_HOOKS_vInstall(void)
     T_N_HISTORY_vInstallDomesticModelQuery(MODEL_bDomesticModel);
     T_NAV_vInstallDomesticModelQuery(MODEL_bDomesticModel);
     T_N_HISTORY_vInstallChartViewQuery(bMyChartViewShown);
+    T_N_HISTORY_vInstallSweepOverlay(vSweepOverlayOn360);
     T_DISPLAY_vInstallElementBitQuery(u32ElementBit);
     T_KEYBOARD_vInstallShutdown(U_SHUTDOWN_vShutdown);
     T_VIEWKEY_vInstallPreviewRemover(T_NAV_vUnRegisterSnapshotPreviewLayer);

@@ -106,4 +106,3 @@ void S_DEPTHALARM_vInitDepthAlarms(void) {}
 
 void S_DEPTHALARM_vCompareNewDepthAgainstAlarmSetPoint(U32, float, float) {}
 
-void T_NAV_vDrawSweepOverlay(const MSS_NAV_VIEW*, BOOLEAN, S32) {}

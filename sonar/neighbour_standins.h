@@ -1,7 +1,6 @@
 // What the sonar tasks ask of neighbouring subsystems: the card task's
 // playback and recording files, the network receive task's side of a
-// sonar-source change, the depth alarm and the navigation overlay over the
-// 360 picture.
+// sonar-source change, and the depth alarm.
 //
 // The card task lives beside the sonar and uses it, so its calls come
 // through a table that app/ installs; a field left null (or no table at
@@ -13,7 +12,6 @@
 
 #include "kernel/l_types.h"
 #include "sonar/dsp/s_types.h"
-#include "sonar/history/t_n_history_ppi.h" // MSS_NAV_VIEW
 #include "sonar/ping/t_n_ping.h" // PLAYBACK_MODE_TYPE
 
 typedef struct tag_SONAR_CARD_CALLS {
@@ -76,10 +74,3 @@ void S_DEPTHALARM_vInitDepthAlarms(void);
 // A new depth against the shallow-depth alarm's set point: no alarm is
 // raised here.
 void S_DEPTHALARM_vCompareNewDepthAgainstAlarmSetPoint(U32 u32Source, float fDepth, float fSetPoint);
-
-// ---- The navigation task: overlay of the 360 picture ----
-
-// Waypoints, routes and tracks over the 360 picture: nothing is drawn
-// here. Installed until the composition root installs the real painter
-// (T_N_HISTORY_vInstallSweepOverlay).
-void T_NAV_vDrawSweepOverlay(const MSS_NAV_VIEW* pView, BOOLEAN bActive, S32 s32Unused);

@@ -125,7 +125,7 @@ void T_N_HISTORY_vDrawPPISweepLine(BITMAP* pBitmap, S32 SweepPosition, COLOR Lin
 void T_N_HISTORY_vDrawSweepInfoBox(BITMAP* pBitmap, U32 u32WindowLeft);
 void T_N_HISTORY_vUpdateFVKVMSSiconDataboxOffset(U32 u32Offset);
 // The navigation overlay over the 360 picture, installed by the
-// composition root; null puts the stand-in back.
+// composition root; null draws none.
 void T_N_HISTORY_vInstallSweepOverlay(MSS_NAV_OVERLAY* pfnOverlay);
 
 namespace t_n_history {

@@ -147,7 +147,7 @@ float AverageHeading = 0.0f;
 U8 CurrentHeadingCount = 0;
 BOOLEAN AverageFull = FALSE;
 float s_fHeadingCompass = 0.0f;
-MSS_NAV_OVERLAY* s_pfnOverlay = T_NAV_vDrawSweepOverlay;
+MSS_NAV_OVERLAY* s_pfnOverlay = nullptr; // none until the composition root installs one
 
 // entry i = 65536 x cot(i x 0.225 degrees), entry 0 the largest value
 struct TANGENTS {
@@ -630,7 +630,8 @@ void vNavigationOverlay(BITMAP* pBmp, const WINDOW_SPECIFICATION* ws, bool bFroz
     }
     const BOOLEAN bActive =
         ws->currentLayer == VIEW_PPI_PLUS_CHART ? (ws->activeWindow == SPLIT_RIGHT_WINDOW ? TRUE : FALSE) : TRUE;
-    s_pfnOverlay(&v, bActive, 0);
+    if (s_pfnOverlay != nullptr)
+        s_pfnOverlay(&v, bActive, 0);
 }
 
 // ---- Pixel map ----
@@ -869,7 +870,7 @@ void t_n_history::vDrawPPIPixels(const BITMAP* pDest, const WINDOW_SPECIFICATION
 
 void T_N_HISTORY_vInstallSweepOverlay(MSS_NAV_OVERLAY* pfnOverlay)
 {
-    s_pfnOverlay = pfnOverlay != nullptr ? pfnOverlay : T_NAV_vDrawSweepOverlay;
+    s_pfnOverlay = pfnOverlay;
 }
 
 void T_N_HISTORY_vUpdateFVKVMSSiconDataboxOffset(U32) {}
