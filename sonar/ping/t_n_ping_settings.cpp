@@ -96,7 +96,9 @@ const DEFAULT_KEY DefaultKeys[] = {
     {FCID("CSPD"), u32Float(0.0f), D_DEPTH, ALWAYS_2},
     {FCID("CSSD"), u32Float(0.0f), D_DEPTH, ALWAYS_2},
     {FCID("CSIR"), u32Float(0.0f), D_DEPTH, ALWAYS_2},
-    {FCID("SRPS"), 11, D_UNSIGNED32, ONLY_IF_ABSENT}, // PING_RATE_AUTO
+    // A plain U32 (D_UNKNOWN): the store has no value format for
+    // D_UNSIGNED32, and the "Pings Per Second" menu item reads one.
+    {FCID("SRPS"), 11, D_UNKNOWN, ONLY_IF_ABSENT}, // PING_RATE_AUTO
     {FCID("SSPS"), 4, D_UNSIGNED32, ALWAYS_2},
     {FCID("SSPA"), 360, D_UNSIGNED32, ALWAYS_2},
     {FCID("YMSO"), 0, D_SIGNED32, BY_CALL},

@@ -57,6 +57,10 @@ TEXT_TABLE Delete_All_Recordings = ALL_LANGUAGES("Delete All Recordings");
 TEXT_TABLE Pings_Per_Second = ALL_LANGUAGES("Pings Per Second");
 TEXT_TABLE Stop_Playback = ALL_LANGUAGES("Stop Playback");
 TEXT_TABLE Playback_Speed = ALL_LANGUAGES("Playback Speed");
+TEXT_TABLE Auto = ALL_LANGUAGES("Auto");
+
+// The recording's ping rate: 1-10 pings per second, 11 for no limit.
+const MENU_LIMITS PING_RATE_LIMITS[1] = {{U_NONE, 1.0f, 11.0f, 1.0f}};
 
 
 U32 su32PriorToPlaybackState = 0;
@@ -160,10 +164,12 @@ void vWithdraw(U32 u32State, THUMBNAIL_TYPE eType)
     }
 }
 
-// "Pings Per Second" is not offered yet: "SRPS" is an unsigned 32-bit key
-// (D_UNSIGNED32), which the data store gives no value format, and the menu
-// task ends the unit on a menu item over such a key.
-void vRegisterPingRate(void) {}
+void vRegisterPingRate(void)
+{
+    U_MENU_bRegisterHotProgBarMenu(&Pings_Per_Second, nullptr, MENU_PING_RATE, FCID("SRPS"), PING_RATE_LIMITS,
+                                   nullptr, &Auto, nullptr, M_BASIC, CAPTURE_REVIEW_VIEW_PRIORITY,
+                                   SPLIT_FULL_WINDOW);
+}
 
 void vRegister(SR_VIEW_STATE eState, THUMBNAIL_TYPE eType)
 {

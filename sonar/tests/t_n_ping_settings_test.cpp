@@ -298,6 +298,20 @@ TEST_F(Settings, DefaultsYieldToStrongerWritersUntilAFactoryReset)
         H_MEMORY_vFree(pMail);
 }
 
+// The capture review's "Pings Per Second" item formats "SRPS" through the
+// store, which ends the unit on a key of a type it has no format for.
+TEST_F(Settings, ThePingRateKeyHasATypeTheMenusCanFormat)
+{
+    vRegisterDatabaseItems(FALSE);
+    DB_ATTRIBUTES attributes{};
+    U32 u32Rate = 0;
+    ASSERT_TRUE(H_DATABASE_bFetchU32(FCID("SRPS"), &u32Rate, nullptr, &attributes));
+    EXPECT_EQ(u32Rate, 11u);
+    EXPECT_EQ(H_DATABASE_DataType(attributes.DataType), DF_UNSIGNED32);
+    while (MSGHEADER* pMail = L_MBOX_Receive(PING_MAILBOX))
+        H_MEMORY_vFree(pMail);
+}
+
 // At start the saved sources are applied, then 2D and Keelview are switched
 // to the transducer found at start-up.
 TEST_F(Settings, StartShowsTheLocalTransducersSourcesAndResendsTheFollowedKeys)
