@@ -113,7 +113,20 @@ U16 t_n_history::u16GetFreeColumn(const SONAR_HISTORY* pHistory, U16 u16Column)
 
 void t_n_history::vAdvanceHistory(SONAR_HISTORY* pHistory)
 {
-    pHistory->u16NextFreeColumn = u16GetFreeColumn(pHistory, pHistory->u16NextFreeColumn);
+    __atomic_store_n(&pHistory->u16NextFreeColumn, u16GetFreeColumn(pHistory, pHistory->u16NextFreeColumn),
+                     __ATOMIC_RELAXED);
+}
+
+SONAR_WINDOW t_n_history::tCopyWindow(const SONAR_WINDOW& Window)
+{
+    SONAR_WINDOW tCopy;
+    const size_t field = offsetof(SONAR_WINDOW, ScreenHistory) + offsetof(SONAR_HISTORY, u16NextFreeColumn);
+    const size_t after = field + sizeof(Window.ScreenHistory.u16NextFreeColumn);
+    memcpy(reinterpret_cast<char*>(&tCopy), reinterpret_cast<const char*>(&Window), field);
+    memcpy(reinterpret_cast<char*>(&tCopy) + after, reinterpret_cast<const char*>(&Window) + after,
+           sizeof(SONAR_WINDOW) - after);
+    tCopy.ScreenHistory.u16NextFreeColumn = __atomic_load_n(&Window.ScreenHistory.u16NextFreeColumn, __ATOMIC_RELAXED);
+    return tCopy;
 }
 
 void t_n_history::vDrawColumnInHistory(const COLOR* pNewColumn, SONAR_HISTORY* pHistory, U32 u32UpperPixel,

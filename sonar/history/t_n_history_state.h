@@ -257,6 +257,10 @@ extern TIMER_INFO* s_pDeploymentMessageTimer;   // 270
 U16 u16GetFreeColumn(const SONAR_HISTORY* pHistory, U16 u16Column);
 // The next free column moves on; caller holds the history's mutex.
 void vAdvanceHistory(SONAR_HISTORY* pHistory);
+// A copy of a window for the draw callbacks, taken under mutex 28 while the
+// column adder may be moving the history's next free column (under mutex 4
+// only): that one field is read atomically, as the adder writes it.
+SONAR_WINDOW tCopyWindow(const SONAR_WINDOW& Window);
 // Entry k of pNewColumn to y = u32UpperPixel - k of the next free column,
 // background below u32LowerPixel, then advance. Takes the history's mutex.
 void vDrawColumnInHistory(const COLOR* pNewColumn, SONAR_HISTORY* pHistory, U32 u32UpperPixel, U32 u32LowerPixel);

@@ -131,7 +131,7 @@ struct SIDE {
 SIDE sideSnapshot(U32 u32Window, bool bActive, BOOLEAN bExpedited)
 {
     L_MUTEX_LockWait(RES_S_INFO);
-    SIDE s{SonarViewInfo.Window[u32Window], u32Window == 1 ? BEAM(2) : BEAM(3), bActive};
+    SIDE s{tCopyWindow(SonarViewInfo.Window[u32Window]), u32Window == 1 ? BEAM(2) : BEAM(3), bActive};
     if (!bExpedited && bActive)
         SonarViewInfo.Window[u32Window].bTriggerTotalScreenUpdate = FALSE;
     L_MUTEX_Unlock(RES_S_INFO);

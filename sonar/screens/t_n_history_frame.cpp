@@ -95,7 +95,7 @@ void t_n_history::vSonarFrameSnapshot(SONAR_FRAME* pFrame, const WINDOW_SPECIFIC
     for (U32 n = 0; n < SONAR_WINDOWS; ++n) {
         if ((u32WindowMask & FRAME_WINDOW(n)) == 0)
             continue;
-        pFrame->Window[n] = SonarViewInfo.Window[n];
+        pFrame->Window[n] = tCopyWindow(SonarViewInfo.Window[n]);
         if (!pFrame->bExpedited)
             SonarViewInfo.Window[n].bTriggerTotalScreenUpdate = FALSE;
     }

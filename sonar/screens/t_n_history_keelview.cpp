@@ -58,7 +58,7 @@ SNAPSHOT snapshot(LAYER_ID layer, U32 u32Window, BOOLEAN bExpedited)
 {
     L_MUTEX_LockWait(RES_S_INFO);
     vVerifyAndUpdateWindowSettings(layer);
-    SNAPSHOT s{SonarViewInfo.Window[u32Window], SonarViewInfo.u32DepthLines, SonarViewInfo.BottomView,
+    SNAPSHOT s{tCopyWindow(SonarViewInfo.Window[u32Window]), SonarViewInfo.u32DepthLines, SonarViewInfo.BottomView,
                SonarViewInfo.unitsDepth, SonarViewInfo.bFishID};
     if (!bExpedited)
         SonarViewInfo.Window[u32Window].bTriggerTotalScreenUpdate = FALSE;
@@ -180,8 +180,8 @@ void T_N_HISTORY_vDrawKeelviewSonarSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* 
     const UNIT_TYPE unitsDepthCopy = SonarViewInfo.unitsDepth;
     const BOOLEAN bFishIDCopy = SonarViewInfo.bFishID;
     const U32 u32DepthLinesCopy = SonarViewInfo.u32DepthLines;
-    const SONAR_WINDOW SonarCopy = SonarViewInfo.Window[0];
-    const SONAR_WINDOW KVCopy = SonarViewInfo.Window[3];
+    const SONAR_WINDOW SonarCopy = tCopyWindow(SonarViewInfo.Window[0]);
+    const SONAR_WINDOW KVCopy = tCopyWindow(SonarViewInfo.Window[3]);
     if (!bExpedited)
         SonarViewInfo.Window[0].bTriggerTotalScreenUpdate = FALSE;
     L_MUTEX_Unlock(RES_S_INFO);
