@@ -50,4 +50,22 @@ void vAskToDeployForView(void);
 // statement goes.
 void vAskForDeployment(LAYER_ID view);
 
+// The unit's report and setting keys (t_n_history_mss_keys.cpp).
+void vHandleYASS(const MESSAGE_NEW_DATA* p);
+void vHandleYISS(const MESSAGE_NEW_DATA* p);
+void vHandleYISR(const MESSAGE_NEW_DATA* p);
+void vHandleYQSS(const MESSAGE_NEW_DATA* p);
+void vHandleYQSR(const MESSAGE_NEW_DATA* p);
+void vHandleYQSO(const MESSAGE_NEW_DATA* p);
+void vHandleYSPL(const MESSAGE_NEW_DATA* p);
+void vHandleYMRR(const MESSAGE_NEW_DATA* p);
+void vHandleYBT2(const MESSAGE_NEW_DATA* p);
+void vHandleYMSE(const MESSAGE_NEW_DATA* p);
+void vHandleYMSM(const MESSAGE_NEW_DATA* p);
+void vHandleYMSC(const MESSAGE_NEW_DATA* p);
+void vHandleMBMS(const MESSAGE_NEW_DATA* p);
+void vHandleYBMT(const MESSAGE_NEW_DATA* p);
+// The "Resume Full Sweep" items are up.
+BOOLEAN bResumeFullRegistered(void);
+
 } // namespace t_n_history

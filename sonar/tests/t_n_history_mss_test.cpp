@@ -7,6 +7,7 @@
 #include "sonar/history/t_n_history_ppi.h"
 #include "sonar/tests/history_world.h"
 
+#include "accessories/t_alarm.h"
 #include "kernel/l_sema.h"
 #include "kernel/l_timer.h"
 
@@ -283,6 +284,75 @@ TEST_F(Mss, UnitStateTwoAndOneAskToDeployOverA360View)
     vHandle360State(&mail);
     EXPECT_TRUE(s_bMSSConnected.load());
     CurrentView = NO_VIEW_PRIORITY;
+}
+
+MESSAGE_NEW_DATA report(const char (&key)[5], S32 value)
+{
+    MESSAGE_NEW_DATA m{};
+    m.FourCharId = FCID(key);
+    m.dbValue.s32Val = value;
+    m.bValid = TRUE;
+    return m;
+}
+
+TEST_F(Mss, SweepAreaReportsFollowTheUnit)
+{
+    MESSAGE_NEW_DATA m = report("YASS", 1234563);
+    vHandleYASS(&m);
+    EXPECT_TRUE(s_bQuickSweepLeftEdgeSet.load());
+    EXPECT_EQ(s_s32QuickSweepLeftEdge.load(), 3456);
+    EXPECT_EQ(s_MSSObject.SweepingSetting, ISOLATE_SWEEP_SETTING);
+
+    s_MSSObject.SweepingSetting = SWEEP_SETTING_OFF;
+    m = report("YASS", 4);
+    vHandleYASS(&m);
+    EXPECT_EQ(s_MSSObject.SweepingSetting, ISOLATE_SWEEP_ON);
+    EXPECT_TRUE(bResumeFullRegistered()) << "Resume Full Sweep offered";
+    EXPECT_EQ(s_s32QuickSweepLeftEdge.load(), -1600);
+    m = report("YASS", 0);
+    vHandleYASS(&m);
+    EXPECT_FALSE(bResumeFullRegistered());
+    EXPECT_EQ(s_MSSObject.SweepingSetting, SWEEP_SETTING_OFF);
+    EXPECT_EQ(s_MSSObject.s32SweepStart, -1);
+    EXPECT_EQ(s_MSSObject.s32SweepDisplayStart, -1600);
+
+    setS32("YMHL", 90); // 400.5 sectors: k = 400
+    m = report("YISS", 10);
+    vHandleYISS(&m);
+    EXPECT_EQ(s_MSSObject.s32SweepStart, 1210);
+    EXPECT_EQ(s_MSSObject.s32SweepStartSaved, 1210);
+    m = report("YISR", 300);
+    vHandleYISR(&m);
+    EXPECT_EQ(s_MSSObject.s32SweepRangeSaved, 300);
+}
+
+TEST_F(Mss, RetractedReportEndsTheRetractionAndClearsItsAlarm)
+{
+    drain(20);
+    MESSAGE_NEW_DATA m = report("YMSE", 2);
+    vHandleYMSE(&m);
+    EXPECT_EQ(u32("YMSS"), 1u);
+    EXPECT_EQ(u32("YMRR"), 0u);
+    EXPECT_EQ(u32("YMSE"), 0u);
+    MSGHEADER* p = L_MBOX_Receive(20);
+    ASSERT_NE(p, nullptr);
+    const auto* clear = reinterpret_cast<const ALARM_CLEAR_MESSAGE*>(p);
+    EXPECT_EQ(clear->header.Cmd, CMD_ID_CLEAR_ALARM);
+    EXPECT_EQ(clear->Priority, RETRACTION_ALARM);
+    H_MEMORY_vFree(p);
+    drain(20);
+}
+
+TEST_F(Mss, BowMountedPodHasNoSpeedAlarm)
+{
+    setFloat("SSAS", 5.0f);
+    MESSAGE_NEW_DATA m = report("YBMT", 1);
+    vHandleYBMT(&m);
+    EXPECT_TRUE(s_bPodIsBowMounted.load());
+    EXPECT_EQ(f32("SSAS"), 0.0f);
+    m = report("YBMT", 255);
+    vHandleYBMT(&m);
+    EXPECT_TRUE(s_bPodIsBowMounted.load()) << "255 is not a report";
 }
 
 } // namespace
