@@ -530,8 +530,8 @@ const HISTORY_KEY s_aKeysBeforeTransducers[] = {
 
     // The 360 unit's speed alarm and the 2D beam choice come before the
     // transducers.
-    row(FCID("SSAS"), DEFAULT_ALWAYS_2, D_SPEED, 0, ON_CHANGE, nullptr, u32DefaultSpeedAlarm),
-    follow(FCID("ISPD")),
+    row(FCID("SSAS"), DEFAULT_ALWAYS_2, D_SPEED, 0, ON_CHANGE, vHandleSSAS, u32DefaultSpeedAlarm),
+    follow(FCID("ISPD"), vHandleISPD),
     row(FCID("SSSV"), DEFAULT_BY_CALL, D_UNKNOWN, 1, NOT_FOLLOWED),
     row(FCID("YSSV"), DEFAULT_BY_CALL, D_UNKNOWN, 1, ON_CHANGE, vHandleBeamChoice),
 };
@@ -578,8 +578,8 @@ const HISTORY_KEY s_aKeysAfterTransducers[] = {
     row(FCID("SSPS"), DEFAULT_BY_CALL, D_UNKNOWN, 0, ON_CHANGE, vSectorStep, u32CurrentStepFactor),
     row(FCID("SSPO"), DEFAULT_BY_CALL, D_UNKNOWN, 0, ON_CHANGE, vViewOffset, u32CurrentViewOffset),
     row(FCID("PPIZ"), DEFAULT_BY_CALL, D_UNKNOWN, 0, NOT_FOLLOWED),
-    row(FCID("SADS"), DEFAULT_BY_CALL, D_SPEED, F0, ON_WRITE),
-    row(FCID("YADS"), DEFAULT_BY_CALL, D_SPEED, F0, ON_WRITE),
+    row(FCID("SADS"), DEFAULT_BY_CALL, D_SPEED, F0, ON_WRITE, vHandleAutoDeploySpeed),
+    row(FCID("YADS"), DEFAULT_BY_CALL, D_SPEED, F0, ON_WRITE, vHandleAutoDeploySpeed),
     row(FCID("SMDD"), DEFAULT_BY_CALL, D_UNKNOWN, 8, ON_CHANGE),
     row(FCID("SRNG"), DEFAULT_BY_CALL, D_UNKNOWN, TRUE, ON_CHANGE),
     row(FCID("SMSB"), DEFAULT_BY_CALL, D_UNKNOWN, TRUE, ON_CHANGE),

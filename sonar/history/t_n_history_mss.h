@@ -65,6 +65,10 @@ void vHandleYMSM(const MESSAGE_NEW_DATA* p);
 void vHandleYMSC(const MESSAGE_NEW_DATA* p);
 void vHandleMBMS(const MESSAGE_NEW_DATA* p);
 void vHandleYBMT(const MESSAGE_NEW_DATA* p);
+void vHandleSSAS(const MESSAGE_NEW_DATA* p);
+void vHandleISPD(const MESSAGE_NEW_DATA* p);
+// "SADS" and "YADS".
+void vHandleAutoDeploySpeed(const MESSAGE_NEW_DATA* p);
 // The "Resume Full Sweep" items are up.
 BOOLEAN bResumeFullRegistered(void);
 

@@ -20,9 +20,11 @@
 #include "kernel/lm_log.h"
 #include "platform/h_ppi_motor.h"
 #include "store/h_database.h"
+#include "store/lang.h"
 #include "ui/u_keyboard.h"
 #include "ui/u_menu_client.h"
 
+#include <atomic>
 #include <cstring>
 
 using namespace t_n_history;
@@ -311,5 +313,90 @@ void t_n_history::vHandleYBMT(const MESSAGE_NEW_DATA* p)
     if (v != 0) {
         log_me("[%d]%s: bow-mounted pod\n", __LINE__, __func__);
         H_DATABASE_bUpdateEverythingFloat(FCID("SSAS"), 0.0f, P_NORMAL, D_SPEED, nullptr, DB_TIMEOUT_NEVER);
+    }
+}
+
+// ---- Speed and automatic deploy ----
+
+namespace {
+
+TEXT_TABLE txtSpeedDeploy = MSS_KEY_TEXT("Deploy 360 Sonar?");
+TEXT_TABLE txtSpeedStartPinging = MSS_KEY_TEXT("Start pinging 360 Sonar?");
+
+constexpr U32 SYSTEM_PLAYBACK = 11;
+constexpr SEMA SEMA_TIMER_SWEEP_SPEED_ALARM = 255;
+constexpr TICKS SPEED_ALARM_WAIT_MS = 5000;
+
+std::atomic<float> s_fAutoDeploySpeed{0.0f};
+std::atomic<BOOLEAN> s_bMSSAutoDeploy{FALSE};
+
+bool bSweepingView(LAYER_ID v) { return v == VIEW_PPI_DISPLAY || v == VIEW_PPI_PLUS_2D || v == VIEW_PPI_PLUS_CHART; }
+
+// The speed question: "No" (or nobody within 30 s) cancels the automatic
+// deploy until the speed logic asks again.
+void vAskToDeployForSpeed(void)
+{
+    const U32 lang = nCurrentLanguage();
+    T_N_HISTORY_CONF_vSetup(s_bPodIsBowMounted.load() ? txtSpeedStartPinging[lang] : txtSpeedDeploy[lang],
+                            T_N_HISTORY_vDeployAction, T_N_HISTORY_vAutoDeployUserCancelled, 2, 30);
+}
+
+} // namespace
+
+void t_n_history::vHandleSSAS(const MESSAGE_NEW_DATA* p)
+{
+    if (s_bPodIsBowMounted.load()) {
+        s_dbfSpeedAlarm = 0.0f;
+        return;
+    }
+    const float a = p->dbValue.fVal;
+    s_dbfSpeedAlarm = a;
+    if (!s_bMSSDeployed.load())
+        return;
+    if (a < 0.1f || a > s_fCurrentSpeed.load()) {
+        S_SPEEDALARM_vCompareNewSpeedAgainstAlarmSetPoint(0, s_fCurrentSpeed.load(), a);
+    } else if (s_pSweepSpeedAlarmDelay != nullptr) {
+        L_TIMER_Stop(s_pSweepSpeedAlarmDelay);
+        L_TIMER_Start(s_pSweepSpeedAlarmDelay, SPEED_ALARM_WAIT_MS, SPEED_ALARM_WAIT_MS, SEMA_TIMER_SWEEP_SPEED_ALARM);
+        s_bSweepSpeedAlarmWait = TRUE;
+    }
+}
+
+void t_n_history::vHandleISPD(const MESSAGE_NEW_DATA* p)
+{
+    const float v = p->dbValue.fVal;
+    s_fCurrentSpeed = v;
+    if (!s_bMSSDeployed.load()) {
+        if (v < s_fAutoDeploySpeed.load()) {
+            if (bSweepingView(CurrentView)) {
+                s_u8IsolateSweepSetuped = 0;
+                if (s_bMSSConnected.load() && s_u32SystemState != SYSTEM_PLAYBACK)
+                    vAskToDeployForView();
+            } else if (!s_bAutoDeployUserCancelled.load() && s_bMSSConnected.load() && s_bMSSAutoDeploy.load() &&
+                       s_u32SystemState != SYSTEM_PLAYBACK) {
+                vAskToDeployForSpeed();
+            }
+        }
+        return;
+    }
+    if (!s_bSweepSpeedAlarmWait.load())
+        S_SPEEDALARM_vCompareNewSpeedAgainstAlarmSetPoint(0, v, s_dbfSpeedAlarm.load());
+}
+
+void t_n_history::vHandleAutoDeploySpeed(const MESSAGE_NEW_DATA* p)
+{
+    const float v = p->dbValue.fVal;
+    s_fAutoDeploySpeed = v;
+    if (v < 0.1f || v < s_fCurrentSpeed.load()) {
+        s_bMSSAutoDeploy = FALSE;
+        return;
+    }
+    s_bMSSAutoDeploy = TRUE;
+    if (bSweepingView(CurrentView)) {
+        s_u8IsolateSweepSetuped = 0;
+        if (!s_bMSSDeployed.load() && s_bMSSConnected.load() && s_u32SystemState != SYSTEM_PLAYBACK)
+            vAskToDeployForView();
+    } else if (!s_bAutoDeployUserCancelled.load() && s_bMSSConnected.load() && !s_bMSSDeployed.load()) {
+        vAskToDeployForSpeed();
     }
 }

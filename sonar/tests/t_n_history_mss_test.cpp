@@ -8,6 +8,8 @@
 #include "sonar/tests/history_world.h"
 
 #include "accessories/t_alarm.h"
+#include "graphics/tests/g_testing.h"
+#include "kernel/l_clock.h"
 #include "kernel/l_sema.h"
 #include "kernel/l_timer.h"
 
@@ -353,6 +355,42 @@ TEST_F(Mss, BowMountedPodHasNoSpeedAlarm)
     m = report("YBMT", 255);
     vHandleYBMT(&m);
     EXPECT_TRUE(s_bPodIsBowMounted.load()) << "255 is not a report";
+}
+
+TEST_F(Mss, SlowingDownInA2DViewAsksToDeployAndTheQuestionAnswersItself)
+{
+    s_bMSSConnected = TRUE;
+    s_bAutoDeployUserCancelled = FALSE;
+    CurrentView = 1;
+    s_fCurrentSpeed = 0.0f;
+    MESSAGE_NEW_DATA m{};
+    m.FourCharId = FCID("SADS");
+    m.dbValue.fVal = 2.0f;
+    vHandleAutoDeploySpeed(&m);
+    T_N_HISTORY_CONF_vReset(0); // the question of the setting itself
+    flush();
+
+    L_CLOCK_vResetTestClock();
+    m.FourCharId = FCID("ISPD");
+    m.dbValue.fVal = 1.0f;
+    vHandleISPD(&m);
+    auto s = t_n_history_conf::sSnapshot();
+    ASSERT_TRUE(s.bUp);
+    EXPECT_EQ(s.u8Mode, 2);
+    EXPECT_FALSE(s_bAutoDeployUserCancelled.load());
+
+    L_CLOCK_vAdvanceTestClock(31000);
+    gt::TestBitmap frame(800, 600, 0);
+    T_N_HISTORY_CONF_vRender(frame, nullptr);
+    MSGHEADER* p = L_MBOX_Receive(HISTORY_MAILBOX);
+    ASSERT_NE(p, nullptr) << "the self-close key";
+    EXPECT_TRUE(T_N_HISTORY_CONF_bHandleKeys(reinterpret_cast<MSG_KEY_CHANGE*>(p)));
+    H_MEMORY_vFree(p);
+    EXPECT_TRUE(s_bAutoDeployUserCancelled.load()) << "nobody answered: cancelled";
+    EXPECT_FALSE(t_n_history_conf::sSnapshot().bUp);
+    EXPECT_EQ(u32("YMDR"), ABSENT) << "no deploy";
+    L_CLOCK_vResetTestClock();
+    CurrentView = NO_VIEW_PRIORITY;
 }
 
 } // namespace
