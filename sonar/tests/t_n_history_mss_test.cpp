@@ -9,6 +9,7 @@
 
 #include "accessories/t_alarm.h"
 #include "graphics/tests/g_testing.h"
+#include "graphics/u_fonts.h"
 #include "kernel/l_clock.h"
 #include "kernel/l_sema.h"
 #include "kernel/l_timer.h"
@@ -47,6 +48,7 @@ protected:
     void SetUp() override
     {
         worldWithWindows();
+        U_FONTS_vSelectFontSet(LANGUAGE_ENGLISH);
         keyboardStandIn();
         setU32("TVUE", VIEW_STANDIN);
         setU32("TMNU", VIEW_STANDIN);
