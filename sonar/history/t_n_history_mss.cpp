@@ -21,6 +21,8 @@
 #include "ui/u_keyboard.h"
 #include "ui/u_menu_client.h"
 
+#include <span>
+
 namespace t_n_history {
 std::atomic<BOOLEAN> s_bMSSRetracting{FALSE};
 std::atomic<BOOLEAN> s_bMSSWaitConfirm{FALSE};
@@ -53,6 +55,66 @@ constexpr S32 SECTORS = 1600;
 constexpr SEMA SEMA_TIMER_SIDE_POSTION_LOCK = 254;
 constexpr SEMA SEMA_TIMER_START_SWEEPING = 267;
 constexpr SEMA SEMA_360_DEPLOYED_VIEW = 104;
+
+TEXT_TABLE txtRetractItem = MSS_TEXT("Retract");
+TEXT_TABLE txtStopPing = MSS_TEXT("Stop 360 Ping");
+TEXT_TABLE txtIsolateSweepArea = MSS_TEXT("Isolate Sweep Area");
+TEXT_TABLE txtHome = MSS_TEXT("Home");
+
+constexpr MENU_PRIORITY PRIORITY_RETRACT = (MENU_PRIORITY)0;
+constexpr MENU_PRIORITY PRIORITY_FIND_HOME = (MENU_PRIORITY)56;
+constexpr MENU_PRIORITY PRIORITY_ISOLATE_AREA = (MENU_PRIORITY)57;
+
+BOOLEAN s_bMSSDeployMenuRegistered = FALSE;
+
+struct PANE {
+    LAYER_ID view;
+    SPLIT_WINDOW_TYPE split;
+};
+// Where the deployed menus go: the 360 view and the 360 pane of each split
+// (and, for "Retract" and "Home", the other pane too).
+constexpr PANE ALL_PANES[] = {{56, SPLIT_FULL_WINDOW}, {57, SPLIT_RIGHT_WINDOW}, {57, SPLIT_LEFT_WINDOW},
+                              {58, SPLIT_RIGHT_WINDOW}, {58, SPLIT_LEFT_WINDOW}};
+constexpr PANE PANES_360[] = {{56, SPLIT_FULL_WINDOW}, {57, SPLIT_RIGHT_WINDOW}, {58, SPLIT_RIGHT_WINDOW}};
+
+bool bFindHomeOffered(void)
+{
+    BOOLEAN b = FALSE;
+    return H_DATABASE_bFetchBoolean(FCID("SMSU"), &b, nullptr, nullptr) && b;
+}
+
+void vRegisterDeployedMenus(void)
+{
+    if (s_bMSSDeployMenuRegistered)
+        return;
+    const bool bBow = s_bPodIsBowMounted.load() == TRUE;
+    for (const PANE& p : bBow ? std::span<const PANE>(PANES_360) : std::span<const PANE>(ALL_PANES))
+        U_MENU_bRegisterHotActionMenu(bBow ? &txtStopPing : &txtRetractItem, nullptr, PRIORITY_RETRACT,
+                                      T_N_HISTORY_vRetractAction, FALSE, M_BASIC, p.view, p.split);
+    for (const PANE& p : PANES_360)
+        U_MENU_bRegisterHotActionMenu(&txtIsolateSweepArea, nullptr, PRIORITY_ISOLATE_AREA,
+                                      T_N_HISTORY_vSetIsolateSweepArea, FALSE, M_BASIC, p.view, p.split);
+    if (bFindHomeOffered())
+        for (const PANE& p : ALL_PANES)
+            U_MENU_bRegisterHotActionMenu(&txtHome, nullptr, PRIORITY_FIND_HOME, T_N_HISTORY_vFindHome, FALSE,
+                                          M_BASIC, p.view, p.split);
+    s_bMSSDeployMenuRegistered = TRUE;
+}
+
+void vRemoveDeployedMenus(void)
+{
+    if (!s_bMSSDeployMenuRegistered)
+        return;
+    for (const PANE& p : ALL_PANES) {
+        U_MENU_bUnregisterHotMenuItem(&txtRetractItem, p.view, p.split);
+        U_MENU_bUnregisterHotMenuItem(&txtHome, p.view, p.split);
+    }
+    for (const PANE& p : PANES_360) {
+        U_MENU_bUnregisterHotMenuItem(&txtStopPing, p.view, p.split);
+        U_MENU_bUnregisterHotMenuItem(&txtIsolateSweepArea, p.view, p.split);
+    }
+    s_bMSSDeployMenuRegistered = FALSE;
+}
 
 bool bSimulated(void)
 {
@@ -423,10 +485,10 @@ void t_n_history::vHandle360State(const MESSAGE_NEW_DATA* pMail)
             s_MSSObject.s32SweepDisplayStart = -SECTORS;
             s_MSSObject.s32SweepDisplayRange = 0;
         }
+        vRemoveDeployedMenus();
         return;
     }
     if (u32Unit == 1) {
-        const bool bWasDeployed = s_bMSSDeployed.load();
         T_N_HISTORY_CONF_vReset(0);
         vSetSweepStatus(SWEEP_NO_PINGING);
         s_MSSObject.bMSSEnabled = TRUE;
@@ -434,7 +496,8 @@ void t_n_history::vHandle360State(const MESSAGE_NEW_DATA* pMail)
         s_bMSSConnected = TRUE;
         s_bAutoDeployUserCancelled = FALSE;
         vWriteU32(FCID("MBMS"), 0);
-        if (bWasDeployed) {
+        if (s_bMSSDeployMenuRegistered) {
+            vRemoveDeployedMenus();
             L_MUTEX_LockWait(RES_MSS);
             T_N_PROCESS_vClearMssBuffer();
             T_N_HISTORY_vRecalculateMSSData();
@@ -467,8 +530,11 @@ void t_n_history::vHandle360State(const MESSAGE_NEW_DATA* pMail)
             if (!bSim)
                 L_SEMA_Signal(SEMA_360_DEPLOYED_VIEW);
         }
-        L_MUTEX_LockWait(RES_S_INFO);
-        t_n_history::vSetSideBeamRange(TRUE);
-        L_MUTEX_Unlock(RES_S_INFO);
+        if (!s_bMSSDeployMenuRegistered) {
+            vRegisterDeployedMenus();
+            L_MUTEX_LockWait(RES_S_INFO);
+            t_n_history::vSetSideBeamRange(TRUE);
+            L_MUTEX_Unlock(RES_S_INFO);
+        }
     }
 }

@@ -272,9 +272,18 @@ TEST_F(Mss, UnitStateTwoAndOneAskToDeployOverA360View)
     EXPECT_EQ(u32("YMDR"), 1u);
     EXPECT_FALSE(t_n_history_conf::sSnapshot().bUp);
 
+    flush();
     mail.dbValue.u32Val = 2;
     vHandle360State(&mail);
     EXPECT_TRUE(s_bMSSDeployed.load());
+    int menuMails = 0;
+    while (MSGHEADER* p = L_MBOX_Receive(VIEW_STANDIN)) {
+        ++menuMails;
+        H_MEMORY_vFree(p);
+    }
+    EXPECT_GE(menuMails, 8) << "Retract in five panes, Isolate Sweep Area in three";
+    vHandle360State(&mail);
+    EXPECT_EQ(L_MBOX_Receive(VIEW_STANDIN), nullptr) << "the menus go up once";
     EXPECT_EQ(u32("MBMS"), 1u);
     EXPECT_EQ(u32("YSPL"), (U32)FULL_SWEEP);
 
