@@ -562,11 +562,11 @@ const HISTORY_KEY s_aKeysAfterTransducers[] = {
     follow(FCID("CSBP"), vHandleReadBeamPingMask),
 
     // The 360 unit.
-    row(FCID("SSSR"), DEFAULT_BY_CALL, D_DEPTH, 0, ON_CHANGE, nullptr, u32DefaultSideRange),
-    row(FCID("YSSR"), DEFAULT_BY_CALL, D_DEPTH, 0, ON_CHANGE, nullptr, u32DefaultSideRange),
+    row(FCID("SSSR"), DEFAULT_BY_CALL, D_DEPTH, 0, ON_CHANGE, vHandleSSSR, u32DefaultSideRange),
+    row(FCID("YSSR"), DEFAULT_BY_CALL, D_DEPTH, 0, ON_CHANGE, vHandleYSSR, u32DefaultSideRange),
     row(FCID("SSDR"), DEFAULT_BY_CALL, D_DEPTH, 0, NOT_FOLLOWED, nullptr, u32Default120ft),
     row(FCID("SASR"), DEFAULT_BY_CALL, D_DEPTH, 0, NOT_FOLLOWED, nullptr, u32Default120ft),
-    row(FCID("YASR"), DEFAULT_BY_CALL, D_DEPTH, 0, ON_CHANGE, nullptr, u32Default120ft),
+    row(FCID("YASR"), DEFAULT_BY_CALL, D_DEPTH, 0, ON_CHANGE, vHandleYASR, u32Default120ft),
     row(FCID("YSPL"), DEFAULT_BY_CALL, D_UNKNOWN, 1, ON_CHANGE, vHandleYSPL),
     follow(FCID("YMSC"), vHandleYMSC),
     row(FCID("MSSC"), DEFAULT_BY_CALL, D_UNKNOWN, FALSE, ON_WRITE),

@@ -69,6 +69,10 @@ void vHandleSSAS(const MESSAGE_NEW_DATA* p);
 void vHandleISPD(const MESSAGE_NEW_DATA* p);
 // "SADS" and "YADS".
 void vHandleAutoDeploySpeed(const MESSAGE_NEW_DATA* p);
+// The side ranges "SSSR", "YSSR" and the 360 unit's range "YASR".
+void vHandleSSSR(const MESSAGE_NEW_DATA* p);
+void vHandleYSSR(const MESSAGE_NEW_DATA* p);
+void vHandleYASR(const MESSAGE_NEW_DATA* p);
 // The "Resume Full Sweep" items are up.
 BOOLEAN bResumeFullRegistered(void);
 

@@ -12,7 +12,11 @@
 #include "sonar/history/t_n_history_standins.h"
 #include "sonar/history/t_n_history_state.h"
 
+#include "sonar/ping/t_n_ping_server.h"
+#include "sonar/ping/u_ping.h"
+
 #include "accessories/t_alarm.h"
+#include "kernel/l_mutex.h"
 #include "kernel/h_memory.h"
 #include "kernel/l_clock.h"
 #include "kernel/l_mbox.h"
@@ -399,4 +403,77 @@ void t_n_history::vHandleAutoDeploySpeed(const MESSAGE_NEW_DATA* p)
     } else if (!s_bAutoDeployUserCancelled.load() && s_bMSSConnected.load() && !s_bMSSDeployed.load()) {
         vAskToDeployForSpeed();
     }
+}
+
+// ---- The side range while the 360 unit may be the side source ----
+
+namespace {
+
+constexpr SEMA SEMA_TIMER_MSS_YASR_DELAY = 266;
+constexpr TICKS YASR_DELAY_MS = 500;
+
+void vWriteRange(FOURCHARID key, float f)
+{
+    H_DATABASE_bUpdateEverythingFloat(key, f, P_NORMAL, D_DEPTH, nullptr, DB_TIMEOUT_NEVER);
+}
+
+// A side range the user or a peer set is carried to the 360 unit after a
+// short pause, unless it came back from a network client's own change.
+bool bCarryToThe360Unit(void)
+{
+    if (!s_bSweepingUsedAsSide.load())
+        return false;
+    if (T_N_PING_bSyncLocalSideScanRange()) {
+        log_me("[%d]%s: side range set by a client\n", __LINE__, __func__);
+        T_N_PING_vResetLocalSideScanRangeCondVar();
+    } else if (pMSSDelayYASRUpdateTimer != nullptr) {
+        L_TIMER_Stop(pMSSDelayYASRUpdateTimer);
+        L_TIMER_Start(pMSSDelayYASRUpdateTimer, YASR_DELAY_MS, 0, SEMA_TIMER_MSS_YASR_DELAY);
+    }
+    return true;
+}
+
+void vSideRangeToDisplay(float f)
+{
+    vWriteRange(FCID("SSDR"), f);
+    L_MUTEX_LockWait(RES_S_INFO);
+    vSetSideBeamRange(TRUE);
+    L_MUTEX_Unlock(RES_S_INFO);
+}
+
+} // namespace
+
+void t_n_history::vHandleSSSR(const MESSAGE_NEW_DATA* p)
+{
+    if (bCarryToThe360Unit())
+        return;
+    if (U_PING_eGetNetworkClientState(2) == NETWORK_CLIENT_STATE_LOCAL)
+        vSideRangeToDisplay(p->dbValue.fVal);
+    T_N_PING_vResetLocalSideScanRangeCondVar();
+}
+
+void t_n_history::vHandleYSSR(const MESSAGE_NEW_DATA* p)
+{
+    if (bCarryToThe360Unit())
+        return;
+    log_me("[%d]%s: masks local %u network %u\n", __LINE__, __func__, (unsigned)s_u32LocalPingMask,
+           (unsigned)s_u32NetworkPingMask.load());
+    if (T_N_PING_bSyncLocalSideScanRange()) {
+        log_me("[%d]%s: side range set by a client\n", __LINE__, __func__);
+        T_N_PING_vResetLocalSideScanRangeCondVar();
+        return;
+    }
+    vSideRangeToDisplay(p->dbValue.fVal);
+}
+
+void t_n_history::vHandleYASR(const MESSAGE_NEW_DATA* p)
+{
+    if (s_bSweepingUsedAsSide.load()) {
+        log_me("[%d]%s: 360 range to the side range\n", __LINE__, __func__);
+        vWriteRange(FCID("YSSR"), p->dbValue.fVal);
+    }
+    L_MUTEX_LockWait(RES_S_INFO);
+    vSetSideBeamRange(TRUE);
+    L_MUTEX_Unlock(RES_S_INFO);
+    vReset360();
 }

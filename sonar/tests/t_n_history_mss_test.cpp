@@ -404,5 +404,19 @@ TEST_F(Mss, SlowingDownInA2DViewAsksToDeployAndTheQuestionAnswersItself)
     CurrentView = NO_VIEW_PRIORITY;
 }
 
+TEST_F(Mss, The360RangeBecomesTheSideRangeOnlyWhileItIsTheSideSource)
+{
+    MESSAGE_NEW_DATA m{};
+    m.FourCharId = FCID("YASR");
+    m.dbValue.fVal = 40.0f;
+    s_bSweepingUsedAsSide = FALSE;
+    vHandleYASR(&m);
+    EXPECT_EQ(f32("YSSR"), -1.0f);
+    s_bSweepingUsedAsSide = TRUE;
+    vHandleYASR(&m);
+    EXPECT_EQ(f32("YSSR"), 40.0f);
+    s_bSweepingUsedAsSide = FALSE;
+}
+
 } // namespace
 } // namespace history_test
