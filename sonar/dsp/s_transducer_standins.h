@@ -16,8 +16,5 @@
 #include "sonar/screens/t_n_history_imaging.h"
 #include "sonar/screens/t_n_history_screens.h"
 
-// ---- The sonar history task: menu actions (do nothing yet) ----
-
-void T_N_HISTORY_vSetHeadingOffsetStartArea(void);
-void T_N_HISTORY_vDeployAction(void);
-void T_N_HISTORY_vRetractAction(void);
+// The history task's 360 menu actions are built.
+#include "sonar/history/t_n_history_mss.h"

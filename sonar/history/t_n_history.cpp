@@ -14,6 +14,7 @@
 // bitmaps over 820 x 600 pixels each and two 400 x 300 zoom bitmaps.
 #include "sonar/dsp/s_coproc.h" // g_u32SpeedOfSoundInWater
 #include "sonar/history/t_n_history.h"
+#include "sonar/history/t_n_history_conf.h"
 #include "sonar/history/t_n_history_ppi.h"
 #include "sonar/history/t_n_history_standins.h"
 #include "sonar/history/t_n_history_state.h"
@@ -338,6 +339,9 @@ void vResetSettings(void)
 
 void vKeyChange(const MSG_KEY_CHANGE* pMail)
 {
+    // A statement on screen answers first to the keys it owns.
+    if (T_N_HISTORY_CONF_bHandleKeys(pMail))
+        return;
     vHandleKeys(pMail);
     L_MUTEX_LockWait(RES_S_INFO);
     if (!SonarViewInfo.Window[0].bManualDepthRange && !s_bCursorActive.load()) {

@@ -11,6 +11,9 @@
 #include "ui/u_keyboard.h"
 #include "ui/u_view.h"
 
+// The 360 unit's state handler and sweep status are built.
+#include "sonar/history/t_n_history_mss.h"
+
 namespace t_n_history {
 
 // The sonar cursor follows a new depth range: there is no cursor here.
@@ -19,19 +22,9 @@ void vUpdateCursorDepthHorizScroll(void);
 void vHandleKeys(const MSG_KEY_CHANGE* pMail);
 // Hides the sonar cursor: the flag and "ICAC" become FALSE.
 void vMakeCursorInactive(void);
-// A view change while the 360 unit is not deployed: the isolated sweep is
-// forgotten; no deploy question is shown.
-void vAskForDeployment(LAYER_ID view);
-
-// The 360 unit's state ("MSSS", "YMSS": 0 none, 1 retracted, 2 deployed):
-// only whether it is connected and deployed is kept here; a deployed unit
-// starts from an empty picture. No menus, statements or sweep areas.
-void vHandle360State(const MESSAGE_NEW_DATA* pMail);
 
 } // namespace t_n_history
 
-// The 360 unit's sweep status follows the view: nothing changes here.
-void T_N_HISTORY_vHandleSweepingStatus(LAYER_ID view);
 // One of the 360 unit's alarms: logged only.
 void T_N_HISTORY_vAlarm(ALARM_PRIORITY ePriority);
 
