@@ -2,7 +2,15 @@
 
 #include "nav/core/newdata_standins.h"
 #include "nav/core/t_nav_goto.h"
+#include "nav/core/t_nav.h"
+#include "nav/core/t_nav_newdata.h"
 #include "nav/core/t_nav_route.h"
+#include "nav/core/t_nav_state.h"
+
+#include "kernel/l_timer.h"
+#include "store/h_database.h"
+#include "ui/t_info_bar.h"
+#include "ui/u_keyboard.h"
 
 #include "ui/t_menu.h"
 #include "ui/u_menu_client.h"
@@ -11,6 +19,8 @@
 
 TEXT_TABLE Waypoint_Info_Menu = NAV_MENU_TEXT("Waypoint Info");
 TEXT_TABLE GoTo_Menu = NAV_MENU_TEXT("GoTo Menu");
+BOOLEAN s_b_GPSDetected = FALSE;
+BOOLEAN bNavAndChartTabsRegistered = FALSE;
 
 namespace {
 
@@ -40,6 +50,11 @@ MENU_ACTION_FUNC* const s_apfnRouteActions[NAV_GOTO_ROUTE_SLOTS][4] = {
     {T_NAV_vForwardFromPoint3, T_NAV_vReverseFromPoint3, T_NAV_vTravelForwardRoute3, T_NAV_vTravelReverseRoute3},
     {T_NAV_vForwardFromPoint4, T_NAV_vReverseFromPoint4, T_NAV_vTravelForwardRoute4, T_NAV_vTravelReverseRoute4},
 };
+
+TEXT_TABLE Chart_Tab = NAV_MENU_TEXT("Chart");
+TEXT_TABLE Playback_Caption = NAV_MENU_TEXT("Playback");
+TEXT_TABLE Simulation_Caption = NAV_MENU_TEXT("Simulation");
+TIMER_INFO* s_pUpdateTimer = nullptr;
 
 // "IRT0" to "IRT4": the routes under the cursor, slot by slot.
 constexpr FOURCHARID fcidRouteSlot(U32 u32Slot) { return FCID("IRT0") + (u32Slot << 24); }
@@ -72,4 +87,111 @@ void T_NAV_vHandleRunSystem(void)
 
     U_MENU_bRegisterMainActionMenu(&Format_Nav_Directories, T_MENU_pSetupTabName, MENU_WIPE_NAV_ALL, T_NAV_vWipeNav,
                                    FALSE, M_ADVANCED);
+}
+
+namespace {
+
+void vView(DRAW_FUNCTION* pfnDraw, LAYER_ID view, FOURCHARID enable)
+{
+    U_VIEW_bRegisterLayer(pfnDraw, view, USED_BY_NONE, 0, enable, TRUE, &Playback_Caption, &Simulation_Caption,
+                          nullptr);
+}
+
+void vSplitView(DRAW_FUNCTION* pfnLeft, DRAW_FUNCTION* pfnRight, LAYER_ID view, FOURCHARID enable,
+                FOURCHARID split)
+{
+    U_VIEW_bRegisterLayerSplit(pfnLeft, view, USED_BY_NONE, 0, enable, TRUE, &Playback_Caption, &Simulation_Caption,
+                               nullptr, SPLIT_LEFT_WINDOW, split);
+    U_VIEW_bRegisterLayerSplit(pfnRight, view, USED_BY_NONE, 0, enable, TRUE, &Playback_Caption,
+                               &Simulation_Caption, nullptr, SPLIT_RIGHT_WINDOW, split);
+}
+
+void vInfoLayer(DRAW_FUNCTION* pfnDraw, LAYER_ID layer, LAYER_ID view)
+{
+    U_VIEW_bRegisterLayer(pfnDraw, layer, view, 0, 0, TRUE, nullptr, nullptr, nullptr);
+}
+
+bool bKeyTrue(FOURCHARID key)
+{
+    U32 u32 = 0;
+    BOOLEAN bValid = FALSE;
+    return H_DATABASE_bFetchU32(key, &u32, &bValid, nullptr) && bValid && u32 != 0;
+}
+
+void vViewsAndLayers(void)
+{
+    DRAW_FUNCTION* const pfnChart = T_NAV_pfnChartPaneDraw(FALSE);
+    DRAW_FUNCTION* const pfnPerspective = T_NAV_pfnChartPaneDraw(TRUE);
+    vView(pfnChart, CHART_VIEW_PRIORITY, FCID("SVNA"));
+    vView(pfnPerspective, BIRDS_EYE_VIEW_PRIORITY, FCID("SVHI"));
+    U32 u32Source = 0;
+    BOOLEAN bValid = FALSE;
+    const bool bLakeChart = H_DATABASE_bFetchU32(FCID("IPCS"), &u32Source, &bValid, nullptr) && bValid &&
+                            u32Source == 1;
+    if (bLakeChart) {
+        U_VIEW_bUnRegisterLayerSplit(CHART_PLUS_BIRDS_EYE_VIEW_PRIORITY, SPLIT_LEFT_WINDOW);
+        U_VIEW_bUnRegisterLayerSplit(CHART_PLUS_BIRDS_EYE_VIEW_PRIORITY, SPLIT_RIGHT_WINDOW);
+    } else {
+        vSplitView(pfnPerspective, pfnChart, CHART_PLUS_BIRDS_EYE_VIEW_PRIORITY, FCID("SVCB"), FCID("SZCB"));
+    }
+    vSplitView(pfnChart, pfnChart, CHART_PLUS_CHART_VIEW_PRIORITY, FCID("SVCC"), FCID("SZCC"));
+    if (bKeyTrue(FCID("ISEN"))) {
+        T_NAV_vEnableSonar2DDisplays(bKeyTrue(FCID("YST1")) ? TRUE : FALSE);
+        U32 u32Type = 0;
+        H_DATABASE_bFetchU32(FCID("YST2"), &u32Type, nullptr, nullptr);
+        if (u32Type == 0)
+            H_DATABASE_bFetchU32(FCID("YST3"), &u32Type, nullptr, nullptr);
+        T_NAV_vEnableSonarAdvancedDisplays(u32Type != 0 ? TRUE : FALSE, u32Type);
+        T_NAV_vEnableSonar360Displays(bKeyTrue(FCID("YST4")) ? TRUE : FALSE);
+    }
+    DRAW_FUNCTION* const pfnBoxes = T_INFO_vDrawInfoLayer_Instrumentation_TrackChartView;
+    vInfoLayer(pfnBoxes, INFO_CHART_VIEW_LAYER, CHART_VIEW_PRIORITY);
+    vInfoLayer(pfnBoxes, INFO_CHART_PLUS_2D_LAYER, CHART_PLUS_2D_VIEW_PRIORITY);
+    vInfoLayer(pfnBoxes, INFO_CHART_PLUS_KEELVIEW_LAYER, CHART_PLUS_KEELVIEW_VIEW_PRIORITY);
+    vInfoLayer(pfnBoxes, INFO_CHART_PLUS_BIRDS_EYE_LAYER, CHART_PLUS_BIRDS_EYE_VIEW_PRIORITY);
+    vInfoLayer(pfnBoxes, INFO_CHART_PLUS_CHART_LAYER, CHART_PLUS_CHART_VIEW_PRIORITY);
+    vInfoLayer(pfnBoxes, INFO_CHART_PLUS_FLANKVIEW_LAYER, CHART_PLUS_FLANKVIEW_VIEW_PRIORITY);
+    vInfoLayer(T_INFO_vDrawInfoLayer_Instrumentation_BirdsEyeView, INFO_BIRDS_EYE_LAYER, BIRDS_EYE_VIEW_PRIORITY);
+}
+
+} // namespace
+
+void T_NAV_vHandleGPSDetected(void)
+{
+    s_b_GPSDetected = TRUE;
+    for (FOURCHARID key : {FCID("ISEN"), FCID("YST1"), FCID("YST2"), FCID("YST3")})
+        H_DATABASE_bRegisterForDataWithConditions(key, NAV_MAILBOX, TRUE, FALSE, FALSE);
+    for (FOURCHARID key : {FCID("YST4"), FCID("ELPM"), FCID("ENPM")})
+        H_DATABASE_bRegisterForDataWithConditions(key, NAV_MAILBOX, TRUE, FALSE, TRUE);
+
+    for (const VIEW_AND_SPLIT& v : s_aNavViews) {
+        U_MENU_bRegisterExpressMenu(v.eView, v.eSplit);
+        if (s_bTrackEnable) {
+            U_MENU_bRegisterHotActionMenu(&Clear_Current_Track, nullptr, MENU_CLEAR_CTRACK, T_NAV_vClearCurrentTrack,
+                                          TRUE, M_BASIC, v.eView, v.eSplit);
+            U_MENU_bRegisterHotActionMenu(&Save_Current_Track, nullptr, MENU_SAVE_CTRACK, T_NAV_vSaveCurrentTrack,
+                                          TRUE, M_BASIC, v.eView, v.eSplit);
+        }
+    }
+    T_NAV_vUpdateCursorToWaypointMenuRegistration();
+    if (!bNavAndChartTabsRegistered) {
+        U_MENU_bRegisterTab(&Nav_Tab, NAV_TAB_PRIORITY, nullptr, M_BASIC);
+        U_MENU_bRegisterTab(&Chart_Tab, CHART_TAB_PRIORITY, nullptr, M_BASIC);
+    }
+
+    vViewsAndLayers();
+    U_KEYBOARD_bRegisterKeys(NAV_MAILBOX, KEY_MARK | KEY_GOTO, KEY_DOWN, FALSE, FALSE, NOT_CURSOR_KEY,
+                             REGISTER_EXCLUSIVE);
+    if (s_pUpdateTimer == nullptr)
+        s_pUpdateTimer = L_TIMER_Start(nullptr, 1000, 1000, SEMA_TIMER_NAV);
+    bNavAndChartTabsRegistered = TRUE;
+}
+
+void T_NAV_MENUS_vReset(void)
+{
+    if (s_pUpdateTimer != nullptr)
+        L_TIMER_Stop(s_pUpdateTimer);
+    s_pUpdateTimer = nullptr;
+    s_b_GPSDetected = FALSE;
+    bNavAndChartTabsRegistered = FALSE;
 }

@@ -628,6 +628,13 @@ void T_NAV_vInstallChartPaneDraws(const NAV_CHART_PANE_DRAWS* pDraws)
 
 BOOLEAN T_NAV_bChartPlus2DViewRegistered(void) { return s_bComboViewRegistered; }
 
+void T_NAV_vEnableSonar2DDisplays(BOOLEAN bEnable) { vChartPlus2DView(bEnable != FALSE); }
+
+DRAW_FUNCTION* T_NAV_pfnChartPaneDraw(BOOLEAN bPerspective)
+{
+    return bPerspective ? s_tChartDraws.pfnPerspectiveView : s_tChartDraws.pfnChartView;
+}
+
 void T_NAV_NEWDATA_vReset(void)
 {
     s_bComboViewRegistered = FALSE;

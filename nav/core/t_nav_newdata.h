@@ -44,6 +44,10 @@ typedef struct tag_NAV_CHART_PANE_DRAWS {
 } NAV_CHART_PANE_DRAWS;
 void T_NAV_vInstallChartPaneDraws(const NAV_CHART_PANE_DRAWS* pDraws);
 
+// The chart pane's or the perspective pane's painter in use.
+DRAW_FUNCTION* T_NAV_pfnChartPaneDraw(BOOLEAN bPerspective);
+// Registers the chart plus 2D sonar view if it is not, or removes it.
+void T_NAV_vEnableSonar2DDisplays(BOOLEAN bEnable);
 // The chart plus 2D sonar view is registered with the view task.
 BOOLEAN T_NAV_bChartPlus2DViewRegistered(void);
 

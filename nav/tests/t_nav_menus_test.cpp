@@ -2,10 +2,15 @@
 
 #include "nav/core/newdata_standins.h"
 #include "nav/core/t_nav_menus.h"
+#include "nav/core/t_nav_newdata.h"
 #include "nav/core/t_nav_route.h"
 #include "nav/tests/nav_core_world.h"
 
 #include "ui/menu_types.h"
+#include "ui/t_info_bar.h"
+#include "ui/u_keyboard.h"
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -90,6 +95,146 @@ TEST_F(RunSystem, RegistersTheCursorInfoMenusAndTheFormatAction)
     // The five slot items are distinct items of the one info menu.
     for (size_t k = 1; k < 5; ++k)
         EXPECT_NE(lists[k]->descriptor.pMenuName, lists[0]->descriptor.pMenuName);
+}
+
+// ---- A GPS detected ----
+
+void chartDraw(BITMAP*, WINDOW_SPECIFICATION*) {}
+void perspectiveDraw(BITMAP*, WINDOW_SPECIFICATION*) {}
+
+std::string drawName(DRAW_FUNCTION* d)
+{
+    return d == chartDraw                                                  ? "chart"
+           : d == perspectiveDraw                                          ? "3d"
+           : d == T_INFO_vDrawInfoLayer_Instrumentation_TrackChartView    ? "boxes"
+           : d == T_INFO_vDrawInfoLayer_Instrumentation_BirdsEyeView       ? "3d-boxes"
+                                                                           : "?";
+}
+
+// "+layer/pane in view draw enable/split" and "-layer/pane".
+std::vector<std::string> views(const std::vector<Mail>& mails)
+{
+    std::vector<std::string> out;
+    for (const Mail& m : mails) {
+        if (m.cmd == CMD_ID_REGISTER_LAYER) {
+            const auto& r = m.as<MSG_REGISTER_LAYER>();
+            std::string keys = key(r.fcidDisplayFlag);
+            if (r.fcidSplitControl != 0)
+                keys += "/" + key(r.fcidSplitControl);
+            out.push_back("+" + std::to_string(r.layer) + "/" + std::to_string((int)r.eLocation) + " in " +
+                          std::to_string(r.where_used) + " " + drawName(r.pDrawFunction) + " " + keys +
+                          (r.bDisplay ? "" : " hidden"));
+        } else if (m.cmd == CMD_ID_UNREGISTER_LAYER) {
+            const auto& r = m.as<MSG_UNREGISTER_LAYER>();
+            out.push_back("-" + std::to_string(r.layer) + "/" + std::to_string((int)r.eLocation));
+        }
+    }
+    return out;
+}
+
+class GpsDetected : public NavCore {
+protected:
+    void SetUp() override
+    {
+        NavCore::SetUp();
+        T_NAV_MENUS_vReset();
+        T_NAV_NEWDATA_vReset();
+        static const NAV_CHART_PANE_DRAWS draws = {chartDraw, perspectiveDraw};
+        T_NAV_vInstallChartPaneDraws(&draws);
+        for (MBOX m : {MENU_BOX, VIEW_BOX, KEYBOARD_BOX})
+            drain(m);
+    }
+    void TearDown() override { T_NAV_MENUS_vReset(); }
+};
+
+const std::vector<std::string> kLayers = {
+    "+234/1 in 28 boxes ", "+238/1 in 35 boxes ", "+223/1 in 33 boxes ", "+241/1 in 25 boxes ",
+    "+245/1 in 26 boxes ", "+247/1 in 38 boxes ", "+240/1 in 23 3d-boxes ",
+};
+
+std::vector<std::string> expectedViews(bool lake)
+{
+    std::vector<std::string> v = {"+28/1 in 0 chart SVNA", "+23/1 in 0 3d SVHI"};
+    if (lake) {
+        v.insert(v.end(), {"-25/2", "-25/3"});
+    } else {
+        v.insert(v.end(), {"+25/2 in 0 3d SVCB/SZCB", "+25/3 in 0 chart SVCB/SZCB"});
+    }
+    v.insert(v.end(), {"+26/2 in 0 chart SVCC/SZCC", "+26/3 in 0 chart SVCC/SZCC"});
+    for (const std::string& l : kLayers)
+        v.push_back(l.substr(0, l.size() - 1) + " ");
+    return v;
+}
+
+TEST_F(GpsDetected, RegistersViewsLayersKeysAndTabsAndRepeatsAllButTheTabs)
+{
+    T_NAV_vHandleGPSDetected();
+    EXPECT_TRUE(s_b_GPSDetected);
+    drain(VIEW_BOX); // the next test reads the views
+
+    const std::vector<Mail> menu = drain(MENU_BOX);
+    size_t tabs = 0, express = 0, clear = 0, save = 0;
+    for (const Mail& m : menu) {
+        tabs += m.cmd == CMD_ID_REGISTER_MENU_TAB;
+        express += m.cmd == CMD_ID_REGISTER_HOT_MENU;
+        if (m.cmd == CMD_ID_REGISTER_MENU_ITEM) {
+            const MENU_DESCRIPTOR& d = m.as<MSG_ADD_MENU_ITEM>().descriptor;
+            clear += d.pMenuName == &Clear_Current_Track && d.menuPriority == MENU_CLEAR_CTRACK &&
+                     d.parameters.action.confirm;
+            save += d.pMenuName == &Save_Current_Track && d.menuPriority == MENU_SAVE_CTRACK &&
+                    d.parameters.action.confirm;
+        }
+    }
+    EXPECT_EQ(tabs, 2u);
+    EXPECT_EQ(express, NAV_VIEW_COUNT);
+    EXPECT_EQ(clear, NAV_VIEW_COUNT);
+    EXPECT_EQ(save, NAV_VIEW_COUNT);
+
+    const std::vector<Mail> keys = drain(KEYBOARD_BOX);
+    ASSERT_EQ(keys.size(), 1u);
+    const auto& k = keys[0].as<MSG_REGISTER_FOR_KEYS>();
+    EXPECT_EQ(k.keys, 0x180u);
+    EXPECT_EQ(k.mailbox, NAV_MAILBOX);
+    EXPECT_EQ(k.state, KEY_DOWN);
+    EXPECT_EQ(k.usage, REGISTER_EXCLUSIVE);
+    EXPECT_EQ(k.cursor_mode, NOT_CURSOR_KEY);
+    EXPECT_FALSE(k.repeat);
+    EXPECT_FALSE(k.accelerate);
+
+    // Again: the same registrations, the tabs not.
+    T_NAV_vHandleGPSDetected();
+    size_t tabsAgain = 0;
+    for (const Mail& m : drain(MENU_BOX))
+        tabsAgain += m.cmd == CMD_ID_REGISTER_MENU_TAB;
+    EXPECT_EQ(tabsAgain, 0u);
+    EXPECT_EQ(drain(KEYBOARD_BOX).size(), 1u);
+}
+
+TEST_F(GpsDetected, TheViewsFollowTheChartSourceAndTheSonars)
+{
+    auto trimmed = [](std::vector<std::string> v) {
+        for (std::string& s : v)
+            while (!s.empty() && s.back() == ' ')
+                s.pop_back();
+        return v;
+    };
+    T_NAV_vHandleGPSDetected();
+    EXPECT_EQ(trimmed(views(drain(VIEW_BOX))), trimmed(expectedViews(false)));
+
+    setU("IPCS", 1);
+    T_NAV_vHandleGPSDetected();
+    EXPECT_EQ(trimmed(views(drain(VIEW_BOX))), trimmed(expectedViews(true))) << "lake chart";
+
+    // Sonar on with a 2D sonar adds the chart plus 2D view once.
+    setU("IPCS", 0);
+    setU("ISEN", 1);
+    setU("YST1", 1);
+    T_NAV_vHandleGPSDetected();
+    std::vector<std::string> got = trimmed(views(drain(VIEW_BOX)));
+    EXPECT_EQ(std::count(got.begin(), got.end(), "+35/2 in 0 ? SVCO/SZCO"), 1) << ::testing::PrintToString(got);
+    T_NAV_vHandleGPSDetected();
+    got = trimmed(views(drain(VIEW_BOX)));
+    EXPECT_EQ(std::count(got.begin(), got.end(), "+35/2 in 0 ? SVCO/SZCO"), 0);
 }
 
 } // namespace
