@@ -3,13 +3,16 @@
 #include "nav/core/newdata_standins.h"
 #include "nav/core/t_nav_goto.h"
 #include "nav/core/t_nav.h"
+#include "nav/core/t_nav_infobox.h"
 #include "nav/core/t_nav_newdata.h"
 #include "nav/core/t_nav_route.h"
 #include "nav/core/t_nav_state.h"
 
+#include "kernel/l_sema.h"
 #include "kernel/l_timer.h"
 #include "store/h_database.h"
 #include "ui/t_info_bar.h"
+#include "ui/t_info_task.h"
 #include "ui/u_keyboard.h"
 
 #include "ui/t_menu.h"
@@ -55,6 +58,61 @@ TEXT_TABLE Chart_Tab = NAV_MENU_TEXT("Chart");
 TEXT_TABLE Playback_Caption = NAV_MENU_TEXT("Playback");
 TEXT_TABLE Simulation_Caption = NAV_MENU_TEXT("Simulation");
 TIMER_INFO* s_pUpdateTimer = nullptr;
+
+TEXT_TABLE Course_Title = NAV_MENU_TEXT("Course");
+TEXT_TABLE Timer_Title = NAV_MENU_TEXT("Timer");
+TEXT_TABLE TTG_Title = NAV_MENU_TEXT("TTG");
+TEXT_TABLE Bearing_Title = NAV_MENU_TEXT("Bearing");
+TEXT_TABLE XTE_Title = NAV_MENU_TEXT("XTE");
+TEXT_TABLE VMG_Title = NAV_MENU_TEXT("VMG");
+
+// One readout key: the input an info box shows (D_FCID), a box renderer
+// (D_POINTER, from the info boxes' table) or the input itself.
+typedef enum tag_READOUT_KIND { READOUT_FCID, READOUT_RENDERER, READOUT_S32, READOUT_FLOAT } READOUT_KIND;
+typedef struct tag_READOUT_KEY {
+    FOURCHARID key;
+    READOUT_KIND eKind;
+    FOURCHARID input; // READOUT_FCID
+    S32 s32Value;     // READOUT_S32, READOUT_FLOAT
+    DATA_TYPE eType;  // READOUT_S32, READOUT_FLOAT
+    const TEXT_TABLE* pTitle;
+} READOUT_KEY;
+
+const READOUT_KEY s_aReadoutKeys[] = {
+    {FCID("BHDG"), READOUT_FCID, FCID("IHDG"), 0, D_FCID, &Course_Title},
+    {FCID("BPOS"), READOUT_RENDERER, 0, 0, D_POINTER, nullptr},
+    {FCID("BTIM"), READOUT_RENDERER, 0, 0, D_POINTER, nullptr},
+    {FCID("BTMO"), READOUT_RENDERER, 0, 0, D_POINTER, nullptr},
+    {FCID("ITAW"), READOUT_S32, 0, 0, D_TIME, nullptr},
+    {FCID("BTAW"), READOUT_FCID, FCID("ITAW"), 0, D_FCID, &Timer_Title},
+    {FCID("IXTE"), READOUT_FLOAT, 0, 0, D_DISTANCE, nullptr},
+    {FCID("IBRG"), READOUT_FLOAT, 0, 0, D_HEADING, nullptr},
+    {FCID("IVMG"), READOUT_FLOAT, 0, 0, D_SPEED, nullptr},
+    {FCID("ITTG"), READOUT_S32, 0, -1, D_TIME, nullptr},
+    {FCID("BTTG"), READOUT_FCID, FCID("ITTG"), 0, D_FCID, &TTG_Title},
+    {FCID("BTTG"), READOUT_FCID, FCID("ITTG"), 0, D_FCID, nullptr},
+    {FCID("QTTG"), READOUT_FCID, FCID("ITTG"), 0, D_FCID, &TTG_Title},
+    {FCID("BBRG"), READOUT_FCID, FCID("IBRG"), 0, D_FCID, nullptr},
+    {FCID("BCTD"), READOUT_RENDERER, 0, 0, D_POINTER, nullptr},
+    {FCID("BTSP"), READOUT_RENDERER, 0, 0, D_POINTER, nullptr},
+    {FCID("BXTE"), READOUT_FCID, FCID("IXTE"), 0, D_FCID, nullptr},
+    {FCID("BDTG"), READOUT_FCID, FCID("IDTG"), 0, D_FCID, nullptr},
+    {FCID("QBRG"), READOUT_FCID, FCID("IBRG"), 0, D_FCID, &Bearing_Title},
+    {FCID("QXTE"), READOUT_FCID, FCID("IXTE"), 0, D_FCID, &XTE_Title},
+    {FCID("QVMG"), READOUT_FCID, FCID("IVMG"), 0, D_FCID, &VMG_Title},
+    {FCID("QDET"), READOUT_RENDERER, 0, 0, D_POINTER, nullptr},
+    {FCID("QDTG"), READOUT_RENDERER, 0, 0, D_POINTER, nullptr},
+    {FCID("QETA"), READOUT_RENDERER, 0, 0, D_POINTER, nullptr},
+    {FCID("QDTF"), READOUT_RENDERER, 0, 0, D_POINTER, nullptr},
+    {FCID("QETF"), READOUT_RENDERER, 0, 0, D_POINTER, nullptr},
+    {FCID("QCOS"), READOUT_RENDERER, 0, 0, D_POINTER, nullptr},
+    {FCID("QTOC"), READOUT_RENDERER, 0, 0, D_POINTER, nullptr},
+};
+
+const char* (*title(const TEXT_TABLE* pTitle))[DB_NUM_LANGUAGES]
+{
+    return const_cast<const char* (*)[DB_NUM_LANGUAGES]>(pTitle);
+}
 
 // "IRT0" to "IRT4": the routes under the cursor, slot by slot.
 constexpr FOURCHARID fcidRouteSlot(U32 u32Slot) { return FCID("IRT0") + (u32Slot << 24); }
@@ -118,6 +176,35 @@ bool bKeyTrue(FOURCHARID key)
     return H_DATABASE_bFetchU32(key, &u32, &bValid, nullptr) && bValid && u32 != 0;
 }
 
+// The keys the info boxes read, then the info task is told they exist.
+void vReadoutKeys(void)
+{
+    for (const READOUT_KEY& r : s_aReadoutKeys) {
+        DB_DATA_TYPE v{};
+        const TEXT_TABLE* pTitle = r.pTitle;
+        switch (r.eKind) {
+        case READOUT_FCID:
+            v.u32Val = r.input;
+            break;
+        case READOUT_S32:
+            v.s32Val = r.s32Value;
+            break;
+        case READOUT_FLOAT:
+            v.fVal = (float)r.s32Value;
+            break;
+        case READOUT_RENDERER:
+            for (const NAV_INFOBOX_ENTRY& e : g_aNavInfoBoxes)
+                if (e.fcid == r.key) {
+                    v.vpPointer = reinterpret_cast<void*>(e.pfnRender);
+                    pTitle = e.pTitle;
+                }
+            break;
+        }
+        H_DATABASE_bUpdateEverything(r.key, v, P_NORMAL, r.eType, title(pTitle), DB_TIMEOUT_NEVER);
+    }
+    L_SEMA_Signal(SEMA_INFOBOX_UPDATE);
+}
+
 void vViewsAndLayers(void)
 {
     DRAW_FUNCTION* const pfnChart = T_NAV_pfnChartPaneDraw(FALSE);
@@ -179,6 +266,7 @@ void T_NAV_vHandleGPSDetected(void)
         U_MENU_bRegisterTab(&Chart_Tab, CHART_TAB_PRIORITY, nullptr, M_BASIC);
     }
 
+    vReadoutKeys();
     vViewsAndLayers();
     U_KEYBOARD_bRegisterKeys(NAV_MAILBOX, KEY_MARK | KEY_GOTO, KEY_DOWN, FALSE, FALSE, NOT_CURSOR_KEY,
                              REGISTER_EXCLUSIVE);

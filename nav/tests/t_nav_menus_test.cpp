@@ -8,6 +8,7 @@
 
 #include "ui/menu_types.h"
 #include "ui/t_info_bar.h"
+#include "ui/t_info_task.h"
 #include "ui/u_keyboard.h"
 
 #include <algorithm>
@@ -208,6 +209,52 @@ TEST_F(GpsDetected, RegistersViewsLayersKeysAndTabsAndRepeatsAllButTheTabs)
         tabsAgain += m.cmd == CMD_ID_REGISTER_MENU_TAB;
     EXPECT_EQ(tabsAgain, 0u);
     EXPECT_EQ(drain(KEYBOARD_BOX).size(), 1u);
+}
+
+TEST_F(GpsDetected, PublishesTheReadoutKeysAndTellsTheInfoTask)
+{
+    L_SEMA_SetPending(SEMA_INFOBOX_UPDATE);
+    setS("ITAW", 77);
+    T_NAV_vHandleGPSDetected();
+    EXPECT_TRUE(signalled(SEMA_INFOBOX_UPDATE));
+    struct Row {
+        const char* key;
+        DATA_TYPE type;
+        const char* value; // the input key shown, or "" for a value or renderer
+        const char* title; // "" for none
+    };
+    const Row rows[] = {
+        {"BHDG", D_FCID, "IHDG", "Course"},  {"BPOS", D_POINTER, "", "Position"},
+        {"BTIM", D_POINTER, "", "Time+Date"}, {"BTMO", D_POINTER, "", "Time"},
+        {"ITAW", D_TIME, "", ""},             {"BTAW", D_FCID, "ITAW", "Timer"},
+        {"IXTE", D_DISTANCE, "", ""},         {"IBRG", D_HEADING, "", ""},
+        {"IVMG", D_SPEED, "", ""},            {"ITTG", D_TIME, "", ""},
+        {"BTTG", D_FCID, "ITTG", ""},         {"QTTG", D_FCID, "ITTG", "TTG"},
+        {"BBRG", D_FCID, "IBRG", ""},         {"BCTD", D_POINTER, "", ""},
+        {"BTSP", D_POINTER, "", ""},          {"BXTE", D_FCID, "IXTE", ""},
+        {"BDTG", D_FCID, "IDTG", ""},         {"QBRG", D_FCID, "IBRG", "Bearing"},
+        {"QXTE", D_FCID, "IXTE", "XTE"},      {"QVMG", D_FCID, "IVMG", "VMG"},
+        {"QDET", D_POINTER, "", "DIST+Elapsed Time"}, {"QDTG", D_POINTER, "", "WPTnext/TTG/DTG"},
+        {"QETA", D_POINTER, "", "WPTnext/ETA/DTG"},   {"QDTF", D_POINTER, "", "WPTend/TTG/DTG"},
+        {"QETF", D_POINTER, "", "WPTend/ETA/DTG"},    {"QCOS", D_POINTER, "", "CMG/SMG"},
+        {"QTOC", D_POINTER, "", "TRK/CMG"},
+    };
+    for (const Row& r : rows) {
+        DB_DATA_TYPE v{};
+        DB_ATTRIBUTES a{};
+        ASSERT_TRUE(H_DATABASE_bFetch(k(r.key), &v, nullptr, &a)) << r.key;
+        EXPECT_EQ(a.DataType, r.type) << r.key;
+        EXPECT_EQ(a.u32TimeOut, DB_TIMEOUT_NEVER) << r.key;
+        EXPECT_EQ(a.ppcText == nullptr ? std::string() : std::string((*a.ppcText)[0]), r.title) << r.key;
+        if (r.type == D_FCID) {
+            EXPECT_EQ(v.u32Val, k(r.value)) << r.key;
+        }
+        if (r.type == D_POINTER) {
+            EXPECT_NE(v.vpPointer, nullptr) << r.key;
+        }
+    }
+    EXPECT_EQ(s("ITAW"), 0);
+    EXPECT_EQ(s("ITTG"), -1);
 }
 
 TEST_F(GpsDetected, TheViewsFollowTheChartSourceAndTheSonars)
