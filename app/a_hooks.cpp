@@ -12,6 +12,7 @@
 #include "app/a_info_standins.h"
 #include "app/a_standins.h"
 #include "app/a_tasks.h"
+#include "chart/t_chart_standin.h"
 
 #include "kernel/error.h"
 #include "kernel/l_names.h"
@@ -20,6 +21,7 @@
 #include "nav/core/t_nav_alarm.h"
 #include "nav/core/t_nav_infobox.h"
 #include "nav/core/t_nav_mob.h"
+#include "nav/core/t_nav_newdata.h"
 #include "nav/core/t_nav_overlay.h"
 #include "nav/core/t_nav_settings.h"
 #include "nav/core/u_nav_position.h"
@@ -212,4 +214,7 @@ void A_HOOKS_vInstall(void)
     A_HOOKS_vInstallCardAndReview(&txtTabAccessories);
     // A mark takes the sonar cursor in the sonar history's cursor views.
     T_NAV_vSetSonarCursorViewTest(T_N_HISTORY_bIsMyCursorView);
+    // The chart panes of the views the navigation task registers.
+    static const NAV_CHART_PANE_DRAWS chartPaneDraws = {T_CHART_vDrawChartView, T_CHART_3D_vDrawVuruzave};
+    T_NAV_vInstallChartPaneDraws(&chartPaneDraws);
 }

@@ -1,5 +1,6 @@
 // STAND-INS of the navigation core's neighbours (see the header).
 #include "nav/core/neighbour_standins.h"
+#include "nav/core/t_nav_newdata.h"
 
 #include "nav/core/t_nav.h"
 #include "nav/core/t_nav_conf.h"
@@ -130,6 +131,8 @@ void T_NAV_vMain(void)
                 T_NAV_STEVRIN_vExecuteStevrinCmd(reinterpret_cast<NAV_STEVRIN_DATA_MSG*>(pMail));
             else if (cmd == CMD_ID_RESET_POS)
                 T_NAV_vSetDefaultSettings(TRUE);
+            else if (cmd == CMD_ID_NEW_DATA)
+                T_NAV_vHandleNewData(reinterpret_cast<MESSAGE_NEW_DATA*>(pMail));
             H_MEMORY_vDumpMail(pMail);
         }
     }

@@ -360,22 +360,31 @@ void vWaypointCallback(U32 u32IpAddress, U16 u16Index, U16 u16Count, const WAYPO
 
 // ---- The navigation task's side ----
 
+BOOLEAN T_NAV_SHARE_bJoin(void)
+{
+    if (s_bServiceUp)
+        return TRUE;
+    if (!T_ETHERNET_bIsAddressReady())
+        return FALSE;
+    s_bServiceUp = true;
+    // The navigation defaults share waypoints; a saved choice stays.
+    if (!H_DATABASE_bFetch(FCID("SEND"), nullptr, nullptr, nullptr))
+        H_DATABASE_bUpdateEverythingBoolean(FCID("SEND"), TRUE, P_DEFAULT_SETTING, D_UNKNOWN, nullptr,
+                                            DB_TIMEOUT_NEVER);
+    if (!U_GMSG_bRegisterMailbox(NAV_MAILBOX, RES_NAV_GMSG, SEMA_GMSG_NAV, s_NAV_MsgMapInfo, NAV_SERVICE_PORT))
+        log_me("[%d]%s: the navigation service could not be registered on port %d\n", __LINE__, __func__,
+               (int)NAV_SERVICE_PORT);
+    T_NAV_SHARE_pvDestinations();
+    T_NAV_NETWORK_bInit(vWaypointCallback);
+    return TRUE;
+}
+
 BOOLEAN T_NAV_SHARE_bPoll(void)
 {
     if (!s_bServiceUp) {
         U32 u32Fabric = 0;
-        if (!H_DATABASE_bFetchU32(FCID("TMSG"), &u32Fabric, nullptr, nullptr) || !T_ETHERNET_bIsAddressReady())
+        if (!H_DATABASE_bFetchU32(FCID("TMSG"), &u32Fabric, nullptr, nullptr) || !T_NAV_SHARE_bJoin())
             return FALSE;
-        s_bServiceUp = true;
-        // The navigation defaults share waypoints; a saved choice stays.
-        if (!H_DATABASE_bFetch(FCID("SEND"), nullptr, nullptr, nullptr))
-            H_DATABASE_bUpdateEverythingBoolean(FCID("SEND"), TRUE, P_DEFAULT_SETTING, D_UNKNOWN, nullptr,
-                                                DB_TIMEOUT_NEVER);
-        T_NAV_SHARE_pvDestinations();
-        T_NAV_NETWORK_bInit(vWaypointCallback);
-        if (!U_GMSG_bRegisterMailbox(NAV_MAILBOX, RES_NAV_GMSG, SEMA_GMSG_NAV, s_NAV_MsgMapInfo, NAV_SERVICE_PORT))
-            log_me("[%d]%s: the navigation service could not be registered on port %d\n", __LINE__, __func__,
-                   (int)NAV_SERVICE_PORT);
     }
     const U32 u32Peer = u32NamedPeer();
     const U64 u64Now = L_CLOCK_qwGetTimeInTicks();

@@ -67,6 +67,10 @@ void vWaypointCallback(U32 u32IpAddress, U16 u16Index, U16 u16Count, const WAYPO
 // unit named in ROOT/etc/nav-peer (a dotted address) for its waypoints until
 // it is a peer. TRUE once the service is up.
 BOOLEAN T_NAV_SHARE_bPoll(void);
+// Registers the service and the callback once the unit has an address (the
+// "IERD" change, or the first poll that finds the fabric running); TRUE
+// once it is up. Later calls do nothing.
+BOOLEAN T_NAV_SHARE_bJoin(void);
 // A mail of mailbox 16 for the service (117, 119, 124); FALSE for others.
 BOOLEAN T_NAV_SHARE_bHandleMail(GENERIC_MESSAGE* pMail);
 
