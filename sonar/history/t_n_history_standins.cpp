@@ -11,16 +11,6 @@
 
 namespace t_n_history {
 
-void vUpdateCursorDepthHorizScroll(void) {}
-
-void vHandleKeys(const MSG_KEY_CHANGE*) {}
-
-void vMakeCursorInactive(void)
-{
-    s_bCursorActive = FALSE;
-    H_DATABASE_bUpdateValueBoolean(FCID("ICAC"), FALSE, P_NORMAL);
-}
-
 void vAskForDeployment(LAYER_ID view)
 {
     if (view == VIEW_PPI_DISPLAY || view == VIEW_PPI_PLUS_2D || view == VIEW_PPI_PLUS_CHART)

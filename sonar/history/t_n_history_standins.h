@@ -1,5 +1,5 @@
 // STAND-INS of the history module's neighbours that are not built yet: the
-// sonar keys and cursor, the 360 unit's state, sweep
+// 360 unit's state, sweep
 // status and deploy question, the 360 alarms, and the speed alarm of the
 // signal-processing services. Each does what the history task may rely on
 // of the real one; delete an entry when its real module lands.
@@ -13,12 +13,6 @@
 
 namespace t_n_history {
 
-// The sonar cursor follows a new depth range: there is no cursor here.
-void vUpdateCursorDepthHorizScroll(void);
-// The sonar keys of a key-change mail: none is acted on here.
-void vHandleKeys(const MSG_KEY_CHANGE* pMail);
-// Hides the sonar cursor: the flag and "ICAC" become FALSE.
-void vMakeCursorInactive(void);
 // A view change while the 360 unit is not deployed: the isolated sweep is
 // forgotten; no deploy question is shown.
 void vAskForDeployment(LAYER_ID view);
