@@ -186,4 +186,5 @@ void A_HOOKS_vInstall(void)
     A_HOOKS_vInstallCardAndReview(&txtTabAccessories);
     // A mark takes the sonar cursor in the sonar history's cursor views.
     T_NAV_vSetSonarCursorViewTest(T_N_HISTORY_bIsMyCursorView);
+    A_HOOKS_vInstallSonarCursor();
 }
