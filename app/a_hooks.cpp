@@ -217,4 +217,5 @@ void A_HOOKS_vInstall(void)
     // The chart panes of the views the navigation task registers.
     static const NAV_CHART_PANE_DRAWS chartPaneDraws = {T_CHART_vDrawChartView, T_CHART_3D_vDrawVuruzave};
     T_NAV_vInstallChartPaneDraws(&chartPaneDraws);
+    A_HOOKS_vInstallSonarCursor();
 }

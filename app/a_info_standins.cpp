@@ -8,9 +8,8 @@
 // stand-in:
 // - navigation core (T_NAV_bIsMyChartCursorView): no pane is a chart
 //   cursor pane;
-// - sonar history (T_N_HISTORY_bIsMyCursorView, the zoom windows, the
-//   360-degree cursor offset and waypoint test): no sonar cursor pane, no
-//   zoom window, no offset, not on a waypoint;
+// - sonar history (T_N_HISTORY_bIsMyCursorView, the zoom windows): no
+//   sonar cursor pane, no zoom window;
 // - radar (T_RADAR_vSetReadoutBoxDrawing, T_RADAR_vDrawReadoutInfoBox,
 //   T_RADAR_s32CalculateSplitPosition): no readout boxes, the divider where
 //   the view task puts it;
@@ -22,6 +21,7 @@
 #include "nav/core/g_nav_icons.h"
 #include "nav/core/t_nav_mob.h"
 #include "nav/data/t_nav_twr_waypoint.h"
+#include "sonar/history/t_n_history_ppi.h"
 #include "ui/t_view.h"
 
 namespace {
@@ -51,8 +51,6 @@ BOOLEAN bNoZoomWindow(BITMAP*, WINDOW_SPECIFICATION*, S32* pFactor, S32* pTop)
         *pTop = 0;
     return FALSE;
 }
-BOOLEAN bMSSCursorOffset(POINT*) { return FALSE; }
-BOOLEAN bCursoredWaypointInMSS(void) { return FALSE; }
 
 void vSetRadarReadoutBoxDrawing(void) {}
 U32 u32DrawRadarReadouts(BITMAP*, S32, S32) { return 0; }
@@ -77,8 +75,8 @@ void A_INFO_STANDINS_vFill(T_INFO_NEIGHBOURS* pHooks)
     pHooks->pfnIsMyCursorView = bIsMySonarCursorView;
     pHooks->pfnDrawSiZoomWindow = bNoZoomWindow;
     pHooks->pfnDrawDiZoomWindow = bNoZoomWindow;
-    pHooks->pfnMSSCursorOffset = bMSSCursorOffset;
-    pHooks->pfnCursoredWaypointInMSS = bCursoredWaypointInMSS;
+    pHooks->pfnMSSCursorOffset = T_N_HISTORY_bMSSCursorOffset;
+    pHooks->pfnCursoredWaypointInMSS = T_N_HISTORY_bCursoredWaypointInMSS;
     pHooks->pfnSetRadarReadoutBoxDrawing = vSetRadarReadoutBoxDrawing;
     pHooks->pfnDrawRadarReadoutInfoBox = u32DrawRadarReadouts;
     pHooks->pfnRadarSplitPosition = s32RadarSplitPosition;

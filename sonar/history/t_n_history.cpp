@@ -16,6 +16,7 @@
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_conf.h"
 #include "sonar/history/t_n_history_ppi.h"
+#include "sonar/history/t_n_history_cursor.h"
 #include "sonar/history/t_n_history_standins.h"
 #include "sonar/history/t_n_history_state.h"
 

@@ -15,6 +15,7 @@
 // request for one mail per followed key.
 #include "sonar/dsp/s_coproc.h" // g_u32SpeedOfSoundInWater
 #include "sonar/history/t_n_history.h"
+#include "sonar/history/t_n_history_cursor.h"
 #include "sonar/history/t_n_history_standins.h"
 #include "sonar/history/t_n_history_state.h"
 

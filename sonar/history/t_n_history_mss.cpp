@@ -2,6 +2,7 @@
 // lowered: deploy and retract start and stop pinging, and the statements
 // say so.
 #include "sonar/history/t_n_history_mss.h"
+#include "sonar/history/t_n_history_cursor.h"
 
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_conf.h"

@@ -13,6 +13,7 @@
 #include "sonar/dsp/s_coproc.h" // g_u32SpeedOfSoundInWater
 #include "sonar/dsp/s_filter.h"
 #include "sonar/dsp/s_fresamp.h"
+#include "sonar/history/t_n_history_cursor.h"
 #include "sonar/history/t_n_history_state.h"
 #include "sonar/process/t_n_process.h"
 
@@ -483,7 +484,13 @@ BOOLEAN T_N_HISTORY_bMSSCursorOffset(POINT* pPoint)
     return TRUE;
 }
 
-BOOLEAN T_N_HISTORY_bCursoredWaypointInMSS(void) { return FALSE; }
+BOOLEAN T_N_HISTORY_bCursoredWaypointInMSS(void)
+{
+    L_MUTEX_LockWait(RES_MSS_VIEW);
+    const bool bOnWaypoint = s_u32CursorWaypoint != NO_CURSOR_WAYPOINT;
+    L_MUTEX_Unlock(RES_MSS_VIEW);
+    return bOnWaypoint ? TRUE : FALSE;
+}
 
 // ---- Start ----
 

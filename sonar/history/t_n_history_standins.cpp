@@ -9,20 +9,6 @@
 #include "sonar/process/t_n_process.h"
 #include "store/h_database.h"
 
-namespace t_n_history {
-
-void vUpdateCursorDepthHorizScroll(void) {}
-
-void vHandleKeys(const MSG_KEY_CHANGE*) {}
-
-void vMakeCursorInactive(void)
-{
-    s_bCursorActive = FALSE;
-    H_DATABASE_bUpdateValueBoolean(FCID("ICAC"), FALSE, P_NORMAL);
-}
-
-} // namespace t_n_history
-
 void T_N_HISTORY_vAlarm(ALARM_PRIORITY ePriority) { log_me("[%d]%s: alarm %d\n", __LINE__, __func__, (int)ePriority); }
 
 void S_SPEEDALARM_vInitSpeedAlarms(void) {}

@@ -1,5 +1,5 @@
 // STAND-INS of the history module's neighbours that are not built yet: the
-// sonar keys and cursor, the 360 unit's state, sweep
+// 360 unit's state, sweep
 // status and deploy question, the 360 alarms, and the speed alarm of the
 // signal-processing services. Each does what the history task may rely on
 // of the real one; delete an entry when its real module lands.
@@ -13,17 +13,6 @@
 
 // The 360 unit's state handler and sweep status are built.
 #include "sonar/history/t_n_history_mss.h"
-
-namespace t_n_history {
-
-// The sonar cursor follows a new depth range: there is no cursor here.
-void vUpdateCursorDepthHorizScroll(void);
-// The sonar keys of a key-change mail: none is acted on here.
-void vHandleKeys(const MSG_KEY_CHANGE* pMail);
-// Hides the sonar cursor: the flag and "ICAC" become FALSE.
-void vMakeCursorInactive(void);
-
-} // namespace t_n_history
 
 // One of the 360 unit's alarms: logged only.
 void T_N_HISTORY_vAlarm(ALARM_PRIORITY ePriority);

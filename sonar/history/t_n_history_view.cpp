@@ -8,6 +8,7 @@
 // mutex 28 from its first look at CurrentView to the last trigger, so the
 // two cannot interleave. The height fitting runs in the view task.
 #include "sonar/history/t_n_history.h"
+#include "sonar/history/t_n_history_cursor.h"
 #include "sonar/history/t_n_history_standins.h"
 #include "sonar/history/t_n_history_state.h"
 
