@@ -8,6 +8,7 @@
 // shifted up and the scale down before projecting, so that sub-metre
 // positions keep their precision.
 #include "nav/core/t_nav_overlay.h"
+#include "nav/core/t_nav_overlay_util.h"
 
 #include "chart_sdk/graphics/gr_context.h"
 #include "chart_sdk/graphics/gr_line.h"
@@ -65,51 +66,11 @@ constexpr S32 RING_POINTS = 360 / RING_STEP + 1;
 
 } // namespace
 
+using namespace t_nav_overlay_util;
+
 // Static functions ------------------------------------------------------------------
 
 namespace {
-
-class Lock {
-public:
-    explicit Lock(MUTEX m) : m_(m) { L_MUTEX_LockWait(m_); }
-    ~Lock() { L_MUTEX_Unlock(m_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    MUTEX m_;
-};
-
-bool bKeyTrue(const char (&key)[5])
-{
-    BOOLEAN b = FALSE;
-    BOOLEAN bValid = FALSE;
-    return H_DATABASE_bFetchBoolean(FCID(key), &b, &bValid, nullptr) && bValid && b;
-}
-
-bool bKeyU32(const char (&key)[5], U32* pValue)
-{
-    BOOLEAN bValid = FALSE;
-    return H_DATABASE_bFetchU32(FCID(key), pValue, &bValid, nullptr) && bValid;
-}
-
-bool bKeyS32(const char (&key)[5], S32* pValue)
-{
-    BOOLEAN bValid = FALSE;
-    return H_DATABASE_bFetchS32(FCID(key), pValue, &bValid, nullptr) && bValid;
-}
-
-bool bKeyFloat(const char (&key)[5], float* pValue)
-{
-    BOOLEAN bValid = FALSE;
-    return H_DATABASE_bFetchFloat(FCID(key), pValue, &bValid, nullptr) && bValid;
-}
-
-U32 u32KeyOr(const char (&key)[5], U32 u32Default)
-{
-    U32 v = 0;
-    return bKeyU32(key, &v) ? v : u32Default;
-}
 
 S32 s32Clamp(S64 v)
 {
@@ -454,7 +415,7 @@ void vRenderPins(NAV_VIEW_INFO* pNVI)
 void vRenderNavRumbrel(NAV_VIEW_INFO* pNVI)
 {
     const NAV_OVERLAY_RENDERERS& r = g_tNavOverlayRenderers;
-    Lock lock(RES_NAV_DATA);
+    NavLock lock(RES_NAV_DATA);
     RUMBREL* pRumbrel = s_tNavRumbrelData.pRumbrel;
     if (pRumbrel == nullptr || pRumbrel->nCount == 0)
         return;
@@ -569,7 +530,7 @@ void T_NAV_vDrawHighwayOverlay(NAV_VIEW_INFO* pNVI)
     if (pNVI == nullptr || (!pNVI->bVuruzaveRender && (pNVI->nPixelsPerMMM <= 0 || pNVI->nEyeOffsetMM <= 0)))
         return;
     {
-        Lock lock(RES_NAV_DATA);
+        NavLock lock(RES_NAV_DATA);
         vRenderTargetRings(pNVI);
         vRenderGrid(pNVI);
         vRenderLimits(pNVI);
@@ -578,7 +539,7 @@ void T_NAV_vDrawHighwayOverlay(NAV_VIEW_INFO* pNVI)
         vRenderTracks(pNVI);
         vRenderPins(pNVI);
         if (bKeyTrue("SAIS")) {
-            Lock ais(RES_AIS_TARGETS);
+            NavLock ais(RES_AIS_TARGETS);
             ais_DeviceInfo* pTarget = nullptr;
             for (S32 i = 0; T_NMEA_bScanAisPoints(i, &pTarget); ++i)
                 g_tNavOverlayRenderers.pfnRenderPerspectiveAis(pTarget, pNVI);

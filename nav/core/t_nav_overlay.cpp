@@ -11,6 +11,7 @@
 // other waypoint, the proximity flags with the nearest on top, the cursor
 // objects, the boat and last the orientation mark.
 #include "nav/core/t_nav_overlay.h"
+#include "nav/core/t_nav_overlay_util.h"
 
 #include "chart_sdk/geodesy/nv_calc.h"
 #include "chart_sdk/geodesy/nv_conv.h"
@@ -130,51 +131,11 @@ struct {
 
 } // namespace
 
+using namespace t_nav_overlay_util;
+
 // Static functions ------------------------------------------------------------------
 
 namespace {
-
-class NavLock {
-public:
-    explicit NavLock(MUTEX m) : m_(m) { L_MUTEX_LockWait(m_); }
-    ~NavLock() { L_MUTEX_Unlock(m_); }
-    NavLock(const NavLock&) = delete;
-    NavLock& operator=(const NavLock&) = delete;
-
-private:
-    MUTEX m_;
-};
-
-bool bKeyTrue(const char (&key)[5])
-{
-    BOOLEAN b = FALSE;
-    BOOLEAN bValid = FALSE;
-    return H_DATABASE_bFetchBoolean(FCID(key), &b, &bValid, nullptr) && bValid && b;
-}
-
-bool bKeyS32(const char (&key)[5], S32* pValue)
-{
-    BOOLEAN bValid = FALSE;
-    return H_DATABASE_bFetchS32(FCID(key), pValue, &bValid, nullptr) && bValid;
-}
-
-bool bKeyU32(const char (&key)[5], U32* pValue)
-{
-    BOOLEAN bValid = FALSE;
-    return H_DATABASE_bFetchU32(FCID(key), pValue, &bValid, nullptr) && bValid;
-}
-
-bool bKeyFloat(const char (&key)[5], float* pValue)
-{
-    BOOLEAN bValid = FALSE;
-    return H_DATABASE_bFetchFloat(FCID(key), pValue, &bValid, nullptr) && bValid;
-}
-
-U32 u32KeyOr(const char (&key)[5], U32 u32Default)
-{
-    U32 v = 0;
-    return bKeyU32(key, &v) ? v : u32Default;
-}
 
 LAYER_ID eView(void)
 {

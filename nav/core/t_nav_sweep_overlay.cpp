@@ -5,6 +5,7 @@
 // the saved routes, proximity flags and the boat, and its AIS targets in a
 // pass of their own.
 #include "nav/core/t_nav_overlay.h"
+#include "nav/core/t_nav_overlay_util.h"
 
 #include "kernel/l_mutex.h"
 #include "nav/core/t_nav.h"
@@ -25,34 +26,11 @@ constexpr U32 NO_ITEM = 0xFFFF;
 
 } // namespace
 
+using namespace t_nav_overlay_util;
+
 // Static functions ------------------------------------------------------------------
 
 namespace {
-
-class Lock {
-public:
-    explicit Lock(MUTEX m) : m_(m) { L_MUTEX_LockWait(m_); }
-    ~Lock() { L_MUTEX_Unlock(m_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    MUTEX m_;
-};
-
-bool bKeyTrue(const char (&key)[5])
-{
-    BOOLEAN b = FALSE;
-    BOOLEAN bValid = FALSE;
-    return H_DATABASE_bFetchBoolean(FCID(key), &b, &bValid, nullptr) && bValid && b;
-}
-
-U32 u32KeyOr(const char (&key)[5], U32 u32Default)
-{
-    U32 v = 0;
-    BOOLEAN bValid = FALSE;
-    return H_DATABASE_bFetchU32(FCID(key), &v, &bValid, nullptr) && bValid ? v : u32Default;
-}
 
 // The sweep's duplicate rule: no check for a duplicate whose twin is in no
 // visible group.
@@ -71,7 +49,7 @@ S32 nDeclutterEntry(const S32* pTable, U32 u32Index)
 void vRenderRadarRumbrels(NAV_VIEW_INFO* pNVI)
 {
     const NAV_OVERLAY_RENDERERS& r = g_tNavOverlayRenderers;
-    Lock lock(RES_NAV_DATA);
+    NavLock lock(RES_NAV_DATA);
     for (U32 i = 0; i < NAV_RUMBREL_SLOTS; ++i) {
         RUMBREL* pRumbrel = T_NAV_pGetRumbrel(i);
         if (pRumbrel != nullptr && pRumbrel->nCount != 0 && T_NAV_bGetRumbrelVisibility(i))
@@ -82,7 +60,7 @@ void vRenderRadarRumbrels(NAV_VIEW_INFO* pNVI)
         r.pfnRenderMoveCopyRumbrelOffsetArrow(pNVI, TRUE);
     }
     {
-        Lock inner(RES_NAV_DATA);
+        NavLock inner(RES_NAV_DATA);
         if (s_tNavRumbrelData.pRumbrel != nullptr && s_tNavRumbrelData.pRumbrel->nCount != 0) {
             switch (s_tNavRumbrelData.eRumbrelType) {
             case RUMBREL_TYPE_FTC:
@@ -113,7 +91,7 @@ void T_NAV_vDrawSweepOverlay(NAV_VIEW_INFO* pNVI, BOOLEAN bRenderCursorWaypoint,
     (void)bRenderCursorWaypoint;
     if (pNVI == nullptr)
         return;
-    Lock lock(RES_NAV_DATA);
+    NavLock lock(RES_NAV_DATA);
     const S32* pDeclutter = T_NAV_TWR_pGetDeclutterWaypointTable(bLeftPane);
     S32 nIndex = -1;
     WAYPOINT* pWaypoint = nullptr;
@@ -132,7 +110,7 @@ void T_NAV_vDrawRadarOverlay(NAV_VIEW_INFO* pNVI, BOOLEAN bRenderCursorWaypoint,
     if (pNVI == nullptr)
         return;
     const NAV_OVERLAY_RENDERERS& r = g_tNavOverlayRenderers;
-    Lock lock(RES_NAV_DATA);
+    NavLock lock(RES_NAV_DATA);
 
     // 1. and 2.
     r.pfnRenderWaypointTarget(pNVI, TRUE);
@@ -177,7 +155,7 @@ void T_NAV_vDrawRadarAisOverlay(NAV_VIEW_INFO* pNVI)
     if (pNVI == nullptr)
         return;
     const bool bShowAis = bKeyTrue("SAIS");
-    Lock ais(RES_AIS_TARGETS);
+    NavLock ais(RES_AIS_TARGETS);
     if (!bShowAis)
         return;
     ais_DeviceInfo* pTarget = nullptr;
