@@ -17,6 +17,7 @@
 #include "ui/t_menu.h"
 #include "ui/u_menu_client.h"
 
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -69,11 +70,12 @@ const FOURCHARID fcidWindow[6] = {FCID("SIS1"), FCID("SIS2"), FCID("SIS3"),
 
 T_INFO_NEIGHBOURS s_neighbours = {};
 
-volatile BOOLEAN s_bBlinkStateOn = FALSE;
-volatile U32 s_nPropIconId = 0;
-volatile U32 s_ePalette = 1;
-volatile U8 s_u8Alpha = 0;
-volatile S32 s_eCurrentView = 0;
+// Written by the info task, read by every task that draws.
+std::atomic<BOOLEAN> s_bBlinkStateOn{FALSE};
+std::atomic<U32> s_nPropIconId{0};
+std::atomic<U32> s_ePalette{1};
+std::atomic<U8> s_u8Alpha{0};
+std::atomic<S32> s_eCurrentView{0};
 
 T_INFO_CHOICES s_b = {};
 T_INFO_CHOICES s_q = {};
@@ -404,10 +406,10 @@ void T_INFO_vInit(void)
 
 void T_INFO_vBlinkTick(void)
 {
-    s_nPropIconId = (s_nPropIconId + 1) % 3;
+    s_nPropIconId = (s_nPropIconId.load() + 1) % 3;
     if (s_neighbours.pfnAlarmCheckTimer != nullptr)
         s_neighbours.pfnAlarmCheckTimer();
-    s_bBlinkStateOn = s_bBlinkStateOn == FALSE ? TRUE : FALSE;
+    s_bBlinkStateOn = s_bBlinkStateOn.load() == FALSE ? TRUE : FALSE;
     L_SEMA_Signal(SEMA_VIEW_UPDATE);
 }
 

@@ -12,6 +12,7 @@
 #include "sonar/history/t_n_history_state.h"
 
 #include "graphics/color.h"
+#include "kernel/l_mutex.h"
 #include "kernel/lm_log.h"
 #include "sonar/dsp/s_transducer.h"
 #include "store/h_database.h"
@@ -205,32 +206,45 @@ void T_N_HISTORY_vSetSonarColorTable(U32 u32Palette)
 }
 
 // ---- The four rebuilds ----
+//
+// The processing task categorizes columns with these tables while it holds
+// the store mutex (the sweep table: the sonar-info mutex); a rebuild takes
+// the same mutex so that no column mixes two tables.
+
+namespace {
+
+void vRebuildUnder(MUTEX mutex, GRAYSCALE_TABLE* pTable, U8 u8Sensitivity, U8 u8Gamma, U8 u8Contrast,
+                   POST_PROCESS_MODE eMode, U8 u8WhiteLine)
+{
+    L_MUTEX_LockWait(mutex);
+    S_GRAYSCALE_vRecalulateGrayScaleTable(pTable, u8Sensitivity, u8Gamma, u8Contrast, eMode, u8WhiteLine, 0);
+    L_MUTEX_Unlock(mutex);
+}
+
+} // namespace
 
 void t_n_history::vRebuild2DTable(void)
 {
-    S_GRAYSCALE_vRecalulateGrayScaleTable(&StandardBeamGrayScaleTable, s_u8FullScreenSensitivity200kHz, LINEAR, LINEAR,
-                                          SonarViewInfo.BottomView, s_u8WhiteLineLevel, 0);
+    vRebuildUnder(RES_TSU, &StandardBeamGrayScaleTable, s_u8FullScreenSensitivity200kHz, LINEAR, LINEAR,
+                  SonarViewInfo.BottomView, s_u8WhiteLineLevel);
 }
 
 void t_n_history::vRebuildFlankviewTable(void)
 {
-    S_GRAYSCALE_vRecalulateGrayScaleTable(&SidescanGrayScaleTable, (U8)s_u32SideScanSensitivity,
-                                          (U8)s_u32SideScanGamma, (U8)s_u32SideScanContrast, POST_PROCESS_SIDESCAN, 0,
-                                          0);
+    vRebuildUnder(RES_TSU, &SidescanGrayScaleTable, (U8)s_u32SideScanSensitivity, (U8)s_u32SideScanGamma,
+                  (U8)s_u32SideScanContrast, POST_PROCESS_SIDESCAN, 0);
 }
 
 void t_n_history::vRebuildKeelviewTable(void)
 {
-    S_GRAYSCALE_vRecalulateGrayScaleTable(&KeelviewGrayScaleTable, (U8)s_u32KeelviewSensitivity,
-                                          (U8)s_u32KeelviewGamma, (U8)s_u32KeelviewContrast, POST_PROCESS_SIDESCAN, 0,
-                                          0);
+    vRebuildUnder(RES_TSU, &KeelviewGrayScaleTable, (U8)s_u32KeelviewSensitivity, (U8)s_u32KeelviewGamma,
+                  (U8)s_u32KeelviewContrast, POST_PROCESS_SIDESCAN, 0);
 }
 
 void t_n_history::vRebuild360Table(void)
 {
-    S_GRAYSCALE_vRecalulateGrayScaleTable(&SweepscanGrayScaleTable, (U8)s_u32SweepScanSensitivity,
-                                          (U8)s_u32SweepScanGamma, (U8)s_u32SweepScanContrast, POST_PROCESS_SIDESCAN,
-                                          0, 0);
+    vRebuildUnder(RES_S_INFO, &SweepscanGrayScaleTable, (U8)s_u32SweepScanSensitivity, (U8)s_u32SweepScanGamma,
+                  (U8)s_u32SweepScanContrast, POST_PROCESS_SIDESCAN, 0);
 }
 
 // ---- Handlers ----

@@ -608,11 +608,15 @@ void T_N_HISTORY_vAddColumns(U32 u32NumColumns, BEAM Beam, U8 u8Transducer)
     const U8 u8Source0 = S_TRANSDUCER_u8CurrentTransducer(SOURCE_2D);
     if (bGroupOf(Beam, u8Source0, &g)) {
         const U8 u8Imaging = S_TRANSDUCER_u8CurrentTransducer(SOURCE_IMAGING);
+        // The history task lays the windows out under the sonar-info mutex;
+        // they hold still while the columns go in.
+        L_MUTEX_LockWait(RES_S_INFO);
         for (U32 n = 0; n < u32NumColumns; ++n) {
             if (bPlayback() && s_bWaitEndFillDone)
                 continue;
             vOneColumn(Beam, g, u8Imaging);
         }
+        L_MUTEX_Unlock(RES_S_INFO);
     }
     vClosingSteps();
 }

@@ -183,7 +183,9 @@ void t_n_history::vDrawFlasherRTS(BITMAP* pBitmap, const U8* pu8DirectData, U16 
 {
     if (u16Width == 0)
         return;
+    L_MUTEX_LockWait(RES_TSU); // the table may be rebuilt meanwhile
     S_GRAYSCALE_vCategorize(pu8DirectData, ColorRTSColumn, RTS_ROWS, &StandardBeamGrayScaleTable, 0, s8Gain);
+    L_MUTEX_Unlock(RES_TSU);
     const S32 x0 = u16XOffset, x1 = u16XOffset + u16Width - 1;
     for (U32 i = 0; i < RTS_ROWS; ++i) {
         const S32 y = (S32)(RTS_ROWS - 1 - i);

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -103,6 +105,13 @@ protected:
     }
     void TearDown() override
     {
+        if ((HasFailure() || getenv("DUMPUNIT")) && unit_) {
+            // The end of what the unit said, and how it ended.
+            const std::string err = unit_->err(), out = unit_->out();
+            std::cerr << "unit " << (unit_->running() ? "running" : "gone") << "; standard error:\n"
+                      << err.substr(err.size() > 6000 && !getenv("DUMPUNIT") ? err.size() - 6000 : 0) << "\nstandard output:\n"
+                      << out.substr(out.size() > 3000 ? out.size() - 3000 : 0) << "\n";
+        }
         if (unit_ && unit_->running())
             unit_->signal(SIGKILL);
     }
