@@ -9,6 +9,7 @@
 #include "sonar/screens/t_n_history_frame.h"
 
 #include "chart_sdk/geodesy/nv_conv.h"
+#include "chart_sdk/graphics/gr_rotate.h"
 #include "kernel/error.h"
 #include "kernel/l_mutex.h"
 #include "kernel/l_sema.h"
@@ -26,6 +27,7 @@ namespace t_n_history {
 POINT s_CurrentCursorPosition = {0, 0};
 U32 s_u32CursorWaypoint = NO_CURSOR_WAYPOINT;
 POINT s_pt360CursorOffset = {0, 0};
+std::atomic<float> s_fPPIPixelsPerMM{0.0f};
 } // namespace t_n_history
 
 using namespace t_n_history;
@@ -35,6 +37,10 @@ namespace {
 constexpr const char* SOURCE = "t_n_history_cursor";
 
 constexpr U32 MAX_STEP = 200;
+constexpr U32 STATE_SIMULATION = 4;
+constexpr U32 STATE_POINT_OF_SALE = 6;
+constexpr S32 MERCATOR_HALF_WORLD = 20038300; // Mercator metres east or west of Greenwich
+constexpr S32 MERCATOR_WORLD = 40076600;
 constexpr U32 U32_FLANKVIEW_ZOOM_KEYS = KEY_ZOOM_IN | KEY_ZOOM_OUT;
 
 std::atomic<const SONAR_CURSOR_NAV_CALLS*> s_pNavCalls{nullptr};
@@ -143,7 +149,7 @@ void vMapAndPublish(void)
     if (bVerticalPane())
         vUpdateSonarCursorPositionVerticalScroll();
     else
-        vUpdateSonarCursorPositionHorizScroll((U32)CursorWindow.s32ClipRight);
+        vUpdateSonarCursorPositionHorizScroll((U32)CursorWindow.s32ClipRight.load());
 }
 
 void vTakeZoomKeys(void)
@@ -155,8 +161,9 @@ void vTakeZoomKeys(void)
 
 void vActivate(const MSG_KEY_CHANGE* pMsg)
 {
-    s_CurrentCursorPosition.x = (CursorWindow.s32ClipLeft + CursorWindow.s32ClipRight) / 2;
-    s_CurrentCursorPosition.y = (CursorWindow.s32ClipTop + CursorWindow.s32ClipBottom) / 2;
+    const WINDOW_LOCATION w = CursorWindow.tGet();
+    s_CurrentCursorPosition.x = (w.s32ClipLeft + w.s32ClipRight) / 2;
+    s_CurrentCursorPosition.y = (w.s32ClipTop + w.s32ClipBottom) / 2;
     vMapAndPublish();
     U_KEYBOARD_bRegisterKeys(HISTORY_MAILBOX, KEY_EXIT, KEY_DOWN, TRUE, TRUE, CURSOR_8, REGISTER_VIEW);
     s_bCursorActive = TRUE;
@@ -204,8 +211,9 @@ void vMove(const MSG_KEY_CHANGE* pMsg)
     } else if (v == VIEW_DUAL_BEAM && dx != 0 && p.x >= 398 && p.x <= 400) {
         p.x = dx > 0 ? 401 : 397;
     }
-    p.x = std::clamp(p.x, CursorWindow.s32ClipLeft, std::max(CursorWindow.s32ClipLeft, CursorWindow.s32ClipRight));
-    p.y = std::clamp(p.y, CursorWindow.s32ClipBottom, std::max(CursorWindow.s32ClipBottom, CursorWindow.s32ClipTop));
+    const WINDOW_LOCATION w = CursorWindow.tGet();
+    p.x = std::clamp(p.x, w.s32ClipLeft, std::max(w.s32ClipLeft, w.s32ClipRight));
+    p.y = std::clamp(p.y, w.s32ClipBottom, std::max(w.s32ClipBottom, w.s32ClipTop));
     vMapAndPublish();
     vClick(pMsg);
 }
@@ -229,6 +237,79 @@ void vPublish360RangeAndBearing(void)
     }
     H_DATABASE_bUpdateValueFloat(FCID("ICMD"), fRange, P_NORMAL);
     H_DATABASE_bUpdateValueFloat(FCID("ICMB"), fBearing, P_NORMAL);
+}
+
+bool bFetchValidS32(FOURCHARID fcid, S32* p)
+{
+    BOOLEAN bValid = FALSE;
+    return H_DATABASE_bFetchS32(fcid, p, &bValid, nullptr) && bValid;
+}
+
+bool bFetchValidFloat(FOURCHARID fcid, float* p)
+{
+    BOOLEAN bValid = FALSE;
+    return H_DATABASE_bFetchFloat(fcid, p, &bValid, nullptr) && bValid;
+}
+
+// Under mutex 101, as the 360 drawing reads it.
+void vClearCursorWaypoint(void)
+{
+    L_MUTEX_LockWait(RES_MSS_VIEW);
+    s_u32CursorWaypoint = NO_CURSOR_WAYPOINT;
+    if (const SONAR_CURSOR_NAV_CALLS* p = s_pNavCalls.load(); p != nullptr && p->pfnUpdateCursorWaypoint != nullptr)
+        p->pfnUpdateCursorWaypoint(NO_CURSOR_WAYPOINT);
+    L_MUTEX_Unlock(RES_MSS_VIEW);
+}
+
+// The chart position under the 360 cursor, when the picture is laid over
+// the boat's surroundings ("SNIM"): the accepted offset turned from the
+// heading-up picture to north-up and scaled from pixels to Mercator metres
+// round the boat (or round the frozen picture's boat).
+void vPublish360Position(void)
+{
+    BOOLEAN bNavIn360 = FALSE;
+    if (!H_DATABASE_bFetchBoolean(FCID("SNIM"), &bNavIn360, nullptr, nullptr) || !bNavIn360)
+        return;
+    const bool bSimulated = s_u32SystemState == STATE_SIMULATION || s_u32SystemState == STATE_POINT_OF_SALE;
+    POINT ptBoat{0, 0};
+    const bool bBoat = bFetchValidS32(FCID("ILAT"), &ptBoat.y) && bFetchValidS32(FCID("ILON"), &ptBoat.x);
+    float fCompass = 0.0f;
+    const bool bCompass = bFetchValidFloat(FCID("IHDC"), &fCompass);
+    // The frozen picture's boat was written before the flag was raised.
+    const bool bLocked = s_bLockedPosValid.load() != FALSE;
+    if (!((bBoat && (bCompass || bSimulated)) || bLocked))
+        return;
+    BOOLEAN bActive = FALSE;
+    H_DATABASE_bFetchBoolean(FCID("ICAC"), &bActive, nullptr, nullptr);
+    s_bCursorActive = bActive;
+    if (!bActive)
+        vClearCursorWaypoint();
+    float fHeading = fCompass;
+    if (bSimulated)
+        H_DATABASE_bFetchFloat(FCID("IHDG"), &fHeading, nullptr, nullptr);
+    if (bLocked) {
+        fHeading = s_fLockedHeading;
+        ptBoat = s_ptLockedPosition;
+    }
+    const float fPixelsPerMM = s_fPPIPixelsPerMM.load();
+    if (!(fPixelsPerMM > 0.0f))
+        return; // no picture drawn yet: no scale to measure with
+    GP_ROTCONTEXT rc{};
+    gr_SetRotationAngle(&rc, 360.0 - (double)fHeading);
+    const POINT o = s_PPIDisplayDescriptor.s32CursorOffset;
+    SINT rx = 0, ry = 0;
+    gr_RotatePoint(&rc, o.x, o.y, &rx, &ry);
+    const S32 dx = (S32)((float)rx / fPixelsPerMM + 0.5f);
+    const S32 dy = (S32)((float)ry / fPixelsPerMM + 0.5f);
+    S64 x = (S64)ptBoat.x - dx;
+    if (x > MERCATOR_HALF_WORLD)
+        x -= MERCATOR_WORLD;
+    else if (x < -MERCATOR_HALF_WORLD)
+        x += MERCATOR_WORLD;
+    const S32 y = ptBoat.y - dy;
+    H_DATABASE_bUpdateValueS32(FCID("ICLN"), (S32)x, P_NORMAL);
+    H_DATABASE_bUpdateValueS32(FCID("ICLT"), y, P_NORMAL);
+    H_DATABASE_bUpdateValueBoolean(FCID("ICLV"), TRUE, P_NORMAL);
 }
 
 void v360Activate(const MSG_KEY_CHANGE* pMsg)
@@ -290,6 +371,7 @@ void v360Move(const MSG_KEY_CHANGE* pMsg)
     }
     H_DATABASE_bUpdateValueS32(FCID("ICPX"), d.CenterX - o.x, P_NORMAL);
     H_DATABASE_bUpdateValueS32(FCID("ICPY"), d.CenterY - o.y, P_NORMAL);
+    vPublish360Position();
 }
 
 } // namespace
@@ -348,7 +430,7 @@ void vUpdateCursorDepthHorizScroll(void)
         eView() == VIEW_SONAR_ZOOM && s_CurrentCursorPosition.x <= 796 - (S32)s_u32UnZoomedWidth;
     const SONAR_WINDOW& w = SonarViewInfo.Window[bZoomWindow ? 1 : 0];
     const float b = (float)T_INFO_u32DrawInfoLayer_Instrumentation2_YOrigin(SPLIT_FULL_WINDOW);
-    const float T = (float)CursorWindow.s32ClipTop;
+    const float T = (float)CursorWindow.s32ClipTop.load();
     if (T == b)
         return; // no rows to scale over
     const float lower = w.fLowerDisplayedMetres, upper = w.fUpperDisplayedMetres;
@@ -365,11 +447,11 @@ void vUpdateSonarCursorPositionVerticalScroll(void)
     FULL_SCREEN_TSU* pStore = s_sBeamInfo[SonarViewInfo.Window[0].Beam == 0 ? 0 : 1].pTSUStore;
     if (pStore == nullptr)
         vFatal(__LINE__, "No TSUStore for Window 0");
+    const WINDOW_LOCATION win = CursorWindow.tGet();
     vPublishPixel();
     L_MUTEX_LockWait(RES_TSU);
     const U32 n = pStore->u32NextFreeColumn;
-    const TSU_STORE_COLUMN col =
-        pStore->aTsuStore[u32ColumnBack(n, CursorWindow.s32ClipTop - s_CurrentCursorPosition.y)];
+    const TSU_STORE_COLUMN col = pStore->aTsuStore[u32ColumnBack(n, win.s32ClipTop - s_CurrentCursorPosition.y)];
     L_MUTEX_Unlock(RES_TSU);
     if (col.HeadingSource == HEADING_SOURCE_NO_DATA) {
         L_SEMA_Signal(SEMA_VIEW_UPDATE);
@@ -381,7 +463,7 @@ void vUpdateSonarCursorPositionVerticalScroll(void)
         L_SEMA_Signal(SEMA_VIEW_UPDATE);
         return;
     }
-    const float left = (float)CursorWindow.s32ClipLeft, right = (float)CursorWindow.s32ClipRight;
+    const float left = (float)win.s32ClipLeft, right = (float)win.s32ClipRight;
     const float x = (float)s_CurrentCursorPosition.x;
     const float w = right - left;
     const float U = SonarViewInfo.Window[1].fUpperDisplayedMetres, L = SonarViewInfo.Window[1].fLowerDisplayedMetres;
@@ -444,11 +526,7 @@ void vMakeCursorInactive(void)
     s_PPIDisplayDescriptor.s32CursorOffset = POINT{0, 0};
     if (s_u32PPIZoom.load() != 0)
         s_u8IsolateSweepSetuped = 0;
-    L_MUTEX_LockWait(RES_MSS_VIEW);
-    s_u32CursorWaypoint = NO_CURSOR_WAYPOINT;
-    if (const SONAR_CURSOR_NAV_CALLS* p = s_pNavCalls.load(); p != nullptr && p->pfnUpdateCursorWaypoint != nullptr)
-        p->pfnUpdateCursorWaypoint(NO_CURSOR_WAYPOINT);
-    L_MUTEX_Unlock(RES_MSS_VIEW);
+    vClearCursorWaypoint();
     if ((s_bFvZoomKeysRegistered || s_bKVZoomKeysRegistered) && !s_bZoomKeysRegistered)
         U_KEYBOARD_bUnregisterKeys(HISTORY_MAILBOX, U32_FLANKVIEW_ZOOM_KEYS);
     s_bFvZoomKeysRegistered = FALSE;

@@ -3,7 +3,9 @@
 // quick-setup menu closed and VIEW pressed until the full-screen 2D view
 // shows its colour bar; then two of vondrel-view's snapshots 3 s apart show
 // the history moved left with new columns at the right, and the Depth
-// readout from the simulated pings.
+// readout from the simulated pings. A cursor key on that view brings up
+// the cross-hair at the picture's centre with its readout along the top,
+// and EXIT takes both away again.
 #include "graphics/tests/g_testing.h"
 #include "testing/t_keypad.h"
 #include "testing/t_proc.h"
@@ -115,12 +117,15 @@ protected:
         if (unit_ && unit_->running())
             unit_->signal(SIGKILL);
     }
+    // From the splash through the start-up menu's "Simulator" to the
+    // full-screen 2D view.
+    void reachTheTwoDView();
     vt::TempRoot root_;
     vt::Keypad keypad_{root_.path()};
     std::unique_ptr<vt::Child> unit_;
 };
 
-TEST_F(SonarUnit, TheSimulatorsTwoDViewScrollsAndShowsTheDepth)
+void SonarUnit::reachTheTwoDView()
 {
     // MENU on the splash until the start-up menu replaces it (keys pressed
     // before the start-up task reads the keypad are lost).
@@ -157,6 +162,11 @@ TEST_F(SonarUnit, TheSimulatorsTwoDViewScrollsAndShowsTheDepth)
         }
     }
     ASSERT_TRUE(shown) << "the 2D view with its colour bar never showed";
+}
+
+TEST_F(SonarUnit, TheSimulatorsTwoDViewScrollsAndShowsTheDepth)
+{
+    ASSERT_NO_FATAL_FAILURE(reachTheTwoDView());
 
     // Pings from the recording fill the history; wait until it is no longer
     // blank, then look twice, 3 s apart.
