@@ -138,6 +138,12 @@ U32 u32ColumnBack(U32 u32NextFree, S32 d)
     return (U32)std::clamp<S32>(index, 0, (S32)TSU_STORE_COLUMNS - 1);
 }
 
+// The readouts format these by their type, which the first write sets.
+void vPublishFloat(FOURCHARID fcid, float fValue, DATA_TYPE eType)
+{
+    H_DATABASE_bUpdateEverythingFloat(fcid, fValue, P_NORMAL, eType, nullptr, DB_TIMEOUT_NEVER);
+}
+
 void vPublishPixel(void)
 {
     H_DATABASE_bUpdateValueS32(FCID("ICPX"), s_CurrentCursorPosition.x, P_NORMAL);
@@ -235,8 +241,8 @@ void vPublish360RangeAndBearing(void)
             a += 180.0;
         fBearing = (float)std::fabs(a);
     }
-    H_DATABASE_bUpdateValueFloat(FCID("ICMD"), fRange, P_NORMAL);
-    H_DATABASE_bUpdateValueFloat(FCID("ICMB"), fBearing, P_NORMAL);
+    vPublishFloat(FCID("ICMD"), fRange, D_DEPTH);
+    vPublishFloat(FCID("ICMB"), fBearing, D_HEADING);
 }
 
 bool bFetchValidS32(FOURCHARID fcid, S32* p)
@@ -416,7 +422,7 @@ void vUpdateSonarCursorPositionHorizScroll(U32 u32Right)
     L_MUTEX_Unlock(RES_TSU);
     vUpdateCursorDepthHorizScroll();
     vUpdateCursorNavData(POINT{col.Location.s32LongitudeMM, col.Location.s32LatitudeMM});
-    H_DATABASE_bUpdateValueFloat(FCID("ICDP"), col.fDepthMetres, P_NORMAL);
+    vPublishFloat(FCID("ICDP"), col.fDepthMetres, D_DEPTH);
     L_SEMA_Signal(SEMA_VIEW_UPDATE);
 }
 
@@ -439,7 +445,7 @@ void vUpdateCursorDepthHorizScroll(void)
         fDepth = ((float)y - b) * (lower + upper) / (T - b) - lower;
     else
         fDepth = ((float)y - b) * (upper - lower) / (T - b) + lower;
-    H_DATABASE_bUpdateValueFloat(FCID("ICCD"), fDepth, P_NORMAL);
+    vPublishFloat(FCID("ICCD"), fDepth, D_DEPTH);
 }
 
 void vUpdateSonarCursorPositionVerticalScroll(void)
@@ -481,8 +487,8 @@ void vUpdateSonarCursorPositionVerticalScroll(void)
     else
         r = (x - left - w / 2.0f) * 2.0f * (L - U) / w + U;
     const float D = col.fDepthMetres;
-    H_DATABASE_bUpdateValueFloat(FCID("ICCD"), std::fabs(r), P_NORMAL);
-    H_DATABASE_bUpdateValueFloat(FCID("ICDP"), std::fabs(r) <= 2.0f ? D : 0.0f, P_NORMAL);
+    vPublishFloat(FCID("ICCD"), std::fabs(r), D_DEPTH);
+    vPublishFloat(FCID("ICDP"), std::fabs(r) <= 2.0f ? D : 0.0f, D_DEPTH);
     float g = 0.0f;
     if (D < std::fabs(r))
         g = std::copysign(std::sqrt(r * r - D * D), r);
@@ -511,8 +517,8 @@ void vUpdateCursorNavData(POINT ptMercator)
     if (H_DATABASE_bFetchU32(FCID("SDTM"), &u32Datum, nullptr, nullptr) && u32Datum != 0 &&
         u32Datum < (U32)NO_MORE_DATUMS)
         WGS84_2_Datum(pos.lat, pos.lon, &pos.lat, &pos.lon, (DATUM_PLANE)u32Datum);
-    H_DATABASE_bUpdateValueFloat(FCID("ICTD"), (float)pos.lat, P_NORMAL);
-    H_DATABASE_bUpdateValueFloat(FCID("ICND"), (float)pos.lon, P_NORMAL);
+    vPublishFloat(FCID("ICTD"), (float)pos.lat, D_POSITION_LAT);
+    vPublishFloat(FCID("ICND"), (float)pos.lon, D_POSITION_LON);
     H_DATABASE_bUpdateValueBoolean(FCID("ICLV"), TRUE, P_NORMAL);
 }
 
