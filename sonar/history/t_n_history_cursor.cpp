@@ -138,6 +138,29 @@ U32 u32ColumnBack(U32 u32NextFree, S32 d)
     return (U32)std::clamp<S32>(index, 0, (S32)TSU_STORE_COLUMNS - 1);
 }
 
+// What the mappings read of the windows, copied under mutex 28: the view
+// task lays the windows out again under it.
+struct WINDOWS_READ {
+    BEAM Beam0;
+    float fLower[SONAR_WINDOWS];
+    float fUpper[SONAR_WINDOWS];
+    BOOLEAN bBottomLockZoom;
+};
+
+WINDOWS_READ tReadWindows(void)
+{
+    WINDOWS_READ w{};
+    L_MUTEX_LockWait(RES_S_INFO);
+    w.Beam0 = SonarViewInfo.Window[0].Beam;
+    for (U32 n = 0; n < SONAR_WINDOWS; ++n) {
+        w.fLower[n] = SonarViewInfo.Window[n].fLowerDisplayedMetres;
+        w.fUpper[n] = SonarViewInfo.Window[n].fUpperDisplayedMetres;
+    }
+    w.bBottomLockZoom = SonarViewInfo.bBottomLockZoom;
+    L_MUTEX_Unlock(RES_S_INFO);
+    return w;
+}
+
 // The readouts format these by their type, which the first write sets.
 void vPublishFloat(FOURCHARID fcid, float fValue, DATA_TYPE eType)
 {
@@ -232,7 +255,7 @@ void vPublish360RangeAndBearing(void)
     const double r = std::hypot((double)s_pt360CursorOffset.x, (double)s_pt360CursorOffset.y);
     float fRange = 0.0f, fBearing = 0.0f;
     if (r > 2.0 * d.u32CenterRadius && d.u32Width != 0) {
-        fRange = (float)std::fabs((r - d.u32CenterRadius) * SonarViewInfo.Window[4].fLowerDisplayedMetres / d.u32Width);
+        fRange = (float)std::fabs((r - d.u32CenterRadius) * tReadWindows().fLower[4] / d.u32Width);
         const double x = d.s32CursorOffset.x, y = d.s32CursorOffset.y;
         double a = y == 0 ? 90.0 : std::atan(x / y) * 180.0 / M_PI;
         if (x > 0 || (x == 0 && y > 0))
@@ -412,7 +435,7 @@ void vUpdateSonarCursorPositionHorizScroll(U32 u32Right)
         right = zoomRight;
     else if (v == VIEW_DUAL_BEAM && s_CurrentCursorPosition.x <= 397)
         right = 397;
-    FULL_SCREEN_TSU* pStore = pStoreOfBeam(SonarViewInfo.Window[0].Beam);
+    FULL_SCREEN_TSU* pStore = pStoreOfBeam(tReadWindows().Beam0);
     if (pStore == nullptr)
         vFatal(__LINE__, "No TSUStore for Window 0");
     vPublishPixel();
@@ -434,14 +457,15 @@ void vUpdateCursorDepthHorizScroll(void)
         return;
     const bool bZoomWindow =
         eView() == VIEW_SONAR_ZOOM && s_CurrentCursorPosition.x <= 796 - (S32)s_u32UnZoomedWidth;
-    const SONAR_WINDOW& w = SonarViewInfo.Window[bZoomWindow ? 1 : 0];
+    const WINDOWS_READ win = tReadWindows();
+    const U32 n = bZoomWindow ? 1 : 0;
     const float b = (float)T_INFO_u32DrawInfoLayer_Instrumentation2_YOrigin(SPLIT_FULL_WINDOW);
     const float T = (float)CursorWindow.s32ClipTop.load();
     if (T == b)
         return; // no rows to scale over
-    const float lower = w.fLowerDisplayedMetres, upper = w.fUpperDisplayedMetres;
+    const float lower = win.fLower[n], upper = win.fUpper[n];
     float fDepth;
-    if (SonarViewInfo.bBottomLockZoom && bZoomWindow)
+    if (win.bBottomLockZoom && bZoomWindow)
         fDepth = ((float)y - b) * (lower + upper) / (T - b) - lower;
     else
         fDepth = ((float)y - b) * (upper - lower) / (T - b) + lower;
@@ -450,7 +474,8 @@ void vUpdateCursorDepthHorizScroll(void)
 
 void vUpdateSonarCursorPositionVerticalScroll(void)
 {
-    FULL_SCREEN_TSU* pStore = s_sBeamInfo[SonarViewInfo.Window[0].Beam == 0 ? 0 : 1].pTSUStore;
+    const WINDOWS_READ wr = tReadWindows();
+    FULL_SCREEN_TSU* pStore = s_sBeamInfo[wr.Beam0 == 0 ? 0 : 1].pTSUStore;
     if (pStore == nullptr)
         vFatal(__LINE__, "No TSUStore for Window 0");
     const WINDOW_LOCATION win = CursorWindow.tGet();
@@ -472,7 +497,7 @@ void vUpdateSonarCursorPositionVerticalScroll(void)
     const float left = (float)win.s32ClipLeft, right = (float)win.s32ClipRight;
     const float x = (float)s_CurrentCursorPosition.x;
     const float w = right - left;
-    const float U = SonarViewInfo.Window[1].fUpperDisplayedMetres, L = SonarViewInfo.Window[1].fLowerDisplayedMetres;
+    const float U = wr.fUpper[1], L = wr.fLower[1];
     float r;
     // A setting other than 1-3 (or a pane of no width) publishes no range:
     // nothing is known about which side the cursor looks at.

@@ -11,6 +11,7 @@
 #include "sonar/history/t_n_history_state.h"
 #include "sonar/screens/t_n_history_imaging.h"
 
+#include "kernel/l_mutex.h"
 #include "kernel/l_sema.h"
 #include "kernel/lm_log.h"
 #include "platform/h_ppi_motor.h"
@@ -131,6 +132,15 @@ void vStep(FOURCHARID fcid, U32 u32Key, U32 u32Max, bool bNeedValid, bool bRefus
         *pMirror = u32Level;
 }
 
+// Read under mutex 28, as the view task lays the windows out under it.
+bool bBottomLockZoom(void)
+{
+    L_MUTEX_LockWait(RES_S_INFO);
+    const bool b = SonarViewInfo.bBottomLockZoom != FALSE;
+    L_MUTEX_Unlock(RES_S_INFO);
+    return b;
+}
+
 void vZoom(const MSG_KEY_CHANGE* pMsg, LAYER_ID v, SPLIT_WINDOW_TYPE s)
 {
     if (s_bCursorActive && bFlankviewPane(v, s)) {
@@ -147,7 +157,7 @@ void vZoom(const MSG_KEY_CHANGE* pMsg, LAYER_ID v, SPLIT_WINDOW_TYPE s)
         vStep(FCID("PPIZ"), pMsg->key, MAX_PPI_ZOOM, false, bTooBig, &s_u32PPIZoom);
     } else if (s_bCursorActive && bKeelviewPane(v, s)) {
         vStep(FCID("IDIZ"), pMsg->key, MAX_CURSOR_ZOOM, false);
-    } else if (SonarViewInfo.bBottomLockZoom) {
+    } else if (bBottomLockZoom()) {
         vBad();
     } else {
         vStep(FCID("SSZL"), pMsg->key, MAX_CURSOR_ZOOM, true);
