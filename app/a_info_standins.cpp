@@ -2,14 +2,14 @@
 // the subsystems above the user interface.
 //
 // The chart cursor, the waypoints' large icons and the man-overboard
-// query are the navigation core's. Everything else here is a STAND-IN, answering as its subsystem
+// query are the navigation core's; the sonar cursor's panes the sonar
+// history's. Everything else here is a STAND-IN, answering as its subsystem
 // does while it has nothing to show; the module that builds one replaces
 // its line in A_INFO_STANDINS_vFill with the real call and deletes the
 // stand-in:
 // - navigation core (T_NAV_bIsMyChartCursorView): no pane is a chart
 //   cursor pane;
-// - sonar history (T_N_HISTORY_bIsMyCursorView, the zoom windows): no
-//   sonar cursor pane, no zoom window;
+// - sonar history (the zoom windows): no zoom window;
 // - radar (T_RADAR_vSetReadoutBoxDrawing, T_RADAR_vDrawReadoutInfoBox,
 //   T_RADAR_s32CalculateSplitPosition): no readout boxes, the divider where
 //   the view task puts it;
@@ -21,6 +21,7 @@
 #include "nav/core/g_nav_icons.h"
 #include "nav/core/t_nav_mob.h"
 #include "nav/data/t_nav_twr_waypoint.h"
+#include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_ppi.h"
 #include "ui/t_view.h"
 
@@ -42,7 +43,6 @@ const ICON* pLargeWaypointIcon(U32 u32Waypoint)
 
 BOOLEAN bIsMyChartCursorView(LAYER_ID, SPLIT_WINDOW_TYPE) { return FALSE; }
 
-BOOLEAN bIsMySonarCursorView(LAYER_ID, SPLIT_WINDOW_TYPE) { return FALSE; }
 BOOLEAN bNoZoomWindow(BITMAP*, WINDOW_SPECIFICATION*, S32* pFactor, S32* pTop)
 {
     if (pFactor != nullptr)
@@ -72,7 +72,7 @@ void A_INFO_STANDINS_vFill(T_INFO_NEIGHBOURS* pHooks)
     pHooks->pfnIsMyChartCursorView = bIsMyChartCursorView;
     pHooks->pfnCursorIcon = pCursorIcon;
     pHooks->pfnLargeWaypointIcon = pLargeWaypointIcon;
-    pHooks->pfnIsMyCursorView = bIsMySonarCursorView;
+    pHooks->pfnIsMyCursorView = T_N_HISTORY_bIsMyCursorView;
     pHooks->pfnDrawSiZoomWindow = bNoZoomWindow;
     pHooks->pfnDrawDiZoomWindow = bNoZoomWindow;
     pHooks->pfnMSSCursorOffset = T_N_HISTORY_bMSSCursorOffset;

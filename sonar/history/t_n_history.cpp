@@ -340,9 +340,6 @@ void vResetSettings(void)
 
 void vKeyChange(const MSG_KEY_CHANGE* pMail)
 {
-    // A statement on screen answers first to the keys it owns.
-    if (T_N_HISTORY_CONF_bHandleKeys(pMail))
-        return;
     vHandleKeys(pMail);
     L_MUTEX_LockWait(RES_S_INFO);
     if (!SonarViewInfo.Window[0].bManualDepthRange && !s_bCursorActive.load()) {

@@ -9,6 +9,7 @@
 #include "sonar/screens/t_n_history_frame.h"
 
 #include "chart_sdk/geodesy/nv_conv.h"
+#include "chart_sdk/graphics/gr_rotate.h"
 #include "kernel/error.h"
 #include "kernel/l_mutex.h"
 #include "kernel/l_sema.h"
@@ -26,6 +27,7 @@ namespace t_n_history {
 POINT s_CurrentCursorPosition = {0, 0};
 U32 s_u32CursorWaypoint = NO_CURSOR_WAYPOINT;
 POINT s_pt360CursorOffset = {0, 0};
+std::atomic<float> s_fPPIPixelsPerMM{0.0f};
 } // namespace t_n_history
 
 using namespace t_n_history;
@@ -35,6 +37,10 @@ namespace {
 constexpr const char* SOURCE = "t_n_history_cursor";
 
 constexpr U32 MAX_STEP = 200;
+constexpr U32 STATE_SIMULATION = 4;
+constexpr U32 STATE_POINT_OF_SALE = 6;
+constexpr S32 MERCATOR_HALF_WORLD = 20038300; // Mercator metres east or west of Greenwich
+constexpr S32 MERCATOR_WORLD = 40076600;
 constexpr U32 U32_FLANKVIEW_ZOOM_KEYS = KEY_ZOOM_IN | KEY_ZOOM_OUT;
 
 std::atomic<const SONAR_CURSOR_NAV_CALLS*> s_pNavCalls{nullptr};
@@ -132,6 +138,35 @@ U32 u32ColumnBack(U32 u32NextFree, S32 d)
     return (U32)std::clamp<S32>(index, 0, (S32)TSU_STORE_COLUMNS - 1);
 }
 
+// What the mappings read of the windows, copied under mutex 28: the view
+// task lays the windows out again under it.
+struct WINDOWS_READ {
+    BEAM Beam0;
+    float fLower[SONAR_WINDOWS];
+    float fUpper[SONAR_WINDOWS];
+    BOOLEAN bBottomLockZoom;
+};
+
+WINDOWS_READ tReadWindows(void)
+{
+    WINDOWS_READ w{};
+    L_MUTEX_LockWait(RES_S_INFO);
+    w.Beam0 = SonarViewInfo.Window[0].Beam;
+    for (U32 n = 0; n < SONAR_WINDOWS; ++n) {
+        w.fLower[n] = SonarViewInfo.Window[n].fLowerDisplayedMetres;
+        w.fUpper[n] = SonarViewInfo.Window[n].fUpperDisplayedMetres;
+    }
+    w.bBottomLockZoom = SonarViewInfo.bBottomLockZoom;
+    L_MUTEX_Unlock(RES_S_INFO);
+    return w;
+}
+
+// The readouts format these by their type, which the first write sets.
+void vPublishFloat(FOURCHARID fcid, float fValue, DATA_TYPE eType)
+{
+    H_DATABASE_bUpdateEverythingFloat(fcid, fValue, P_NORMAL, eType, nullptr, DB_TIMEOUT_NEVER);
+}
+
 void vPublishPixel(void)
 {
     H_DATABASE_bUpdateValueS32(FCID("ICPX"), s_CurrentCursorPosition.x, P_NORMAL);
@@ -143,7 +178,7 @@ void vMapAndPublish(void)
     if (bVerticalPane())
         vUpdateSonarCursorPositionVerticalScroll();
     else
-        vUpdateSonarCursorPositionHorizScroll((U32)CursorWindow.s32ClipRight);
+        vUpdateSonarCursorPositionHorizScroll((U32)CursorWindow.s32ClipRight.load());
 }
 
 void vTakeZoomKeys(void)
@@ -155,8 +190,9 @@ void vTakeZoomKeys(void)
 
 void vActivate(const MSG_KEY_CHANGE* pMsg)
 {
-    s_CurrentCursorPosition.x = (CursorWindow.s32ClipLeft + CursorWindow.s32ClipRight) / 2;
-    s_CurrentCursorPosition.y = (CursorWindow.s32ClipTop + CursorWindow.s32ClipBottom) / 2;
+    const WINDOW_LOCATION w = CursorWindow.tGet();
+    s_CurrentCursorPosition.x = (w.s32ClipLeft + w.s32ClipRight) / 2;
+    s_CurrentCursorPosition.y = (w.s32ClipTop + w.s32ClipBottom) / 2;
     vMapAndPublish();
     U_KEYBOARD_bRegisterKeys(HISTORY_MAILBOX, KEY_EXIT, KEY_DOWN, TRUE, TRUE, CURSOR_8, REGISTER_VIEW);
     s_bCursorActive = TRUE;
@@ -204,8 +240,9 @@ void vMove(const MSG_KEY_CHANGE* pMsg)
     } else if (v == VIEW_DUAL_BEAM && dx != 0 && p.x >= 398 && p.x <= 400) {
         p.x = dx > 0 ? 401 : 397;
     }
-    p.x = std::clamp(p.x, CursorWindow.s32ClipLeft, std::max(CursorWindow.s32ClipLeft, CursorWindow.s32ClipRight));
-    p.y = std::clamp(p.y, CursorWindow.s32ClipBottom, std::max(CursorWindow.s32ClipBottom, CursorWindow.s32ClipTop));
+    const WINDOW_LOCATION w = CursorWindow.tGet();
+    p.x = std::clamp(p.x, w.s32ClipLeft, std::max(w.s32ClipLeft, w.s32ClipRight));
+    p.y = std::clamp(p.y, w.s32ClipBottom, std::max(w.s32ClipBottom, w.s32ClipTop));
     vMapAndPublish();
     vClick(pMsg);
 }
@@ -218,7 +255,7 @@ void vPublish360RangeAndBearing(void)
     const double r = std::hypot((double)s_pt360CursorOffset.x, (double)s_pt360CursorOffset.y);
     float fRange = 0.0f, fBearing = 0.0f;
     if (r > 2.0 * d.u32CenterRadius && d.u32Width != 0) {
-        fRange = (float)std::fabs((r - d.u32CenterRadius) * SonarViewInfo.Window[4].fLowerDisplayedMetres / d.u32Width);
+        fRange = (float)std::fabs((r - d.u32CenterRadius) * tReadWindows().fLower[4] / d.u32Width);
         const double x = d.s32CursorOffset.x, y = d.s32CursorOffset.y;
         double a = y == 0 ? 90.0 : std::atan(x / y) * 180.0 / M_PI;
         if (x > 0 || (x == 0 && y > 0))
@@ -227,8 +264,81 @@ void vPublish360RangeAndBearing(void)
             a += 180.0;
         fBearing = (float)std::fabs(a);
     }
-    H_DATABASE_bUpdateValueFloat(FCID("ICMD"), fRange, P_NORMAL);
-    H_DATABASE_bUpdateValueFloat(FCID("ICMB"), fBearing, P_NORMAL);
+    vPublishFloat(FCID("ICMD"), fRange, D_DEPTH);
+    vPublishFloat(FCID("ICMB"), fBearing, D_HEADING);
+}
+
+bool bFetchValidS32(FOURCHARID fcid, S32* p)
+{
+    BOOLEAN bValid = FALSE;
+    return H_DATABASE_bFetchS32(fcid, p, &bValid, nullptr) && bValid;
+}
+
+bool bFetchValidFloat(FOURCHARID fcid, float* p)
+{
+    BOOLEAN bValid = FALSE;
+    return H_DATABASE_bFetchFloat(fcid, p, &bValid, nullptr) && bValid;
+}
+
+// Under mutex 101, as the 360 drawing reads it.
+void vClearCursorWaypoint(void)
+{
+    L_MUTEX_LockWait(RES_MSS_VIEW);
+    s_u32CursorWaypoint = NO_CURSOR_WAYPOINT;
+    if (const SONAR_CURSOR_NAV_CALLS* p = s_pNavCalls.load(); p != nullptr && p->pfnUpdateCursorWaypoint != nullptr)
+        p->pfnUpdateCursorWaypoint(NO_CURSOR_WAYPOINT);
+    L_MUTEX_Unlock(RES_MSS_VIEW);
+}
+
+// The chart position under the 360 cursor, when the picture is laid over
+// the boat's surroundings ("SNIM"): the accepted offset turned from the
+// heading-up picture to north-up and scaled from pixels to Mercator metres
+// round the boat (or round the frozen picture's boat).
+void vPublish360Position(void)
+{
+    BOOLEAN bNavIn360 = FALSE;
+    if (!H_DATABASE_bFetchBoolean(FCID("SNIM"), &bNavIn360, nullptr, nullptr) || !bNavIn360)
+        return;
+    const bool bSimulated = s_u32SystemState == STATE_SIMULATION || s_u32SystemState == STATE_POINT_OF_SALE;
+    POINT ptBoat{0, 0};
+    const bool bBoat = bFetchValidS32(FCID("ILAT"), &ptBoat.y) && bFetchValidS32(FCID("ILON"), &ptBoat.x);
+    float fCompass = 0.0f;
+    const bool bCompass = bFetchValidFloat(FCID("IHDC"), &fCompass);
+    // The frozen picture's boat was written before the flag was raised.
+    const bool bLocked = s_bLockedPosValid.load() != FALSE;
+    if (!((bBoat && (bCompass || bSimulated)) || bLocked))
+        return;
+    BOOLEAN bActive = FALSE;
+    H_DATABASE_bFetchBoolean(FCID("ICAC"), &bActive, nullptr, nullptr);
+    s_bCursorActive = bActive;
+    if (!bActive)
+        vClearCursorWaypoint();
+    float fHeading = fCompass;
+    if (bSimulated)
+        H_DATABASE_bFetchFloat(FCID("IHDG"), &fHeading, nullptr, nullptr);
+    if (bLocked) {
+        fHeading = s_fLockedHeading;
+        ptBoat = s_ptLockedPosition;
+    }
+    const float fPixelsPerMM = s_fPPIPixelsPerMM.load();
+    if (!(fPixelsPerMM > 0.0f))
+        return; // no picture drawn yet: no scale to measure with
+    GP_ROTCONTEXT rc{};
+    gr_SetRotationAngle(&rc, 360.0 - (double)fHeading);
+    const POINT o = s_PPIDisplayDescriptor.s32CursorOffset;
+    SINT rx = 0, ry = 0;
+    gr_RotatePoint(&rc, o.x, o.y, &rx, &ry);
+    const S32 dx = (S32)((float)rx / fPixelsPerMM + 0.5f);
+    const S32 dy = (S32)((float)ry / fPixelsPerMM + 0.5f);
+    S64 x = (S64)ptBoat.x - dx;
+    if (x > MERCATOR_HALF_WORLD)
+        x -= MERCATOR_WORLD;
+    else if (x < -MERCATOR_HALF_WORLD)
+        x += MERCATOR_WORLD;
+    const S32 y = ptBoat.y - dy;
+    H_DATABASE_bUpdateValueS32(FCID("ICLN"), (S32)x, P_NORMAL);
+    H_DATABASE_bUpdateValueS32(FCID("ICLT"), y, P_NORMAL);
+    H_DATABASE_bUpdateValueBoolean(FCID("ICLV"), TRUE, P_NORMAL);
 }
 
 void v360Activate(const MSG_KEY_CHANGE* pMsg)
@@ -290,6 +400,7 @@ void v360Move(const MSG_KEY_CHANGE* pMsg)
     }
     H_DATABASE_bUpdateValueS32(FCID("ICPX"), d.CenterX - o.x, P_NORMAL);
     H_DATABASE_bUpdateValueS32(FCID("ICPY"), d.CenterY - o.y, P_NORMAL);
+    vPublish360Position();
 }
 
 } // namespace
@@ -324,7 +435,7 @@ void vUpdateSonarCursorPositionHorizScroll(U32 u32Right)
         right = zoomRight;
     else if (v == VIEW_DUAL_BEAM && s_CurrentCursorPosition.x <= 397)
         right = 397;
-    FULL_SCREEN_TSU* pStore = pStoreOfBeam(SonarViewInfo.Window[0].Beam);
+    FULL_SCREEN_TSU* pStore = pStoreOfBeam(tReadWindows().Beam0);
     if (pStore == nullptr)
         vFatal(__LINE__, "No TSUStore for Window 0");
     vPublishPixel();
@@ -334,7 +445,7 @@ void vUpdateSonarCursorPositionHorizScroll(U32 u32Right)
     L_MUTEX_Unlock(RES_TSU);
     vUpdateCursorDepthHorizScroll();
     vUpdateCursorNavData(POINT{col.Location.s32LongitudeMM, col.Location.s32LatitudeMM});
-    H_DATABASE_bUpdateValueFloat(FCID("ICDP"), col.fDepthMetres, P_NORMAL);
+    vPublishFloat(FCID("ICDP"), col.fDepthMetres, D_DEPTH);
     L_SEMA_Signal(SEMA_VIEW_UPDATE);
 }
 
@@ -346,30 +457,32 @@ void vUpdateCursorDepthHorizScroll(void)
         return;
     const bool bZoomWindow =
         eView() == VIEW_SONAR_ZOOM && s_CurrentCursorPosition.x <= 796 - (S32)s_u32UnZoomedWidth;
-    const SONAR_WINDOW& w = SonarViewInfo.Window[bZoomWindow ? 1 : 0];
+    const WINDOWS_READ win = tReadWindows();
+    const U32 n = bZoomWindow ? 1 : 0;
     const float b = (float)T_INFO_u32DrawInfoLayer_Instrumentation2_YOrigin(SPLIT_FULL_WINDOW);
-    const float T = (float)CursorWindow.s32ClipTop;
+    const float T = (float)CursorWindow.s32ClipTop.load();
     if (T == b)
         return; // no rows to scale over
-    const float lower = w.fLowerDisplayedMetres, upper = w.fUpperDisplayedMetres;
+    const float lower = win.fLower[n], upper = win.fUpper[n];
     float fDepth;
-    if (SonarViewInfo.bBottomLockZoom && bZoomWindow)
+    if (win.bBottomLockZoom && bZoomWindow)
         fDepth = ((float)y - b) * (lower + upper) / (T - b) - lower;
     else
         fDepth = ((float)y - b) * (upper - lower) / (T - b) + lower;
-    H_DATABASE_bUpdateValueFloat(FCID("ICCD"), fDepth, P_NORMAL);
+    vPublishFloat(FCID("ICCD"), fDepth, D_DEPTH);
 }
 
 void vUpdateSonarCursorPositionVerticalScroll(void)
 {
-    FULL_SCREEN_TSU* pStore = s_sBeamInfo[SonarViewInfo.Window[0].Beam == 0 ? 0 : 1].pTSUStore;
+    const WINDOWS_READ wr = tReadWindows();
+    FULL_SCREEN_TSU* pStore = s_sBeamInfo[wr.Beam0 == 0 ? 0 : 1].pTSUStore;
     if (pStore == nullptr)
         vFatal(__LINE__, "No TSUStore for Window 0");
+    const WINDOW_LOCATION win = CursorWindow.tGet();
     vPublishPixel();
     L_MUTEX_LockWait(RES_TSU);
     const U32 n = pStore->u32NextFreeColumn;
-    const TSU_STORE_COLUMN col =
-        pStore->aTsuStore[u32ColumnBack(n, CursorWindow.s32ClipTop - s_CurrentCursorPosition.y)];
+    const TSU_STORE_COLUMN col = pStore->aTsuStore[u32ColumnBack(n, win.s32ClipTop - s_CurrentCursorPosition.y)];
     L_MUTEX_Unlock(RES_TSU);
     if (col.HeadingSource == HEADING_SOURCE_NO_DATA) {
         L_SEMA_Signal(SEMA_VIEW_UPDATE);
@@ -381,10 +494,10 @@ void vUpdateSonarCursorPositionVerticalScroll(void)
         L_SEMA_Signal(SEMA_VIEW_UPDATE);
         return;
     }
-    const float left = (float)CursorWindow.s32ClipLeft, right = (float)CursorWindow.s32ClipRight;
+    const float left = (float)win.s32ClipLeft, right = (float)win.s32ClipRight;
     const float x = (float)s_CurrentCursorPosition.x;
     const float w = right - left;
-    const float U = SonarViewInfo.Window[1].fUpperDisplayedMetres, L = SonarViewInfo.Window[1].fLowerDisplayedMetres;
+    const float U = wr.fUpper[1], L = wr.fLower[1];
     float r;
     // A setting other than 1-3 (or a pane of no width) publishes no range:
     // nothing is known about which side the cursor looks at.
@@ -399,8 +512,8 @@ void vUpdateSonarCursorPositionVerticalScroll(void)
     else
         r = (x - left - w / 2.0f) * 2.0f * (L - U) / w + U;
     const float D = col.fDepthMetres;
-    H_DATABASE_bUpdateValueFloat(FCID("ICCD"), std::fabs(r), P_NORMAL);
-    H_DATABASE_bUpdateValueFloat(FCID("ICDP"), std::fabs(r) <= 2.0f ? D : 0.0f, P_NORMAL);
+    vPublishFloat(FCID("ICCD"), std::fabs(r), D_DEPTH);
+    vPublishFloat(FCID("ICDP"), std::fabs(r) <= 2.0f ? D : 0.0f, D_DEPTH);
     float g = 0.0f;
     if (D < std::fabs(r))
         g = std::copysign(std::sqrt(r * r - D * D), r);
@@ -429,8 +542,8 @@ void vUpdateCursorNavData(POINT ptMercator)
     if (H_DATABASE_bFetchU32(FCID("SDTM"), &u32Datum, nullptr, nullptr) && u32Datum != 0 &&
         u32Datum < (U32)NO_MORE_DATUMS)
         WGS84_2_Datum(pos.lat, pos.lon, &pos.lat, &pos.lon, (DATUM_PLANE)u32Datum);
-    H_DATABASE_bUpdateValueFloat(FCID("ICTD"), (float)pos.lat, P_NORMAL);
-    H_DATABASE_bUpdateValueFloat(FCID("ICND"), (float)pos.lon, P_NORMAL);
+    vPublishFloat(FCID("ICTD"), (float)pos.lat, D_POSITION_LAT);
+    vPublishFloat(FCID("ICND"), (float)pos.lon, D_POSITION_LON);
     H_DATABASE_bUpdateValueBoolean(FCID("ICLV"), TRUE, P_NORMAL);
 }
 
@@ -444,11 +557,7 @@ void vMakeCursorInactive(void)
     s_PPIDisplayDescriptor.s32CursorOffset = POINT{0, 0};
     if (s_u32PPIZoom.load() != 0)
         s_u8IsolateSweepSetuped = 0;
-    L_MUTEX_LockWait(RES_MSS_VIEW);
-    s_u32CursorWaypoint = NO_CURSOR_WAYPOINT;
-    if (const SONAR_CURSOR_NAV_CALLS* p = s_pNavCalls.load(); p != nullptr && p->pfnUpdateCursorWaypoint != nullptr)
-        p->pfnUpdateCursorWaypoint(NO_CURSOR_WAYPOINT);
-    L_MUTEX_Unlock(RES_MSS_VIEW);
+    vClearCursorWaypoint();
     if ((s_bFvZoomKeysRegistered || s_bKVZoomKeysRegistered) && !s_bZoomKeysRegistered)
         U_KEYBOARD_bUnregisterKeys(HISTORY_MAILBOX, U32_FLANKVIEW_ZOOM_KEYS);
     s_bFvZoomKeysRegistered = FALSE;

@@ -9,6 +9,8 @@
 #include "sonar/dsp/s_types.h"
 #include "ui/u_keyboard.h"
 
+#include <atomic>
+
 namespace t_n_history {
 
 // Frame pixels, y counting up from the bottom row.
@@ -27,6 +29,9 @@ void vCursorKey(const MSG_KEY_CHANGE* pMsg);
 void v360CursorKey(const MSG_KEY_CHANGE* pMsg);
 // The 360 cursor's working offset from the centre (centre minus cursor).
 extern POINT s_pt360CursorOffset;
+// Pixels of the 360 picture per Mercator metre, as its last frame drew it
+// (view task); 0 before the first frame.
+extern std::atomic<float> s_fPPIPixelsPerMM;
 // Maps the cursor to a ping of a horizontally scrolling picture whose
 // newest column is at x = u32Right, and publishes.
 void vUpdateSonarCursorPositionHorizScroll(U32 u32Right);

@@ -5,10 +5,13 @@
 #include "sonar/history/t_n_history_cursor.h"
 
 #include "sonar/history/t_n_history.h"
+#include "sonar/history/t_n_history_conf.h"
+#include "sonar/history/t_n_history_mss.h"
 #include "sonar/history/t_n_history_ppi.h"
 #include "sonar/history/t_n_history_state.h"
 #include "sonar/screens/t_n_history_imaging.h"
 
+#include "kernel/l_mutex.h"
 #include "kernel/l_sema.h"
 #include "kernel/lm_log.h"
 #include "platform/h_ppi_motor.h"
@@ -86,6 +89,9 @@ void vTakeExit(void)
     U_KEYBOARD_bRegisterKeys(HISTORY_MAILBOX, KEY_EXIT, KEY_DOWN, FALSE, FALSE, NOT_CURSOR_KEY, REGISTER_VIEW);
 }
 
+// The 360 unit turns and its picture is fresh: deployed, not on its way up.
+bool bMSSReady(void) { return s_bMSSDeployed && !s_bMSSRetracting.load(); }
+
 void vReleaseExitUnlessHeadingOffset(void)
 {
     if (s_u32360HeadingOffsetEnabled.load() == 0)
@@ -126,13 +132,22 @@ void vStep(FOURCHARID fcid, U32 u32Key, U32 u32Max, bool bNeedValid, bool bRefus
         *pMirror = u32Level;
 }
 
+// Read under mutex 28, as the view task lays the windows out under it.
+bool bBottomLockZoom(void)
+{
+    L_MUTEX_LockWait(RES_S_INFO);
+    const bool b = SonarViewInfo.bBottomLockZoom != FALSE;
+    L_MUTEX_Unlock(RES_S_INFO);
+    return b;
+}
+
 void vZoom(const MSG_KEY_CHANGE* pMsg, LAYER_ID v, SPLIT_WINDOW_TYPE s)
 {
     if (s_bCursorActive && bFlankviewPane(v, s)) {
         vStep(FCID("ISIZ"), pMsg->key, MAX_CURSOR_ZOOM, false);
     } else if (b360Pane(v, s)) {
         const SWEEPING_SETTING_STATUS e = s_MSSObject.SweepingSetting;
-        if (!s_bMSSDeployed || !(e == SWEEP_SETTING_OFF || e == ISOLATE_SWEEP_ON || e == QUICK_SWEEP_IN_ISOLATE_ON)) {
+        if (!bMSSReady() || !(e == SWEEP_SETTING_OFF || e == ISOLATE_SWEEP_ON || e == QUICK_SWEEP_IN_ISOLATE_ON)) {
             vBad();
             return;
         }
@@ -142,7 +157,7 @@ void vZoom(const MSG_KEY_CHANGE* pMsg, LAYER_ID v, SPLIT_WINDOW_TYPE s)
         vStep(FCID("PPIZ"), pMsg->key, MAX_PPI_ZOOM, false, bTooBig, &s_u32PPIZoom);
     } else if (s_bCursorActive && bKeelviewPane(v, s)) {
         vStep(FCID("IDIZ"), pMsg->key, MAX_CURSOR_ZOOM, false);
-    } else if (SonarViewInfo.bBottomLockZoom) {
+    } else if (bBottomLockZoom()) {
         vBad();
     } else {
         vStep(FCID("SSZL"), pMsg->key, MAX_CURSOR_ZOOM, true);
@@ -154,7 +169,20 @@ void vZoom(const MSG_KEY_CHANGE* pMsg, LAYER_ID v, SPLIT_WINDOW_TYPE s)
 void vExit(void)
 {
     MSS_STATUS_DESCRIPTOR& m = s_MSSObject;
-    if (m.SweepingSetting == QUICK_SWEEP_SETTING) {
+    if (m.SweepingSetting == ISOLATE_SWEEP_SETTING) {
+        if (!m.bIsLastSweepFull) {
+            // Back to the isolated area that was in force before.
+            m.SweepingSetting = ISOLATE_SWEEP_ON;
+            m.s32SweepStart = m.s32SweepStartSaved;
+            m.s32SweepRange = m.s32SweepRangeSaved;
+            T_N_HISTORY_vCreateIsolateSweepArea();
+            if (bSimulated())
+                H_PPI_MOTOR_vSetSweepArea(m.s32SweepStart, m.s32SweepRange);
+        } else {
+            T_N_HISTORY_vClearIsolateSweepArea();
+        }
+        vReleaseExitUnlessHeadingOffset();
+    } else if (m.SweepingSetting == QUICK_SWEEP_SETTING) {
         m.SweepingSetting = SWEEP_SETTING_OFF;
         H_DATABASE_bUpdateValueS32(FCID("YASS"), 0, P_NORMAL);
         m.s32SweepStart = -TURN;
@@ -182,6 +210,18 @@ void vExit(void)
     } else if (s_bSweepEnhanceDialogActive) {
         T_N_HISTORY_vDestroySweepEnhanceDialog();
         vGood();
+    } else if (s_u32360HeadingOffsetEnabled.load() != 0) {
+        // The unconfirmed angle is dropped; the confirmed one stays.
+        H_DATABASE_bUpdateEverythingU32(FCID("MHLE"), 0, P_NORMAL, D_UNSIGNED32, nullptr, DB_TIMEOUT_NEVER);
+        S32 s32Confirmed = 0;
+        if (H_DATABASE_bFetchS32(FCID("YMHL"), &s32Confirmed, nullptr, nullptr))
+            s_s32HeadingOffsetDegrees = s32Confirmed;
+        T_N_HISTORY_vClearIsolateSweepArea();
+        H_DATABASE_bUpdateValueS32(FCID("YQSS"), -1, P_NORMAL);
+        H_DATABASE_bUpdateValueS32(FCID("YQSR"), -1, P_NORMAL);
+        H_DATABASE_bUpdateValueBoolean(FCID("YQSO"), FALSE, P_NORMAL);
+        U_KEYBOARD_bUnregisterKeys(HISTORY_MAILBOX, KEY_INFO);
+        U_KEYBOARD_bUnregisterKeys(HISTORY_MAILBOX, KEY_EXIT);
     } else if (s_bFvEnhanceDialogActive) {
         vDestroyFvEnhanceDialog();
         vGood();
@@ -310,7 +350,7 @@ void vCursor(const MSG_KEY_CHANGE* pMsg, LAYER_ID v, SPLIT_WINDOW_TYPE s)
     } else if (s_MSSObject.SweepingSetting == QUICK_SWEEP_SETTING ||
                s_MSSObject.SweepingSetting == QUICK_SWEEP_IN_ISOLATE_SETTING) {
         vBad();
-    } else if (!s_bMSSDeployed) {
+    } else if (!bMSSReady()) {
         vBad();
     } else {
         v360CursorKey(pMsg);
@@ -324,6 +364,58 @@ void vQuickSweepKeys(S32 start, S32 range)
     H_DATABASE_bUpdateValueS32(FCID("YQSS"), start, P_NORMAL);
     H_DATABASE_bUpdateValueS32(FCID("YQSR"), range, P_NORMAL);
     H_DATABASE_bUpdateValueS32(FCID("YQSO"), 1, P_NORMAL);
+}
+
+void vSendQuickSweep(S32 start, S32 range)
+{
+    if (bSimulated()) {
+        H_PPI_MOTOR_vSetSweepArea(start, range);
+    } else {
+        H_DATABASE_bUpdateValueS32(FCID("YQSS"), start, P_NORMAL);
+        H_DATABASE_bUpdateValueS32(FCID("YQSR"), range, P_NORMAL);
+    }
+}
+
+// The sweep line P becomes one edge of a quick sweep inside the isolated
+// area, the area's edge the transducer came from the other; narrower than
+// MIN_AREA is refused (unless the line sits on the area's start).
+void vQuickSweepInIsolate(S32 P, S32 o)
+{
+    MSS_STATUS_DESCRIPTOR& m = s_MSSObject;
+    const S32 S = m.s32SweepStart, R = m.s32SweepRange;
+    if (s_bClockwise.load()) {
+        S32 Q = P + R - S;
+        if (S < P)
+            Q -= TURN;
+        if (S != P && Q < MIN_AREA) {
+            vBad();
+            return;
+        }
+        vTakeExit();
+        m.s32SweepDisplayStart = s32Wrap(P);
+        log_me("quick sweep in isolated area: start %d range %d\n", (int)m.s32SweepDisplayStart, (int)Q);
+        m.s32QuickSweepRangeInIsolate = Q;
+        T_N_HISTORY_vSetSweepingSetting(QUICK_SWEEP_IN_ISOLATE_SETTING);
+        vSendQuickSweep(s32Wrap(m.s32SweepDisplayStart + TURN + o), Q);
+        vClearLeftEdge();
+    } else {
+        S32 Q = S - P;
+        if (S < P)
+            Q += TURN;
+        if (S != P && Q < MIN_AREA) {
+            vBad();
+            return;
+        }
+        vTakeExit();
+        m.s32SweepDisplayRange = 0;
+        s_s32QuickSweepLeftEdge = P;
+        m.s32SweepDisplayStart = S;
+        m.s32QuickSweepRangeInIsolate = Q;
+        s_bQuickSweepLeftEdgeSet = TRUE;
+        log_me("quick sweep in isolated area: range %d\n", (int)Q);
+        T_N_HISTORY_vSetSweepingSetting(QUICK_SWEEP_IN_ISOLATE_SETTING);
+        vSendQuickSweep(s32Wrap(S + TURN + o), Q);
+    }
 }
 
 void vInfo(void)
@@ -415,9 +507,15 @@ void vInfo(void)
             H_DATABASE_bUpdateValueBoolean(FCID("YQSO"), FALSE, P_NORMAL);
         }
         break;
+    case ISOLATE_SWEEP_SETTING:
+        m.SweepStatus = SWEEP_IN_AREA;
+        T_N_HISTORY_vCreateIsolateSweepArea();
+        U_KEYBOARD_bUnregisterKeys(HISTORY_MAILBOX, KEY_EXIT);
+        break;
+    case ISOLATE_SWEEP_ON:
+        vQuickSweepInIsolate(P, o);
+        break;
     default:
-        // Confirming a laid-out isolated area and a quick sweep inside one
-        // belong to the 360 unit control's area actions.
         break;
     }
     H_DATABASE_bUpdateValueU32(FCID("YSPL"), (U32)m.SweepStatus, P_NORMAL);
@@ -429,6 +527,9 @@ namespace t_n_history {
 
 void vHandleKeys(const MSG_KEY_CHANGE* pMsg)
 {
+    // A statement on screen answers first to the keys it owns.
+    if (T_N_HISTORY_CONF_bHandleKeys(pMsg))
+        return;
     const LAYER_ID v = U_VIEW_eCurrentView();
     const SPLIT_WINDOW_TYPE s = U_VIEW_eCurrentSplit();
     switch (pMsg->key) {

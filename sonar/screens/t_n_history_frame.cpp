@@ -72,7 +72,7 @@ void vReverseScrollValues(U8* pu8RtsValues, BEAM beam, const SONAR_WINDOW* pWind
 
 } // namespace
 
-WINDOW_LOCATION t_n_history::CursorWindow = {0, 0, 0, 0};
+CURSOR_WINDOW t_n_history::CursorWindow;
 
 // ---- The frame ----
 

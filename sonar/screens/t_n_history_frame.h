@@ -23,6 +23,8 @@
 #include "sonar/history/t_n_history_state.h"
 #include "ui/u_view.h"
 
+#include <atomic>
+
 namespace t_n_history {
 
 constexpr U32 SONAR_FRAME_WIDTH = 800;
@@ -38,9 +40,29 @@ constexpr U32 FRAME_COLOR_GREY = 130;
 constexpr U32 FRAME_COLOR_BLACK = 131;
 
 // Where the sonar cursor may move: written by the draw callbacks in the
-// view task, read by the history task without a lock (a stale rectangle for
-// one frame is harmless).
-extern WINDOW_LOCATION CursorWindow;
+// view task, read by the history task without a lock. Each edge is a word
+// of its own, so a reader may see one frame's edge beside the previous
+// frame's (harmless for one frame), never a torn value.
+struct CURSOR_WINDOW {
+    std::atomic<S32> s32ClipLeft{0};
+    std::atomic<S32> s32ClipTop{0};
+    std::atomic<S32> s32ClipRight{0};
+    std::atomic<S32> s32ClipBottom{0};
+    CURSOR_WINDOW() = default;
+    CURSOR_WINDOW& operator=(const WINDOW_LOCATION& w)
+    {
+        s32ClipLeft = w.s32ClipLeft;
+        s32ClipTop = w.s32ClipTop;
+        s32ClipRight = w.s32ClipRight;
+        s32ClipBottom = w.s32ClipBottom;
+        return *this;
+    }
+    WINDOW_LOCATION tGet(void) const
+    {
+        return WINDOW_LOCATION{s32ClipLeft.load(), s32ClipTop.load(), s32ClipRight.load(), s32ClipBottom.load()};
+    }
+};
+extern CURSOR_WINDOW CursorWindow;
 
 // The snapshot of one frame: what was copied under mutex 28.
 typedef struct tag_SONAR_FRAME {

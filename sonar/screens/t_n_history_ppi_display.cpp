@@ -11,6 +11,7 @@
 // Runs in the view task. Mutex 28 guards the geometry against the history
 // task's window set-up; mutex 98, always taken after 28, guards the map and
 // the image against the ping processing and the rebuild.
+#include "sonar/history/t_n_history_cursor.h"
 #include "sonar/history/t_n_history_ppi.h"
 
 #include "sonar/history/t_n_history_state.h"
@@ -589,6 +590,7 @@ void vNavigationOverlay(BITMAP* pBmp, const WINDOW_SPECIFICATION* ws, bool bFroz
     nv_DegrToMeter(&ahead, &b);
     const S32 dy = b.y - a.y;
     s_fPixelsPerMM = dy == 0 ? 0.0f : std::fabs((float)(d.u32CenterRadius + d.u32Width) / (float)dy);
+    s_fPPIPixelsPerMM = s_fPixelsPerMM;
 
     const S32 W = c.s32ClipRight - c.s32ClipLeft + 1;
     const S32 H = c.s32ClipTop - c.s32ClipBottom + 1;

@@ -3,7 +3,9 @@
 // quick-setup menu closed and VIEW pressed until the full-screen 2D view
 // shows its colour bar; then two of vondrel-view's snapshots 3 s apart show
 // the history moved left with new columns at the right, and the Depth
-// readout from the simulated pings.
+// readout from the simulated pings. A cursor key on that view brings up
+// the cross-hair at the picture's centre with its readout along the top,
+// and EXIT takes both away again.
 #include "graphics/tests/g_testing.h"
 #include "testing/t_keypad.h"
 #include "testing/t_proc.h"
@@ -84,6 +86,42 @@ std::pair<U32, double> scroll(const gt::Rgb& earlier, const gt::Rgb& later)
     return best;
 }
 
+U32 rgb(const U8* p) { return (U32)p[0] << 16 | (U32)p[1] << 8 | p[2]; }
+
+// The cross-hair's left arm: two rows 14 pixels long in one colour, edged
+// above and below (but for the two columns where the rim crosses it) in
+// another, looked for within `within` pixels of (x, y from the top).
+bool showsCrossHair(const gt::Rgb& shot, U32 x, U32 y, U32 within)
+{
+    if (shot.width != 800 || shot.height != 600 || x < within + 1 || y < within + 1)
+        return false;
+    for (U32 r = y - within; r <= y + within && r + 2 < shot.height; ++r)
+        for (U32 c = x - within; c <= x + within && c + 14 < shot.width; ++c) {
+            const U32 edge = rgb(px(shot, c, r - 1)), arm = rgb(px(shot, c, r));
+            bool same = edge != arm;
+            for (U32 k = 0; k < 14 && same; ++k) {
+                same = rgb(px(shot, c + k, r)) == arm && rgb(px(shot, c + k, r + 1)) == arm;
+                if (k != 6 && k != 7)
+                    same = same && rgb(px(shot, c + k, r - 1)) == edge && rgb(px(shot, c + k, r + 2)) == edge;
+            }
+            if (same)
+                return true;
+        }
+    return false;
+}
+
+// The cursor readout: a white box along the top of the page.
+bool showsReadout(const gt::Rgb& shot)
+{
+    if (shot.width != 800 || shot.height != 600)
+        return false;
+    size_t white = 0, all = 0;
+    for (U32 y = 2; y < 42; y += 2)
+        for (U32 x = 0; x < 780; x += 2, ++all)
+            white += px(shot, x, y)[0] > 220 && px(shot, x, y)[1] > 220 && px(shot, x, y)[2] > 220;
+    return white * 2 > all;
+}
+
 void tap(vt::Keypad& keypad, DKEY_ID key)
 {
     ASSERT_TRUE(keypad.press(key));
@@ -115,12 +153,15 @@ protected:
         if (unit_ && unit_->running())
             unit_->signal(SIGKILL);
     }
+    // From the splash through the start-up menu's "Simulator" to the
+    // full-screen 2D view.
+    void reachTheTwoDView();
     vt::TempRoot root_;
     vt::Keypad keypad_{root_.path()};
     std::unique_ptr<vt::Child> unit_;
 };
 
-TEST_F(SonarUnit, TheSimulatorsTwoDViewScrollsAndShowsTheDepth)
+void SonarUnit::reachTheTwoDView()
 {
     // MENU on the splash until the start-up menu replaces it (keys pressed
     // before the start-up task reads the keypad are lost).
@@ -157,6 +198,11 @@ TEST_F(SonarUnit, TheSimulatorsTwoDViewScrollsAndShowsTheDepth)
         }
     }
     ASSERT_TRUE(shown) << "the 2D view with its colour bar never showed";
+}
+
+TEST_F(SonarUnit, TheSimulatorsTwoDViewScrollsAndShowsTheDepth)
+{
+    ASSERT_NO_FATAL_FAILURE(reachTheTwoDView());
 
     // Pings from the recording fill the history; wait until it is no longer
     // blank, then look twice, 3 s apart.
@@ -182,6 +228,41 @@ TEST_F(SonarUnit, TheSimulatorsTwoDViewScrollsAndShowsTheDepth)
         for (U32 x = 60; x < 160; ++x)
             dark += px(second, x, y)[0] < 60 && px(second, x, y)[1] < 60 && px(second, x, y)[2] < 60;
     EXPECT_GT(dark, 300u) << "no depth digits";
+    EXPECT_TRUE(unit_->running()) << unit_->err();
+}
+
+TEST_F(SonarUnit, ACursorKeyShowsTheCrossHairAndItsReadoutAndExitRemovesThem)
+{
+    ASSERT_NO_FATAL_FAILURE(reachTheTwoDView());
+    std::this_thread::sleep_for(seconds(2));
+    // The picture's centre: the middle of the rows and of the columns left
+    // of the colour bar.
+    constexpr U32 CENTRE_X = 380, CENTRE_Y = 300, NEAR = 30;
+    const gt::Rgb before = snapshot(root_, "before");
+    ASSERT_EQ(before.width, 800u);
+    EXPECT_FALSE(showsReadout(before));
+    EXPECT_FALSE(showsCrossHair(before, CENTRE_X, CENTRE_Y, NEAR));
+
+    tap(keypad_, DKEY_CURSOR_RIGHT);
+    gt::Rgb on;
+    bool shown = false;
+    for (int i = 0; i < 20 && !shown; ++i) {
+        std::this_thread::sleep_for(milliseconds(250));
+        on = snapshot(root_, "on");
+        shown = showsReadout(on) && showsCrossHair(on, CENTRE_X, CENTRE_Y, NEAR);
+    }
+    EXPECT_TRUE(showsReadout(on)) << "no cursor readout";
+    EXPECT_TRUE(showsCrossHair(on, CENTRE_X, CENTRE_Y, NEAR)) << "no cross-hair at the centre";
+
+    tap(keypad_, DKEY_EXIT);
+    gt::Rgb off;
+    bool gone = false;
+    for (int i = 0; i < 20 && !gone; ++i) {
+        std::this_thread::sleep_for(milliseconds(250));
+        off = snapshot(root_, "off");
+        gone = !showsReadout(off) && !showsCrossHair(off, CENTRE_X, CENTRE_Y, NEAR);
+    }
+    EXPECT_TRUE(gone) << "EXIT left the cursor on screen";
     EXPECT_TRUE(unit_->running()) << unit_->err();
 }
 

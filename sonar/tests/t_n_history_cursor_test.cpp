@@ -4,6 +4,8 @@
 #include "sonar/history/t_n_history_cursor.h"
 
 #include "kernel/l_sema.h"
+#include "sonar/history/t_n_history_conf.h"
+#include "sonar/history/t_n_history_mss.h"
 #include "sonar/history/t_n_history_ppi.h"
 #include "sonar/screens/t_n_history_frame.h"
 #include "sonar/screens/t_n_history_imaging.h"
@@ -200,6 +202,17 @@ TEST_F(Cursor, SidePaneRangeBottomDepthAndMissingNavigation)
     setFloat("ICCD", -5.0f);
     press(KEY_CURSOR, CURSOR_EAST, 100);
     EXPECT_FLOAT_EQ(f32("ICCD"), -5.0f);
+    // A ping without a position publishes only that position.
+    for (U32 i = 0; i < TSU_STORE_COLUMNS; ++i) {
+        pSide->aTsuStore[i].HeadingSource = HEADING_SOURCE_GPS;
+        pSide->aTsuStore[i].Location = SONAR_PING_LOCATION{FALSE, 7000, 8000};
+    }
+    press(KEY_CURSOR, CURSOR_EAST, 10);
+    EXPECT_FLOAT_EQ(f32("ICCD"), -5.0f);
+    EXPECT_EQ(s32("ICLN"), 7000);
+    EXPECT_EQ(s32("ICLT"), 8000);
+    for (U32 i = 0; i < TSU_STORE_COLUMNS; ++i)
+        pSide->aTsuStore[i].Location = SONAR_PING_LOCATION{TRUE, 1000, 2000};
     // An unknown side setting publishes no range and is not fatal.
     for (U32 i = 0; i < TSU_STORE_COLUMNS; ++i)
         pSide->aTsuStore[i].HeadingSource = HEADING_SOURCE_GPS;
@@ -240,6 +253,209 @@ TEST_F(Cursor, The360CursorStaysInsideThePictureAndReadsBearings)
     const POINT o = s_PPIDisplayDescriptor.s32CursorOffset;
     EXPECT_LE(std::hypot((double)o.x, (double)o.y), 102.0);
     EXPECT_TRUE(clicks().bad);
+}
+
+class Cursor360 : public Cursor {
+protected:
+    void SetUp() override
+    {
+        Cursor::SetUp();
+        setView(VIEW_PPI_DISPLAY, SPLIT_FULL_WINDOW);
+        s_bMSSDeployed = TRUE;
+        s_bMSSRetracting = FALSE;
+        s_bLockedPosValid = FALSE;
+        s_MSSObject.SweepingSetting = SWEEP_SETTING_OFF;
+        s_u32360HeadingOffsetEnabled = 0;
+        s_PPIDisplayDescriptor.CenterX = 400;
+        s_PPIDisplayDescriptor.CenterY = 300;
+        s_PPIDisplayDescriptor.u32CenterRadius = 2;
+        s_PPIDisplayDescriptor.u32Width = 300;
+        s_fPPIPixelsPerMM = 0.1f; // 10 Mercator metres a pixel
+        setS32("YMHL", 0);
+        H_DATABASE_bUpdateEverythingBoolean(FCID("SNIM"), TRUE, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
+    }
+    void TearDown() override
+    {
+        Cursor::TearDown();
+        s_MSSObject.SweepingSetting = SWEEP_SETTING_OFF;
+        s_u32360HeadingOffsetEnabled = 0;
+        s_bMSSRetracting = FALSE;
+        s_bMSSDataLocked = FALSE;
+    }
+};
+
+TEST_F(Cursor360, TheCursorsPositionTurnsWithTheHeadingAroundTheBoat)
+{
+    s_u32SystemState = 4; // simulation: "IHDG" without a compass
+    struct Case {
+        float heading;
+        S32 boatX;
+        S32 wantX, wantY; // 50 pixels straight up the picture is 500 m ahead
+    } cases[] = {
+        {0.0f, 1000, 1000, 2500},
+        {90.0f, 1000, 1500, 2000},
+        {180.0f, 1000, 1000, 1500},
+        {270.0f, 1000, 500, 2000},
+        {90.0f, 20038000, 20038500 - 40076600, 2000}, // east across the date line
+    };
+    for (const Case& c : cases) {
+        vMakeCursorInactive();
+        setS32("ILON", c.boatX);
+        setS32("ILAT", 2000);
+        setFloat("IHDG", c.heading);
+        setS32("ICLN", -1);
+        press(KEY_CURSOR);
+        for (int i = 0; i < 10; ++i)
+            press(KEY_CURSOR, CURSOR_NORTH, 5);
+        EXPECT_NEAR(s32("ICLN"), c.wantX, 1) << c.heading << " " << c.boatX;
+        EXPECT_NEAR(s32("ICLT"), c.wantY, 1) << c.heading << " " << c.boatX;
+        EXPECT_TRUE(boolean("ICLV"));
+    }
+
+    // Outside simulation the compass is needed; without it (and without a
+    // frozen picture) the position is not touched.
+    s_u32SystemState = 3;
+    H_DATABASE_vDeleteEntry(FCID("IHDC"));
+    setS32("ICLN", -1);
+    press(KEY_CURSOR, CURSOR_NORTH, 5);
+    EXPECT_EQ(s32("ICLN"), -1);
+    // The frozen picture's boat and heading stand in for the live ones.
+    s_ptLockedPosition = POINT{5000, 6000};
+    s_fLockedHeading = 0.0f;
+    s_bLockedPosValid = TRUE;
+    press(KEY_CURSOR, CURSOR_SOUTH, 5);
+    EXPECT_NEAR(s32("ICLN"), 5000, 1);
+    EXPECT_NEAR(s32("ICLT"), 6500, 1);
+    s_bLockedPosValid = FALSE;
+}
+
+TEST_F(Cursor360, ARetractingUnitRefusesTheCursorAndTheZoom)
+{
+    s_bMSSRetracting = TRUE;
+    setU32("PPIZ", 1);
+    for (U32 k : {KEY_CURSOR, KEY_ZOOM_IN}) {
+        clicks();
+        press(k);
+        EXPECT_TRUE(clicks().bad) << k;
+    }
+    EXPECT_FALSE(s_bCursorActive.load());
+    EXPECT_EQ(u32("PPIZ"), 1u);
+    s_bMSSRetracting = FALSE;
+    press(KEY_CURSOR);
+    EXPECT_TRUE(s_bCursorActive.load());
+}
+
+TEST_F(Cursor360, ExitLeavesAnAreaLayoutAndTheHeadingOffsetSetting)
+{
+    MSS_STATUS_DESCRIPTOR& m = s_MSSObject;
+    // An area laid out while another was in force goes back to that one.
+    m.SweepingSetting = ISOLATE_SWEEP_SETTING;
+    m.bIsLastSweepFull = FALSE;
+    m.s32SweepStartSaved = 300;
+    m.s32SweepRangeSaved = 100;
+    m.s32SweepStart = 900;
+    m.s32SweepRange = 400;
+    keyMails();
+    press(KEY_EXIT);
+    EXPECT_EQ(m.SweepingSetting, ISOLATE_SWEEP_ON);
+    EXPECT_EQ(m.s32SweepStart, 300);
+    EXPECT_EQ(m.s32SweepRange, 100);
+    EXPECT_EQ(s32("YASS"), (S32)ISOLATE_SWEEP_ON);
+    EXPECT_EQ(s32("YISR"), 100);
+    EXPECT_TRUE(has(keyMails(), CMD_ID_UNREGISTER_FOR_KEYS, KEY_EXIT));
+    // After the full circle it goes back to the full circle.
+    m.SweepingSetting = ISOLATE_SWEEP_SETTING;
+    m.bIsLastSweepFull = TRUE;
+    press(KEY_EXIT);
+    EXPECT_EQ(m.SweepingSetting, SWEEP_SETTING_OFF);
+    EXPECT_EQ(s32("YASS"), 0);
+
+    // The heading-offset setting ends without keeping the unconfirmed angle.
+    s_u32360HeadingOffsetEnabled = 1;
+    setU32("MHLE", 1);
+    setS32("YMHL", 12);
+    s_s32HeadingOffsetDegrees = 25;
+    setS32("YQSS", 77);
+    keyMails();
+    clicks();
+    press(KEY_EXIT);
+    EXPECT_EQ(u32("MHLE"), 0u);
+    EXPECT_EQ(s_s32HeadingOffsetDegrees.load(), 12);
+    EXPECT_EQ(s32("YQSS"), -1);
+    EXPECT_EQ(s32("YQSR"), -1);
+    const auto mails = keyMails();
+    EXPECT_TRUE(has(mails, CMD_ID_UNREGISTER_FOR_KEYS, KEY_INFO));
+    EXPECT_TRUE(has(mails, CMD_ID_UNREGISTER_FOR_KEYS, KEY_EXIT));
+    const Clicks c = clicks();
+    EXPECT_FALSE(c.good || c.bad);
+}
+
+TEST_F(Cursor360, InfoConfirmsAnAreaAndLaysAQuickSweepInsideIt)
+{
+    MSS_STATUS_DESCRIPTOR& m = s_MSSObject;
+    m.SweepingSetting = ISOLATE_SWEEP_SETTING;
+    m.SweepStatus = FULL_SWEEP;
+    m.s32SweepStart = 500;
+    m.s32SweepRange = 200;
+    keyMails();
+    press(KEY_INFO);
+    EXPECT_EQ(m.SweepingSetting, ISOLATE_SWEEP_ON);
+    EXPECT_EQ(u32("YSPL"), (U32)SWEEP_IN_AREA);
+    EXPECT_TRUE(has(keyMails(), CMD_ID_UNREGISTER_FOR_KEYS, KEY_EXIT));
+
+    // The area runs from 300 up to 500; the sweep line is one edge of the
+    // quick sweep, the area's edge the transducer came from the other.
+    struct Case {
+        BOOLEAN clockwise;
+        S32 line;
+        bool taken;
+        S32 wantStart, wantRange;
+    } cases[] = {
+        {FALSE, 470, false, 0, 0},  // 30 sectors before the clockwise edge
+        {FALSE, 400, true, 500, 100},
+        {TRUE, 320, false, 0, 0},   // 20 sectors past the counter-clockwise edge
+        {TRUE, 350, true, 350, 50},
+    };
+    for (const Case& c : cases) {
+        m.SweepingSetting = ISOLATE_SWEEP_ON;
+        m.SweepStatus = SWEEP_IN_AREA;
+        m.s32SweepStart = 500;
+        m.s32SweepRange = 200;
+        s_bClockwise = c.clockwise;
+        s_s32PPISector = c.line;
+        setS32("YQSS", -1);
+        setS32("YQSR", -1);
+        setU32("YSPL", 99);
+        keyMails();
+        clicks();
+        press(KEY_INFO);
+        EXPECT_EQ(u32("YSPL"), (U32)SWEEP_IN_AREA) << c.line;
+        if (!c.taken) {
+            EXPECT_TRUE(clicks().bad) << c.line;
+            EXPECT_EQ(m.SweepingSetting, ISOLATE_SWEEP_ON) << c.line;
+            EXPECT_EQ(s32("YQSS"), -1) << c.line;
+            continue;
+        }
+        EXPECT_EQ(m.SweepingSetting, QUICK_SWEEP_IN_ISOLATE_SETTING) << c.line;
+        EXPECT_EQ(m.s32QuickSweepRangeInIsolate, c.wantRange) << c.line;
+        EXPECT_EQ(s32("YQSS"), c.wantStart) << c.line;
+        EXPECT_EQ(s32("YQSR"), c.wantRange) << c.line;
+        EXPECT_TRUE(has(keyMails(), CMD_ID_REGISTER_FOR_KEYS, KEY_EXIT)) << c.line;
+        EXPECT_EQ(s_bQuickSweepLeftEdgeSet.load() != FALSE, !c.clockwise) << c.line;
+        if (!c.clockwise) {
+            EXPECT_EQ(s_s32QuickSweepLeftEdge.load(), c.line);
+        }
+    }
+}
+
+TEST_F(Cursor, AStatementOnScreenTakesTheKeyFirst)
+{
+    T_N_HISTORY_CONF_vSetup("Note", nullptr, nullptr, 0, 0);
+    press(KEY_CURSOR);
+    EXPECT_FALSE(s_bCursorActive.load()); // the key removed the notice
+    EXPECT_FALSE(t_n_history_conf::sSnapshot().bUp);
+    press(KEY_CURSOR);
+    EXPECT_TRUE(s_bCursorActive.load());
 }
 
 TEST_F(Cursor, LeavingTheCursorDuringPlaybackRestoresThePlaybackMode)
