@@ -106,6 +106,10 @@ void T_NAV_vMain(void)
         T_NAV_vInitSimulation();
 
     bool bRestored = false;
+    // The state is often decided after this task started (the start-up
+    // menu's "Simulator"): the simulated boat starts on the first tick
+    // that finds it.
+    bool bSimulating = u32State == CCST_SIMULATION || u32State == CCST_POINT_OF_SALE;
     L_TIMER_Start(nullptr, NAV_TICK_MS, NAV_TICK_MS, SEMA_TIMER_NAV);
     const SEMA waits[] = {SEMA_TIMER_NAV, SEMA_NAV_MAILBOX, 0};
     for (;;) {
@@ -115,6 +119,11 @@ void T_NAV_vMain(void)
                 u32State == CCST_NORMAL_RUN) {
                 vRestoreCurrentTrack();
                 bRestored = true;
+            }
+            if (!bSimulating && H_DATABASE_bFetchU32(FCID("CCST"), &u32State, nullptr, nullptr) &&
+                (u32State == CCST_SIMULATION || u32State == CCST_POINT_OF_SALE)) {
+                T_NAV_vInitSimulation();
+                bSimulating = true;
             }
             T_NAV_vHandleUpdateTimer();
             T_NAV_SHARE_bPoll();

@@ -147,16 +147,24 @@ void T_N_HISTORY_vDrawDualBeamView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWind
     H_DATABASE_bFetchU32(FCID("YST1"), &u32Transducer, nullptr, nullptr);
     const U32 u32Beams =
         S_TRANSDUCER_u32GetBeamsForTransducerAndSource((U8)std::min<U32>(u32Transducer, 0xFF), 0) & u32SupportedBeams;
-    const TEXT_TABLE& left = (u32Beams & BEAM_BIT_83) ? txt83kHz : (u32Beams & BEAM_BIT_50) ? txt50kHz : txt455kHz;
     const FONT_DEF* pFont = std_11x14_font_def_ptr.load();
     const COLOR color = s_colorFrequencyIndicator.load();
-    vText(pBitmap, 1, (S32)Y + 1, pFont, pszText(left), color);
+    vText(pBitmap, 1, (S32)Y + 1, pFont, pszText(*T_N_HISTORY_pDualBeamLowLabel(u32Beams)), color);
     vText(pBitmap, (S32)DUAL_RIGHT_LEFT + 1, (S32)Y + 1, pFont, pszText(txt200kHz), color);
 
     if (Y != 0) {
         const POINT pt{0, 0};
         G_BOX_vDrawFilled(pBitmap, BackGroundColor.load(), &pt, SONAR_FRAME_WIDTH, INFO_BAR_ROWS);
     }
+}
+
+const TEXT_TABLE* T_N_HISTORY_pDualBeamLowLabel(U32 u32Beams)
+{
+    if (u32Beams & BEAM_BIT_83)
+        return &txt83kHz;
+    if (u32Beams & BEAM_BIT_50)
+        return &txt50kHz;
+    return &txt455kHz;
 }
 
 // ---- The ping cycles' lower display edge ----

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "graphics/g_types.h"
+#include "store/lang.h"
 #include "ui/u_view.h"
 
 // Layer 49: the full-screen 2D view, with its real-time strip and colour bar.
@@ -13,6 +14,10 @@ void T_N_HISTORY_vDrawFullScreenSonar(BITMAP* pBitmap, WINDOW_SPECIFICATION* psW
 void T_N_HISTORY_vDrawSonarSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 // Layer 51: the dual-beam view, the second beam left, 200 kHz right.
 void T_N_HISTORY_vDrawDualBeamView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
+// The dual-beam view's left label for the 2D beams of its transducer (bit
+// 1: 83 kHz, bit 2: 50 kHz): 83 kHz wins when both are there, 455 kHz
+// without either.
+const TEXT_TABLE* T_N_HISTORY_pDualBeamLowLabel(U32 u32Beams);
 // Layer 46: the down beam and the two side beams in the layout of "SSQL".
 void T_N_HISTORY_vDrawDownAndSidebeamView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 // Layer 50: the 2D zoom view, un-zoomed pane at the right, magnified pane left.

@@ -1,17 +1,22 @@
 // The 2D sonar views drawn into a page: the real-time strip and colour bar
 // by their settings, the amplitude trace's scale, an expedited frame that
 // leaves the rebuild for the next one, the cursor's rectangle of a split
-// pane, and the dual-beam view's frequency labels.
+// pane, and the dual-beam view's frequency labels; the side-and-down
+// view's layouts and the 2D zoom view's panes, frame, markers and fish.
 #include "sonar/tests/process_world.h"
+
+#include "sonar/tests/history_world.h"
 
 #include "graphics/color.h"
 #include "graphics/g_bmp.h"
+#include "graphics/g_icon.h"
 #include "graphics/g_pixel.h"
 #include "graphics/g_string.h"
 #include "sonar/dsp/s_transducer_texts.h"
 #include "store/lang.h"
 #include "graphics/tests/g_testing.h"
 #include "graphics/u_fonts.h"
+#include "sonar/dsp/s_fishid.h"
 #include "sonar/dsp/s_transducer.h"
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_state.h"
@@ -299,6 +304,14 @@ TEST_F(SonarScreens, DualBeamLabelsTheLowFrequencyItHas)
     if (with50Only != 0) {
         EXPECT_EQ(label(with50Only), drawn(txt50kHz));
     }
+    // The choice by the beams: with both low frequencies 83 kHz wins.
+    const struct {
+        U32 beams;
+        const TEXT_TABLE* label;
+    } choices[] = {{0x1 | 0x2 | 0x4, &txt83kHz}, {0x2 | 0x4, &txt83kHz}, {0x1 | 0x4, &txt50kHz},
+                   {0x1, &txt455kHz},            {0, &txt455kHz}};
+    for (const auto& c : choices)
+        EXPECT_EQ(T_N_HISTORY_pDualBeamLowLabel(c.beams), c.label) << c.beams;
     // The right pane's label and the panes either side of the gap.
     gt::TestBitmap page(800, 600, PAGE);
     WINDOW_SPECIFICATION spec = full(VIEW_DUAL_BEAM);
@@ -356,6 +369,48 @@ TEST_F(SideAndDown, TheHorizontalLayoutPutsTheSidesBelowAndTheDividersBetween)
     EXPECT_EQ(page->at(399, 150), BLACK);
     EXPECT_EQ(page->at(400, 150), BLACK);
     EXPECT_EQ(page->at(401, 150), WHITE);
+}
+
+TEST_F(SideAndDown, TheVerticalLayoutUnderTheInfoStripRebuildsTheSidesAtTheirHeight)
+{
+    // Info boxes shown: Y = 105, half = (600 - 105) / 2 = 247, the side
+    // waterfalls from row 105 up to 349 and a side history of 245 columns.
+    history_test::strip(VIEW_SIDEVIEW_AND_DOWN, true);
+    BackGroundColor = 0x0841;
+    for (U32 c = 0; c < TSU_STORE_COLUMNS; ++c) {
+        TSU_STORE_COLUMN& col = TSUStore[2].aTsuStore[c];
+        col.u8SampleFactor = 2;
+        col.u32SamplesInStore = 2000;
+        memset(col.au8Data, 200, 2000);
+    }
+    TSUStore[2].u32NextFreeColumn = 300;
+    SONAR_WINDOW& left = SonarViewInfo.Window[1];
+    left.bVerticalScroll = TRUE;
+    left.u32HistoryHeight = 398;
+    left.ScreenHistory.u16NextFreeColumn = 500;
+    left.bTriggerTotalScreenUpdate = TRUE;
+    std::unique_ptr<gt::TestBitmap> page(draw(QUAD_LAYOUT_VERTICAL));
+
+    const BITMAP* history = left.ScreenHistory.pBmp;
+    const auto column = [&](int x) { return *G_PIXEL_pcolPhysical(history, (PIXEL)x, 10); };
+    EXPECT_NE(column(499), 0x2000) << "the newest column rebuilt";
+    EXPECT_NE(column(500 - 245), 0x2000) << "the 245th-newest rebuilt";
+    EXPECT_EQ(column(500 - 246), 0x2000) << "and no more";
+    EXPECT_FALSE(left.bTriggerTotalScreenUpdate);
+
+    EXPECT_EQ(page->at(100, 104), 0x0841) << "the info strip's rows";
+    EXPECT_EQ(page->at(700, 200), 0x3000) << "the right waterfall";
+    EXPECT_NE(page->at(300, 105), PAGE) << "the sides' bottom row";
+    EXPECT_NE(page->at(300, 349), PAGE) << "the sides' top row";
+    const COLOR divider[3] = {WHITE, BLACK, WHITE}; // y 350, 351, 352
+    for (int y = 350; y <= 352; ++y)
+        EXPECT_EQ(page->at(300, y), divider[y - 350]) << y;
+    EXPECT_EQ(page->at(100, 450), 0x1000) << "the down beam above";
+
+    history_test::strip(VIEW_SIDEVIEW_AND_DOWN, false);
+    for (TSU_STORE_COLUMN& col : TSUStore[2].aTsuStore)
+        S_TSU_vResetColumn(&col);
+    TSUStore[2].u32NextFreeColumn = 0;
 }
 
 TEST_F(SideAndDown, FlatPanesShareOneScaleOnlyWhenTheirRangesAgree)
@@ -480,6 +535,73 @@ TEST_F(Zoom, BottomLockMarkersAreDroppedAtTheImageEdgesAndReverseScrollReadsTheO
     EXPECT_FALSE(markerAt(*page, 158));
     store.aTsuStore[9].u32SmoothedDepthInSamples = 0;
     store.aTsuStore[11].u32SmoothedDepthInSamples = 0;
+}
+
+TEST_F(Zoom, BothTwoDBeamsDrawTheFishOfEachAndLockOnBeamOnesBottom)
+{
+    // A fish in the newest column of beam 0 (near the top of the magnified
+    // span) and of beam 1 (near its bottom).
+    S_FISHID_vSetReverseScroll(FALSE);
+    G_ICON_vSetIconPalette(&gCOLOR_pcolColorTable[COLOR_SECTION_ICON]);
+    for (U32 i = 0; i < COLOR_SECTION_ICON_COUNT; ++i)
+        gCOLOR_pcolColorTable[COLOR_SECTION_ICON + i] = (COLOR)(0x8000 + 0x0841 * i);
+    for (BEAM b : {(BEAM)0, (BEAM)1}) {
+        FISH_TARGET_HISTORY& history = s_sBeamInfo[b].FishHistory;
+        S_FISHID_vInitialiseHistory(&history);
+        FISH_TARGET_LIST& newest = history.Items[history.u16IndexToMostRecentTargets];
+        FISH_TARGET f{};
+        f.u32DepthInSamples = b == 0 ? 2100 : 2400;
+        f.beam = b;
+        f.u8Size = 2;
+        newest.target[newest.u8NumberOfTargets++] = f;
+    }
+    // Rows of the two fish: 600 - 100 * 600 / 500 = 480 and 120.
+    const auto fishNear = [](const gt::TestBitmap& fish, const gt::TestBitmap& none, int row) {
+        size_t differ = 0;
+        for (int y = row - 25; y < row + 25; ++y)
+            for (int x = 340; x <= 396; ++x)
+                differ += fish.at(x, y) != none.at(x, y);
+        return differ > 20;
+    };
+    const struct {
+        BEAM beam;
+        bool beam0, beam1;
+    } cases[] = {{4, true, true}, {1, false, true}, {0, true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE((int)c.beam);
+        SonarViewInfo.Window[0].Beam = c.beam;
+        SonarViewInfo.Window[1].Beam = c.beam;
+        SonarViewInfo.bFishID = FALSE;
+        std::unique_ptr<gt::TestBitmap> none = draw();
+        SonarViewInfo.bFishID = TRUE;
+        std::unique_ptr<gt::TestBitmap> fish = draw();
+        EXPECT_EQ(fishNear(*fish, *none, 480), c.beam0);
+        EXPECT_EQ(fishNear(*fish, *none, 120), c.beam1);
+    }
+    SonarViewInfo.bFishID = FALSE;
+
+    // Bottom lock on both beams reads beam 1's store: its bottom in the
+    // middle puts the upper marker at row 450; beam 0's bottom would put
+    // it at 157.
+    SonarViewInfo.bBottomLockZoom = TRUE;
+    SONAR_WINDOW& zoom = SonarViewInfo.Window[1];
+    zoom.u32UpperSample = 1000;
+    zoom.u32LowerSample = 200;
+    SonarViewInfo.Window[0].Beam = 4;
+    zoom.Beam = 4;
+    s_sBeamInfo[0].pTSUStore = &TSUStore[0];
+    s_sBeamInfo[1].pTSUStore = &TSUStore[1];
+    TSUStore[0].u32NextFreeColumn = 10;
+    TSUStore[1].u32NextFreeColumn = 10;
+    TSUStore[0].aTsuStore[9].u32SmoothedDepthInSamples = 3950;
+    TSUStore[1].aTsuStore[9].u32SmoothedDepthInSamples = 2000;
+    std::unique_ptr<gt::TestBitmap> page = draw();
+    EXPECT_EQ(page->at(790, 451), BLACK);
+    EXPECT_NE(page->at(790, 158), BLACK);
+    TSUStore[0].aTsuStore[9].u32SmoothedDepthInSamples = 0;
+    TSUStore[1].aTsuStore[9].u32SmoothedDepthInSamples = 0;
+    for (BEAM b : {(BEAM)0, (BEAM)1})
+        S_FISHID_vInitialiseHistory(&s_sBeamInfo[b].FishHistory);
 }
 
 TEST_F(Zoom, AnEmptyRangeDrawsOnlyTheBottomBlock)
