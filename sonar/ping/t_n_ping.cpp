@@ -179,6 +179,7 @@ void vStoppedLoop(void)
 // Command 3: the sonar settings back to their factory values.
 void vResetSettings(void)
 {
+    log_me("[%d]%s: sonar settings back to their factory values\n", __LINE__, __func__);
     T_N_PING_bUnregisterForAllNetworkData();
     if (!T_ETHERNET_bIsAddressReady()) {
         T_N_PING_bRemoveAllClients();
@@ -495,6 +496,7 @@ void vUpdateSystemState(SYSTEM_STATE eNewState)
     const SYSTEM_STATE eOldState = U_PING_eGetSystemState();
     if (eNewState == eOldState)
         return;
+    log_me("[%d]%s: system state %u -> %u\n", __LINE__, __func__, (unsigned)eOldState, (unsigned)eNewState);
     if (eOldState == STATE_PLAYBACK) {
         T_MMC_bOpenPlaybackFile(FALSE, nullptr);
         if (eNewState == STATE_NORMAL_RUN)

@@ -246,6 +246,8 @@ void T_N_PING_vSetConnected(U32 eNetSourceType)
 
     vSetMaskBit(FCID("ENPM"), s, true);
     vSetMaskBit(FCID("ELPM"), s, false);
+    // A unit without a transducer shows the sonar of a connected server.
+    T_N_PING_vSetSonarViewEnable();
 
     if (s == SONAR_SOURCE_360) {
         const U8* b = reinterpret_cast<const U8*>(&server.uAddr.Socket.u32Address);
@@ -320,8 +322,8 @@ BOOLEAN T_N_PING_bHandlePeerDisconnect(const MSG_GMSG_DISCONNECT* pMsg, BOOLEAN 
         pLost->u32SourceEnum = au32Dialog[s];
         pLost->sServerAddress = server;
         pLost->eConnectionLostReason = bCauseServerMonitorTimeout ? CONNECTION_LOST_TIMEOUT : CONNECTION_LOST_DISCONNECT;
-        log_me("[%d]%s: sonar source %u lost its server %08X, reason %u\n", __LINE__, __func__, (unsigned)s,
-               (unsigned)u32Ip, (unsigned)pLost->eConnectionLostReason);
+        log_me("[%d]%s: sonar source %u lost its server %08X, reason %u, dialog %u\n", __LINE__, __func__,
+               (unsigned)s, (unsigned)u32Ip, (unsigned)pLost->eConnectionLostReason, (unsigned)pLost->u32SourceEnum);
         vSend(SLP_CLIENT_MAILBOX, pLost);
         if (s == SONAR_SOURCE_360) {
             vWriteU32(FCID("IMSS"), 0);
@@ -347,6 +349,9 @@ BOOLEAN T_N_PING_bHandlePeerDisconnect(const MSG_GMSG_DISCONNECT* pMsg, BOOLEAN 
         if (s == SONAR_SOURCE_360)
             break;
     }
+    // Whether the sonar is shown follows the connected sources.
+    if (bAnyLost)
+        T_N_PING_vSetSonarViewEnable();
     if (bCauseServerMonitorTimeout && bAnyLost) {
         U_GMSG_bDisconnect(PING_MAILBOX, &lost);
         return TRUE;

@@ -308,42 +308,70 @@ TEST_F(Share, APingWithoutAFreeDescriptorIsDroppedWithoutWaiting)
     EXPECT_FALSE(mails[0].descriptor->bIsLocal);
 }
 
-TEST_F(Share, AServerSilentForAMinuteIsLostWithTheTimeOutReason)
+// A server is lost when its monitor has heard nothing for a minute (test
+// clock) or when its connection drops; either way the unit says why and
+// which dialog to show, forgets the server and leaves the source empty.
+TEST_F(Share, ALostServerIsReportedWithItsReasonAndForgotten)
 {
-    const SERVER_MOINITOR_HANDLE_TYPE h = U_SERVER_MONITOR_u32Allocate();
-    U_SERVER_MONITOR_vSetMailbox(h, PING_MAILBOX);
-    U_SERVER_MONITOR_vSetTimeoutInterval(h, SERVER_MONITOR_DEFAULT_INTERVAL_MS);
-    U_PING_vSetServerMonitorHandle(h, SONAR_SOURCE_2D);
-    serve(SONAR_SOURCE_2D, NETWORK_CLIENT_STATE_REGISTER);
-    T_N_PING_vSetConnected(SONAR_SOURCE_2D);
-    drain<GENERIC_MESSAGE>(SLP_CLIENT_MAILBOX, CMD_ID_COUNT);
+    struct Case {
+        const char* what;
+        bool silent; // the server monitor's time-out, else the connection drops
+        U32 reason;
+    };
+    const Case cases[] = {
+        {"silent for a minute", true, CONNECTION_LOST_TIMEOUT},
+        {"connection dropped", false, CONNECTION_LOST_DISCONNECT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        const SERVER_MOINITOR_HANDLE_TYPE h = U_SERVER_MONITOR_u32Allocate();
+        U_SERVER_MONITOR_vSetMailbox(h, PING_MAILBOX);
+        U_SERVER_MONITOR_vSetTimeoutInterval(h, SERVER_MONITOR_DEFAULT_INTERVAL_MS);
+        U_PING_vSetServerMonitorHandle(h, SONAR_SOURCE_2D);
+        serve(SONAR_SOURCE_2D, NETWORK_CLIENT_STATE_REGISTER);
+        T_N_PING_vSetConnected(SONAR_SOURCE_2D);
+        drain<GENERIC_MESSAGE>(SLP_CLIENT_MAILBOX, CMD_ID_COUNT);
 
-    L_CLOCK_vAdvanceTestClock(SERVER_MONITOR_DEFAULT_INTERVAL_MS - 2000);
-    U_SERVER_MONITOR_vCheckForTimeouts();
-    EXPECT_EQ(L_MBOX_Receive(PING_MAILBOX), nullptr);
-    L_CLOCK_vAdvanceTestClock(4000);
-    U_SERVER_MONITOR_vCheckForTimeouts();
-    MSGHEADER* pMail = L_MBOX_Receive(PING_MAILBOX);
-    ASSERT_NE(pMail, nullptr);
-    ASSERT_EQ(((GENERIC_MESSAGE*)pMail)->Cmd, CMD_ID_SERVER_MONITOR_TIMEOUT);
-    EXPECT_TRUE(T_N_PING_bHandleNetworkMail((GENERIC_MESSAGE*)pMail));
-    H_MEMORY_vFree(pMail);
+        MSGHEADER* pMail = nullptr;
+        if (c.silent) {
+            L_CLOCK_vAdvanceTestClock(SERVER_MONITOR_DEFAULT_INTERVAL_MS - 2000);
+            U_SERVER_MONITOR_vCheckForTimeouts();
+            EXPECT_EQ(L_MBOX_Receive(PING_MAILBOX), nullptr) << "not yet a minute";
+            L_CLOCK_vAdvanceTestClock(4000);
+            U_SERVER_MONITOR_vCheckForTimeouts();
+            pMail = L_MBOX_Receive(PING_MAILBOX);
+            ASSERT_NE(pMail, nullptr);
+            ASSERT_EQ(((GENERIC_MESSAGE*)pMail)->Cmd, CMD_ID_SERVER_MONITOR_TIMEOUT);
+        } else {
+            auto* pDrop = (MSG_GMSG_DISCONNECT*)H_MEMORY_pvMalloc(sizeof(MSG_GMSG_DISCONNECT));
+            *pDrop = MSG_GMSG_DISCONNECT{};
+            pDrop->Header.Cmd = CMD_ID_GMSG_DISCONNECT;
+            pDrop->Mailbox = PING_MAILBOX;
+            GMSG_vMakeSocketAddress(&pDrop->Address, SERVER, 50688);
+            pMail = &pDrop->Header.msghdr;
+        }
+        EXPECT_TRUE(T_N_PING_bHandleNetworkMail((GENERIC_MESSAGE*)pMail));
+        H_MEMORY_vFree(pMail);
+        U_SERVER_MONITOR_vSetActive(h, FALSE);
 
-    const auto lost = drain<NETWORK_SERVER_CONNECTION_LOST_MESSAGE>(SLP_CLIENT_MAILBOX,
-                                                                    CMD_ID_NETWORK_SERVER_CONNECTION_LOST_MESSAGE);
-    ASSERT_EQ(lost.size(), 1u);
-    EXPECT_EQ(lost[0].eConnectionLostReason, CONNECTION_LOST_TIMEOUT);
-    EXPECT_EQ(lost[0].u32SourceEnum, DIA_SONAR_2D_SOURCE_LOST);
-    EXPECT_EQ(U_PING_eGetNetworkClientState(SONAR_SOURCE_2D), NETWORK_CLIENT_STATE_DISCONNECTED);
-    EXPECT_EQ(u32("ENPM"), 0x0u);
-    EXPECT_EQ(u32("YST1"), 0u);
-    GMSG_ADDRESS server;
-    U_PING_vGetServerAddress(&server, SONAR_SOURCE_2D);
-    EXPECT_EQ(server.uAddr.Socket.u32Address, 0u) << "the server is forgotten";
-    const auto leaves = drain<MSG_SUDP_IN_REGISTER>(SUDP_IN_MBOX, CMD_ID_SUDP_IN_REGISTER);
-    ASSERT_EQ(leaves.size(), 1u);
-    EXPECT_EQ(leaves[0].doRegister, 0u);
-    EXPECT_STREQ(leaves[0].mcastAddress, "239.0.1.20");
+        const auto lost = drain<NETWORK_SERVER_CONNECTION_LOST_MESSAGE>(SLP_CLIENT_MAILBOX,
+                                                                        CMD_ID_NETWORK_SERVER_CONNECTION_LOST_MESSAGE);
+        ASSERT_EQ(lost.size(), 1u);
+        EXPECT_EQ(lost[0].eConnectionLostReason, c.reason);
+        EXPECT_EQ(lost[0].u32SourceEnum, DIA_SONAR_2D_SOURCE_LOST);
+        EXPECT_EQ(lost[0].sServerAddress.uAddr.Socket.u32Address, SERVER);
+        EXPECT_EQ(U_PING_eGetNetworkClientState(SONAR_SOURCE_2D), NETWORK_CLIENT_STATE_DISCONNECTED);
+        EXPECT_EQ(u32("ENPM"), 0x0u);
+        EXPECT_EQ(u32("YST1"), 0u);
+        GMSG_ADDRESS server;
+        U_PING_vGetServerAddress(&server, SONAR_SOURCE_2D);
+        EXPECT_EQ(server.uAddr.Socket.u32Address, 0u) << "the server is forgotten";
+        const auto leaves = drain<MSG_SUDP_IN_REGISTER>(SUDP_IN_MBOX, CMD_ID_SUDP_IN_REGISTER);
+        ASSERT_EQ(leaves.size(), 1u);
+        EXPECT_EQ(leaves[0].doRegister, 0u);
+        EXPECT_STREQ(leaves[0].mcastAddress, "239.0.1.20");
+    }
 }
 
 } // namespace
