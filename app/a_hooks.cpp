@@ -17,7 +17,9 @@
 #include "kernel/error.h"
 #include "kernel/l_names.h"
 #include "kernel/l_root.h"
-#include "nav/core/neighbour_standins.h" // T_RADAR_bIsMyRadarView, T_STEVRIN_bIsNavigationPaused, T_NAV_bIsMyChartView
+#include "nav/core/neighbour_standins.h" // T_RADAR_bIsMyRadarView, T_STEVRIN_bIsNavigationPaused
+#include "nav/core/t_nav_views.h"         // T_NAV_bIsMyChartView
+#include "nav/core/t_nav_wipe.h"
 #include "nav/core/t_nav_alarm.h"
 #include "nav/core/t_nav_infobox.h"
 #include "nav/core/t_nav_mob.h"
@@ -197,6 +199,7 @@ void A_HOOKS_vInstall(void)
     T_N_HISTORY_vInstallSweepOverlay(vSweepOverlayOn360);
     T_DISPLAY_vInstallElementBitQuery(u32ElementBit);
     T_KEYBOARD_vInstallShutdown(U_SHUTDOWN_vShutdown);
+    T_NAV_vInstallShutdown(U_SHUTDOWN_vShutdown);
     T_VIEWKEY_vInstallPreviewRemover(T_NAV_vUnRegisterSnapshotPreviewLayer);
     T_MENU_vInstallNeighbours(&s_menuNeighbours);
     T_INFO_NEIGHBOURS infoNeighbours = s_infoNeighbours;

@@ -98,4 +98,3 @@ BOOLEAN T_NAV_GROUP_bCheckWaypointIsInVisibleGroup(U16 u16Index)
     return T_NAV_GROUP_DATA_bIsInAnyVisibleGroup(u16Index);
 }
 
-void T_NAV_vDrawPreviewThumbnail(BITMAP*, struct tag_WINDOW_SPECIFICATION*) {}

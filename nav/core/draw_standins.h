@@ -11,6 +11,8 @@
 // recorder is safe to call from any thread.
 #pragma once
 
+#include "nav/core/t_nav_snapshot.h" // the preview layer's callback
+
 #include "graphics/g_fonts.h"
 #include "kernel/l_types.h"
 
@@ -64,5 +66,3 @@ S32 T_CHART_s32GetChartOrientationAngle(BOOLEAN bCursorActive);
 BOOLEAN T_CHART_3D_bGetCopyOfActiveNVIAndDisplay(struct tag_NAV_VIEW_INFO* pNVI, void* pDisplay);
 // A waypoint lies in a group shown on the chart: the group tree's answer.
 BOOLEAN T_NAV_GROUP_bCheckWaypointIsInVisibleGroup(U16 u16Index);
-// The snapshot thumbnail layer's draw callback: draws nothing yet.
-void T_NAV_vDrawPreviewThumbnail(BITMAP* pBitmap, struct tag_WINDOW_SPECIFICATION* psWindowSpec);

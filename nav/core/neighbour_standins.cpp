@@ -68,13 +68,6 @@ STANDIN_STATE& st(void)
     return *p;
 }
 
-S32 s32CurrentView(void)
-{
-    S32 s32View = NO_VIEW_PRIORITY;
-    H_DATABASE_bFetchS32(FCID("CVEW"), &s32View, nullptr, nullptr);
-    return s32View;
-}
-
 // The current track comes back from its log once the unit runs normally;
 // before that the first recorded point would start the log anew.
 void vRestoreCurrentTrack(void)
@@ -295,38 +288,7 @@ void T_STEVRIN_vGetRumbrelOriginPt(POINT* pOut)
         *pOut = {0, 0};
 }
 
-// View tests, radar, chart -----------------------------------------------------------
-
-BOOLEAN T_NAV_bIsMyChartView(LAYER_ID view)
-{
-    if (view == UNKNOWN_VIEW)
-        view = s32CurrentView();
-    switch (view) {
-    case CHART_VIEW_PRIORITY:
-    case CHART_PLUS_2D_VIEW_PRIORITY:
-    case CHART_PLUS_KEELVIEW_VIEW_PRIORITY:
-    case CHART_PLUS_FLANKVIEW_VIEW_PRIORITY:
-    case CHART_PLUS_BIRDS_EYE_VIEW_PRIORITY:
-    case CHART_PLUS_CHART_VIEW_PRIORITY:
-    case CHART_PLUS_PILOT_BOOK_VIEW_PRIORITY:
-    case RADAR_PLUS_CHART_VIEW_PRIORITY:
-        return TRUE;
-    case SONAR_PPI_PLUS_CHART_VIEW_PRIORITY: {
-        S32 s32Pane = NO_SPLIT_WINDOW;
-        H_DATABASE_bFetchS32(FCID("CVAS"), &s32Pane, nullptr, nullptr);
-        return s32Pane == SPLIT_LEFT_WINDOW ? TRUE : FALSE;
-    }
-    default:
-        return FALSE;
-    }
-}
-
-BOOLEAN T_NAV_bIsMyBirdsEyeView(LAYER_ID view)
-{
-    if (view == UNKNOWN_VIEW)
-        view = s32CurrentView();
-    return view == BIRDS_EYE_VIEW_PRIORITY || view == CHART_PLUS_BIRDS_EYE_VIEW_PRIORITY ? TRUE : FALSE;
-}
+// Radar, chart -----------------------------------------------------------
 
 BOOLEAN T_RADAR_bIsMyRadarView(LAYER_ID view, SPLIT_WINDOW_TYPE split)
 {

@@ -1,7 +1,7 @@
 // STAND-INS for what the navigation update, the boat simulation, track
 // recording and man overboard need of modules not built yet: the
 // navigation task's entry, the groups, the track editors, the AIS target pool, the
-// trolling-motor link's queries, the view tests of the cursor items, the
+// trolling-motor link's queries, the
 // radar and chart redraw calls and the info task's time formatter.
 //
 // Each keeps the name and arguments of the real call so that the callers do
@@ -17,6 +17,7 @@
 #include "kernel/l_mbox.h"
 #include "kernel/l_types.h"
 #include "nav/core/t_nav_alarm.h"
+#include "nav/core/t_nav_views.h" // UNKNOWN_VIEW
 #include "nav/data/t_nav_group_data.h"
 #include "nav/data/t_nav_group_init.h"
 #include "nav/data/t_nav_record.h"
@@ -90,12 +91,8 @@ void T_STEVRIN_vGetRumbrelCurrentPt(POINT* pOut);
 void T_STEVRIN_vGetRumbrelTargetPt(POINT* pOut);
 void T_STEVRIN_vGetRumbrelOriginPt(POINT* pOut);
 
-// ---- View tests of the cursor items; radar; chart redraw ----
+// ---- Radar; chart redraw ----
 
-// UNKNOWN_VIEW (-3) takes "CVEW".
-constexpr LAYER_ID UNKNOWN_VIEW = -3;
-BOOLEAN T_NAV_bIsMyChartView(LAYER_ID view);
-BOOLEAN T_NAV_bIsMyBirdsEyeView(LAYER_ID view);
 BOOLEAN T_RADAR_bIsMyRadarView(LAYER_ID view, SPLIT_WINDOW_TYPE split); // never
 void T_RADAR_vUpdateCursorPosition(void);
 void T_CHART_vReRenderAll(void);

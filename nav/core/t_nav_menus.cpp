@@ -22,6 +22,7 @@
 
 TEXT_TABLE Waypoint_Info_Menu = NAV_MENU_TEXT("Waypoint Info");
 TEXT_TABLE GoTo_Menu = NAV_MENU_TEXT("GoTo Menu");
+TEXT_TABLE Chart_Tab = NAV_MENU_TEXT("Chart");
 BOOLEAN s_b_GPSDetected = FALSE;
 BOOLEAN bNavAndChartTabsRegistered = FALSE;
 
@@ -54,7 +55,6 @@ MENU_ACTION_FUNC* const s_apfnRouteActions[NAV_GOTO_ROUTE_SLOTS][4] = {
     {T_NAV_vForwardFromPoint4, T_NAV_vReverseFromPoint4, T_NAV_vTravelForwardRoute4, T_NAV_vTravelReverseRoute4},
 };
 
-TEXT_TABLE Chart_Tab = NAV_MENU_TEXT("Chart");
 TEXT_TABLE Playback_Caption = NAV_MENU_TEXT("Playback");
 TEXT_TABLE Simulation_Caption = NAV_MENU_TEXT("Simulation");
 TIMER_INFO* s_pUpdateTimer = nullptr;

@@ -98,7 +98,6 @@ const TEXT_TABLE* const s_apLastRouteChoices[] = {&Travel_Forward, &Travel_Rever
 MENU_ACTION_FUNC* const s_apfnLastRouteActions[] = {T_NAV_vTravelForward, T_NAV_vTravelReverse,
                                                      T_NAV_vEditLastSavedRoute, T_NAV_vDeleteLastSavedRoute};
 BOOLEAN s_bLastSavedRouteMenuCreated = FALSE;
-BOOLEAN s_bLastWaypointMenuCreated = FALSE;
 
 TEXT_TABLE Playback_Caption = NAV_NEWDATA_TEXT("Playback");
 TEXT_TABLE Simulation_Caption = NAV_NEWDATA_TEXT("Simulation");
@@ -426,37 +425,21 @@ void vRouteTravelled(void)
 
 void vLastWaypointChanged(const MESSAGE_NEW_DATA* pMessage)
 {
-    if (!s_bLastWaypointMenuCreated) {
+    if (!s_bLastWaypointMenuCreated)
         T_NAV_vRegister_Last_Waypoint_Menu();
-        s_bLastWaypointMenuCreated = TRUE;
-    }
     T_NAV_vUpdateCursorToWaypointMenuRegistration();
     T_NAV_GROUP_vHandleNewData(pMessage);
-}
-
-// The perspective panes have no "Cursor To".
-bool bPerspectivePane(const VIEW_AND_SPLIT& v)
-{
-    return (v.eView == BIRDS_EYE_VIEW_PRIORITY && v.eSplit == SPLIT_FULL_WINDOW) ||
-           (v.eView == CHART_PLUS_BIRDS_EYE_VIEW_PRIORITY && v.eSplit == SPLIT_LEFT_WINDOW);
 }
 
 // The motor's navigation changes what the cursor's menus offer: they are
 // made again.
 void vMotorNavigationChanged(void)
 {
-    if (s_bCursorToWaypointMenuCreated) {
-        for (const VIEW_AND_SPLIT& v : s_aNavViews)
-            if (!bPerspectivePane(v))
-                U_MENU_bUnregisterHotMenuItem(&Cursor_To_Menu, v.eView, v.eSplit);
-        s_bCursorToWaypointMenuCreated = FALSE;
-    }
+    if (s_bCursorToWaypointMenuCreated)
+        T_NAV_vUnregister_CursorTo_Waypoint_Menu();
     T_NAV_vUpdateCursorToWaypointMenuRegistration();
-    for (const VIEW_AND_SPLIT& v : s_aNavViews)
-        U_MENU_bUnregisterHotMenuItem(&Waypoint_Menu, v.eView, v.eSplit);
-    s_bLastWaypointMenuCreated = FALSE;
+    T_NAV_vUnregister_Last_Waypoint_Menu();
     T_NAV_vRegister_Last_Waypoint_Menu();
-    s_bLastWaypointMenuCreated = TRUE;
     const U32 u32Waypoint = u32Key(FCID("ICWP"), NAV_ID_NONE);
     if (u32Waypoint != NAV_ID_NONE) {
         T_NAV_vUpdateCursorWaypoint(NAV_ID_NONE);
@@ -605,6 +588,20 @@ void T_NAV_vHandleNewData(MESSAGE_NEW_DATA* pMessage)
     default:
         break;
     }
+}
+
+void T_NAV_vUnregister_Last_Saved_Route_Menu(void)
+{
+    const S32 s32Route = s32Key(FCID("CLRT"), -1);
+    for (const VIEW_AND_SPLIT& v : s_aNavViews)
+        U_MENU_bUnregisterHotMenuItem(&Route_Menu, v.eView, v.eSplit);
+    const U32 u32Cursor = u32Key(FCID("ICWP"), NAV_ID_NONE);
+    bool bUnderCursor = false;
+    for (U32 s = 0; s < NAV_ROUTES_UNDER_CURSOR; ++s)
+        bUnderCursor = bUnderCursor || (s32Route >= 0 && s32Key(FCID("IRT0") + (s << 24), -1) == s32Route);
+    if (u32Cursor != NAV_ID_NONE && bUnderCursor)
+        T_NAV_vRebuildRoutesUnderCursor();
+    s_bLastSavedRouteMenuCreated = FALSE;
 }
 
 void T_NAV_vDeleteLastSavedRoute(void)

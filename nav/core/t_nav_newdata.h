@@ -20,6 +20,9 @@ void T_NAV_vHandleNewData(MESSAGE_NEW_DATA* pMessage);
 // Actions of the last-saved-route menu: remove the route "CLRT" names
 // (nothing for a negative one).
 void T_NAV_vDeleteLastSavedRoute(void);
+// The last saved route's "Route" items go; the route items under the
+// cursor are made again when one of them named it.
+void T_NAV_vUnregister_Last_Saved_Route_Menu(void);
 
 // The sonar elements available here ("ELPM") and over the network
 // ("ENPM"), as last reported.

@@ -326,24 +326,6 @@ U16 T_NAV_u16GetDepth(void)
     return (U16)std::lround(fDepth * 100.0f);
 }
 
-void T_NAV_vRegister_Routes_Under_Cursor_Menu(LAYER_ID, SPLIT_WINDOW_TYPE, S32 nSlot, U32 u32Route)
-{
-    if (nSlot < 0 || nSlot >= (S32)NAV_ROUTES_UNDER_CURSOR)
-        return;
-    H_DATABASE_bUpdateValueU32(fcidRouteSlot(nSlot), u32Route, P_NORMAL);
-    s_aRoutesUnderCursor[nSlot] = (S32)u32Route;
-}
-
-void T_NAV_vUnregister_Routes_Under_Cursor_Menu(LAYER_ID, SPLIT_WINDOW_TYPE, S32 nSlot)
-{
-    for (S32 s = 0; s < (S32)NAV_ROUTES_UNDER_CURSOR; ++s) {
-        if (nSlot != -1 && s != nSlot)
-            continue;
-        H_DATABASE_bUpdateValueU32(fcidRouteSlot(s), 0xFFFFFFFF, P_NORMAL);
-        s_aRoutesUnderCursor[s] = -1;
-    }
-}
-
 // Start and append ------------------------------------------------------------------
 
 BOOLEAN T_NAV_bStartRouteWithWayptOrigin(U32 nIndex, POINT* ptOrigin)

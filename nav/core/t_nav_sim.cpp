@@ -15,6 +15,7 @@
 #include "nav/core/t_nav.h"
 #include "nav/core/t_nav_alarm.h"
 #include "nav/core/t_nav_state.h"
+#include "nav/core/t_nav_views.h"
 
 #include "chart_sdk/geodesy/nv_conv.h"
 #include "kernel/error.h"

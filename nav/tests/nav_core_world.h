@@ -8,9 +8,12 @@
 // under one per cent over the few kilometres the tests use.
 #pragma once
 
+#include "nav/core/chart_menu_standins.h"
 #include "nav/core/neighbour_standins.h"
 #include "nav/core/t_nav.h"
 #include "nav/core/t_nav_alarm.h"
+#include "nav/core/t_nav_cursor_items.h"
+#include "nav/core/t_nav_menus_chart.h"
 #include "nav/core/t_nav_route.h"
 #include "nav/core/t_nav_state.h"
 #include "nav/core/u_nav.h"
@@ -342,6 +345,9 @@ protected:
         resetModule();
         T_NAV_ALARM_vInit();
         NAV_STANDIN_vForget();
+        NAV_CHART_STANDIN_vForget();
+        T_NAV_MENUS_CHART_vReset();
+        T_NAV_CURSOR_vReset();
         NAV_STANDIN_vSetAisTargets({});
         publishNeighbourMailboxes();
         for (SEMA sema : {(SEMA)102, (SEMA)103, SEMA_VIEW_UPDATE})

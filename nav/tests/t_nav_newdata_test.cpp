@@ -148,45 +148,85 @@ protected:
     }
 };
 
+// The key masks taken ("+hex") and released ("-hex").
+std::vector<std::string> keyChanges(const std::vector<Mail>& mails)
+{
+    std::vector<std::string> out;
+    char ac[16];
+    for (const Mail& m : mails) {
+        if (m.cmd == CMD_ID_REGISTER_FOR_KEYS) {
+            snprintf(ac, sizeof ac, "+%x", (unsigned)m.as<MSG_REGISTER_FOR_KEYS>().keys);
+            out.push_back(ac);
+        } else if (m.cmd == CMD_ID_UNREGISTER_FOR_KEYS) {
+            snprintf(ac, sizeof ac, "-%x", (unsigned)m.as<MSG_UNREGISTER_FOR_KEYS>().keys);
+            out.push_back(ac);
+        }
+    }
+    return out;
+}
+
+// The panes registered ("+layer/pane") and removed ("-layer/pane").
+std::vector<std::string> panes(const std::vector<Mail>& mails)
+{
+    std::vector<std::string> out;
+    for (const Mail& m : mails) {
+        if (m.cmd == CMD_ID_REGISTER_LAYER)
+            out.push_back("+" + std::to_string(m.as<MSG_REGISTER_LAYER>().layer) + "/" +
+                          std::to_string((int)m.as<MSG_REGISTER_LAYER>().eLocation));
+        else if (m.cmd == CMD_ID_UNREGISTER_LAYER)
+            out.push_back("-" + std::to_string(m.as<MSG_UNREGISTER_LAYER>().layer) + "/" +
+                          std::to_string((int)m.as<MSG_UNREGISTER_LAYER>().eLocation));
+    }
+    return out;
+}
+
 TEST_F(NewData, ImagingViewsFollowTheTwoImagingKeys)
 {
+    // 18 is a down-imaging transducer (chart plus Keelview only), 10 one
+    // that images to the sides as well (chart plus Flankview too).
+    using V = std::vector<std::string>;
     struct Case {
         const char* name;
         U32 yst2;
         U32 yst3;
         const char* changed;
-        std::vector<std::string> expected;
+        V expected;
     };
     const Case cases[] = {
-        {"down imaging appears", 2, 0, "YST2", {"advanced 1 2"}},
-        {"side imaging appears", 0, 3, "YST3", {"advanced 1 3"}},
-        {"down imaging goes, side stays", 0, 3, "YST2", {}},
-        {"side imaging goes, down stays", 2, 0, "YST3", {}},
-        {"the last imaging goes", 0, 0, "YST2", {"advanced 0 0"}},
+        {"down imaging appears", 18, 0, "YST2", {"+33/2", "+33/3"}},
+        {"side imaging appears", 0, 10, "YST3", {"+38/2", "+38/3"}},
+        {"down imaging goes, side stays", 0, 10, "YST2", {}},
+        {"side imaging goes, down stays", 18, 0, "YST3", {}},
+        {"the last imaging goes", 0, 0, "YST2", {"-38/2", "-38/3", "-33/2", "-33/3"}},
     };
+    setU("CCST", 1);
     for (const Case& c : cases) {
         setU("YST2", c.yst2);
         setU("YST3", c.yst3);
-        NAV_NEWDATA_STANDIN_vForget();
+        drain(VIEW_BOX);
         changeU(c.changed, std::string(c.changed) == "YST2" ? c.yst2 : c.yst3);
-        EXPECT_EQ(standinCalls(), c.expected) << c.name;
+        EXPECT_EQ(panes(drain(VIEW_BOX)), c.expected) << c.name;
     }
 }
 
 TEST_F(NewData, SonarEnabledCombinesTheMasksWithThePresentSonars)
 {
+    using V = std::vector<std::string>;
     const U32 bit360 = 1u << 3; // the rotating sonar's element
     struct Case {
         const char* name;
         U32 local, network, isen, yst2, yst4;
-        std::vector<std::string> expected;
+        V expected; // one case after the other
     };
     const Case cases[] = {
-        {"local 360 while sonar is on", bit360, 0, 1, 2, 1, {"advanced 1 2", "360 1"}},
-        {"local 360 while sonar is off", bit360, 0, 0, 2, 1, {"advanced 0 2", "360 0"}},
-        {"network 360 while sonar is off", 0, bit360, 0, 0, 1, {"advanced 0 0", "360 1"}},
-        {"360 element but no 360 sonar", bit360, 0, 1, 0, 0, {"advanced 0 0", "360 0"}},
+        {"local 360 while sonar is on", bit360, 0, 1, 10, 1,
+         {"+38/2", "+38/3", "+33/2", "+33/3", "+58/2", "+58/3", "+227/1"}},
+        {"local 360 while sonar is off", bit360, 0, 0, 10, 1,
+         {"-38/2", "-38/3", "-33/2", "-33/3", "-227/1", "-58/2", "-58/3"}},
+        {"network 360 while sonar is off", 0, bit360, 0, 0, 1, {"+58/2", "+58/3", "+227/1"}},
+        {"360 element but no 360 sonar", bit360, 0, 1, 0, 0, {"-227/1", "-58/2", "-58/3"}},
     };
+    setU("CCST", 1);
     for (const Case& c : cases) {
         T_NAV_NEWDATA_vReset();
         changeU("ELPM", c.local);
@@ -194,9 +234,13 @@ TEST_F(NewData, SonarEnabledCombinesTheMasksWithThePresentSonars)
         setU("YST2", c.yst2);
         setU("YST3", 0);
         setU("YST4", c.yst4);
-        NAV_NEWDATA_STANDIN_vForget();
+        drain(VIEW_BOX);
         changeU("ISEN", c.isen);
-        EXPECT_EQ(standinCalls(), c.expected) << c.name;
+        V got;
+        for (const std::string& p : panes(drain(VIEW_BOX)))
+            if (p.rfind("+35", 0) != 0 && p.rfind("-35", 0) != 0)
+                got.push_back(p);
+        EXPECT_EQ(got, c.expected) << c.name;
         EXPECT_EQ(T_NAV_u32LocalElementMask(), c.local) << c.name;
         EXPECT_EQ(T_NAV_u32NetworkElementMask(), c.network) << c.name;
     }
@@ -317,8 +361,11 @@ TEST_F(NewData, AViewChangeResetsTheCursorAndTheChartOffsets)
     for (const char* key : {"KSMC", "KSLC", "OMLC", "OLLC", "OLPC", "OMPC"})
         setF(key, 9.0f);
     setU("ICWP", 4);
+    setS("CVAS", SPLIT_RIGHT_WINDOW);
+    drain(KEYBOARD_BOX);
     changeS("CVEW", CHART_PLUS_2D_VIEW_PRIORITY);
-    EXPECT_EQ(standinCalls(), std::vector<std::string>{"keys 35 -3"});
+    EXPECT_EQ(keyChanges(drain(KEYBOARD_BOX)), (std::vector<std::string>{"+60", "+200", "+10", "-8"}))
+        << "the chart pane of the view takes the cursor keys; the hidden cursor lets its key go";
     EXPECT_EQ(u("ICWP"), NAV_ID_NONE);
     for (const char* key : {"KZMC", "KZLC", "KTMC", "KTLC"})
         EXPECT_EQ(s(key), 0) << key;
@@ -334,9 +381,10 @@ TEST_F(NewData, AViewChangeResetsTheCursorAndTheChartOffsets)
     changeS("CVEW", CHART_PLUS_PILOT_BOOK_VIEW_PRIORITY);
     EXPECT_EQ(u("ICWP"), 4u);
     EXPECT_FALSE(s_bPilotBookOpening);
-    changeS("CVAS", SPLIT_RIGHT_WINDOW);
+    changeS("CVAS", SPLIT_LEFT_WINDOW);
     EXPECT_EQ(u("ICWP"), NAV_ID_NONE);
-    EXPECT_EQ(standinCalls(), (std::vector<std::string>{"keys 29 -3", "keys -3 3"}));
+    EXPECT_EQ(keyChanges(drain(KEYBOARD_BOX)), (std::vector<std::string>{"-270", "+60", "+200", "+10", "-8"}))
+        << "the pilot book's right pane has no chart; its left pane has";
 }
 
 TEST_F(NewData, AerialPhotoMenusFollowTheFeatureAndOverlayKeys)
@@ -385,7 +433,8 @@ TEST_F(NewData, TheLastSavedRouteMenuIsMadeOnceWithTheRoutesUnderTheCursor)
     setS("CVEW", CHART_VIEW_PRIORITY);
     setU("ICWP", (U32)id);
     changeS("CLRT", slot);
-    EXPECT_EQ(menuChanges(drain(MENU_BOX))["+Route"], (int)NAV_VIEW_COUNT);
+    EXPECT_EQ(menuChanges(drain(MENU_BOX))["+Route"], (int)NAV_VIEW_COUNT + 1)
+        << "the route's item in every chart pane and its slot under the cursor";
     EXPECT_EQ(s_aRoutesUnderCursor[0], (S32)slot);
     EXPECT_EQ(s_aRoutesUnderCursor[1], -1);
 
@@ -401,24 +450,48 @@ TEST_F(NewData, TheLastSavedRouteMenuIsMadeOnceWithTheRoutesUnderTheCursor)
 TEST_F(NewData, ALastWaypointAndTheMotorsNavigationRebuildTheCursorMenus)
 {
     using V = std::vector<std::string>;
-    changeU("CLWC", 3);
-    changeU("CLWC", 4);
-    EXPECT_EQ(standinCalls(), (V{"last-waypoint", "cursor-to", "group CLWC", "cursor-to", "group CLWC"}));
+    using Changes = std::map<std::string, int>;
+    WAYPOINT w = {};
+    w.u8Status = WP_STATUS_PERMANENT;
+    for (const POINT p : {at(0, 0), at(100, 0)}) {
+        w.pt = p;
+        ASSERT_GE(T_NAV_nAddWaypoint(&w, TRUE), 0);
+    }
+    changeU("CLWC", 0);
+    changeU("CLWC", 1);
+    EXPECT_EQ(standinCalls(), (V{"group CLWC", "group CLWC"}));
+    EXPECT_EQ(menuChanges(drain(MENU_BOX)), (Changes{{"+Waypoint", 12}, {"+Cursor To Waypoint", 10}}))
+        << "each made once";
 
-    setU("ICWP", 4);
+    // The motor's navigation: "Cursor To" offers its points, the last
+    // waypoint and the cursor waypoint offer "Stayvane".
+    setS("CVEW", CHART_VIEW_PRIORITY);
+    setU("ICWP", 1);
     setU("ICIT", NAV_ID_NONE);
-    drain(MENU_BOX);
     changeU("IPNE", 1);
-    EXPECT_EQ(standinCalls(), (V{"cursor-to", "last-waypoint", "cursor-waypoint 65535", "cursor-waypoint 4"}));
-    EXPECT_EQ(menuChanges(drain(MENU_BOX)), (std::map<std::string, int>{{"-Cursor To", 10}, {"-Waypoint", 12}}));
-    EXPECT_EQ(u("ICWP"), 4u);
+    const std::vector<Mail> mails = drain(MENU_BOX);
+    EXPECT_EQ(menuChanges(mails), (Changes{{"-Cursor To Waypoint", 10},
+                                           {"+Cursor To", 10},
+                                           {"-Waypoint", 13},
+                                           {"+Waypoint", 13}}));
+    std::vector<U32> choices;
+    for (const Mail& m : mails)
+        if (m.cmd == CMD_ID_REGISTER_MENU_ITEM && m.as<MSG_ADD_MENU_ITEM>().descriptor.control == M_ACTION_LIST)
+            choices.push_back(m.as<MSG_ADD_MENU_ITEM>().descriptor.parameters.actionList.numberChoices);
+    ASSERT_EQ(choices.size(), 13u);
+    EXPECT_EQ(choices.front(), 6u) << "last waypoint with Stayvane";
+    EXPECT_EQ(choices.back(), 5u) << "cursor waypoint with Stayvane";
+    EXPECT_EQ(u("ICWP"), 1u);
 
     setU("ICWP", NAV_ID_NONE);
     setU("ICIT", 7);
-    s_bCursorToWaypointMenuCreated = FALSE;
     changeU("IPNE", 0);
-    EXPECT_EQ(standinCalls(), (V{"cursor-to", "last-waypoint", "cursor-track 65535", "cursor-track 7"}));
-    EXPECT_EQ(menuChanges(drain(MENU_BOX)), (std::map<std::string, int>{{"-Waypoint", 12}}));
+    EXPECT_EQ(menuChanges(drain(MENU_BOX)), (Changes{{"-Cursor To", 10},
+                                                     {"+Cursor To Waypoint", 10},
+                                                     {"-Waypoint", 12},
+                                                     {"+Waypoint", 12},
+                                                     {"-Rumbrel", 1},
+                                                     {"+Rumbrel", 1}}));
 }
 
 TEST_F(NewData, TheMoveWorkingCopyFollowsDirectionAndDistance)
