@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -70,8 +71,15 @@ protected:
         memset(p, 0, sizeof *p);
         p->nCount = (U32)points.size();
         strncpy(p->sName, name, RUMBREL_NAME_CHARS);
-        for (size_t i = 0; i < points.size(); ++i)
+        p->u32DateTime = T0;
+        p->u32Visible = 1;
+        p->u32DisplayedOnChart = 1;
+        p->ptLowerLeft = p->ptUpperRight = points[0];
+        for (size_t i = 0; i < points.size(); ++i) {
             p->aTrackPoints[i] = points[i];
+            p->ptLowerLeft = {std::min(p->ptLowerLeft.x, points[i].x), std::min(p->ptLowerLeft.y, points[i].y)};
+            p->ptUpperRight = {std::max(p->ptUpperRight.x, points[i].x), std::max(p->ptUpperRight.y, points[i].y)};
+        }
         return (U16)slot;
     }
 };
@@ -386,6 +394,82 @@ TEST_F(CursorItems, SavingTheCurrentRouteLeavesOutItsStart)
         }
     }
     EXPECT_EQ(saved, 1);
+}
+
+TEST_F(CursorItems, MovingATrackReplacesItUnderItsName)
+{
+    const U16 source = putRumbrel(3, "BAY", {at(0, 0), at(20, 20)});
+    setU("ICIT", source);
+    T_NAV_vShowMoveCursorRumbrelMenu();
+    // The working copy moved by the direction and distance chosen.
+    for (U32 i = 0; i < s_tMoveCopyRumbrel.nCount; ++i)
+        s_tMoveCopyRumbrel.aTrackPoints[i].x += 30;
+    motorCalls();
+    T_NAV_vMoveCursorRumbrel();
+    std::vector<std::string> names;
+    for (U32 i = 0; i < 50; ++i) {
+        const RUMBREL* p = T_NAV_pGetRumbrel(i);
+        if (p->nCount != 0) {
+            names.push_back(std::string(p->sName, strnlen(p->sName, RUMBREL_NAME_CHARS)));
+            EXPECT_EQ(p->aTrackPoints[0].x, at(0, 0).x + 30);
+            EXPECT_EQ(p->ptUpperRight.x, at(20, 20).x + 30);
+        }
+    }
+    EXPECT_EQ(names, V{"BAY"}) << "one track, the moved one";
+    EXPECT_EQ(motorCalls().size(), 1u) << "the motor forgets the old one";
+    EXPECT_EQ(u("ICIT"), (U32)NONE);
+    EXPECT_EQ(s_u32MoveCopyRumbrelId, (U32)NONE);
+}
+
+TEST_F(CursorItems, TheInfoKeyAndTheCursorToList)
+{
+    // Without the cursor: the chart info menu, which needs a position.
+    setB("ICAC", false);
+    clicks();
+    T_NAV_vHandleInfo();
+    EXPECT_EQ(clicks(), GOOD);
+    expire("ILAT");
+    T_NAV_vHandleInfo();
+    EXPECT_EQ(clicks(), BAD);
+    EXPECT_EQ(notes(), V{"GPS Fix required for this operation"});
+
+    // With the cursor: a track near it, else the port information there.
+    boatAt(at(-500, -500));
+    const U16 slot = putRumbrel(6, "NEAR", {at(0, 0), at(0, 100)});
+    setB("ICAC", true);
+    setS("ICLT", at(0, 50).y);
+    setS("ICLN", at(0, 50).x);
+    setF("ICTD", 34.0f);
+    setF("ICND", -84.0f);
+    setS("ICPM", 4096);
+    setU("ICIT", NONE);
+    NAV_CHART_STANDIN_vForget();
+    T_NAV_vHandleInfo();
+    EXPECT_EQ(NAV_CHART_STANDIN_vCalls(), V{"rumbrel-info " + std::to_string(slot)});
+    setS("ICLN", at(5000, 50).x);
+    T_NAV_vHandleInfo();
+    EXPECT_EQ(NAV_CHART_STANDIN_vCalls().back(), "port-info " + std::to_string(at(5000, 50).x) + " " +
+                                                     std::to_string(at(0, 50).y));
+    EXPECT_EQ(clicks(), GOOD);
+
+    // A point picked from the list: a waypoint or a track's first point;
+    // anything else is refused.
+    setF("IHDG", 10.0f);
+    ST_POINT_TYPE_INDEX pick = {};
+    pick.nType = 1;
+    pick.nIndex = slot;
+    T_NAV_vCursorToTWRPoint(&pick);
+    EXPECT_EQ(s("ICLT"), at(0, 0).y);
+    EXPECT_EQ(u("ICIT"), (U32)slot);
+    pick.nType = 0;
+    pick.nIndex = w[4];
+    T_NAV_vCursorToTWRPoint(&pick);
+    EXPECT_EQ(s("ICLT"), waypoint(w[4]).pt.y);
+    EXPECT_EQ(u("ICWP"), (U32)w[4]);
+    clicks();
+    pick.nType = 5;
+    T_NAV_vCursorToTWRPoint(&pick);
+    EXPECT_EQ(clicks(), BAD);
 }
 
 TEST_F(CursorItems, CursorKeysFollowThePane)
