@@ -368,7 +368,10 @@ void t_n_history::vSetupSonarWindows(void)
         b.pMain = nullptr;
         b.pZoom = nullptr;
     }
-    // The draw callbacks read a history's bitmap under its own mutex.
+    // The view task copies histories and the column adder writes them
+    // under the histories' mutex, reading each bitmap's geometry: the
+    // clear and the new geometry are made under it too (it is taken alone
+    // everywhere else, so taking it inside mutex 28 cannot deadlock).
     for (U32 i = 0; i < SONAR_WINDOWS; ++i) {
         window(i).Beam = SONAR_NO_BEAM;
         window(i).bVerticalScroll = FALSE;

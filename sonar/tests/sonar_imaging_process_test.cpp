@@ -101,17 +101,20 @@ void tap(vt::Keypad& keypad, DKEY_ID key)
 }
 
 // The settings files of a unit that ran before with the transducer chosen:
-// the layout version and "SSTS", nothing else.
+// the layout version and the two transducer keys, nothing else.
 void rememberTransducer(const vt::TempRoot& root, U32 u32Transducer)
 {
     root.exportEnv();
     ASSERT_NE(H_NVRAM_eInit(), STATE_HARDWARE_FAILURE);
     NVR_ENTRY version = {FCID("NVER"), {}};
     version.data.RawData = NVR_VERSION;
-    NVR_ENTRY transducer = {FCID("SSTS"), {}};
-    transducer.data.RawData = u32Transducer;
     ASSERT_TRUE(H_NVRAM_bWriteFCID(&version));
-    ASSERT_TRUE(H_NVRAM_bWriteFCID(&transducer));
+    // The choice and the transducer the simulation starts with.
+    for (FOURCHARID key : {FCID("SSTS"), FCID("SSTD")}) {
+        NVR_ENTRY transducer = {key, {}};
+        transducer.data.RawData = u32Transducer;
+        ASSERT_TRUE(H_NVRAM_bWriteFCID(&transducer));
+    }
     H_NVRAM_vFlashWriteBack();
 }
 

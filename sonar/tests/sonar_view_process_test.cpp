@@ -2,10 +2,11 @@
 // through the keypad FIFO the start-up menu's "Simulator" is chosen, the
 // quick-setup menu closed and VIEW pressed until the full-screen 2D view
 // shows its colour bar; then two of vondrel-view's snapshots 3 s apart show
-// the history moved left with new columns at the right, and the Depth
-// readout from the simulated pings. A cursor key on that view brings up
-// the cross-hair at the picture's centre with its readout along the top,
-// and EXIT takes both away again.
+// the history moved left with new columns at the right, the Depth readout
+// from the simulated pings, the simulated boat's course and its position
+// moving. A cursor key on that view brings up the cross-hair at the
+// picture's centre with its readout along the top, and EXIT takes both
+// away again.
 #include "graphics/tests/g_testing.h"
 #include "testing/t_keypad.h"
 #include "testing/t_proc.h"
@@ -15,12 +16,14 @@
 
 #include <iostream>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <memory>
 #include <set>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -228,6 +231,23 @@ TEST_F(SonarUnit, TheSimulatorsTwoDViewScrollsAndShowsTheDepth)
         for (U32 x = 60; x < 160; ++x)
             dark += px(second, x, y)[0] < 60 && px(second, x, y)[1] < 60 && px(second, x, y)[2] < 60;
     EXPECT_GT(dark, 300u) << "no depth digits";
+
+    // The navigation readouts beside it, black text on the info boxes: the
+    // simulated boat's course (COG, fourth box) is shown, and its position
+    // (second box) moved with the navigation's 1 Hz update between the two
+    // looks.
+    const auto black = [](const gt::Rgb& shot, U32 x0, U32 x1) {
+        std::vector<bool> mask;
+        for (U32 y = 500; y < 600; ++y)
+            for (U32 x = x0; x < x1; ++x) {
+                const U8* p = px(shot, x, y);
+                mask.push_back(p[0] == 0 && p[1] == 0 && p[2] == 0);
+            }
+        return mask;
+    };
+    const std::vector<bool> course = black(second, 482, 638);
+    EXPECT_GT((size_t)std::count(course.begin(), course.end(), true), 300u) << "no course digits";
+    EXPECT_NE(black(first, 162, 318), black(second, 162, 318)) << "the position stood still";
     EXPECT_TRUE(unit_->running()) << unit_->err();
 }
 
