@@ -11,6 +11,9 @@
 #include "sonar/history/t_n_history_state.h"
 #include "sonar/process/t_n_process.h"
 
+#include "sonar/dsp/s_mss.h"
+#include "sonar/dsp/s_transducer_texts.h"
+
 #include "kernel/l_clock.h"
 #include "kernel/l_mutex.h"
 #include "kernel/l_sema.h"
@@ -84,14 +87,62 @@ bool bFindHomeOffered(void)
     return H_DATABASE_bFetchBoolean(FCID("SMSU"), &b, nullptr, nullptr) && b;
 }
 
+TEXT_TABLE txtStartPing = MSS_TEXT("Start 360 Ping");
+
+constexpr MENU_PRIORITY PRIORITY_MAIN_DEPLOY = (MENU_PRIORITY)341;
+constexpr MENU_PRIORITY PRIORITY_MAIN_RETRACT = (MENU_PRIORITY)342;
+
+BOOLEAN s_bMSSConnectMenuRegistered = FALSE;
+
+void vRegisterStartOrStop(bool bStop, std::span<const PANE> panes)
+{
+    for (const PANE& p : panes) {
+        U_MENU_bUnregisterHotMenuItem(bStop ? &txtStartPing : &txtStopPing, p.view, p.split);
+        U_MENU_bRegisterHotActionMenu(bStop ? &txtStopPing : &txtStartPing, nullptr, PRIORITY_RETRACT,
+                                      bStop ? T_N_HISTORY_vRetractAction : T_N_HISTORY_vDeployAction, FALSE,
+                                      M_BASIC, p.view, p.split);
+    }
+}
+
+// A transom pod is lowered and raised from the main menu; a bow-mounted
+// one starts and stops pinging from the full 360 view's hot menu.
+void vRegisterConnectMenus(bool bDeployed)
+{
+    if (s_bMSSConnectMenuRegistered)
+        return;
+    if (s_bPodIsBowMounted.load() == TRUE) {
+        vRegisterStartOrStop(bDeployed, std::span<const PANE>(PANES_360, 1));
+    } else {
+        U_MENU_bRegisterMainActionMenu(&txtRetract360Sonar, &txtTabAccessories, PRIORITY_MAIN_RETRACT,
+                                       T_N_HISTORY_vRetractAction, FALSE, M_BASIC);
+        U_MENU_bRegisterMainActionMenu(&txtDeploy360Sonar, &txtTabAccessories, PRIORITY_MAIN_DEPLOY,
+                                       T_N_HISTORY_vDeployAction, FALSE, M_BASIC);
+    }
+    s_bMSSConnectMenuRegistered = TRUE;
+}
+
+void vRemoveConnectMenus(void)
+{
+    U_MENU_bUnregisterMainMenuItem(&txtRetract360Sonar, &txtTabAccessories);
+    U_MENU_bUnregisterMainMenuItem(&txtDeploy360Sonar, &txtTabAccessories);
+    for (const PANE& p : PANES_360) {
+        U_MENU_bUnregisterHotMenuItem(&txtStartPing, p.view, p.split);
+        U_MENU_bUnregisterHotMenuItem(&txtStopPing, p.view, p.split);
+    }
+    s_bMSSConnectMenuRegistered = FALSE;
+}
+
 void vRegisterDeployedMenus(void)
 {
     if (s_bMSSDeployMenuRegistered)
         return;
     const bool bBow = s_bPodIsBowMounted.load() == TRUE;
-    for (const PANE& p : bBow ? std::span<const PANE>(PANES_360) : std::span<const PANE>(ALL_PANES))
-        U_MENU_bRegisterHotActionMenu(bBow ? &txtStopPing : &txtRetractItem, nullptr, PRIORITY_RETRACT,
-                                      T_N_HISTORY_vRetractAction, FALSE, M_BASIC, p.view, p.split);
+    if (bBow)
+        vRegisterStartOrStop(true, PANES_360);
+    else
+        for (const PANE& p : ALL_PANES)
+            U_MENU_bRegisterHotActionMenu(&txtRetractItem, nullptr, PRIORITY_RETRACT, T_N_HISTORY_vRetractAction,
+                                          FALSE, M_BASIC, p.view, p.split);
     for (const PANE& p : PANES_360)
         U_MENU_bRegisterHotActionMenu(&txtIsolateSweepArea, nullptr, PRIORITY_ISOLATE_AREA,
                                       T_N_HISTORY_vSetIsolateSweepArea, FALSE, M_BASIC, p.view, p.split);
@@ -102,7 +153,9 @@ void vRegisterDeployedMenus(void)
     s_bMSSDeployMenuRegistered = TRUE;
 }
 
-void vRemoveDeployedMenus(void)
+// With bStartInstead a bow-mounted pod gets "Start 360 Ping" back where
+// "Stop 360 Ping" was.
+void vRemoveDeployedMenus(bool bStartInstead)
 {
     if (!s_bMSSDeployMenuRegistered)
         return;
@@ -114,6 +167,8 @@ void vRemoveDeployedMenus(void)
         U_MENU_bUnregisterHotMenuItem(&txtStopPing, p.view, p.split);
         U_MENU_bUnregisterHotMenuItem(&txtIsolateSweepArea, p.view, p.split);
     }
+    if (bStartInstead && s_bPodIsBowMounted.load() == TRUE)
+        vRegisterStartOrStop(false, PANES_360);
     s_bMSSDeployMenuRegistered = FALSE;
 }
 
@@ -486,7 +541,8 @@ void t_n_history::vHandle360State(const MESSAGE_NEW_DATA* pMail)
             s_MSSObject.s32SweepDisplayStart = -SECTORS;
             s_MSSObject.s32SweepDisplayRange = 0;
         }
-        vRemoveDeployedMenus();
+        vRemoveConnectMenus();
+        vRemoveDeployedMenus(false);
         return;
     }
     if (u32Unit == 1) {
@@ -497,8 +553,9 @@ void t_n_history::vHandle360State(const MESSAGE_NEW_DATA* pMail)
         s_bMSSConnected = TRUE;
         s_bAutoDeployUserCancelled = FALSE;
         vWriteU32(FCID("MBMS"), 0);
+        vRegisterConnectMenus(false);
         if (s_bMSSDeployMenuRegistered) {
-            vRemoveDeployedMenus();
+            vRemoveDeployedMenus(true);
             L_MUTEX_LockWait(RES_MSS);
             T_N_PROCESS_vClearMssBuffer();
             T_N_HISTORY_vRecalculateMSSData();
@@ -531,6 +588,7 @@ void t_n_history::vHandle360State(const MESSAGE_NEW_DATA* pMail)
             if (!bSim)
                 L_SEMA_Signal(SEMA_360_DEPLOYED_VIEW);
         }
+        vRegisterConnectMenus(true);
         if (!s_bMSSDeployMenuRegistered) {
             vRegisterDeployedMenus();
             L_MUTEX_LockWait(RES_S_INFO);
@@ -538,4 +596,15 @@ void t_n_history::vHandle360State(const MESSAGE_NEW_DATA* pMail)
             L_MUTEX_Unlock(RES_S_INFO);
         }
     }
+}
+
+void t_n_history::vMenusForBowMountedPod(void)
+{
+    U_MENU_bUnregisterMainMenuItem(&txt360RetractAlarm, &txtTabAlarms);
+    for (const PANE& p : ALL_PANES)
+        U_MENU_bUnregisterHotMenuItem(&txtRetractItem, p.view, p.split);
+    U_MENU_bUnregisterMainMenuItem(&txtDeploy360Sonar, &txtTabAccessories);
+    U_MENU_bUnregisterMainMenuItem(&txtRetract360Sonar, &txtTabAccessories);
+    vMenuBowMounted360Offset(TRUE);
+    vRegisterStartOrStop(s_bMSSConnected.load() && s_bMSSDeployed.load(), PANES_360);
 }

@@ -7,6 +7,7 @@
 // with plain word stores.
 #pragma once
 
+#include "accessories/t_alarm.h"
 #include "kernel/l_types.h"
 #include "store/database_msg.h"
 #include "ui/u_view.h"
@@ -30,6 +31,10 @@ void T_N_HISTORY_vSetSweepSpeed(void);
 void T_N_HISTORY_vAutoDeployUserCancelled(void);
 void T_N_HISTORY_vMaintenanceWarningAcknowledged(void);
 void T_N_HISTORY_vUpdateToneState(BOOLEAN bComplete);
+// Raises one of the 360 unit's alarms (maintenance due or overdue, partial
+// retraction, partial deployment) through the alarm task; other kinds are
+// not the history task's and are only logged.
+void T_N_HISTORY_vAlarm(ALARM_PRIORITY ePriority);
 
 namespace t_n_history {
 
@@ -49,6 +54,11 @@ void vAskToDeployForView(void);
 // connected unit (not in playback) the deploy question; elsewhere any
 // statement goes.
 void vAskForDeployment(LAYER_ID view);
+
+// A pod reported bow-mounted: no retract alarm, main deploy and retract or
+// hot "Retract" items; "Start 360 Ping" or "Stop 360 Ping" (by the unit's
+// state) in the 360 panes instead.
+void vMenusForBowMountedPod(void);
 
 // The unit's report and setting keys (t_n_history_mss_keys.cpp).
 void vHandleYASS(const MESSAGE_NEW_DATA* p);

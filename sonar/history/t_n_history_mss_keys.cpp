@@ -317,6 +317,7 @@ void t_n_history::vHandleYBMT(const MESSAGE_NEW_DATA* p)
     if (v != 0) {
         log_me("[%d]%s: bow-mounted pod\n", __LINE__, __func__);
         H_DATABASE_bUpdateEverythingFloat(FCID("SSAS"), 0.0f, P_NORMAL, D_SPEED, nullptr, DB_TIMEOUT_NEVER);
+        vMenusForBowMountedPod();
     }
 }
 

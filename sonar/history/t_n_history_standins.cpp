@@ -9,8 +9,6 @@
 #include "sonar/process/t_n_process.h"
 #include "store/h_database.h"
 
-void T_N_HISTORY_vAlarm(ALARM_PRIORITY ePriority) { log_me("[%d]%s: alarm %d\n", __LINE__, __func__, (int)ePriority); }
-
 void S_SPEEDALARM_vInitSpeedAlarms(void) {}
 
 void S_SPEEDALARM_vCompareNewSpeedAgainstAlarmSetPoint(U32, float, float) {}

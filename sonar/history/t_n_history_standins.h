@@ -1,8 +1,7 @@
 // STAND-INS of the history module's neighbours that are not built yet: the
-// 360 unit's state, sweep
-// status and deploy question, the 360 alarms, and the speed alarm of the
-// signal-processing services. Each does what the history task may rely on
-// of the real one; delete an entry when its real module lands.
+// speed alarm of the signal-processing services. Each does what the history
+// task may rely on of the real one; delete an entry when its real module
+// lands.
 #pragma once
 
 #include "accessories/t_alarm.h"
@@ -13,10 +12,6 @@
 
 // The 360 unit's state handler and sweep status are built.
 #include "sonar/history/t_n_history_mss.h"
-
-// One of the 360 unit's alarms: logged only.
-void T_N_HISTORY_vAlarm(ALARM_PRIORITY ePriority);
-
 
 // The speed alarms of the signal-processing services: nothing to set up,
 // and a speed compared with the deploy alarm's set point raises nothing.

@@ -459,7 +459,8 @@ void t_n_history::vHandleSonarEnabled(const MESSAGE_NEW_DATA* p)
     } else {
         const U32 t2D = u32Entry(SELECT_2D);
         const U32 tImaging = u32Entry(SELECT_IMAGING);
-        const U32 t360 = u32Entry(SELECT_360);
+        // A simulation's 360 unit is there before its "YST4" is followed.
+        const U32 t360 = bSimulationOrSale(u32S) ? TRANSDUCER_360 : u32Entry(SELECT_360);
         s_pWalkers->pfnEnable(TRUE);
         if ((u32Elements & ELEMENT_2D) && t2D != 0)
             s_pWalkers->pfn2DEnable(u8Id(t2D));
@@ -593,13 +594,15 @@ void t_n_history::vHandleYST3(const MESSAGE_NEW_DATA* p)
 void t_n_history::vHandleYST4(const MESSAGE_NEW_DATA* p)
 {
     const U32 u32Value = p->dbValue.u32Val;
-    if (u32Value == u32Entry(SELECT_360))
+    const U32 u32Old = u32Entry(SELECT_360);
+    if (u32Value == u32Old)
         return;
     s_bTransducerChanged = TRUE;
     s_db_TransducerSelectArray[SELECT_360] = u32Value;
-    if (u32Value != TRANSDUCER_360)
+    // The 360 views come with the 360 transducer and go with it.
+    if (u32Value != TRANSDUCER_360 && u32Old != TRANSDUCER_360)
         return;
-    log_me("[%d]%s: 360 transducer\n", __LINE__, __func__);
+    log_me("[%d]%s: 360 transducer %u\n", __LINE__, __func__, (unsigned)u32Value);
     T_N_HISTORY_vUpdateAllViews();
     vTriggerAllTotalScreenUpdate();
     vResample();

@@ -6,6 +6,7 @@
 #include "sonar/history/t_n_history_conf.h"
 #include "sonar/history/t_n_history_ppi.h"
 #include "sonar/tests/history_world.h"
+#include "sonar/tests/transducer_mail_log.h"
 
 #include "accessories/t_alarm.h"
 #include "graphics/tests/g_testing.h"
@@ -416,6 +417,179 @@ TEST_F(Mss, The360RangeBecomesTheSideRangeOnlyWhileItIsTheSideSource)
     vHandleYASR(&m);
     EXPECT_EQ(f32("YSSR"), 40.0f);
     s_bSweepingUsedAsSide = FALSE;
+}
+
+// The alarm mails waiting for the alarm task, as "set N text" / "clear N".
+std::vector<std::string> alarmMails()
+{
+    std::vector<std::string> out;
+    while (MSGHEADER* p = L_MBOX_Receive(ALARM_MAILBOX)) {
+        const auto* g = reinterpret_cast<const GENERIC_MESSAGE*>(p);
+        if (g->Cmd == CMD_ID_CLEAR_ALARM) {
+            out.push_back("clear " + std::to_string(reinterpret_cast<const ALARM_CLEAR_MESSAGE*>(p)->Priority));
+        } else {
+            const auto* a = reinterpret_cast<const ALARM_SET_MESSAGE*>(p);
+            std::string l = std::string(g->Cmd == CMD_ID_SET_EXT_ALARM ? "ask " : "set ") +
+                            std::to_string(a->Priority) + " " + (a->pMessageString ? a->pMessageString : "-");
+            if (a->pRightChoice != nullptr)
+                l += std::string(" [") + a->pRightChoice + "]";
+            EXPECT_EQ(a->InitialToneID, TONE_ALARM_ALERT);
+            EXPECT_EQ(a->pFunctionAlarmCancel, nullptr);
+            out.push_back(l);
+        }
+        H_MEMORY_vFree(p);
+    }
+    return out;
+}
+
+std::vector<std::string> menuLines()
+{
+    std::vector<std::string> out;
+    while (MSGHEADER* p = L_MBOX_Receive(VIEW_STANDIN)) {
+        out.push_back(sonar_test::line(reinterpret_cast<const GENERIC_MESSAGE*>(p)));
+        H_MEMORY_vFree(p);
+    }
+    return out;
+}
+
+size_t count(const std::vector<std::string>& lines, std::initializer_list<std::string> parts)
+{
+    return sonar_test::linesWith(lines, parts).size();
+}
+
+TEST_F(Mss, TheUnitsReportsRaiseAndClearItsAlarms)
+{
+    const std::string partialDeploy =
+        "360 sonar deployed partially.  Please retract and re-deploy to reach requested depth.";
+    const std::string partialRetract =
+        "The 360 unit has not fully retracted. Check for obstructions and retract again.";
+    drain(ALARM_MAILBOX);
+
+    // A deployment error: raised at once, cleared when its 5 s timer fires.
+    MESSAGE_NEW_DATA m = report("YMSE", 1);
+    vHandleYMSE(&m);
+    EXPECT_EQ(alarmMails(), std::vector<std::string>{"set 16 " + partialDeploy});
+    EXPECT_EQ(u32("YMSE"), 0u);
+    const TICKS deploymentWait = L_TIMER_GetRemaining(s_pDeploymentMessageTimer);
+    EXPECT_GT(deploymentWait, 4000);
+    EXPECT_LE(deploymentWait, 5000);
+    vSemaphoreAction(270);
+    EXPECT_EQ(alarmMails(), std::vector<std::string>{"clear 16"});
+
+    // A stall: the old retraction alarm goes and a new one comes at once.
+    m = report("YMSE", 3);
+    vHandleYMSE(&m);
+    EXPECT_EQ(alarmMails(), (std::vector<std::string>{"clear 15", "set 15 " + partialRetract}));
+    EXPECT_EQ(u32("YMRR"), 0u);
+
+    // A retract request of a connected transom pod waits 7 s for the report.
+    s_bMSSConnected = TRUE;
+    m = report("YMRR", 1);
+    vHandleYMRR(&m);
+    const TICKS retractWait = L_TIMER_GetRemaining(s_pMSSRetractDoneTimer);
+    EXPECT_GT(retractWait, 6000);
+    EXPECT_LE(retractWait, 7000);
+    EXPECT_TRUE(alarmMails().empty()) << "nothing before the wait is over";
+    vSemaphoreAction(269);
+    EXPECT_EQ(alarmMails(), std::vector<std::string>{"set 15 " + partialRetract});
+    EXPECT_EQ(L_TIMER_GetRemaining(s_pMSSRetractDoneTimer), 0);
+
+    // The report of the retraction stops the wait.
+    vHandleYMRR(&m);
+    m = report("YMSE", 2);
+    vHandleYMSE(&m);
+    EXPECT_EQ(L_TIMER_GetRemaining(s_pMSSRetractDoneTimer), 0);
+    EXPECT_EQ(alarmMails(), std::vector<std::string>{"clear 15"});
+}
+
+TEST_F(Mss, TheDeploymentCounterWarnsOnceThenAtEveryReportUntilAcknowledged)
+{
+    drain(ALARM_MAILBOX);
+    s_bMaintWarningAck = FALSE;
+    struct {
+        S32 count;
+        size_t warnings; // alarm mails after the report
+        const char* kind;
+    } const cases[] = {
+        {4999, 0, ""}, {5000, 1, "set 11 "}, {5000, 0, ""}, {5749, 0, ""},
+        {5800, 1, "ask 12 "}, {5801, 1, "ask 12 "},
+    };
+    for (const auto& c : cases) {
+        MESSAGE_NEW_DATA m = report("YMSM", c.count);
+        vHandleYMSM(&m);
+        const auto mails = alarmMails();
+        ASSERT_EQ(mails.size(), c.warnings) << c.count;
+        if (c.warnings != 0) {
+            EXPECT_EQ(mails[0].rfind(c.kind, 0), 0u) << mails[0];
+        }
+    }
+    // The overdue warning carries "OK", whose answer stops it.
+    MESSAGE_NEW_DATA m = report("YMSM", 5900);
+    vHandleYMSM(&m);
+    MSGHEADER* p = L_MBOX_Receive(ALARM_MAILBOX);
+    ASSERT_NE(p, nullptr);
+    const auto* ask = reinterpret_cast<const ALARM_SET_MESSAGE*>(p);
+    EXPECT_STREQ(ask->pRightChoice, "OK");
+    ASSERT_NE(ask->pFunctionCbRightKeyAction, nullptr);
+    ask->pFunctionCbRightKeyAction();
+    H_MEMORY_vFree(p);
+    EXPECT_TRUE(s_bMaintWarningAck.load());
+    vHandleYMSM(&m);
+    EXPECT_TRUE(alarmMails().empty());
+    s_bMaintWarningAck = FALSE;
+}
+
+TEST_F(Mss, TheConnectionMenusFollowTheUnitAndThePodsMounting)
+{
+    MESSAGE_NEW_DATA state{};
+    state.FourCharId = FCID("MSSS");
+    state.bValid = TRUE;
+    state.dbValue.u32Val = 0; // from no unit on
+    vHandle360State(&state);
+    menuLines();
+
+    // A transom pod: deploy and retract in the main menu, "Retract" in
+    // the 360 panes while deployed.
+    state.dbValue.u32Val = 2;
+    vHandle360State(&state);
+    auto lines = menuLines();
+    EXPECT_EQ(count(lines, {"+item tab \"Accessories\" \"Deploy 360 Sonar\" prio=341"}), 1u);
+    EXPECT_EQ(count(lines, {"+item tab \"Accessories\" \"Retract 360 Sonar\" prio=342"}), 1u);
+    EXPECT_EQ(count(lines, {"+item hot", "\"Retract\" prio=0"}), 5u);
+    EXPECT_EQ(count(lines, {"Ping"}), 0u);
+
+    // Reported bow-mounted while deployed: no retracting anywhere, "Stop
+    // 360 Ping" in the three 360 panes instead.
+    MESSAGE_NEW_DATA bow = report("YBMT", 1);
+    vHandleYBMT(&bow);
+    lines = menuLines();
+    EXPECT_EQ(count(lines, {"-item tab \"Alarms\" \"360 Retract Alarm\""}), 1u);
+    EXPECT_EQ(count(lines, {"-item hot", "\"Retract\""}), 5u);
+    EXPECT_EQ(count(lines, {"-item tab \"Accessories\" \"Deploy 360 Sonar\""}), 1u);
+    EXPECT_EQ(count(lines, {"-item tab \"Accessories\" \"Retract 360 Sonar\""}), 1u);
+    for (const char* pane : {"hot 56/full", "hot 57/right", "hot 58/right"})
+        EXPECT_EQ(count(lines, {"+item " + std::string(pane) + " \"Stop 360 Ping\" prio=0"}), 1u) << pane;
+    EXPECT_EQ(count(lines, {"+item", "Retract\""}), 0u);
+    EXPECT_EQ(f32("SSAS"), 0.0f);
+
+    // Retracted (stopped): "Start 360 Ping" takes the place of "Stop".
+    state.dbValue.u32Val = 1;
+    vHandle360State(&state);
+    lines = menuLines();
+    for (const char* pane : {"hot 56/full", "hot 57/right", "hot 58/right"}) {
+        EXPECT_GE(count(lines, {"-item " + std::string(pane) + " \"Stop 360 Ping\""}), 1u) << pane;
+        EXPECT_EQ(count(lines, {"+item " + std::string(pane) + " \"Start 360 Ping\" prio=0"}), 1u) << pane;
+    }
+    EXPECT_EQ(count(lines, {"+item", "Retract\""}), 0u);
+
+    // The unit gone: every 360 item goes.
+    s_u32SystemState = 3;
+    state.dbValue.u32Val = 0;
+    vHandle360State(&state);
+    lines = menuLines();
+    EXPECT_EQ(count(lines, {"-item hot 56/full \"Start 360 Ping\""}), 1u);
+    EXPECT_EQ(count(lines, {"+item"}), 0u);
+    s_bPodIsBowMounted = FALSE;
 }
 
 } // namespace

@@ -578,6 +578,43 @@ TEST_F(HistoryTransducers, TheSonarSwitchRegistersWhatIsShownAtOnce)
     s_u32NetworkPingMask = 0;
 }
 
+TEST_F(HistoryTransducers, The360ViewsComeAndGoWithThe360Transducer)
+{
+    // The first "ISEN" came before the unit's 360 transducer was known.
+    s_u32LocalPingMask = ELEMENT_FV | ELEMENT_360;
+    handle("ELPM", ELEMENT_FV | ELEMENT_360);
+    handle("ISEN", TRUE);
+    EXPECT_EQ(count("360 16"), 0u);
+
+    // The unit reports it: its views after the selection delay.
+    g_calls.clear();
+    setU32("YST4", 16);
+    handle("YST4", 16);
+    EXPECT_GT(L_TIMER_GetRemaining(s_pTransducerSelectionDelay), 0);
+    vDelayedViewEnabling();
+    EXPECT_EQ(count("360 16"), 1u);
+
+    // It goes: the next registration removes everything and leaves it out.
+    g_calls.clear();
+    setU32("YST4", 0);
+    handle("YST4", 0);
+    EXPECT_GT(L_TIMER_GetRemaining(s_pTransducerSelectionDelay), 0) << "no new registration";
+    vDelayedViewEnabling();
+    EXPECT_EQ(count("enable 1"), 1u);
+    EXPECT_EQ(count("360 16"), 0u);
+    EXPECT_EQ(count("composite360 0 12"), 1u);
+
+    // In a simulation the 360 unit is there from the first "ISEN" on.
+    g_calls.clear();
+    setU32("CCST", 4);
+    handle("CCST", 4);
+    g_calls.clear();
+    handle("ISEN", TRUE);
+    EXPECT_EQ(count("360 16"), 1u);
+    setU32("CCST", STATE_NORMAL);
+    handle("CCST", STATE_NORMAL);
+}
+
 TEST_F(HistoryTransducers, TheSonarOnSettingRestoresTheLocalSourcesOnce)
 {
     setU32("ELPM", ELEMENT_2D | ELEMENT_FV);
