@@ -8,8 +8,7 @@
 // stand-in:
 // - navigation core (T_NAV_bIsMyChartCursorView): no pane is a chart
 //   cursor pane;
-// - sonar history (T_N_HISTORY_bIsMyCursorView, the zoom windows): no
-//   sonar cursor pane, no zoom window;
+// - sonar history (T_N_HISTORY_bIsMyCursorView): no sonar cursor pane;
 // - radar (T_RADAR_vSetReadoutBoxDrawing, T_RADAR_vDrawReadoutInfoBox,
 //   T_RADAR_s32CalculateSplitPosition): no readout boxes, the divider where
 //   the view task puts it;
@@ -22,6 +21,7 @@
 #include "nav/core/t_nav_mob.h"
 #include "nav/data/t_nav_twr_waypoint.h"
 #include "sonar/history/t_n_history_ppi.h"
+#include "sonar/screens/t_n_history_zoom_windows.h"
 #include "ui/t_view.h"
 
 namespace {
@@ -43,14 +43,6 @@ const ICON* pLargeWaypointIcon(U32 u32Waypoint)
 BOOLEAN bIsMyChartCursorView(LAYER_ID, SPLIT_WINDOW_TYPE) { return FALSE; }
 
 BOOLEAN bIsMySonarCursorView(LAYER_ID, SPLIT_WINDOW_TYPE) { return FALSE; }
-BOOLEAN bNoZoomWindow(BITMAP*, WINDOW_SPECIFICATION*, S32* pFactor, S32* pTop)
-{
-    if (pFactor != nullptr)
-        *pFactor = 0;
-    if (pTop != nullptr)
-        *pTop = 0;
-    return FALSE;
-}
 
 void vSetRadarReadoutBoxDrawing(void) {}
 U32 u32DrawRadarReadouts(BITMAP*, S32, S32) { return 0; }
@@ -73,8 +65,9 @@ void A_INFO_STANDINS_vFill(T_INFO_NEIGHBOURS* pHooks)
     pHooks->pfnCursorIcon = pCursorIcon;
     pHooks->pfnLargeWaypointIcon = pLargeWaypointIcon;
     pHooks->pfnIsMyCursorView = bIsMySonarCursorView;
-    pHooks->pfnDrawSiZoomWindow = bNoZoomWindow;
-    pHooks->pfnDrawDiZoomWindow = bNoZoomWindow;
+    pHooks->pfnDrawSiZoomWindow = T_N_HISTORY_bDrawFvZoomWindow;
+    pHooks->pfnDrawDiZoomWindow = T_N_HISTORY_bDrawKvZoomWindow;
+    t_n_history::vSetZoomCursorIcon(&Cursor_icon);
     pHooks->pfnMSSCursorOffset = T_N_HISTORY_bMSSCursorOffset;
     pHooks->pfnCursoredWaypointInMSS = T_N_HISTORY_bCursoredWaypointInMSS;
     pHooks->pfnSetRadarReadoutBoxDrawing = vSetRadarReadoutBoxDrawing;
