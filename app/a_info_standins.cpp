@@ -1,15 +1,12 @@
 // What the instrument bar's navigation strip and the cursor readout ask of
 // the subsystems above the user interface.
 //
-// The chart cursor, the waypoints' large icons and the man-overboard
-// query are the navigation core's; the sonar cursor's panes the sonar
-// history's. Everything else here is a STAND-IN, answering as its subsystem
+// The chart cursor's panes, the waypoints' large icons and the
+// man-overboard query are the navigation core's; the sonar cursor's panes
+// and zoom windows the sonar history's. Everything else here is a STAND-IN, answering as its subsystem
 // does while it has nothing to show; the module that builds one replaces
 // its line in A_INFO_STANDINS_vFill with the real call and deletes the
 // stand-in:
-// - navigation core (T_NAV_bIsMyChartCursorView): no pane is a chart
-//   cursor pane;
-// - sonar history (the zoom windows): no zoom window;
 // - radar (T_RADAR_vSetReadoutBoxDrawing, T_RADAR_vDrawReadoutInfoBox,
 //   T_RADAR_s32CalculateSplitPosition): no readout boxes, the divider where
 //   the view task puts it;
@@ -20,9 +17,11 @@
 
 #include "nav/core/g_nav_icons.h"
 #include "nav/core/t_nav_mob.h"
+#include "nav/core/t_nav_views.h"
 #include "nav/data/t_nav_twr_waypoint.h"
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_ppi.h"
+#include "sonar/screens/t_n_history_zoom_windows.h"
 #include "ui/t_view.h"
 
 namespace {
@@ -41,16 +40,6 @@ const ICON* pLargeWaypointIcon(U32 u32Waypoint)
 
 // ---- Stand-ins ----
 
-BOOLEAN bIsMyChartCursorView(LAYER_ID, SPLIT_WINDOW_TYPE) { return FALSE; }
-
-BOOLEAN bNoZoomWindow(BITMAP*, WINDOW_SPECIFICATION*, S32* pFactor, S32* pTop)
-{
-    if (pFactor != nullptr)
-        *pFactor = 0;
-    if (pTop != nullptr)
-        *pTop = 0;
-    return FALSE;
-}
 
 void vSetRadarReadoutBoxDrawing(void) {}
 U32 u32DrawRadarReadouts(BITMAP*, S32, S32) { return 0; }
@@ -69,12 +58,13 @@ void vStevrinTargetName(char* pacName, U32 u32Size)
 void A_INFO_STANDINS_vFill(T_INFO_NEIGHBOURS* pHooks)
 {
     pHooks->pfnMOBInProgress = T_NAV_bIsMOBInProgress;
-    pHooks->pfnIsMyChartCursorView = bIsMyChartCursorView;
+    pHooks->pfnIsMyChartCursorView = T_NAV_bIsMyChartCursorView;
     pHooks->pfnCursorIcon = pCursorIcon;
     pHooks->pfnLargeWaypointIcon = pLargeWaypointIcon;
     pHooks->pfnIsMyCursorView = T_N_HISTORY_bIsMyCursorView;
-    pHooks->pfnDrawSiZoomWindow = bNoZoomWindow;
-    pHooks->pfnDrawDiZoomWindow = bNoZoomWindow;
+    pHooks->pfnDrawSiZoomWindow = T_N_HISTORY_bDrawFvZoomWindow;
+    pHooks->pfnDrawDiZoomWindow = T_N_HISTORY_bDrawKvZoomWindow;
+    t_n_history::vSetZoomCursorIcon(&Cursor_icon);
     pHooks->pfnMSSCursorOffset = T_N_HISTORY_bMSSCursorOffset;
     pHooks->pfnCursoredWaypointInMSS = T_N_HISTORY_bCursoredWaypointInMSS;
     pHooks->pfnSetRadarReadoutBoxDrawing = vSetRadarReadoutBoxDrawing;

@@ -15,7 +15,7 @@
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_state.h"
 #include "sonar/screens/t_n_history_frame.h"
-#include "sonar/screens/t_n_history_frame_standins.h"
+#include "sonar/screens/t_n_history_zoom_windows.h"
 #include "sonar/screens/t_n_history_imaging_icons.h"
 
 #include "graphics/color.h"
@@ -395,8 +395,8 @@ void T_N_HISTORY_vDrawVerticalScrollView(BITMAP* pBitmap, WINDOW_SPECIFICATION* 
         vRangeLines(pBitmap, g, side, left.copy.u32LowerDigits, right.copy.u32LowerDigits);
 
     // 13: the zoom window follows the cursor in the Flankview pane only.
-    if (imaging_frame_standin::bIsSideImageView(psWindowSpec->currentLayer, psWindowSpec->activeWindow))
-        imaging_frame_standin::bUpdateFvZoomWindow(psWindowSpec);
+    if (T_N_HISTORY_bIsSideImageView(psWindowSpec->currentLayer, psWindowSpec->activeWindow))
+        T_N_HISTORY_bUpdateFvZoomWindow(psWindowSpec);
     else
         FvZoomWin.bActive = FALSE;
 

@@ -13,7 +13,7 @@
 #include "sonar/history/t_n_history.h"
 #include "sonar/history/t_n_history_state.h"
 #include "sonar/screens/t_n_history_frame.h"
-#include "sonar/screens/t_n_history_frame_standins.h"
+#include "sonar/screens/t_n_history_zoom_windows.h"
 #include "sonar/screens/t_n_history_imaging_icons.h"
 
 #include "graphics/color.h"
@@ -113,7 +113,7 @@ void T_N_HISTORY_vDrawKeelview(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSp
         POINT pt{0, 500};
         T_N_HISTORY_vDrawTemperatureChart(pBitmap, &pt, 800, CHART_HEIGHT);
     }
-    imaging_frame_standin::bUpdateKvZoomWindow(psWindowSpec);
+    T_N_HISTORY_bUpdateKvZoomWindow(psWindowSpec);
     if (s_bSweepingUsedAsSide)
         T_N_HISTORY_vDrawFVKVMssIcon(pBitmap, 2, static_cast<S32>(s_u32MSSIconYoffset) + 107);
 }
@@ -150,7 +150,7 @@ void T_N_HISTORY_vDrawKeelviewSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWin
         const POINT pt{0, 0};
         G_BOX_vDrawFilled(pBitmap, BackGroundColor, &pt, 800, INFO_BAND_HEIGHT);
     }
-    imaging_frame_standin::bUpdateKvZoomWindow(psWindowSpec);
+    T_N_HISTORY_bUpdateKvZoomWindow(psWindowSpec);
     if (s_bSweepingUsedAsSide)
         T_N_HISTORY_vDrawFVKVMssIcon(pBitmap, pane.s32ClipLeft + 2,
                                      pane.s32ClipBottom + static_cast<S32>(s_u32MSSIconYoffset) + 107);
@@ -233,7 +233,7 @@ void T_N_HISTORY_vDrawKeelviewSonarSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* 
     vDrawDepthScale(pBitmap, r, SonarCopy.u32UpperDigits, SonarCopy.u32LowerDigits, scaleHeight, P + 2,
                     SonarCopy.bManualDepthRange, TRUE);
 
-    imaging_frame_standin::bUpdateKvZoomWindow(psWindowSpec);
+    T_N_HISTORY_bUpdateKvZoomWindow(psWindowSpec);
     if (s_bSweepingUsedAsSide)
         T_N_HISTORY_vDrawFVKVMssIcon(pBitmap, 2, static_cast<S32>(s_u32MSSIconYoffset) + 356);
 }
