@@ -1,8 +1,10 @@
 #include "nav/core/t_nav_menus.h"
 
+#include "nav/core/gps_menu_standins.h"
 #include "nav/core/newdata_standins.h"
 #include "nav/core/t_nav_goto.h"
 #include "nav/core/t_nav.h"
+#include "nav/core/t_nav_gps_menus.h"
 #include "nav/core/t_nav_infobox.h"
 #include "nav/core/t_nav_newdata.h"
 #include "nav/core/t_nav_route.h"
@@ -22,6 +24,7 @@
 
 TEXT_TABLE Waypoint_Info_Menu = NAV_MENU_TEXT("Waypoint Info");
 TEXT_TABLE GoTo_Menu = NAV_MENU_TEXT("GoTo Menu");
+TEXT_TABLE Chart_Tab = NAV_MENU_TEXT("Chart");
 BOOLEAN s_b_GPSDetected = FALSE;
 BOOLEAN bNavAndChartTabsRegistered = FALSE;
 
@@ -54,7 +57,6 @@ MENU_ACTION_FUNC* const s_apfnRouteActions[NAV_GOTO_ROUTE_SLOTS][4] = {
     {T_NAV_vForwardFromPoint4, T_NAV_vReverseFromPoint4, T_NAV_vTravelForwardRoute4, T_NAV_vTravelReverseRoute4},
 };
 
-TEXT_TABLE Chart_Tab = NAV_MENU_TEXT("Chart");
 TEXT_TABLE Playback_Caption = NAV_MENU_TEXT("Playback");
 TEXT_TABLE Simulation_Caption = NAV_MENU_TEXT("Simulation");
 TIMER_INFO* s_pUpdateTimer = nullptr;
@@ -259,12 +261,19 @@ void T_NAV_vHandleGPSDetected(void)
             U_MENU_bRegisterHotActionMenu(&Save_Current_Track, nullptr, MENU_SAVE_CTRACK, T_NAV_vSaveCurrentTrack,
                                           TRUE, M_BASIC, v.eView, v.eSplit);
         }
+        const bool bPerspective = (v.eView == BIRDS_EYE_VIEW_PRIORITY && v.eSplit == SPLIT_FULL_WINDOW) ||
+                                  (v.eView == CHART_PLUS_BIRDS_EYE_VIEW_PRIORITY && v.eSplit == SPLIT_LEFT_WINDOW);
+        if (!bPerspective)
+            U_MENU_bRegisterHotActionMenu(&Chart_Declutter, nullptr, MENU_CHART_DECLUTTER, T_CHART_vChartDeclutter,
+                                          FALSE, M_ADVANCED, v.eView, v.eSplit);
     }
     T_NAV_vUpdateCursorToWaypointMenuRegistration();
     if (!bNavAndChartTabsRegistered) {
         U_MENU_bRegisterTab(&Nav_Tab, NAV_TAB_PRIORITY, nullptr, M_BASIC);
         U_MENU_bRegisterTab(&Chart_Tab, CHART_TAB_PRIORITY, nullptr, M_BASIC);
+        T_CHART_vCallRegisterChartSelectMenuItem();
     }
+    T_NAV_vRegisterGPSSettingMenus();
 
     vReadoutKeys();
     vViewsAndLayers();

@@ -29,6 +29,8 @@ constexpr LAYER_ID INFO_BIRDS_EYE_LAYER = 240;
 // a chosen subset of their items.
 extern TEXT_TABLE Waypoint_Info_Menu; // "Waypoint Info"
 extern TEXT_TABLE GoTo_Menu;          // "GoTo Menu"
+// The main menu's "Chart" tab.
+extern TEXT_TABLE Chart_Tab;
 
 void T_NAV_vHandleRunSystem(void);
 
