@@ -257,9 +257,12 @@ TEST_F(PlaybackUnit, ARecordingMadeInSimulationPlaysBackThroughTheTwoDView)
     tap(keypad_, DKEY_EXIT);
     std::this_thread::sleep_for(seconds(15));
 
-    // "Stop Recording" heads the hot menu of every view while recording.
+    // "Stop Recording" heads the hot menu of every view while recording;
+    // the menu opens on the item last used, "Pings Per Second" below it.
     tap(keypad_, DKEY_MENU);
     std::this_thread::sleep_for(milliseconds(1500));
+    tap(keypad_, DKEY_CURSOR_UP);
+    std::this_thread::sleep_for(milliseconds(700));
     tap(keypad_, DKEY_CURSOR_RIGHT);
     off_t last = -1;
     EXPECT_TRUE(waitFor(
