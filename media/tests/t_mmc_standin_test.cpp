@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -272,6 +273,32 @@ TEST_F(Card, AThumbnailIsEveryFourthPixelOfAFullScreenPngAndOtherSizesAreMarked)
     EXPECT_EQ(T_MMC_STANDIN_eFindPreviousImage(name, &pos), THUMBNAIL_IMAGE_TYPE);
     EXPECT_EQ(pos, 1u);
     EXPECT_STREQ(name, "mmc0/A.PNG");
+}
+
+TEST_F(Card, OnlyTheLatestPreviewRequestIsLoaded)
+{
+    BITMAP* pFrame = G_BUFFERS_pCreateFullScreenBitmap();
+    G_BMP_vSet(pFrame, 0x07E0);
+    ASSERT_TRUE(G_PNG_bWriteBitmap(pFrame, card("P.PNG").c_str()));
+    std::atomic<U32> latest{2};
+    struct Case {
+        U32 id;
+        COLOR after;
+    } cases[] = {{1, 0x1234}, {2, 0x07E0}}; // the first was superseded by the second
+    for (const Case& c : cases) {
+        G_BMP_vSet(pFrame, 0x1234);
+        auto* pMail = static_cast<MSG_LOAD_BMP*>(H_MEMORY_pvMalloc(sizeof(MSG_LOAD_BMP)));
+        memset(static_cast<void*>(pMail), 0, sizeof *pMail);
+        pMail->header.Cmd = CMD_ID_LOAD_BMP;
+        pMail->pBitmap = pFrame;
+        pMail->pcName = static_cast<char*>(H_MEMORY_pvMalloc(THUMBNAIL_NAME_BYTES));
+        snprintf(pMail->pcName, THUMBNAIL_NAME_BYTES, "P.PNG");
+        pMail->u32RequestId = c.id;
+        pMail->pu32LatestRequestId = &latest;
+        T_MMC_STANDIN_vHandleMail(&pMail->header);
+        EXPECT_EQ(*G_PIXEL_pcolLogical(pFrame, 400, 300), c.after) << "request " << c.id;
+    }
+    G_BUFFERS_vFreeFullScreenBitmap(pFrame);
 }
 
 } // namespace

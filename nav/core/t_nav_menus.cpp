@@ -1,8 +1,10 @@
 #include "nav/core/t_nav_menus.h"
 
+#include "nav/core/gps_menu_standins.h"
 #include "nav/core/newdata_standins.h"
 #include "nav/core/t_nav_goto.h"
 #include "nav/core/t_nav.h"
+#include "nav/core/t_nav_gps_menus.h"
 #include "nav/core/t_nav_infobox.h"
 #include "nav/core/t_nav_newdata.h"
 #include "nav/core/t_nav_route.h"
@@ -259,12 +261,19 @@ void T_NAV_vHandleGPSDetected(void)
             U_MENU_bRegisterHotActionMenu(&Save_Current_Track, nullptr, MENU_SAVE_CTRACK, T_NAV_vSaveCurrentTrack,
                                           TRUE, M_BASIC, v.eView, v.eSplit);
         }
+        const bool bPerspective = (v.eView == BIRDS_EYE_VIEW_PRIORITY && v.eSplit == SPLIT_FULL_WINDOW) ||
+                                  (v.eView == CHART_PLUS_BIRDS_EYE_VIEW_PRIORITY && v.eSplit == SPLIT_LEFT_WINDOW);
+        if (!bPerspective)
+            U_MENU_bRegisterHotActionMenu(&Chart_Declutter, nullptr, MENU_CHART_DECLUTTER, T_CHART_vChartDeclutter,
+                                          FALSE, M_ADVANCED, v.eView, v.eSplit);
     }
     T_NAV_vUpdateCursorToWaypointMenuRegistration();
     if (!bNavAndChartTabsRegistered) {
         U_MENU_bRegisterTab(&Nav_Tab, NAV_TAB_PRIORITY, nullptr, M_BASIC);
         U_MENU_bRegisterTab(&Chart_Tab, CHART_TAB_PRIORITY, nullptr, M_BASIC);
+        T_CHART_vCallRegisterChartSelectMenuItem();
     }
+    T_NAV_vRegisterGPSSettingMenus();
 
     vReadoutKeys();
     vViewsAndLayers();

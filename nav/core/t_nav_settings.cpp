@@ -269,6 +269,12 @@ void T_NAV_vInstallDomesticModelQuery(NAV_DOMESTIC_MODEL_QUERY* pfnDomesticModel
     s_pfnDomesticModel.store(pfnDomesticModel);
 }
 
+BOOLEAN T_NAV_bDomesticModel(void)
+{
+    NAV_DOMESTIC_MODEL_QUERY* const pfnDomestic = s_pfnDomesticModel.load();
+    return pfnDomestic != nullptr && pfnDomestic() != 0 ? TRUE : FALSE;
+}
+
 void T_NAV_vSetDefaultSettings(BOOLEAN bForceFactoryDefaults)
 {
     const BOOLEAN bFactory = bForceFactoryDefaults ? TRUE : FALSE;

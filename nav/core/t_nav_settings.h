@@ -42,6 +42,8 @@ constexpr S32 NAV_SIM_START_LON_COAST = -8930670;
 // installed (or null), every unit counts as metric.
 typedef BOOLEAN NAV_DOMESTIC_MODEL_QUERY(void);
 void T_NAV_vInstallDomesticModelQuery(NAV_DOMESTIC_MODEL_QUERY* pfnDomesticModel);
+// The installed answer; FALSE while none is installed.
+BOOLEAN T_NAV_bDomesticModel(void);
 
 // Writes every navigation setting (see above) and resets the modules that
 // hang on them: the confirmation queue, the editors, the group manager,

@@ -7,7 +7,13 @@
 #include "kernel/h_memory.h"
 #include "kernel/l_mbox.h"
 #include "kernel/l_sema.h"
+#include "graphics/color.h"
+#include "graphics/g_bmp.h"
 #include "graphics/g_buffers.h"
+#include "graphics/g_icon.h"
+#include "graphics/g_pixel.h"
+#include "graphics/tests/g_testing.h"
+#include "graphics/u_fonts.h"
 #include "store/h_database.h"
 #include "ui/t_menu.h"
 #include "ui/t_view_capture_standins.h"
@@ -105,6 +111,8 @@ protected:
         static const bool ready = [] {
             sonar_test::unitRoot();
             H_DATABASE_vInit();
+            U_FONTS_vSelectFontSet(LANGUAGE_ENGLISH);
+            G_ICON_vSetIconPalette(&gCOLOR_pcolColorTable[COLOR_SECTION_ICON]);
             static T_VIEW_CAPTURE_NEIGHBOURS table{};
             table.eFindPreviousThumbNail = ePrevious;
             table.eFindNextThumbNail = eNext;
@@ -281,6 +289,16 @@ TEST_F(Review, OneFileFillsOneSlotAndDeletingItEmptiesTheList)
     std::vector<CMD_ID> sent = cardMails();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0], CMD_ID_LOAD_THUMBNAIL);
+    // The scroll indicator runs the bar's whole length; the up arrow shows
+    // above the first file.
+    const COLOR frame = gCOLOR_pcolColorTable[36], background = gCOLOR_pcolColorTable[34];
+    for (PIXEL y = 23; y < 577; ++y)
+        ASSERT_EQ(*G_PIXEL_pcolLogical(pFrame, 15, y), frame) << "scroll indicator at " << y;
+    size_t arrow = 0;
+    for (PIXEL y = 557; y < 573; ++y)
+        for (PIXEL x = 128; x < 144; ++x)
+            arrow += *G_PIXEL_pcolLogical(pFrame, x, y) != background;
+    EXPECT_GT(arrow, 10u) << "no up arrow";
 
     T_VIEW_vDeleteCurrentImage();
     EXPECT_TRUE(clicked(SEMA_KEYCLICK_GOOD));
@@ -294,7 +312,111 @@ TEST_F(Review, OneFileFillsOneSlotAndDeletingItEmptiesTheList)
     T_VIEW_vDrawCaptureReviewView(pFrame, &spec);
     EXPECT_EQ(r.psScrollInfo->nThumbNailsDisplayed, 0u);
     EXPECT_TRUE(r.pbAllDeleted->load()) << "the next frame shows that no file is left";
+    size_t message = 0;
+    for (PIXEL y = 200; y < 400; ++y)
+        for (PIXEL x = 100; x < 700; ++x)
+            message += *G_PIXEL_pcolLogical(pFrame, x, y) == gCOLOR_pcolColorTable[35];
+    EXPECT_GT(message, 500u) << "no \"No Images Found\" box";
     G_BUFFERS_vFreeFullScreenBitmap(pFrame);
+}
+
+// What the card task would have loaded into a slot: a picture of soft bands
+// over a dark bottom, taken with a known time, or a recording's header.
+void loadSnapshot(THUMBNAIL_HEADER_TYPE* p, U32 u32Shade)
+{
+    ASSERT_NE(p->snapshot, nullptr);
+    for (U32 r = 0; r < THUMBNAIL_HEIGHT; ++r)
+        for (U32 c = 0; c < THUMBNAIL_WIDTH; ++c) {
+            static const COLOR bands[4] = {0x4208, 0x8410, 0x0410, 0x8200};
+            const COLOR colour = r < 30 + c / 8 ? (COLOR)0x001F : bands[(r / 10 + u32Shade) % 4];
+            p->snapshot->ImageData[r * THUMBNAIL_WIDTH + c] = colour;
+        }
+    p->snapshot->Header.WaypointValid = TRUE;
+    p->snapshot->Header.Image_Waypoint.u32DateTime = 1700000000u + u32Shade;
+    p->u32CardSizeKB = 2 * 1048576;
+    p->u32CardAvailableKB = 1536 * 1024;
+}
+
+void loadRecording(THUMBNAIL_HEADER_TYPE* p)
+{
+    ASSERT_NE(p->recording, nullptr);
+    SONAR_RECORD_THUMB_HEADER& h = *p->recording;
+    h.bWaypointValid = TRUE;
+    h.RecordingStartWaypoint.u32DateTime = 1700003600u;
+    snprintf(h.RecordingStartWaypoint.sName, sizeof h.RecordingStartWaypoint.sName, "LAKE.SON");
+    h.u32NumberOfPings = 600;
+    h.u32TotalTimeMs = 150000;
+    h.u32PingSizeBytes = 4096;
+    h.u32FirstPingPeriodMs = 240;
+    h.u32BeamMask = 0x3;
+}
+
+// Draws twice: the first frame searches the list and asks for the loads,
+// the second shows what was loaded.
+void drawReview(BITMAP* pFrame)
+{
+    WINDOW_SPECIFICATION spec{};
+    T_VIEW_vDrawCaptureReviewView(pFrame, &spec);
+}
+
+// 24-hour time and day.month.year at UTC, for the info cells.
+void timeFormats()
+{
+    setU32("SITF", 4);
+    setU32("SIDF", 1);
+    H_DATABASE_bUpdateEverythingS32(FCID("SLTZ"), 0, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
+    setU32("SDST", 0);
+}
+
+TEST_F(Review, GoldenThumbnailsWithTheInfoBox)
+{
+    timeFormats();
+    s_files = {"I1.PNG", "R2.SON", "I3.PNG", "I4.PNG"};
+    T_VIEW_REVIEW r = T_VIEW_tReview();
+    *r.pbInitialThumbNailSearch = TRUE;
+    BITMAP* pFrame = G_BUFFERS_pCreateFullScreenBitmap();
+    drawReview(pFrame);
+    cardMails();
+    loadSnapshot(*r.ppsCurrentThumbnail, 0);
+    loadRecording(*r.ppsNextThumbnail);
+    loadSnapshot(*r.ppsNextNextThumbnail, 2);
+    G_BMP_vSet(pFrame, 0);
+    drawReview(pFrame);
+    EXPECT_EQ(r.psScrollInfo->nThumbNailsDisplayed, 3u);
+    gt::expectGolden(pFrame, "sonar/tests/golden", "review_thumbnails");
+    G_BUFFERS_vFreeFullScreenBitmap(pFrame);
+}
+
+TEST_F(Review, GoldenPlaybackWithTheProgressBar)
+{
+    timeFormats();
+    setU32("IDTM", 1700005000u);
+    s_files = {"R1.SON", "I2.PNG"};
+    T_VIEW_REVIEW r = T_VIEW_tReview();
+    *r.pbInitialThumbNailSearch = TRUE;
+    BITMAP* pFrame = G_BUFFERS_pCreateFullScreenBitmap();
+    drawReview(pFrame);
+    cardMails();
+    loadRecording(*r.ppsCurrentThumbnail);
+    loadSnapshot(*r.ppsNextThumbnail, 1);
+    drawReview(pFrame); // the recording's totals
+    T_VIEW_vSetSRViewState(SR_VIEW_PLAYBACK);
+    // A third of the way through, playing at normal speed.
+    setU32("CPSP", 8);
+    setU32("CRTS", 50000);
+    setU32("CRBS", 200 * 4096);
+    setU32("CRCP", 250);
+    setU32("CRAV", 245);
+    T_VIEW_vUpdateProgressIcons(8);
+    G_BMP_vSet(pFrame, 0);
+    drawReview(pFrame);
+    gt::expectGolden(pFrame, "sonar/tests/golden", "review_playback");
+    G_BUFFERS_vFreeFullScreenBitmap(pFrame);
+    T_VIEW_vStopPlayback();
+    menuMails();
+    MSGHEADER* pExit = L_MBOX_Receive(MENU_MAILBOX);
+    if (pExit != nullptr)
+        H_MEMORY_vFree(pExit);
 }
 
 } // namespace
