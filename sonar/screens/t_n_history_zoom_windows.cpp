@@ -170,9 +170,23 @@ void vResampleStored(const TSU_STORE_COLUMN* pColumn, U32 u32Offset, U32 u32Leng
 // The linear step between two stored pings: fPing of the younger.
 void vInterpolate(const U8* pu8Older, const U8* pu8Younger, U8* pu8Out, S32 s32Count, double dPing)
 {
+    if (s32Count <= 0)
+        return;
+    if (dPing >= 1.0) {
+        std::memcpy(pu8Out, pu8Younger, static_cast<size_t>(s32Count));
+        return;
+    }
+    if (dPing <= 0.0) {
+        std::memcpy(pu8Out, pu8Older, static_cast<size_t>(s32Count));
+        return;
+    }
+    // Between two bytes the result stays within them, so the conversion
+    // truncates toward zero without a clamp; single precision lets the
+    // loop run on vectors.
+    const float f = static_cast<float>(dPing);
     for (S32 i = 0; i < s32Count; ++i) {
-        const double v = pu8Older[i] + dPing * (static_cast<double>(pu8Younger[i]) - pu8Older[i]);
-        pu8Out[i] = static_cast<U8>(std::clamp(std::trunc(v), 0.0, 255.0));
+        const float older = pu8Older[i];
+        pu8Out[i] = static_cast<U8>(static_cast<int>(older + f * (static_cast<float>(pu8Younger[i]) - older)));
     }
 }
 
