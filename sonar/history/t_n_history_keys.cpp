@@ -20,6 +20,7 @@
 #include "sonar/history/t_n_history_state.h"
 
 #include "kernel/l_clock.h"
+#include "kernel/l_mutex.h"
 #include "kernel/l_sema.h"
 #include "kernel/l_timer.h"
 #include "kernel/lm_log.h"
@@ -50,8 +51,8 @@ U32 db_u32ComboViewSonarWindowWidth = 400;
 float fCurrentPingDepthMetres = 30.0f;
 U32 s_FishAlarmSize = 0;
 U32 s_u32PPISectorStepFactor = 4;
-BOOLEAN s_bTerrainMode = FALSE;
-BOOLEAN s_bSweepTerrainMode = FALSE;
+std::atomic<BOOLEAN> s_bTerrainMode{FALSE};
+std::atomic<BOOLEAN> s_bSweepTerrainMode{FALSE};
 
 } // namespace t_n_history
 
@@ -268,8 +269,10 @@ void vDepthUnit(const MESSAGE_NEW_DATA* p)
                (int)SonarViewInfo.unitsDepth);
         return;
     }
+    L_MUTEX_LockWait(RES_S_INFO);
     SonarViewInfo.unitsDepth = (UNIT_TYPE)p->dbValue.u32Val;
     SonarViewInfo.fMinDepthRangeDifference = fMinDifferenceFor(SonarViewInfo.unitsDepth);
+    L_MUTEX_Unlock(RES_S_INFO);
     vRangeRefresh();
 }
 
@@ -687,12 +690,16 @@ void vRegisterRows(const HISTORY_KEY (&rows)[N], U32 u32Priority)
 void vRegisterDepthUnit(U32 u32Priority)
 {
     const UNIT_TYPE eUnit = eModelDepthUnit();
+    // A reset of the settings runs beside the column adder, which reads
+    // the window records under mutex 28.
+    L_MUTEX_LockWait(RES_S_INFO);
     SonarViewInfo.unitsDepth = eUnit;
+    SonarViewInfo.fMinDepthRangeDifference = fMinDifferenceFor(eUnit);
+    L_MUTEX_Unlock(RES_S_INFO);
     for (FOURCHARID fcid : {FCID("SUDP"), FCID("YUDP")})
         H_DATABASE_bUpdateEverythingU32(fcid, eUnit, u32Priority, D_UNITS, nullptr, DB_TIMEOUT_NEVER);
     static const U32 s_au32Domestic[] = {U_FEET, U_FATHOMS};
     H_DATABASE_vCheckForValidUnits(FCID("YUDP"), s_au32Domestic, 2, U_FEET);
-    SonarViewInfo.fMinDepthRangeDifference = fMinDifferenceFor(eUnit);
 }
 
 // The 360 view flag is written by two writers: the attributes at priority
@@ -704,11 +711,11 @@ void vRegisterMssViewFlag(void)
     L_SEMA_Signal(SEMA_NVRAM_UPDATE);
 }
 
-void vTerrainFlag(FOURCHARID fcid, BOOLEAN& bFlag, BOOLEAN bFactoryDefaults, U32 u32Priority)
+void vTerrainFlag(FOURCHARID fcid, std::atomic<BOOLEAN>& bFlag, BOOLEAN bFactoryDefaults, U32 u32Priority)
 {
     if (bFactoryDefaults)
         bFlag = FALSE;
-    H_DATABASE_bUpdateEverythingBoolean(fcid, bFlag, u32Priority, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
+    H_DATABASE_bUpdateEverythingBoolean(fcid, bFlag.load(), u32Priority, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
     H_DATABASE_bRegisterForDataWithConditions(fcid, HISTORY_MAILBOX, TRUE, FALSE, FALSE);
 }
 

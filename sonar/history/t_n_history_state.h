@@ -378,8 +378,8 @@ extern U32 db_u32ComboViewSonarWindowWidth;  // "CSCW"
 extern float fCurrentPingDepthMetres;        // "CSPD"
 extern U32 s_FishAlarmSize;                  // "YSFA"; 0 off
 extern U32 s_u32PPISectorStepFactor;         // "SSPS", "YSPS"
-extern BOOLEAN s_bTerrainMode;               // "SITM"
-extern BOOLEAN s_bSweepTerrainMode;          // "SMTM"
+extern std::atomic<BOOLEAN> s_bTerrainMode;  // "SITM"; read by the column adder
+extern std::atomic<BOOLEAN> s_bSweepTerrainMode; // "SMTM"; read by the 360 processing
 
 // ---- Colour tables (t_n_history_colors.cpp, under mutex 28) ----
 

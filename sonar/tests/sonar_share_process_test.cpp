@@ -36,13 +36,15 @@ void seed(const vt::TempRoot& root, U32 unitId, bool transducer)
     vt::makeDirs(root.at("/etc"));
     vt::makeDirs(root.at("/dev"));
     std::map<std::string, U32> values = {{"NVER", NVR_VERSION}, {"SENU", 20417}, {"SMAC", unitId}};
-    if (transducer)
+    if (transducer) {
         values["SSTS"] = 15; // 2D and Keelview
-    else
+        values["SQCD"] = 1;  // the server has finished its quick set-up
+    } else {
         // A unit without a transducer that has found its network before
         // runs normally on the sonar of the network; without this it would
         // start as a store demonstration.
         values["SFEF"] = 1;
+    }
     nvt::writeFiles(root.cwd(), nvt::encode(values));
 }
 
