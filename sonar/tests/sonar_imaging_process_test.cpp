@@ -179,7 +179,7 @@ TEST_F(ImagingUnit, TheSimulatorsFlankviewWaterfallMovesDownUnderTheBoat)
     bool shown = false;
     for (int i = 0; i < 30 && !shown; ++i) {
         tap(keypad_, DKEY_VIEW);
-        const auto until = Clock::now() + milliseconds(1500);
+        const auto until = Clock::now() + milliseconds(4000);
         while (!shown && Clock::now() < until) {
             std::this_thread::sleep_for(milliseconds(250));
             shown = showsFlankview(snapshot(root_));

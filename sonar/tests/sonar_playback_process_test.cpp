@@ -223,7 +223,7 @@ protected:
             if (check(*pShot = snapshot(root_)))
                 return true;
             tap(keypad_, DKEY_VIEW);
-            if (waitFor([&] { return check(*pShot = snapshot(root_)); }, milliseconds(1500)))
+            if (waitFor([&] { return check(*pShot = snapshot(root_)); }, milliseconds(4000)))
                 return true;
         }
         return false;

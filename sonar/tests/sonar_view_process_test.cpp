@@ -150,7 +150,8 @@ protected:
             // The end of what the unit said, and how it ended.
             const std::string err = unit_->err(), out = unit_->out();
             std::cerr << "unit " << (unit_->running() ? "running" : "gone") << "; standard error:\n"
-                      << err.substr(err.size() > 6000 && !getenv("DUMPUNIT") ? err.size() - 6000 : 0) << "\nstandard output:\n"
+                      << err.substr(err.size() > 6000 && !getenv("DUMPUNIT") ? err.size() - 6000 : 0)
+                      << "\nstandard output:\n"
                       << out.substr(out.size() > 3000 ? out.size() - 3000 : 0) << "\n";
         }
         if (unit_ && unit_->running())
@@ -191,10 +192,12 @@ void SonarUnit::reachTheTwoDView()
     tap(keypad_, DKEY_EXIT);
     std::this_thread::sleep_for(seconds(2));
 
+    // A loaded machine can take seconds to switch views: a second VIEW
+    // before the first one shows would step past the view looked for.
     bool shown = false;
     for (int i = 0; i < 12 && !shown; ++i) {
         tap(keypad_, DKEY_VIEW);
-        const auto until = Clock::now() + milliseconds(1500);
+        const auto until = Clock::now() + milliseconds(4000);
         while (!shown && Clock::now() < until) {
             std::this_thread::sleep_for(milliseconds(250));
             shown = showsColourBar(snapshot(root_));
