@@ -1,13 +1,11 @@
 // What the instrument bar's navigation strip and the cursor readout ask of
 // the subsystems above the user interface.
 //
-// The chart cursor, the waypoints' large icons and the man-overboard
-// query are the navigation core's. Everything else here is a STAND-IN, answering as its subsystem
+// The chart cursor and its panes, the waypoints' large icons and the
+// man-overboard query are the navigation core's. Everything else here is a STAND-IN, answering as its subsystem
 // does while it has nothing to show; the module that builds one replaces
 // its line in A_INFO_STANDINS_vFill with the real call and deletes the
 // stand-in:
-// - navigation core (T_NAV_bIsMyChartCursorView): no pane is a chart
-//   cursor pane;
 // - sonar history (T_N_HISTORY_bIsMyCursorView, the zoom windows): no
 //   sonar cursor pane, no zoom window;
 // - radar (T_RADAR_vSetReadoutBoxDrawing, T_RADAR_vDrawReadoutInfoBox,
@@ -19,6 +17,7 @@
 #include "app/a_info_standins.h"
 
 #include "nav/core/g_nav_icons.h"
+#include "nav/core/t_nav_keys.h"
 #include "nav/core/t_nav_mob.h"
 #include "nav/data/t_nav_twr_waypoint.h"
 #include "sonar/history/t_n_history_ppi.h"
@@ -40,7 +39,6 @@ const ICON* pLargeWaypointIcon(U32 u32Waypoint)
 
 // ---- Stand-ins ----
 
-BOOLEAN bIsMyChartCursorView(LAYER_ID, SPLIT_WINDOW_TYPE) { return FALSE; }
 
 BOOLEAN bIsMySonarCursorView(LAYER_ID, SPLIT_WINDOW_TYPE) { return FALSE; }
 BOOLEAN bNoZoomWindow(BITMAP*, WINDOW_SPECIFICATION*, S32* pFactor, S32* pTop)
@@ -69,7 +67,7 @@ void vStevrinTargetName(char* pacName, U32 u32Size)
 void A_INFO_STANDINS_vFill(T_INFO_NEIGHBOURS* pHooks)
 {
     pHooks->pfnMOBInProgress = T_NAV_bIsMOBInProgress;
-    pHooks->pfnIsMyChartCursorView = bIsMyChartCursorView;
+    pHooks->pfnIsMyChartCursorView = T_NAV_bIsMyChartCursorView;
     pHooks->pfnCursorIcon = pCursorIcon;
     pHooks->pfnLargeWaypointIcon = pLargeWaypointIcon;
     pHooks->pfnIsMyCursorView = bIsMySonarCursorView;

@@ -283,3 +283,27 @@ void T_NAV_MENUS_vReset(void)
     s_b_GPSDetected = FALSE;
     bNavAndChartTabsRegistered = FALSE;
 }
+
+void T_NAV_vActivateGoToMenu(U32 u32Routes, BOOLEAN bTravelled)
+{
+    const TEXT_TABLE* apItems[1 + NAV_GOTO_ROUTE_SLOTS] = {&Go_To_Point};
+    U8 u8Items = 1;
+    if (u32Routes == 1) {
+        apItems[u8Items++] = &Forward_From_Point;
+        apItems[u8Items++] = &Reverse_From_Point;
+        if (!bTravelled) {
+            apItems[u8Items++] = &Travel_Forward;
+            apItems[u8Items++] = &Travel_Reverse;
+        }
+    } else {
+        for (U32 k = 0; k < u32Routes && k < NAV_GOTO_ROUTE_SLOTS; ++k)
+            apItems[u8Items++] = s_apRouteSlots[k];
+    }
+    U_MENU_ActivateInfoMenu(&GoTo_Menu, apItems, u8Items);
+}
+
+void T_NAV_vActivateWaypointInfoMenu(void)
+{
+    const TEXT_TABLE* const apItems[] = {&Chart_Info, &View_Snapshot};
+    U_MENU_ActivateInfoMenu(&Waypoint_Info_Menu, apItems, 2);
+}

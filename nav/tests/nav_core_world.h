@@ -9,6 +9,7 @@
 #pragma once
 
 #include "nav/core/neighbour_standins.h"
+#include "nav/core/t_nav_task.h"
 #include "nav/core/t_nav.h"
 #include "nav/core/t_nav_alarm.h"
 #include "nav/core/t_nav_route.h"
