@@ -364,7 +364,10 @@ BOOLEAN T_NAV_SHARE_bJoin(void)
 {
     if (s_bServiceUp)
         return TRUE;
-    if (!T_ETHERNET_bIsAddressReady())
+    // The registration waits for the message fabric's answer: without the
+    // fabric running it would wait for ever.
+    U32 u32Fabric = 0;
+    if (!T_ETHERNET_bIsAddressReady() || !H_DATABASE_bFetchU32(FCID("TMSG"), &u32Fabric, nullptr, nullptr))
         return FALSE;
     s_bServiceUp = true;
     // The navigation defaults share waypoints; a saved choice stays.

@@ -183,11 +183,6 @@ BOOLEAN T_NAV_SetupNetworkInterface(void)
 {
     if (s_bRegistered)
         return TRUE;
-    // The registration waits for the message fabric's answer, so it is made
-    // only once the fabric runs.
-    U32 u32Fabric = 0;
-    if (!T_ETHERNET_bIsAddressReady() || !H_DATABASE_bFetchU32(FCID("TMSG"), &u32Fabric, nullptr, nullptr))
-        return FALSE;
     s_bRegistered = T_NAV_SHARE_bJoin() != FALSE;
     if (s_bRegistered)
         NAV_TASK_STANDIN_vAnnounceNavPeers();

@@ -318,7 +318,7 @@ TEST_F(NewData, AViewChangeResetsTheCursorAndTheChartOffsets)
         setF(key, 9.0f);
     setU("ICWP", 4);
     changeS("CVEW", CHART_PLUS_2D_VIEW_PRIORITY);
-    EXPECT_EQ(standinCalls(), std::vector<std::string>{"keys 35 -3"});
+    EXPECT_EQ(standinCalls(), (std::vector<std::string>{"keys 35 -3", "cursor-waypoint 65535", "cursor-track 65535"}));
     EXPECT_EQ(u("ICWP"), NAV_ID_NONE);
     for (const char* key : {"KZMC", "KZLC", "KTMC", "KTLC"})
         EXPECT_EQ(s(key), 0) << key;
@@ -336,7 +336,8 @@ TEST_F(NewData, AViewChangeResetsTheCursorAndTheChartOffsets)
     EXPECT_FALSE(s_bPilotBookOpening);
     changeS("CVAS", SPLIT_RIGHT_WINDOW);
     EXPECT_EQ(u("ICWP"), NAV_ID_NONE);
-    EXPECT_EQ(standinCalls(), (std::vector<std::string>{"keys 29 -3", "keys -3 3"}));
+    EXPECT_EQ(standinCalls(), (std::vector<std::string>{"keys 29 -3", "keys -3 3", "cursor-waypoint 65535",
+                                                         "cursor-track 65535"}));
 }
 
 TEST_F(NewData, AerialPhotoMenusFollowTheFeatureAndOverlayKeys)
@@ -457,6 +458,8 @@ TEST_F(NewData, TheMoveWorkingCopyFollowsDirectionAndDistance)
 TEST_F(NewData, TheNetworkIsJoinedOnceWhenTheAddressIsReady)
 {
     GSOCKET_vSetInterface("lo");
+    // The message fabric runs (its task is the thread below).
+    H_DATABASE_bUpdateEverythingU32(FCID("TMSG"), GMSG_MBOX, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
     std::mutex lock;
     std::vector<MSG_GMSG_REGISTER> seen;
     std::atomic<bool> stop{false};
