@@ -16,6 +16,7 @@
 #include "ui/u_keyboard.h"
 
 #include "ui/t_menu.h"
+#include <algorithm>
 #include "ui/u_menu_client.h"
 
 #define NAV_MENU_TEXT(s) {s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s}
@@ -284,26 +285,28 @@ void T_NAV_MENUS_vReset(void)
     bNavAndChartTabsRegistered = FALSE;
 }
 
+namespace {
+
+// The menu task reads an open menu's item list later: the lists live for
+// the whole run.
+const TEXT_TABLE* const s_apOneRouteItems[] = {&Go_To_Point, &Forward_From_Point, &Reverse_From_Point,
+                                               &Travel_Forward, &Travel_Reverse};
+const TEXT_TABLE* const s_apRoutesItems[1 + NAV_GOTO_ROUTE_SLOTS] = {&Go_To_Point,  &Route_Slot0, &Route_Slot1,
+                                                                     &Route_Slot2, &Route_Slot3, &Route_Slot4};
+const TEXT_TABLE* const s_apWaypointInfoItems[] = {&Chart_Info, &View_Snapshot};
+
+} // namespace
+
 void T_NAV_vActivateGoToMenu(U32 u32Routes, BOOLEAN bTravelled)
 {
-    const TEXT_TABLE* apItems[1 + NAV_GOTO_ROUTE_SLOTS] = {&Go_To_Point};
-    U8 u8Items = 1;
-    if (u32Routes == 1) {
-        apItems[u8Items++] = &Forward_From_Point;
-        apItems[u8Items++] = &Reverse_From_Point;
-        if (!bTravelled) {
-            apItems[u8Items++] = &Travel_Forward;
-            apItems[u8Items++] = &Travel_Reverse;
-        }
-    } else {
-        for (U32 k = 0; k < u32Routes && k < NAV_GOTO_ROUTE_SLOTS; ++k)
-            apItems[u8Items++] = s_apRouteSlots[k];
-    }
-    U_MENU_ActivateInfoMenu(&GoTo_Menu, apItems, u8Items);
+    if (u32Routes == 1)
+        U_MENU_ActivateInfoMenu(&GoTo_Menu, s_apOneRouteItems, bTravelled ? 3 : 5);
+    else
+        U_MENU_ActivateInfoMenu(&GoTo_Menu, s_apRoutesItems,
+                                (U8)(1 + std::min<U32>(u32Routes, NAV_GOTO_ROUTE_SLOTS)));
 }
 
 void T_NAV_vActivateWaypointInfoMenu(void)
 {
-    const TEXT_TABLE* const apItems[] = {&Chart_Info, &View_Snapshot};
-    U_MENU_ActivateInfoMenu(&Waypoint_Info_Menu, apItems, 2);
+    U_MENU_ActivateInfoMenu(&Waypoint_Info_Menu, s_apWaypointInfoItems, 2);
 }

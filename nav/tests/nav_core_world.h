@@ -234,6 +234,8 @@ inline size_t mailSize(CMD_ID cmd)
         return sizeof(MSG_REGISTER_FOR_KEYS);
     case CMD_ID_UNREGISTER_FOR_KEYS:
         return sizeof(MSG_UNREGISTER_FOR_KEYS);
+    case CMD_ID_ACTIVATE_INFO_MENU:
+        return sizeof(MSG_ACTIVATE_INFO_MENU);
     default:
         return sizeof(GENERIC_MESSAGE);
     }
