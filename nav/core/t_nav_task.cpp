@@ -295,6 +295,9 @@ void T_NAV_vHandleSemaphore(SEMA sema)
     case SEMA_NAV_HIDE_STATUS:
         if (s_bUpdateHideStatus.exchange(FALSE))
             T_NAV_GROUP_vCheckWaypointInVisibleGroup();
+        // STAND-IN until the service discovery is built: the unit named in
+        // ROOT/etc/nav-peer is asked until it answers.
+        T_NAV_SHARE_bPoll();
         break;
     case SEMA_KEYBOARD_LONG_GOTO:
         T_NAV_vStartMOB();
