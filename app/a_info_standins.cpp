@@ -16,6 +16,7 @@
 #include "app/a_info_standins.h"
 
 #include "nav/core/g_nav_icons.h"
+#include "nav/core/t_nav_keys.h"
 #include "nav/core/t_nav_mob.h"
 #include "nav/core/t_nav_views.h"
 #include "nav/data/t_nav_twr_waypoint.h"

@@ -70,14 +70,25 @@ NOT_BUILT_YET(T_BTREMOTE_vMain) // 69
 
 // STAND-IN of the NMEA task (19) until it is built: it publishes "TNME"
 // and acknowledges, or frees, every mail, so that senders that wait for it
-// (the test station's entry) go on.
+// (the test station's entry) go on. As the real task does in the
+// simulation and point-of-sale states, it tells the navigation task once
+// that a GPS receiver is there (semaphore 111) when "CCST" is 4 or 6.
 void T_NMEA_vMain(void)
 {
     constexpr MBOX NMEA_MBOX = 19;
     constexpr SEMA SEMA_MBOX_NMEA = 44;
+    constexpr SEMA SEMA_GPS_DETECTED = 111;
     log_me("stand-in: not built yet");
     H_DATABASE_bUpdateEverythingU32(FCID("TNME"), (U32)NMEA_MBOX, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
+    H_DATABASE_bRegisterForDataWithConditions(FCID("CCST"), NMEA_MBOX, TRUE, FALSE, FALSE);
+    bool bDetected = false;
     for (;;) {
+        U32 u32State = 0;
+        if (!bDetected && H_DATABASE_bFetchU32(FCID("CCST"), &u32State, nullptr, nullptr) &&
+            (u32State == 4 || u32State == 6)) {
+            bDetected = true;
+            L_SEMA_Signal(SEMA_GPS_DETECTED);
+        }
         L_SEMA_Wait(SEMA_MBOX_NMEA);
         while (MSGHEADER* pMail = L_MBOX_Receive(NMEA_MBOX))
             H_MEMORY_vDumpMail(pMail);
@@ -86,7 +97,6 @@ void T_NMEA_vMain(void)
 
 // ---- The menu task's neighbours above it (see a_standins.h) ----
 
-void T_NAV_GROUP_vShutdown(void) {}
 
 BOOLEAN T_RADAR_bHandleTune(void) { return FALSE; }
 void T_RADAR_vHandleManualTune(void) {}

@@ -38,15 +38,6 @@
 
 namespace {
 
-constexpr U32 CCST_NORMAL_RUN = 3;
-constexpr U32 CCST_SIMULATION = 4;
-constexpr U32 CCST_POINT_OF_SALE = 6;
-constexpr U32 NAV_TICK_MS = 1000;
-
-const char* s_apcCourse[DB_NUM_LANGUAGES] = {
-    "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course",
-    "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course", "Course"};
-
 // The recorders and the pool outlive every task: the navigation task may
 // still tick while the process runs its exit.
 struct STANDIN_STATE {
@@ -68,77 +59,7 @@ STANDIN_STATE& st(void)
     return *p;
 }
 
-// The current track comes back from its log once the unit runs normally;
-// before that the first recorded point would start the log anew.
-void vRestoreCurrentTrack(void)
-{
-    T_NAV_NVRAM_vInit();
-    L_MUTEX_LockWait(RES_NAV_DATA);
-    T_NAV_NVRAM_vScanCurrentTrack(&s_CurrentTrack);
-    L_MUTEX_Unlock(RES_NAV_DATA);
-}
-
 } // namespace
-
-// The navigation task -------------------------------------------------------
-
-void T_NAV_vMain(void)
-{
-    log_me("stand-in: the update, the boat simulation, the current track and the trolling-motor mails only");
-    H_DATABASE_bUpdateEverythingU32(FCID("BHDG"), FCID("IHDG"), P_NORMAL, D_FCID, &s_apcCourse, DB_TIMEOUT_NEVER);
-    T_NAV_vSetDefaultSettings(FALSE);
-    T_NAV_INFOBOX_vPublish();
-    // The store from flash, then its derived tables.
-    T_NAV_vInitTracksWaypointsRoutes();
-    T_NAV_TWR_vInitialScan();
-    T_NAV_vInitNavControl();
-    T_NAV_vInitGoTo();
-    U32 u32State = 0;
-    H_DATABASE_bFetchU32(FCID("CCST"), &u32State, nullptr, nullptr);
-    if (u32State == CCST_SIMULATION || u32State == CCST_POINT_OF_SALE)
-        T_NAV_vInitSimulation();
-
-    bool bRestored = false;
-    // The state is often decided after this task started (the start-up
-    // menu's "Simulator"): the simulated boat starts on the first tick
-    // that finds it.
-    bool bSimulating = u32State == CCST_SIMULATION || u32State == CCST_POINT_OF_SALE;
-    L_TIMER_Start(nullptr, NAV_TICK_MS, NAV_TICK_MS, SEMA_TIMER_NAV);
-    const SEMA waits[] = {SEMA_TIMER_NAV, SEMA_NAV_MAILBOX, 0};
-    for (;;) {
-        const SEMA fired = L_SEMA_WaitMultiple(waits);
-        if (fired == SEMA_TIMER_NAV) {
-            if (!bRestored && H_DATABASE_bFetchU32(FCID("CCST"), &u32State, nullptr, nullptr) &&
-                u32State == CCST_NORMAL_RUN) {
-                vRestoreCurrentTrack();
-                bRestored = true;
-            }
-            if (!bSimulating && H_DATABASE_bFetchU32(FCID("CCST"), &u32State, nullptr, nullptr) &&
-                (u32State == CCST_SIMULATION || u32State == CCST_POINT_OF_SALE)) {
-                T_NAV_vInitSimulation();
-                bSimulating = true;
-            }
-            T_NAV_vHandleUpdateTimer();
-            T_NAV_SHARE_bPoll();
-            continue;
-        }
-        while (MSGHEADER* pMail = L_MBOX_Receive(NAV_MAILBOX)) {
-            const CMD_ID cmd = reinterpret_cast<GENERIC_MESSAGE*>(pMail)->Cmd;
-            // The confirmation dialog sees every key first.
-            if (cmd == CMD_ID_KEY_CHANGE && !T_NAV_CONF_bHandleKeys(reinterpret_cast<MSG_KEY_CHANGE*>(pMail)))
-                T_NAV_bCloseTrackMemoryWarning();
-            else if (T_NAV_SHARE_bHandleMail(reinterpret_cast<GENERIC_MESSAGE*>(pMail)))
-                ; // waypoint sharing
-            else if (cmd == CMD_ID_NAV_STEVRIN)
-                T_NAV_STEVRIN_vExecuteStevrinCmd(reinterpret_cast<NAV_STEVRIN_DATA_MSG*>(pMail));
-            else if (cmd == CMD_ID_RESET_POS)
-                T_NAV_vSetDefaultSettings(TRUE);
-            else if (cmd == CMD_ID_NEW_DATA)
-                T_NAV_vHandleNewData(reinterpret_cast<MESSAGE_NEW_DATA*>(pMail));
-            H_MEMORY_vDumpMail(pMail);
-        }
-    }
-}
 
 void NAV_STANDIN_vForget(void)
 {
@@ -726,16 +647,6 @@ void U_NAV_STEVRIN_vDisplayAutopilotAdjustMenu(void)
 const TONE_BURST g_tDepthAlarmTone = {3, 1, {{{3200, 2800, 2400}, 150, 100}, {{3200, 2800, 2400}, 150, 100},
                                             {{3200, 2800, 2400}, 150, 100}}, 0};
 const TONE_BURST g_tDepthAlarmReminderTone = {1, 1, {{{3200, 2800, 2400}, 150, 0}}, 0};
-
-// The cursor ----------------------------------------------------------------------------
-
-void T_NAV_vMakeCursorInactive(void)
-{
-    H_DATABASE_bUpdateValueBoolean(FCID("ICAC"), FALSE, P_NORMAL);
-    U_KEYBOARD_bUnregisterKeys(NAV_MAILBOX, CURSOR_KEY_MASK);
-    H_DATABASE_bUpdateValueU32(FCID("ICWP"), NAV_ID_NONE, P_NORMAL);
-    H_DATABASE_bUpdateValueU32(FCID("ICIT"), NAV_ID_NONE, P_NORMAL);
-}
 
 // The followed track's end; the 3D chart view -------------------------------------------
 

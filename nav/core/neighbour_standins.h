@@ -1,7 +1,7 @@
 // STAND-INS for what the navigation update, the boat simulation, track
 // recording and man overboard need of modules not built yet: the
-// navigation task's entry, the groups, the track editors, the AIS target pool, the
-// trolling-motor link's queries, the
+// groups, the track editors, the AIS target pool, the
+// trolling-motor link's queries, the view tests of the cursor items, the
 // radar and chart redraw calls and the info task's time formatter.
 //
 // Each keeps the name and arguments of the real call so that the callers do
@@ -28,18 +28,6 @@
 #include <ctime>
 #include <string>
 #include <vector>
-
-// ---- The navigation task (task 16) ----
-
-// It writes the navigation defaults and publishes the readout boxes, and
-// writes the factory defaults on CMD_ID_RESET_POS. In states 4 and 6 it
-// starts the simulation; in the normal-run state it
-// brings the current track back from its log. Then it runs the update on
-// every expiry of a 1000 ms timer on semaphore 81 and drains mailbox 16; a
-// key the confirmation dialog does not use closes the track memory
-// warning and a CMD_ID_NAV_STEVRIN mail goes to
-// T_NAV_STEVRIN_vExecuteStevrinCmd. It publishes "BHDG" = "IHDG".
-void T_NAV_vMain(void);
 
 // Forgets every recorded call of every recorder in this file.
 void NAV_STANDIN_vForget(void);
@@ -226,9 +214,6 @@ void U_NAV_STEVRIN_vDisplayAutopilotAdjustMenu(void);
 extern const TONE_BURST g_tDepthAlarmTone;
 extern const TONE_BURST g_tDepthAlarmReminderTone;
 
-// The cursor: "ICAC" FALSE at priority 2, key mask 8 of mailbox 16
-// released, "ICWP" and "ICIT" 0xFFFF.
-void T_NAV_vMakeCursorInactive(void);
 
 // The text splitter is the card exchange's (nav/data/t_nav_data_card.h).
 

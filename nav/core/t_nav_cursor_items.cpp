@@ -1,4 +1,5 @@
 #include "nav/core/t_nav_cursor_items.h"
+#include "nav/core/t_nav_keys.h"
 
 #include "nav/core/chart_menu_standins.h"
 #include "nav/core/neighbour_standins.h" // T_CHART_vReRenderAll, T_RADAR_bIsMyRadarView, T_NAV_vMakeCursorInactive

@@ -18,6 +18,7 @@
 #include "ui/u_keyboard.h"
 
 #include "ui/t_menu.h"
+#include <algorithm>
 #include "ui/u_menu_client.h"
 
 #define NAV_MENU_TEXT(s) {s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s}
@@ -291,4 +292,30 @@ void T_NAV_MENUS_vReset(void)
     s_pUpdateTimer = nullptr;
     s_b_GPSDetected = FALSE;
     bNavAndChartTabsRegistered = FALSE;
+}
+
+namespace {
+
+// The menu task reads an open menu's item list later: the lists live for
+// the whole run.
+const TEXT_TABLE* const s_apOneRouteItems[] = {&Go_To_Point, &Forward_From_Point, &Reverse_From_Point,
+                                               &Travel_Forward, &Travel_Reverse};
+const TEXT_TABLE* const s_apRoutesItems[1 + NAV_GOTO_ROUTE_SLOTS] = {&Go_To_Point,  &Route_Slot0, &Route_Slot1,
+                                                                     &Route_Slot2, &Route_Slot3, &Route_Slot4};
+const TEXT_TABLE* const s_apWaypointInfoItems[] = {&Chart_Info, &View_Snapshot};
+
+} // namespace
+
+void T_NAV_vActivateGoToMenu(U32 u32Routes, BOOLEAN bTravelled)
+{
+    if (u32Routes == 1)
+        U_MENU_ActivateInfoMenu(&GoTo_Menu, s_apOneRouteItems, bTravelled ? 3 : 5);
+    else
+        U_MENU_ActivateInfoMenu(&GoTo_Menu, s_apRoutesItems,
+                                (U8)(1 + std::min<U32>(u32Routes, NAV_GOTO_ROUTE_SLOTS)));
+}
+
+void T_NAV_vActivateWaypointInfoMenu(void)
+{
+    U_MENU_ActivateInfoMenu(&Waypoint_Info_Menu, s_apWaypointInfoItems, 2);
 }

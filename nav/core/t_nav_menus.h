@@ -43,3 +43,12 @@ extern BOOLEAN s_b_GPSDetected;
 extern BOOLEAN bNavAndChartTabsRegistered;
 // Every flag of the two handlers as at power-up; the timer is stopped.
 void T_NAV_MENUS_vReset(void);
+
+// The cursor's Go To info menu for a waypoint in u32Routes saved routes
+// (IRT0.. name them): with one route "Go To Point", "Forward from Point",
+// "Reverse from Point" and, unless it is the travelled one, "Travel
+// Forward" and "Travel Reverse"; with several "Go To Point" and one
+// "Route" item per route (five at most).
+void T_NAV_vActivateGoToMenu(U32 u32Routes, BOOLEAN bTravelled);
+// The waypoint info menu with "Chart Info" and "View Snapshot".
+void T_NAV_vActivateWaypointInfoMenu(void);

@@ -27,7 +27,6 @@ TEXT_TABLE Chart_Detail_Level = NAV_CHART_TEXT("Chart Detail Level");
 TEXT_TABLE Chart_Locations = NAV_CHART_TEXT("Lake List");
 TEXT_TABLE Off_Course_Alarm = NAV_CHART_TEXT("Off Course Alarm");
 TEXT_TABLE Arrival_Alarm = NAV_CHART_TEXT("Arrival Alarm");
-BOOLEAN s_bUpdateHideStatus = FALSE;
 
 namespace {
 
@@ -505,10 +504,6 @@ void T_NAV_vCursorToLakeList(U32 nIndex)
     vClick(true);
 }
 
-BOOLEAN T_NAV_bGPSDetected(void) { return s_b_GPSDetected; }
-
-void T_NAV_vActivateUpdateHideStatus(void) { s_bUpdateHideStatus = TRUE; }
-
 void T_NAV_MENUS_CHART_vReset(void)
 {
     s_bRegisteredExpressMenu = FALSE;
@@ -516,5 +511,4 @@ void T_NAV_MENUS_CHART_vReset(void)
     s_bChartPlusFVViewRegistered = FALSE;
     s_bChartPlusKVViewRegistered = FALSE;
     s_bChartPlusSweepViewRegistered = FALSE;
-    s_bUpdateHideStatus = FALSE;
 }

@@ -8,6 +8,8 @@
 // request to them whose answer is not used.
 #pragma once
 
+#include "nav/core/t_nav_task.h" // T_NAV_bGPSDetected, T_NAV_vActivateUpdateHideStatus
+
 #include "graphics/g_types.h"
 #include "kernel/l_types.h"
 #include "store/lang.h"
@@ -71,10 +73,6 @@ void T_NAV_vMoveCursorToWaypoint(POINT* pptCursorMM);
 void T_NAV_vCursorToLakeList(U32 nIndex);
 // The lake-list choice that moves the cursor.
 void T_NAV_vSelectLakeListToCursorTo(void);
-
-BOOLEAN T_NAV_bGPSDetected(void);
-void T_NAV_vActivateUpdateHideStatus(void);
-extern BOOLEAN s_bUpdateHideStatus;
 
 // Every flag of the chart menus as at power-up.
 void T_NAV_MENUS_CHART_vReset(void);

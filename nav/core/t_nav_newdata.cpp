@@ -1,4 +1,5 @@
 #include "nav/core/t_nav_newdata.h"
+#include "nav/core/t_nav_keys.h" // T_NAV_vMakeCursorInactive
 
 #include "nav/core/newdata_standins.h"
 #include "nav/core/neighbour_standins.h"

@@ -488,6 +488,11 @@ void T_NAV_vSetSonarCursorViewTest(NAV_CURSOR_VIEW_TEST* pfnTest)
     s_pfnSonarCursorView = pfnTest;
 }
 
+BOOLEAN T_NAV_bIsSonarCursorView(LAYER_ID view, SPLIT_WINDOW_TYPE eSplit)
+{
+    return s_pfnSonarCursorView != nullptr && s_pfnSonarCursorView(view, eSplit) ? TRUE : FALSE;
+}
+
 float T_NAV_fDistanceMetres(const POINT* pptA, const POINT* pptB)
 {
     double dCourse = 0.0;

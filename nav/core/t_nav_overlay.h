@@ -67,6 +67,8 @@ extern NAV_OVERLAY_RENDERERS g_tNavOverlayRenderers;
 // composition root installs it. Unset, no sonar view is a cursor view.
 typedef BOOLEAN NAV_CURSOR_VIEW_TEST(LAYER_ID view, SPLIT_WINDOW_TYPE eSplit);
 void T_NAV_vSetSonarCursorViewTest(NAV_CURSOR_VIEW_TEST* pfnTest);
+// The installed test's answer; FALSE when none is installed.
+BOOLEAN T_NAV_bIsSonarCursorView(LAYER_ID view, SPLIT_WINDOW_TYPE eSplit);
 
 // State -------------------------------------------------------------------
 

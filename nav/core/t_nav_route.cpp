@@ -1,6 +1,7 @@
 // Navigation control: the current route, its start, destinations, arrival,
 // skip and end (see t_nav_route.h).
 #include "nav/core/t_nav_route.h"
+#include "nav/core/t_nav_task.h" // s_clkAutoZoom
 
 #include "nav/core/t_nav_conf.h"
 #include "nav/core/t_nav_state.h"
@@ -78,10 +79,6 @@ BOOLEAN s_bCurrentActiveRouteMenuCreated = FALSE;
 S32 s_aRoutesUnderCursor[NAV_ROUTES_UNDER_CURSOR] = {-1, -1, -1, -1, -1};
 
 namespace {
-
-// The auto-zoom release timer belongs to the navigation task, which makes
-// it when its views come up; until then there is nothing to restart.
-TIMER_INFO* s_clkAutoZoom = nullptr;
 
 // Static prototypes and helpers ---------------------------------------------
 

@@ -364,7 +364,10 @@ BOOLEAN T_NAV_SHARE_bJoin(void)
 {
     if (s_bServiceUp)
         return TRUE;
-    if (!T_ETHERNET_bIsAddressReady())
+    // The registration waits for the message fabric's answer: without the
+    // fabric running it would wait for ever.
+    U32 u32Fabric = 0;
+    if (!T_ETHERNET_bIsAddressReady() || !H_DATABASE_bFetchU32(FCID("TMSG"), &u32Fabric, nullptr, nullptr))
         return FALSE;
     s_bServiceUp = true;
     // The navigation defaults share waypoints; a saved choice stays.
@@ -404,14 +407,76 @@ BOOLEAN T_NAV_SHARE_bHandleMail(GENERIC_MESSAGE* pMail)
         U_GMSG_bHandleReceive((MSG_GMSG_RECEIVE*)pMail);
         return TRUE;
     case CMD_ID_GMSG_DISCONNECT:
-    case CMD_ID_SERVER_MONITOR_TIMEOUT: {
-        const MSG_GMSG_DISCONNECT* pGone = (const MSG_GMSG_DISCONNECT*)pMail;
-        void* pvList = T_NAV_SHARE_pvDestinations();
-        std::lock_guard<std::mutex> guard(s_lock);
-        U_NETWORKDEST_bRegisterNetworkDestination(pvList, &pGone->Address, FALSE, NETWORKDEST_ANY_USER_DATA);
+    case CMD_ID_SERVER_MONITOR_TIMEOUT:
+        T_NAV_bHandlePeerDisconnect((const MSG_GMSG_DISCONNECT*)pMail);
         return TRUE;
-    }
+    case CMD_ID_NETWORK_REGISTER_4DATA:
+        T_NAV_bHandleServerConnection((const NAV_REGISTER_4DATA_MESSAGE*)pMail);
+        return TRUE;
     default:
         return FALSE;
     }
+}
+
+BOOLEAN T_NAV_bHandlePeerDisconnect(const MSG_GMSG_DISCONNECT* pMsg)
+{
+    void* pvList = T_NAV_SHARE_pvDestinations();
+    std::lock_guard<std::mutex> guard(s_lock);
+    return U_NETWORKDEST_bRegisterNetworkDestination(pvList, &pMsg->Address, FALSE, NETWORKDEST_ANY_USER_DATA);
+}
+
+BOOLEAN T_NAV_bRegisterForNetworkData(U32 u32Address, U32 u32Port)
+{
+    vAsk(u32Address, u32Port, 1);
+    return TRUE;
+}
+
+BOOLEAN T_NAV_bUnregisterForNetworkData(U32 u32Address, U32 u32Port)
+{
+    GMSG_ADDRESS peer;
+    GMSG_vMakeSocketAddress(&peer, u32Address, u32Port);
+    NAVRequestDataType request{0, 0};
+    return U_GMSG_bSendMsgNoReply(NAV_MAILBOX, &peer, GMSG_ID_NAV_REQUEST_DATA, &DT_NAV_REQUEST_DATA, &request, 0);
+}
+
+BOOLEAN T_NAV_bHandleServerConnection(const NAV_REGISTER_4DATA_MESSAGE* pMsg)
+{
+    if (pMsg->bRegister) {
+        if (bSharing() && T_NAV_NETWORK_nGetPeer(pMsg->u32ServerAddress) == -1)
+            return T_NAV_bRegisterForNetworkData(pMsg->u32ServerAddress, pMsg->u32Port);
+        return FALSE;
+    }
+    if (pMsg->u32ServerAddress == 0) {
+        T_NAV_vUnregisterForAllNetworkData();
+        return TRUE;
+    }
+    if (T_NAV_NETWORK_nGetPeer(pMsg->u32ServerAddress) != -1)
+        return T_NAV_bUnregisterForNetworkData(pMsg->u32ServerAddress, pMsg->u32Port);
+    return FALSE;
+}
+
+void T_NAV_vUnregisterForAllNetworkData(void)
+{
+    // The table is swapped for an empty one first: the stop requests go out
+    // without the table's lock, and a slice sent meanwhile finds nobody.
+    void* pvOld = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(s_lock);
+        pvOld = s_pvDestinations;
+        s_pvDestinations = U_NETWORKDEST_pvNew();
+    }
+    if (pvOld == nullptr)
+        return;
+    int index = 0;
+    U32 u32UserData = 0;
+    while (const GMSG_ADDRESS* pEntry = U_NETWORKDEST_gapNext(pvOld, &index, &u32UserData)) {
+        const GMSG_ADDRESS to = *pEntry;
+        const U32 u32Ip = to.uAddr.Socket.u32Address;
+        if (T_NAV_NETWORK_nGetPeer(u32Ip) == -1)
+            continue;
+        NAVRequestDataType request{0, 0};
+        U_GMSG_bRequest(NAV_MAILBOX, &to, GMSG_ID_NAV_REQUEST_DATA, &DT_NAV_REQUEST_DATA, &request, 0);
+        T_NAV_NETWORK_nDeletePeer(u32Ip);
+    }
+    U_NETWORKDEST_pvFree(pvOld);
 }

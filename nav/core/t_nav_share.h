@@ -80,3 +80,27 @@ void* T_NAV_SHARE_pvDestinations(void);
 U32 T_NAV_SHARE_u32DroppedSlices(void);
 // Consecutive failed sends over all destinations.
 U32 T_NAV_SHARE_u32SendErrors(void);
+
+// ---- The navigation task's side of sharing ----
+
+// CMD_ID_NETWORK_REGISTER_4DATA from the service discovery: a unit that
+// offers the waypoint service was found (bRegister) or lost.
+typedef struct tag_NAV_REGISTER_4DATA_MESSAGE {
+    GENERIC_MESSAGE Header;
+    BOOLEAN bRegister;
+    U32 u32ServerAddress; // IPv4, network order; 0 with !bRegister: every unit
+    U32 u32Port;
+    U32 au32UserData[2];
+} NAV_REGISTER_4DATA_MESSAGE;
+
+// Found: asks the unit for its waypoints when "SEND" is on and it is not a
+// peer yet. Lost: tells a peer to stop; address 0 stops every destination.
+BOOLEAN T_NAV_bHandleServerConnection(const NAV_REGISTER_4DATA_MESSAGE* pMsg);
+BOOLEAN T_NAV_bRegisterForNetworkData(U32 u32Address, U32 u32Port);
+BOOLEAN T_NAV_bUnregisterForNetworkData(U32 u32Address, U32 u32Port);
+// Every destination that is a known peer is asked to stop and loses its
+// bank; the destination table is then empty.
+void T_NAV_vUnregisterForAllNetworkData(void);
+// CMD_ID_GMSG_DISCONNECT, CMD_ID_SERVER_MONITOR_TIMEOUT: the address leaves
+// the destination table; its bank stays.
+BOOLEAN T_NAV_bHandlePeerDisconnect(const MSG_GMSG_DISCONNECT* pMsg);

@@ -11,6 +11,7 @@
 // the contour track hold at most 352 points: a longer library track is
 // refused.
 #include "nav/core/t_nav_stevrin.h"
+#include "nav/core/t_nav_keys.h" // T_NAV_vMakeCursorInactive
 
 #include "nav/core/neighbour_standins.h"
 #include "nav/data/t_nav_twr.h"

@@ -10,6 +10,7 @@
 
 #include "nav/core/chart_menu_standins.h"
 #include "nav/core/neighbour_standins.h"
+#include "nav/core/t_nav_task.h"
 #include "nav/core/t_nav.h"
 #include "nav/core/t_nav_alarm.h"
 #include "nav/core/t_nav_cursor_items.h"
@@ -236,6 +237,8 @@ inline size_t mailSize(CMD_ID cmd)
         return sizeof(MSG_REGISTER_FOR_KEYS);
     case CMD_ID_UNREGISTER_FOR_KEYS:
         return sizeof(MSG_UNREGISTER_FOR_KEYS);
+    case CMD_ID_ACTIVATE_INFO_MENU:
+        return sizeof(MSG_ACTIVATE_INFO_MENU);
     default:
         return sizeof(GENERIC_MESSAGE);
     }

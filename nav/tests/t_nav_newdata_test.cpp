@@ -530,6 +530,8 @@ TEST_F(NewData, TheMoveWorkingCopyFollowsDirectionAndDistance)
 TEST_F(NewData, TheNetworkIsJoinedOnceWhenTheAddressIsReady)
 {
     GSOCKET_vSetInterface("lo");
+    // The message fabric runs (its task is the thread below).
+    H_DATABASE_bUpdateEverythingU32(FCID("TMSG"), GMSG_MBOX, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
     std::mutex lock;
     std::vector<MSG_GMSG_REGISTER> seen;
     std::atomic<bool> stop{false};

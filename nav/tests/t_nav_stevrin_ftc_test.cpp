@@ -188,7 +188,12 @@ TEST_F(Stevrin, StartFollowsThePickInTheChosenDirectionAndTellsTheMotor)
 
         EXPECT_TRUE(signalled(SEMA_KEYCLICK_GOOD));
         EXPECT_FALSE(signalled(SEMA_KEYCLICK_BAD));
-        EXPECT_EQ(commands(uiMails(MENU_BOX)), std::vector<CMD_ID>{CMD_ID_CLEAR_MENU});
+        // The menu closes; the cursor's items go with the cursor.
+        const std::vector<CMD_ID> menu = commands(uiMails(MENU_BOX));
+        ASSERT_FALSE(menu.empty());
+        EXPECT_EQ(menu.front(), CMD_ID_CLEAR_MENU);
+        for (size_t i = 1; i < menu.size(); ++i)
+            EXPECT_EQ(menu[i], CMD_ID_UNREGISTER_MENU_ITEM);
         EXPECT_EQ(b("ICAC"), false) << "the cursor goes";
         const auto keys = uiMails(KEYBOARD_BOX);
         ASSERT_EQ(keys.size(), 1u);

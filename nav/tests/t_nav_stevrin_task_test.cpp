@@ -23,6 +23,9 @@ void startNavTask()
     const TASK_PARAM p = {16384, 98, T_NAV_vMain};
     ASSERT_EQ(L_TASK_SetParams(NAV_TASK, &p), 0);
     ASSERT_EQ(L_TASK_Start(NAV_TASK), 0);
+    // Its start-up resets the contour state: let it pass first.
+    for (int i = 0; i < 2000 && !H_DATABASE_bFetch(FCID("BHDG"), nullptr, nullptr, nullptr); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
 template <typename PRED>

@@ -1,6 +1,6 @@
-// The navigation task's stand-in with real kernel timers: in the
-// simulation state it starts the simulated boat and runs the update once a
-// second; a key closes the track memory warning.
+// The navigation task with real kernel timers: once a GPS receiver is
+// detected it runs the update once a second (in the simulation state with
+// the simulated boat); a key closes the track memory warning.
 #include "nav/tests/nav_core_world.h"
 
 #include "kernel/l_mutex.h"
@@ -18,6 +18,14 @@ using namespace navw;
 constexpr TASK NAV_TASK = 16;
 constexpr U32 SIM_DATE_TIME = 1213461000;
 
+void sendToNav(CMD_ID cmd)
+{
+    auto* pMail = static_cast<GENERIC_MESSAGE*>(H_MEMORY_pvMalloc(sizeof(GENERIC_MESSAGE)));
+    memset(static_cast<void*>(pMail), 0, sizeof *pMail);
+    pMail->Cmd = cmd;
+    ASSERT_EQ(L_MBOX_Send(NAV_MAILBOX, &pMail->msghdr, 3, 0), 0);
+}
+
 void startNavTask()
 {
     L_MBOX_DefineSema(NAV_MAILBOX, SEMA_NAV_MAILBOX);
@@ -31,6 +39,8 @@ TEST_F(NavCore, TaskInSimulationTicksOnceASecondWithTheBoatSpeedingUp)
     setU("CCST", 4);
     const auto begin = std::chrono::steady_clock::now();
     startNavTask();
+    sendToNav(CMD_ID_RUN_SYSTEM);
+    L_SEMA_Signal(SEMA_NAV_GPS_DETECTED);
 
     std::vector<float> speeds; // ISOG after each tick
     U32 seen = 0;
@@ -106,6 +116,8 @@ TEST_F(NavCore, TaskInNormalRunBringsTheCurrentTrackBackBeforeRecording)
 
     boatAt(at(0, 100));
     startNavTask();
+    sendToNav(CMD_ID_RUN_SYSTEM);
+    L_SEMA_Signal(SEMA_NAV_GPS_DETECTED);
     U16 count = 0;
     for (int i = 0; i < 300 && count < 4; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
