@@ -676,6 +676,7 @@ void vDeleteImage(const MSG_DELETE_IMAGE* pMail)
 
 void vLoadThumbnail(MSG_LOAD_THUMBNAIL* pMail)
 {
+    std::lock_guard<std::recursive_mutex> slotGuard(T_VIEW_REVIEW_rmSlotLock());
     THUMBNAIL_HEADER_TYPE* pSlot = pMail->psSlot;
     const std::string path = sPathOf(pMail->pcName);
     if (pSlot != nullptr && pSlot->snapshot != nullptr) {
@@ -706,6 +707,7 @@ void vLoadThumbnail(MSG_LOAD_THUMBNAIL* pMail)
 
 void vLoadRecording(MSG_LOAD_THUMBNAIL* pMail)
 {
+    std::lock_guard<std::recursive_mutex> slotGuard(T_VIEW_REVIEW_rmSlotLock());
     THUMBNAIL_HEADER_TYPE* pSlot = pMail->psSlot;
     const std::string path = sPathOf(pMail->pcName);
     if (pSlot != nullptr && pSlot->recording != nullptr) {

@@ -725,8 +725,15 @@ U32 T_VIEW_u32AveragePingPeriod(const SONAR_RECORD_THUMB_HEADER* h)
 
 // ---- Requests ----
 
+std::recursive_mutex& T_VIEW_REVIEW_rmSlotLock(void)
+{
+    static std::recursive_mutex s_lock;
+    return s_lock;
+}
+
 void T_VIEW_vRequestThumbnailLoad(THUMBNAIL_HEADER_TYPE* p)
 {
+    std::lock_guard<std::recursive_mutex> guard(T_VIEW_REVIEW_rmSlotLock());
     if (p == nullptr || p->eType == THUMBNAIL_NONE)
         return;
     p->bWrongSizeThumbnail = FALSE;
@@ -751,6 +758,7 @@ void T_VIEW_vRequestThumbnailLoad(THUMBNAIL_HEADER_TYPE* p)
 
 void T_VIEW_vLoadImageThumbnails(void)
 {
+    std::lock_guard<std::recursive_mutex> guard(T_VIEW_REVIEW_rmSlotLock());
     const T_VIEW_REVIEW r = review();
     vEmpty(*r.ppsNextThumbnail);
     vEmpty(*r.ppsNextNextThumbnail);
@@ -822,6 +830,7 @@ void T_VIEW_vDrawSnapshotPreviewBorder(BITMAP* pBitmap) { T_VIEW_vDrawSnapshotRe
 
 void T_VIEW_vDrawCaptureReviewView(BITMAP* pBitmap, WINDOW_SPECIFICATION*)
 {
+    std::lock_guard<std::recursive_mutex> guard(T_VIEW_REVIEW_rmSlotLock());
     const T_VIEW_REVIEW r = review();
     THUMBNAIL_SCROLL_INFO& s = *r.psScrollInfo;
     const SR_VIEW_STATE eState = T_VIEW_eGetSRViewState();

@@ -20,6 +20,8 @@
 #include "ui/t_view_capture.h"
 #include "ui/u_view.h"
 
+#include <mutex>
+
 // ---- Mails to the card task (mailbox in "TMMC", mail priority 3) ----
 
 constexpr char DELETE_ALL_IMAGES[] = "all images";
@@ -38,6 +40,10 @@ typedef struct tag_MSG_LOAD_THUMBNAIL {
     char* pcName;
     THUMBNAIL_HEADER_TYPE* psSlot;
 } MSG_LOAD_THUMBNAIL;
+
+// The lock of the three slots' loaded contents: the card task fills them
+// under it while the view task draws them.
+std::recursive_mutex& T_VIEW_REVIEW_rmSlotLock(void);
 
 // ---- Drawing (layer 71) ----
 
