@@ -368,18 +368,25 @@ void t_n_history::vSetupSonarWindows(void)
         b.pMain = nullptr;
         b.pZoom = nullptr;
     }
+    // The view task copies from these bitmaps under the history's mutex.
     for (U32 i = 0; i < SONAR_WINDOWS; ++i) {
         window(i).Beam = SONAR_NO_BEAM;
         window(i).bVerticalScroll = FALSE;
-        if (window(i).ScreenHistory.pBmp != nullptr)
+        if (window(i).ScreenHistory.pBmp != nullptr) {
+            L_MUTEX_LockWait(window(i).ScreenHistory.Resource);
             vClearHistoryMemory(window(i).ScreenHistory.pBmp);
+            L_MUTEX_Unlock(window(i).ScreenHistory.Resource);
+        }
     }
     SonarViewInfo.RTSBeam = SONAR_NO_BEAM;
 
     vLayoutView(CurrentView, bar, h);
 
-    for (U32 i = 0; i < SONAR_WINDOWS; ++i)
+    for (U32 i = 0; i < SONAR_WINDOWS; ++i) {
+        L_MUTEX_LockWait(window(i).ScreenHistory.Resource);
         vSetGeometry(i, CurrentView, h);
+        L_MUTEX_Unlock(window(i).ScreenHistory.Resource);
+    }
 
     const BEAM rts = SonarViewInfo.RTSBeam;
     L_MUTEX_Unlock(RES_S_INFO);

@@ -530,8 +530,11 @@ void vBoatAndOffset(BITMAP* pBmp)
     const bool bBow = s_bPodIsBowMounted.load() == 1;
     if (bBow)
         s32OffsetFeet = -s32OffsetFeet;
-    const double dRangeFeet =
-        dGenericConvert(SonarViewInfo.Window[PPI_WINDOW].fLowerDisplayedMetres, U_METRES, U_FEET);
+    // The history and processing tasks set the range under mutex 28.
+    L_MUTEX_LockWait(RES_S_INFO);
+    const float fRangeMetres = SonarViewInfo.Window[PPI_WINDOW].fLowerDisplayedMetres;
+    L_MUTEX_Unlock(RES_S_INFO);
+    const double dRangeFeet = dGenericConvert(fRangeMetres, U_METRES, U_FEET);
     const S32 off = dRangeFeet > 0.0 ? (S32)lrintf((float)(s32OffsetFeet / dRangeFeet * d.u32Width)) : 0;
     const ICON* pOff = &TransducerOffset_icon;
     const S32 ow = (S32)G_ICON_u32GetWidth(pOff), oh = (S32)G_ICON_u32GetHeight(pOff);
