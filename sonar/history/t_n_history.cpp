@@ -79,7 +79,7 @@ COLOR s_aColorColumnZoom[HISTORY_MEMORY_ROWS];
 
 LAYER_ID CurrentView = NO_VIEW_PRIORITY;
 BEAM s_beamSelect = 1;
-U32 db_u32SideBeamView = SIDE_BEAM_BOTH;
+std::atomic<U32> db_u32SideBeamView{SIDE_BEAM_BOTH};
 std::atomic<U32> s_db_TransducerSelectArray[3] = {0, 0, 0};
 float s_fCurrentDepth = 0.0f;
 U32 s_u32UnZoomedWidth = 400;

@@ -96,8 +96,8 @@ U8 au8RebuildRow[PPI_MAX_SAMPLES];
 U8 au8RebuildPrevious[PPI_MAX_SAMPLES];
 
 // The sweep-area test's memory of a quick sweep being laid out.
-BOOLEAN bIniting = FALSE;
-BOOLEAN bLock = FALSE;
+std::atomic<BOOLEAN> bIniting{FALSE}; // the view task tests sectors too
+std::atomic<BOOLEAN> bLock{FALSE};
 
 // ---- Helpers ----
 
@@ -522,7 +522,8 @@ void t_n_history::vInit360(void)
     bAvgReady = FALSE;
     PosL = PosR = -1;
     sFilterL.bNeedsInit = sFilterR.bNeedsInit = sFilterRebuild.bNeedsInit = TRUE;
-    bIniting = bLock = FALSE;
+    bIniting = FALSE;
+    bLock = FALSE;
     s_s32PPISector = 400;
     s_bClockwise = FALSE;
     s_bMSSSweepLineHide = FALSE;

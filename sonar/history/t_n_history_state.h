@@ -197,7 +197,7 @@ extern COLOR s_aColorColumnZoom[HISTORY_MEMORY_ROWS];
 
 extern LAYER_ID CurrentView;  // the view laid out; NO_VIEW_PRIORITY at start
 extern BEAM s_beamSelect;     // the user's 2D beam: 0, 1, 2 or 4
-extern U32 db_u32SideBeamView; // SIDE_BEAM_*
+extern std::atomic<U32> db_u32SideBeamView; // SIDE_BEAM_*; the view task reads it
 // The second is the side-imaging transducer ("YST3"); read by the ping task.
 extern std::atomic<U32> s_db_TransducerSelectArray[3];
 extern float s_fCurrentDepth; // "IDEP", metres

@@ -519,6 +519,16 @@ void vHeadingOffsetLines(BITMAP* pBmp)
     vLine(pBmp, colTable(COLOR_HEADING_OFFSET), d.CenterX, d.CenterY, ex, ey);
 }
 
+// A window's range, which the history and processing tasks set under
+// mutex 28 (nestable, so also while the frame holds it).
+float fLowerRange(U32 u32Window)
+{
+    L_MUTEX_LockWait(RES_S_INFO);
+    const float f = SonarViewInfo.Window[u32Window].fLowerDisplayedMetres;
+    L_MUTEX_Unlock(RES_S_INFO);
+    return f;
+}
+
 void vBoatAndOffset(BITMAP* pBmp)
 {
     const PPI_DISPLAY_DESCRIPTOR& d = s_PPIDisplayDescriptor;
@@ -531,8 +541,8 @@ void vBoatAndOffset(BITMAP* pBmp)
     const bool bBow = s_bPodIsBowMounted.load() == 1;
     if (bBow)
         s32OffsetFeet = -s32OffsetFeet;
-    const double dRangeFeet =
-        dGenericConvert(SonarViewInfo.Window[PPI_WINDOW].fLowerDisplayedMetres, U_METRES, U_FEET);
+    const float fRangeMetres = fLowerRange(PPI_WINDOW);
+    const double dRangeFeet = dGenericConvert(fRangeMetres, U_METRES, U_FEET);
     const S32 off = dRangeFeet > 0.0 ? (S32)lrintf((float)(s32OffsetFeet / dRangeFeet * d.u32Width)) : 0;
     const ICON* pOff = &TransducerOffset_icon;
     const S32 ow = (S32)G_ICON_u32GetWidth(pOff), oh = (S32)G_ICON_u32GetHeight(pOff);
@@ -582,7 +592,7 @@ void vNavigationOverlay(BITMAP* pBmp, const WINDOW_SPECIFICATION* ws, bool bFroz
         fLat = s_fLockedLat;
         fLon = s_fLockedLon;
     }
-    const double dRangeMetres = SonarViewInfo.Window[PPI_WINDOW].fLowerDisplayedMetres;
+    const double dRangeMetres = fLowerRange(PPI_WINDOW);
     const POSITION here{fLat, fLon};
     const POSITION ahead{fLat + dRangeMetres * 0.00053997 / 60.0, fLon};
     POINT a{0, 0}, b{0, 0};
@@ -924,7 +934,7 @@ void T_N_HISTORY_vDrawSweepInfoBox(BITMAP* pBitmap, U32 u32WindowLeft)
     char line1[64], line2[64];
 
     // Range, and the ring spacing when the rings are shown.
-    const float fRangeMetres = SonarViewInfo.Window[PPI_WINDOW].fLowerDisplayedMetres;
+    const float fRangeMetres = fLowerRange(PPI_WINDOW);
     const double dRange = dGenericConvert(fRangeMetres, U_METRES, SonarViewInfo.unitsDepth);
     const U32 u32Unit = u32FetchU32(FCID("YUDP"));
     const char* pszUnit = u32Unit == U_METRES ? "m" : u32Unit == U_FEET ? "ft" : u32Unit == U_FATHOMS ? "fthm" : nullptr;
@@ -946,9 +956,8 @@ void T_N_HISTORY_vDrawSweepInfoBox(BITMAP* pBitmap, U32 u32WindowLeft)
         vText(pBitmap, RIGHT - w + 5, 105 + 6, pFont, pszText(txtRing), colText);
         vText(pBitmap, 795 - s32TextWidth(pFont, line2), 105 + 6, pFont, line2, colText);
     }
-    if (SonarViewInfo.Window[1].fLowerDisplayedMetres < 2.0f)
-        log_me("[%d]%s: window 1 lower range %.1f m\n", __LINE__, __func__,
-               (double)SonarViewInfo.Window[1].fLowerDisplayedMetres);
+    if (const float fSide = fLowerRange(1); fSide < 2.0f)
+        log_me("[%d]%s: window 1 lower range %.1f m\n", __LINE__, __func__, (double)fSide);
 
     // Zoom.
     const S32 zoom = s_PPIDisplayDescriptor.u8ZoomLevel;
