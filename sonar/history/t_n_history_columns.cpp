@@ -563,8 +563,9 @@ void vClosingSteps(void)
 {
     vProcessTemperature();
     const LAYER_ID view = U_VIEW_eCurrentView();
+    // The range settings' handler writes the manual flag under mutex 28.
+    L_MUTEX_LockWait(RES_S_INFO);
     if (!SonarViewInfo.Window[0].bManualDepthRange) {
-        L_MUTEX_LockWait(RES_S_INFO);
         vAutoSelectLowerDepthRange();
         vCalculateDisplayedDepthRanges(FALSE);
         if (view == VIEW_DUAL_BEAM) {
@@ -579,8 +580,8 @@ void vClosingSteps(void)
             w1.bManualDepthRange = w0.bManualDepthRange;
             w1.bTriggerTotalScreenUpdate = w0.bTriggerTotalScreenUpdate;
         }
-        L_MUTEX_Unlock(RES_S_INFO);
     }
+    L_MUTEX_Unlock(RES_S_INFO);
     if (bViewIn(view, {36, 38, 40, 42, 46, 47, 48, 52, 56, 57, 58})) {
         L_MUTEX_LockWait(RES_S_INFO);
         vSetSideBeamRange(FALSE);

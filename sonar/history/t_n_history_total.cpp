@@ -254,7 +254,8 @@ void vCombined(const SONAR_WINDOW& w, U32 H, U32 count, U32 x, POST_PROCESS_MODE
             if (bKeelview && b == 3) {
                 if (bSingleElement)
                     std::memcpy(u8TsuRedrawColumnKVSave, u8TsuRedrawColumn, H);
-                vCombineKeelviewBeams(u8TsuRedrawColumnKVSave, u8TsuRedrawColumn, u8TsuRedrawColumn);
+                vCombineKeelviewBeamsOfHeight(u8TsuRedrawColumnKVSave, u8TsuRedrawColumn, u8TsuRedrawColumn,
+                                              w.u32HistoryHeight);
                 if (sbKvFilterNeedsInit) {
                     std::memset(su8FilterKV, 0, sizeof su8FilterKV);
                     s32LineKV = 0;
