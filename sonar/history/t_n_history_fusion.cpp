@@ -52,6 +52,14 @@ void vBlankKeelviewWindows(void)
 
 void t_n_history::vCombineKeelviewBeams(U8* u8LeftColumn, U8* u8RightColumn, U8* u8OutputColumn)
 {
+    const SONAR_WINDOW* pMain = s_sBeamInfo[KEELVIEW_BEAM].pMain;
+    vCombineKeelviewBeamsOfHeight(u8LeftColumn, u8RightColumn, u8OutputColumn,
+                                  pMain != nullptr ? pMain->u32HistoryHeight : 0);
+}
+
+void t_n_history::vCombineKeelviewBeamsOfHeight(U8* u8LeftColumn, U8* u8RightColumn, U8* u8OutputColumn,
+                                                U32 u32WindowHeight)
+{
     // The 360 unit's state is taken once, so one column never mixes two.
     const bool b360Side = s_bSweepingUsedAsSide;
     const bool bDeployed = s_bMSSDeployed;
@@ -62,10 +70,9 @@ void t_n_history::vCombineKeelviewBeams(U8* u8LeftColumn, U8* u8RightColumn, U8*
     const U32 a = u32MinimumShare();
     const U32 b = 256 - a;
 
-    const SONAR_WINDOW* pMain = s_sBeamInfo[KEELVIEW_BEAM].pMain;
-    if (pMain == nullptr || pMain->u32HistoryHeight == 0 || pMain->u32HistoryHeight > COLUMN_LIMIT)
+    if (u32WindowHeight == 0 || u32WindowHeight > COLUMN_LIMIT)
         return;
-    const U32 u32Height = pMain->u32HistoryHeight;
+    const U32 u32Height = u32WindowHeight;
 
     // A blank column is the weakest sample, whatever colour the palette
     // gives it.

@@ -16,5 +16,9 @@ namespace t_n_history {
 // Without a beam-5 window, or with one of height 0 or above 600, nothing
 // is written.
 void vCombineKeelviewBeams(U8* u8LeftColumn, U8* u8RightColumn, U8* u8OutputColumn);
+// The same over the height of a copy of beam 5's main window, for callers
+// in the view task: the history task lays the live windows out under mutex
+// 28 while they draw, and a frame works from the copy it took under it.
+void vCombineKeelviewBeamsOfHeight(U8* u8LeftColumn, U8* u8RightColumn, U8* u8OutputColumn, U32 u32WindowHeight);
 
 } // namespace t_n_history

@@ -175,7 +175,10 @@ void vSingleBeam(const SONAR_WINDOW& w, U32 H, U32 count, U32 x, POST_PROCESS_MO
                 for (U32 i = 0; i < H; ++i)
                     u8TsuRedrawColumn[i] =
                         static_cast<U8>(std::min<U32>(u8TsuRedrawColumn[i] / 2u + 2u * u8TsuRedrawColumn[i], 255u));
+            // A rebuild of the table takes mutex 27 too: no column mixes two tables.
+            L_MUTEX_LockWait(RES_TSU);
             S_GRAYSCALE_vCategorize(u8TsuRedrawColumn, ColorTsuRedrawColumn, H, pTable, bb.B, s_sBeamInfo[b].s8Gain);
+            L_MUTEX_Unlock(RES_TSU);
             L_MUTEX_LockWait(w.ScreenHistory.Resource);
             COLOR* p = G_PIXEL_pcolPhysical(pBmp, static_cast<PIXEL>(x), 0);
             for (U32 r = 0; r < rows; ++r)
@@ -254,7 +257,8 @@ void vCombined(const SONAR_WINDOW& w, U32 H, U32 count, U32 x, POST_PROCESS_MODE
             if (bKeelview && b == 3) {
                 if (bSingleElement)
                     std::memcpy(u8TsuRedrawColumnKVSave, u8TsuRedrawColumn, H);
-                vCombineKeelviewBeams(u8TsuRedrawColumnKVSave, u8TsuRedrawColumn, u8TsuRedrawColumn);
+                vCombineKeelviewBeamsOfHeight(u8TsuRedrawColumnKVSave, u8TsuRedrawColumn, u8TsuRedrawColumn,
+                                              w.u32HistoryHeight);
                 if (sbKvFilterNeedsInit) {
                     std::memset(su8FilterKV, 0, sizeof su8FilterKV);
                     s32LineKV = 0;
@@ -266,7 +270,10 @@ void vCombined(const SONAR_WINDOW& w, U32 H, U32 count, U32 x, POST_PROCESS_MODE
                                                   static_cast<FILTER_TYPE>(s_u32KeelviewFilter), &s32LineKV,
                                                   su8FilterKV, 600);
             }
+            // A rebuild of the table takes mutex 27 too: no column mixes two tables.
+            L_MUTEX_LockWait(RES_TSU);
             S_GRAYSCALE_vCategorize(u8TsuRedrawColumn, ColorTsuRedrawColumn, H, pTable, bb.B, s_sBeamInfo[b].s8Gain);
+            L_MUTEX_Unlock(RES_TSU);
             BLENDING_FUNCTION* pfBlend = s_sBeamInfo[b].pfBlend;
             for (U32 r = 0; r < drawn; ++r) {
                 const COLOR c = ColorTsuRedrawColumn[r];
