@@ -79,9 +79,8 @@ bool bCompositeRowMatches(const SONAR_SOURCE_EVENT& r, U8 u8Id, U32 u32Mask)
 }
 
 // The choices of "Connected Transducer": transducer 15 first, then the
-// optional transducers except the 360 one, then the 360 transducer last (a
-// simulation shows the 360 views only with it). Built once: the menu item
-// keeps pointing at these arrays while the menu task reads them.
+// optional transducers except the 360 one. Built once: the menu item keeps
+// pointing at these arrays while the menu task reads them.
 struct TransducerChoices {
     const TEXT_TABLE* apNames[TRANSDUCER_COUNT];
     U32 au32Values[TRANSDUCER_COUNT];
@@ -101,8 +100,6 @@ const TransducerChoices& transducerChoices()
             c.apNames[c.u32Count] = row(u8Id).pString;
             c.au32Values[c.u32Count++] = u8Id;
         }
-        c.apNames[c.u32Count] = row(TRANSDUCER_360).pString;
-        c.au32Values[c.u32Count++] = TRANSDUCER_360;
         return c;
     }();
     return s_sChoices;
