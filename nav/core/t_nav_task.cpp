@@ -322,6 +322,10 @@ void T_NAV_vMain(void)
     T_NAV_vInit();
     for (;;) {
         T_NAV_SetupNetworkInterface();
+        // STAND-IN until the service discovery is built: the unit named in
+        // ROOT/etc/nav-peer is asked (at most every few seconds) from the
+        // start, not only once the system runs.
+        T_NAV_SHARE_bPoll();
         const SEMA fired = L_SEMA_WaitMultiple(g_aNavWaitList);
         if (fired != SEMA_NAV_MAILBOX) {
             T_NAV_vHandleSemaphore(fired);
