@@ -130,7 +130,16 @@ int snapshot(FrameBufferFile& fb, const char* pcPng)
     BITMAP bitmap{};
     G_BUFFERS_pCreateBitmapHeader(FBFILE_WIDTH, FBFILE_HEIGHT, &bitmap);
     std::vector<U32> words((size_t)bitmap.__u32PixelWidthOfBuffer * bitmap.__u32PixelHeightOfBuffer / 2);
-    fb.shown(h, reinterpret_cast<U16*>(words.data()));
+    // The unit draws the next frame into a page that is not shown and then
+    // pans to it; a pan during the copy lets the copied page be redrawn
+    // under it, so such a copy is made again.
+    for (int tries = 0; tries < 50; ++tries) {
+        fb.shown(h, reinterpret_cast<U16*>(words.data()));
+        FBFILE_HEADER after{};
+        if (!fb.header(after) || (after.u32PanCount == h.u32PanCount && after.u32YOffset == h.u32YOffset))
+            break;
+        h = after;
+    }
     bitmap.pBuffer = words.data();
     if (!G_PNG_bWriteBitmap(&bitmap, pcPng)) {
         fprintf(stderr, "vondrel-view: cannot write %s\n", pcPng);

@@ -264,9 +264,10 @@ void vCombined(const SONAR_WINDOW& w, U32 H, U32 count, U32 x, POST_PROCESS_MODE
                     s32LineKV = 0;
                     sbKvFilterNeedsInit = FALSE;
                 }
-                const SONAR_WINDOW* pKeel = s_sBeamInfo[5].pMain;
-                if (s_u32KeelviewFilter != 0 && pKeel != nullptr && pKeel->u32HistoryHeight <= 600)
-                    S_FILTER_v2D_Flankview_Filter(pKeel->u32HistoryHeight, u8TsuRedrawColumn, u8TsuRedrawColumn,
+                // The Keelview window is this one; its copy, not the live
+                // record a view change rewrites.
+                if (s_u32KeelviewFilter != 0 && w.u32HistoryHeight <= 600)
+                    S_FILTER_v2D_Flankview_Filter(w.u32HistoryHeight, u8TsuRedrawColumn, u8TsuRedrawColumn,
                                                   static_cast<FILTER_TYPE>(s_u32KeelviewFilter), &s32LineKV,
                                                   su8FilterKV, 600);
             }
