@@ -4,6 +4,7 @@
 // vondrel-view's snapshots 3 s apart; then "Retract" from the view's hot
 // menu leaves an empty 360 window with the unit's statement over it.
 #include "graphics/tests/g_testing.h"
+#include "sonar/tests/sonar_unit_driving.h"
 #include "testing/t_keypad.h"
 #include "testing/t_proc.h"
 #include "testing/t_root.h"
@@ -21,33 +22,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
-using std::chrono::seconds;
-
-gt::Rgb snapshot(const vt::TempRoot& root, const char* name = "shot")
-{
-    const std::string png = root.at(std::string("/tmp/") + name + ".png");
-    const vt::ProcResult r =
-        vt::runProcess({vt::buildPath("tools/vondrel-view"), "--snapshot", png}, {"VONDREL_ROOT=" + root.path()});
-    return r.status == 0 ? gt::readPng(png) : gt::Rgb{};
-}
-
-const U8* px(const gt::Rgb& shot, U32 x, U32 yFromTop) { return &shot.data[(yFromTop * shot.width + x) * 3]; }
+using namespace sud;
 
 bool white(const U8* p) { return p[0] > 220 && p[1] > 220 && p[2] > 220; }
 bool black(const U8* p) { return p[0] < 16 && p[1] < 16 && p[2] < 16; }
-
-double likeness(const gt::Rgb& a, const gt::Rgb& b)
-{
-    if (a.data.size() != b.data.size() || a.data.empty())
-        return 0.0;
-    size_t same = 0, all = 0;
-    for (U32 y = 0; y < a.height; y += 3)
-        for (U32 x = 0; x < a.width; x += 3, ++all)
-            same += memcmp(px(a, x, y), px(b, x, y), 3) == 0;
-    return (double)same / (double)all;
-}
 
 // The full-screen 360 picture: a circle of radius 238 about (400, 248)
 // with a white outline, black outside it.
@@ -122,62 +100,16 @@ void keepThe360TransducerChosen(const vt::TempRoot& root)
     ASSERT_TRUE(vt::writeFile(root.cwd() + "/nvr_statbit.dat", bits));
 }
 
-void tap(vt::Keypad& keypad, DKEY_ID key)
-{
-    ASSERT_TRUE(keypad.press(key));
-    std::this_thread::sleep_for(milliseconds(120)); // the keys are scanned
-    ASSERT_TRUE(keypad.release(key));
-}
-
 class The360Unit : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const vt::ProcResult rec =
-            vt::runProcess({vt::buildPath("tools/vondrel-demorec"), root_.cwd() + "/SONARSIM"}, {}, 60000);
-        ASSERT_EQ(rec.status, 0) << rec.out << rec.err;
         keepThe360TransducerChosen(root_);
-        unit_ = std::make_unique<vt::Child>(std::vector<std::string>{vt::buildPath("app/vondrel"), "nodisclaimer"},
-                                            std::vector<std::string>{"VONDREL_ROOT=" + root_.path(),
-                                                                     "VONDREL_CWD=" + root_.cwd()});
-        ASSERT_TRUE(unit_->waitForOutput("priority for \"key thread\"", 30000)) << unit_->out();
-        ASSERT_TRUE(keypad_.open()) << unit_->out();
+        ASSERT_NO_FATAL_FAILURE(sud::startUnit(root_, keypad_, &unit_));
     }
-    void TearDown() override
-    {
-        if ((HasFailure() || getenv("DUMPUNIT")) && unit_) {
-            // The end of what the unit said, and how it ended.
-            const std::string err = unit_->err(), out = unit_->out();
-            std::cerr << "unit " << (unit_->running() ? "running" : "gone") << "; standard error:\n"
-                      << err.substr(err.size() > 6000 ? err.size() - 6000 : 0) << "\nstandard output:\n"
-                      << out.substr(out.size() > 3000 ? out.size() - 3000 : 0) << "\n";
-        }
-        if (unit_ && unit_->running())
-            unit_->signal(SIGKILL);
-    }
+    void TearDown() override { sud::endUnit(unit_.get(), HasFailure()); }
     // The simulator from the start-up menu, the quick setup closed.
-    void startTheSimulator()
-    {
-        gt::Rgb splash;
-        for (int i = 0; i < 50 && splash.data.empty(); ++i) {
-            std::this_thread::sleep_for(milliseconds(200));
-            splash = snapshot(root_);
-        }
-        ASSERT_FALSE(splash.data.empty()) << "no frame buffer";
-        bool menu = false;
-        for (int i = 0; i < 8 && !menu; ++i) {
-            tap(keypad_, DKEY_MENU);
-            std::this_thread::sleep_for(milliseconds(700));
-            menu = likeness(snapshot(root_), splash) < 0.97;
-        }
-        ASSERT_TRUE(menu) << "the start-up menu did not open";
-        tap(keypad_, DKEY_CURSOR_DOWN);
-        std::this_thread::sleep_for(milliseconds(500));
-        tap(keypad_, DKEY_CURSOR_RIGHT);
-        std::this_thread::sleep_for(seconds(8));
-        tap(keypad_, DKEY_EXIT);
-        std::this_thread::sleep_for(seconds(2));
-    }
+    void startTheSimulator() { sud::chooseSimulator(root_, keypad_); }
     void viewThe360Picture()
     {
         bool shown = false;

@@ -5,6 +5,7 @@
 // scrolling through the played pings, and standing still once the recording
 // has been played to its end (the simulator alone would never stop).
 #include "graphics/tests/g_testing.h"
+#include "sonar/tests/sonar_unit_driving.h"
 #include "testing/t_keypad.h"
 #include "testing/t_proc.h"
 #include "testing/t_root.h"
@@ -24,19 +25,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
-using std::chrono::seconds;
-
-gt::Rgb snapshot(const vt::TempRoot& root, const char* name = "shot")
-{
-    const std::string png = root.at(std::string("/tmp/") + name + ".png");
-    const vt::ProcResult r =
-        vt::runProcess({vt::buildPath("tools/vondrel-view"), "--snapshot", png}, {"VONDREL_ROOT=" + root.path()});
-    return r.status == 0 ? gt::readPng(png) : gt::Rgb{};
-}
-
-const U8* px(const gt::Rgb& shot, U32 x, U32 yFromTop) { return &shot.data[(yFromTop * shot.width + x) * 3]; }
+using namespace sud;
 
 bool is(const gt::Rgb& shot, U32 x, U32 y, U8 r, U8 g, U8 b)
 {
@@ -55,17 +44,6 @@ size_t colours(const gt::Rgb& shot, U32 x0, U32 y0, U32 w, U32 h)
             seen.insert((U32)p[0] << 16 | (U32)p[1] << 8 | p[2]);
         }
     return seen.size();
-}
-
-double likeness(const gt::Rgb& a, const gt::Rgb& b)
-{
-    if (a.data.size() != b.data.size() || a.data.empty())
-        return 0.0;
-    size_t same = 0, all = 0;
-    for (U32 y = 0; y < a.height; y += 3)
-        for (U32 x = 0; x < a.width; x += 3, ++all)
-            same += memcmp(px(a, x, y), px(b, x, y), 3) == 0;
-    return (double)same / (double)all;
 }
 
 // The capture review: the red screen frame around the grey background.
@@ -142,79 +120,21 @@ std::vector<std::string> recordings(const std::string& folder)
     return out;
 }
 
-void tap(vt::Keypad& keypad, DKEY_ID key)
-{
-    ASSERT_TRUE(keypad.press(key));
-    std::this_thread::sleep_for(milliseconds(120)); // the keys are scanned
-    ASSERT_TRUE(keypad.release(key));
-}
-
-template <typename PRED>
-bool waitFor(const PRED& pred, milliseconds timeout, milliseconds step = milliseconds(250))
-{
-    const auto until = Clock::now() + timeout;
-    while (Clock::now() < until) {
-        if (pred())
-            return true;
-        std::this_thread::sleep_for(step);
-    }
-    return pred();
-}
-
 class PlaybackUnit : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const vt::ProcResult rec =
-            vt::runProcess({vt::buildPath("tools/vondrel-demorec"), root_.cwd() + "/SONARSIM"}, {}, 60000);
-        ASSERT_EQ(rec.status, 0) << rec.out << rec.err;
         vt::makeDirs(card_);
         // Two screens of the drawing tests stand for earlier snapshots.
         for (const auto& [from, to] : {std::pair{"sonar_window", "A1.PNG"}, std::pair{"conf_question", "A2.PNG"}})
             ASSERT_TRUE(vt::writeFile(card_ + "/" + to,
                                       vt::readFile(vt::sourcePath(std::string("sonar/tests/golden/") + from + ".png"))));
-        unit_ = std::make_unique<vt::Child>(std::vector<std::string>{vt::buildPath("app/vondrel"), "nodisclaimer"},
-                                            std::vector<std::string>{"VONDREL_ROOT=" + root_.path(),
-                                                                     "VONDREL_CWD=" + root_.cwd()});
-        ASSERT_TRUE(unit_->waitForOutput("priority for \"key thread\"", 30000)) << unit_->out();
-        ASSERT_TRUE(keypad_.open()) << unit_->out();
+        ASSERT_NO_FATAL_FAILURE(sud::startUnit(root_, keypad_, &unit_));
     }
-    void TearDown() override
-    {
-        if ((HasFailure() || getenv("DUMPUNIT")) && unit_) {
-            const std::string err = unit_->err(), out = unit_->out();
-            std::cerr << "unit " << (unit_->running() ? "running" : "gone") << "; standard error:\n"
-                      << err.substr(err.size() > 6000 && !getenv("DUMPUNIT") ? err.size() - 6000 : 0)
-                      << "\nstandard output:\n"
-                      << out.substr(out.size() > 3000 ? out.size() - 3000 : 0) << "\n";
-        }
-        if (unit_ && unit_->running())
-            unit_->signal(SIGKILL);
-    }
+    void TearDown() override { sud::endUnit(unit_.get(), HasFailure()); }
 
     // The start-up menu's "Simulator", then the quick-setup menu closed.
-    void startSimulator()
-    {
-        gt::Rgb splash;
-        for (int i = 0; i < 50 && splash.data.empty(); ++i) {
-            std::this_thread::sleep_for(milliseconds(200));
-            splash = snapshot(root_);
-        }
-        ASSERT_FALSE(splash.data.empty()) << "no frame buffer";
-        bool menu = false;
-        for (int i = 0; i < 8 && !menu; ++i) {
-            tap(keypad_, DKEY_MENU);
-            std::this_thread::sleep_for(milliseconds(700));
-            menu = likeness(snapshot(root_), splash) < 0.97;
-        }
-        ASSERT_TRUE(menu) << "the start-up menu did not open";
-        tap(keypad_, DKEY_CURSOR_DOWN);
-        std::this_thread::sleep_for(milliseconds(500));
-        tap(keypad_, DKEY_CURSOR_RIGHT);
-        std::this_thread::sleep_for(seconds(8));
-        tap(keypad_, DKEY_EXIT);
-        std::this_thread::sleep_for(seconds(2));
-    }
+    void startSimulator() { sud::chooseSimulator(root_, keypad_); }
 
     // VIEW until the picture passes the check.
     bool viewUntil(bool (*check)(const gt::Rgb&), gt::Rgb* pShot)

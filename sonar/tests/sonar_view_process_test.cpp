@@ -8,6 +8,7 @@
 // picture's centre with its readout along the top, and EXIT takes both
 // away again.
 #include "graphics/tests/g_testing.h"
+#include "sonar/tests/sonar_unit_driving.h"
 #include "testing/t_keypad.h"
 #include "testing/t_proc.h"
 #include "testing/t_root.h"
@@ -27,36 +28,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
-using std::chrono::seconds;
-
-std::vector<std::string> env(const vt::TempRoot& root)
-{
-    return {"VONDREL_ROOT=" + root.path(), "VONDREL_CWD=" + root.cwd()};
-}
-
-gt::Rgb snapshot(const vt::TempRoot& root, const char* name = "shot")
-{
-    const std::string png = root.at(std::string("/tmp/") + name + ".png");
-    const vt::ProcResult r =
-        vt::runProcess({vt::buildPath("tools/vondrel-view"), "--snapshot", png}, {"VONDREL_ROOT=" + root.path()});
-    return r.status == 0 ? gt::readPng(png) : gt::Rgb{};
-}
-
-const U8* px(const gt::Rgb& shot, U32 x, U32 yFromTop) { return &shot.data[(yFromTop * shot.width + x) * 3]; }
-
-// The share of the sampled pixels two pictures have in common.
-double likeness(const gt::Rgb& a, const gt::Rgb& b)
-{
-    if (a.data.size() != b.data.size() || a.data.empty())
-        return 0.0;
-    size_t same = 0, all = 0;
-    for (U32 y = 0; y < a.height; y += 3)
-        for (U32 x = 0; x < a.width; x += 3, ++all)
-            same += memcmp(px(a, x, y), px(b, x, y), 3) == 0;
-    return (double)same / (double)all;
-}
+using namespace sud;
 
 // The full-screen 2D view's colour bar: a column of many block colours at
 // the right edge.
@@ -125,38 +97,13 @@ bool showsReadout(const gt::Rgb& shot)
     return white * 2 > all;
 }
 
-void tap(vt::Keypad& keypad, DKEY_ID key)
-{
-    ASSERT_TRUE(keypad.press(key));
-    std::this_thread::sleep_for(milliseconds(120)); // the keys are scanned
-    ASSERT_TRUE(keypad.release(key));
-}
-
 class SonarUnit : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const vt::ProcResult rec =
-            vt::runProcess({vt::buildPath("tools/vondrel-demorec"), root_.cwd() + "/SONARSIM"}, {}, 60000);
-        ASSERT_EQ(rec.status, 0) << rec.out << rec.err;
-        unit_ = std::make_unique<vt::Child>(std::vector<std::string>{vt::buildPath("app/vondrel"), "nodisclaimer"},
-                                            env(root_));
-        ASSERT_TRUE(unit_->waitForOutput("priority for \"key thread\"", 30000)) << unit_->out();
-        ASSERT_TRUE(keypad_.open()) << unit_->out();
+        ASSERT_NO_FATAL_FAILURE(sud::startUnit(root_, keypad_, &unit_));
     }
-    void TearDown() override
-    {
-        if ((HasFailure() || getenv("DUMPUNIT")) && unit_) {
-            // The end of what the unit said, and how it ended.
-            const std::string err = unit_->err(), out = unit_->out();
-            std::cerr << "unit " << (unit_->running() ? "running" : "gone") << "; standard error:\n"
-                      << err.substr(err.size() > 6000 && !getenv("DUMPUNIT") ? err.size() - 6000 : 0)
-                      << "\nstandard output:\n"
-                      << out.substr(out.size() > 3000 ? out.size() - 3000 : 0) << "\n";
-        }
-        if (unit_ && unit_->running())
-            unit_->signal(SIGKILL);
-    }
+    void TearDown() override { sud::endUnit(unit_.get(), HasFailure()); }
     // From the splash through the start-up menu's "Simulator" to the
     // full-screen 2D view.
     void reachTheTwoDView();
@@ -167,30 +114,7 @@ protected:
 
 void SonarUnit::reachTheTwoDView()
 {
-    // MENU on the splash until the start-up menu replaces it (keys pressed
-    // before the start-up task reads the keypad are lost).
-    gt::Rgb splash;
-    for (int i = 0; i < 50 && splash.data.empty(); ++i) {
-        std::this_thread::sleep_for(milliseconds(200));
-        splash = snapshot(root_);
-    }
-    ASSERT_FALSE(splash.data.empty()) << "no frame buffer";
-    bool menu = false;
-    for (int i = 0; i < 8 && !menu; ++i) {
-        tap(keypad_, DKEY_MENU);
-        std::this_thread::sleep_for(milliseconds(700));
-        menu = likeness(snapshot(root_), splash) < 0.97;
-    }
-    ASSERT_TRUE(menu) << "the start-up menu did not open";
-
-    // "Simulator" (down, then right); the quick-setup menu of a fresh root
-    // opens a few seconds later and EXIT closes it.
-    tap(keypad_, DKEY_CURSOR_DOWN);
-    std::this_thread::sleep_for(milliseconds(500));
-    tap(keypad_, DKEY_CURSOR_RIGHT);
-    std::this_thread::sleep_for(seconds(8));
-    tap(keypad_, DKEY_EXIT);
-    std::this_thread::sleep_for(seconds(2));
+    ASSERT_NO_FATAL_FAILURE(sud::chooseSimulator(root_, keypad_));
 
     // A loaded machine can take seconds to switch views: a second VIEW
     // before the first one shows would step past the view looked for.
