@@ -20,6 +20,7 @@
 #include "graphics/g_buffers.h"
 #include "kernel/h_memory.h"
 #include "kernel/l_mbox.h"
+#include "kernel/l_mutex.h"
 #include "kernel/l_sema.h"
 #include "kernel/l_timer.h"
 #include "kernel/lm_log.h"
@@ -907,15 +908,20 @@ void T_VIEW_vDeleteAllComplete(void)
 
 void T_VIEW_vSetSRViewState(SR_VIEW_STATE eState)
 {
+    // The menu task (its actions) and this task (the playback mode) both
+    // change the state: the change and the menus that follow it are made
+    // under the menu task's lock, which nests for the menu task itself.
+    L_MUTEX_LockWait(RES_MENU);
     const SR_VIEW_STATE eOld = s_eSRViewState;
-    if (eState == eOld)
-        return;
-    // What the change writes (recording, playback) happens before the new
-    // state shows; the menus follow it.
-    n().vSRViewStateChanging(eOld, eState);
-    s_eSRViewState = eState;
-    n().vUpdateSnapshotMenu();
-    vRequestFrame();
+    if (eState != eOld) {
+        // What the change writes (recording, playback) happens before the
+        // new state shows; the menus follow it.
+        n().vSRViewStateChanging(eOld, eState);
+        s_eSRViewState = eState;
+        n().vUpdateSnapshotMenu();
+        vRequestFrame();
+    }
+    L_MUTEX_Unlock(RES_MENU);
 }
 
 T_VIEW_REVIEW T_VIEW_tReview(void)

@@ -93,7 +93,7 @@ TRACK s_CurrentTrack;
 BOOLEAN s_bTrackEnable = TRUE;
 U32 s_nTrackTickCounter = 0;
 BOOLEAN s_bAddPowerOnGapPoint = TRUE;
-BOOLEAN s_bFTCNavOn = FALSE;
+std::atomic<BOOLEAN> s_bFTCNavOn{FALSE};
 BOOLEAN s_bTrackingMemoryWarning = FALSE;
 BOOLEAN s_bTrackingMemoryWarningDisplayed = FALSE;
 U8 s_u8TrackingMemoryWarningTime = 0;

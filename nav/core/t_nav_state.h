@@ -12,6 +12,8 @@
 #include "nav/core/t_nav.h"
 #include "nav/data/t_nav_record.h"
 
+#include <atomic>
+
 // Route control -----------------------------------------------------------
 
 // Entry 0 is where the travel began, entries 1 .. nCount-1 the destinations;
@@ -54,7 +56,7 @@ extern TRACK s_CurrentTrack;
 extern BOOLEAN s_bTrackEnable;        // points are added only while TRUE
 extern U32 s_nTrackTickCounter;       // ticks since the last attempt that reached the lock
 extern BOOLEAN s_bAddPowerOnGapPoint; // the next point starts a segment
-extern BOOLEAN s_bFTCNavOn;           // the motor follows a contour: no points
+extern std::atomic<BOOLEAN> s_bFTCNavOn; // the motor follows a contour: no points
 extern BOOLEAN s_bTrackingMemoryWarning;          // given for the current shortage
 extern BOOLEAN s_bTrackingMemoryWarningDisplayed; // on screen
 extern U8 s_u8TrackingMemoryWarningTime;          // recording steps on screen

@@ -77,14 +77,14 @@ FV_ZOOM_WINDOW_TYPE KvZoomWin;
 COLOR s_aColorColumnMain[SONAR_WINDOWS][HISTORY_MEMORY_ROWS];
 COLOR s_aColorColumnZoom[HISTORY_MEMORY_ROWS];
 
-LAYER_ID CurrentView = NO_VIEW_PRIORITY;
+std::atomic<LAYER_ID> CurrentView{NO_VIEW_PRIORITY};
 BEAM s_beamSelect = 1;
 std::atomic<U32> db_u32SideBeamView{SIDE_BEAM_BOTH};
 std::atomic<U32> s_db_TransducerSelectArray[3] = {0, 0, 0};
 float s_fCurrentDepth = 0.0f;
 U32 s_u32UnZoomedWidth = 400;
 float s_fCurrentDisplayedLowerRange = 0.0f;
-U32 s_u32MSSIconYoffset = 0;
+std::atomic<U32> s_u32MSSIconYoffset{0};
 BOOLEAN s_bZoomKeysRegistered = FALSE;
 BOOLEAN s_bCursorKeysRegistered = FALSE;
 BOOLEAN s_bFvZoomKeysRegistered = FALSE;
@@ -402,10 +402,13 @@ void t_n_history::vCreateWindowsAndStores(void)
 {
     vAllocateTimers();
     s_u32SupportedBeams = S_TRANSDUCER_u32GetBeamsSupportedByModel();
+    // The redraws read the beams' stores and blends under mutex 27.
+    L_MUTEX_LockWait(RES_TSU);
     vSetUpBeamsAndStores();
     memset(s_aColorColumnMain, 0xFF, sizeof s_aColorColumnMain);
     memset(s_aColorColumnZoom, 0xFF, sizeof s_aColorColumnZoom);
     vSetUpBlends();
+    L_MUTEX_Unlock(RES_TSU);
     vSetUpBitmaps();
     // The 360 unit's state: a full sweep, an empty picture.
     s_u32SweepStatus = 1;

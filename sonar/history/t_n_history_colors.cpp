@@ -34,7 +34,7 @@ U32 s_u32SweepscanColor = 5;
 U32 s_u32SideScanSensitivity = 10, s_u32SideScanGamma = 10, s_u32SideScanContrast = 10;
 U32 s_u32KeelviewSensitivity = 10, s_u32KeelviewGamma = 10, s_u32KeelviewContrast = 10;
 U32 s_u32SweepScanSensitivity = 10, s_u32SweepScanGamma = 10, s_u32SweepScanContrast = 10;
-U32 s_u32SideScanFilter = 0, s_u32KeelviewFilter = 0, s_u32SweepScanFilter = 0;
+std::atomic<U32> s_u32SideScanFilter{0}, s_u32KeelviewFilter{0}, s_u32SweepScanFilter{0};
 BOOLEAN s_bSideScanAutoSensitivity = FALSE, s_bKeelviewAutoSensitivity = FALSE, s_bSweepScanAutoSensitivity = FALSE;
 FOURCHARID s_fcidSideViewFreq = FCID("SSF4");
 

@@ -469,7 +469,7 @@ void vOneColumn(BEAM Beam, const GROUP& g, U8 u8Imaging)
                 }
                 if (s_u32KeelviewFilter != 0)
                     S_FILTER_v2D_Flankview_Filter(keelHeight, au8KeelviewColumnSave, au8KeelviewColumnSave,
-                                                  static_cast<FILTER_TYPE>(s_u32KeelviewFilter), &s32Line, su8Filter,
+                                                  static_cast<FILTER_TYPE>(s_u32KeelviewFilter.load()), &s32Line, su8Filter,
                                                   600);
                 S_GRAYSCALE_vCategorize(au8KeelviewColumnSave, s_aColorColumnKeelview, keelHeight,
                                         &KeelviewGrayScaleTable, keelHeight, info.s8Gain);

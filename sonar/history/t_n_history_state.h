@@ -195,7 +195,7 @@ extern COLOR s_aColorColumnZoom[HISTORY_MEMORY_ROWS];
 
 // ---- Module state (under mutex 28 unless atomic) ----
 
-extern LAYER_ID CurrentView;  // the view laid out; NO_VIEW_PRIORITY at start
+extern std::atomic<LAYER_ID> CurrentView; // the view laid out; NO_VIEW_PRIORITY at start
 extern BEAM s_beamSelect;     // the user's 2D beam: 0, 1, 2 or 4
 extern std::atomic<U32> db_u32SideBeamView; // SIDE_BEAM_*; the view task reads it
 // The second is the side-imaging transducer ("YST3"); read by the ping task.
@@ -203,7 +203,7 @@ extern std::atomic<U32> s_db_TransducerSelectArray[3];
 extern float s_fCurrentDepth; // "IDEP", metres
 extern U32 s_u32UnZoomedWidth;
 extern float s_fCurrentDisplayedLowerRange;
-extern U32 s_u32MSSIconYoffset;
+extern std::atomic<U32> s_u32MSSIconYoffset;
 extern BOOLEAN s_bZoomKeysRegistered;
 extern BOOLEAN s_bCursorKeysRegistered;
 extern BOOLEAN s_bFvZoomKeysRegistered;
@@ -394,7 +394,7 @@ extern U32 s_u32SweepscanColor; // "SMSC"
 extern U32 s_u32SideScanSensitivity, s_u32SideScanGamma, s_u32SideScanContrast; // "SSSS", "SSSG", "SSSN"
 extern U32 s_u32KeelviewSensitivity, s_u32KeelviewGamma, s_u32KeelviewContrast; // "SDSS", "SDSG", "SDSN"
 extern U32 s_u32SweepScanSensitivity, s_u32SweepScanGamma, s_u32SweepScanContrast; // "SMSS", "SMSG", "SMSN"
-extern U32 s_u32SideScanFilter, s_u32KeelviewFilter, s_u32SweepScanFilter; // "SSSL", "SDSL", "SMSL"
+extern std::atomic<U32> s_u32SideScanFilter, s_u32KeelviewFilter, s_u32SweepScanFilter; // "SSSL", "SDSL", "SMSL"
 extern BOOLEAN s_bSideScanAutoSensitivity, s_bKeelviewAutoSensitivity, s_bSweepScanAutoSensitivity;
 extern FOURCHARID s_fcidSideViewFreq; // "YSSF"
 

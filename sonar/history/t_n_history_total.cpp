@@ -167,7 +167,7 @@ void vSingleBeam(const SONAR_WINDOW& w, U32 H, U32 count, U32 x, POST_PROCESS_MO
                     sbFilterNeedsInit = FALSE;
                 }
                 U8* p = u8TsuRedrawColumn + sp.o;
-                S_FILTER_v2D_Flankview_Filter(H - sp.o, p, p, static_cast<FILTER_TYPE>(s_u32SideScanFilter),
+                S_FILTER_v2D_Flankview_Filter(H - sp.o, p, p, static_cast<FILTER_TYPE>(s_u32SideScanFilter.load()),
                                               b == 2 ? &s32LineLeft : &s32LineRight,
                                               b == 2 ? su8FilterLeft : su8FilterRight, FILTER_ROW);
             }
@@ -268,7 +268,7 @@ void vCombined(const SONAR_WINDOW& w, U32 H, U32 count, U32 x, POST_PROCESS_MODE
                 // record a view change rewrites.
                 if (s_u32KeelviewFilter != 0 && w.u32HistoryHeight <= 600)
                     S_FILTER_v2D_Flankview_Filter(w.u32HistoryHeight, u8TsuRedrawColumn, u8TsuRedrawColumn,
-                                                  static_cast<FILTER_TYPE>(s_u32KeelviewFilter), &s32LineKV,
+                                                  static_cast<FILTER_TYPE>(s_u32KeelviewFilter.load()), &s32LineKV,
                                                   su8FilterKV, 600);
             }
             // A rebuild of the table takes mutex 27 too: no column mixes two tables.

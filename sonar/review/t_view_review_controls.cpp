@@ -10,6 +10,7 @@
 
 #include "kernel/h_memory.h"
 #include "kernel/l_mbox.h"
+#include "kernel/l_mutex.h"
 #include "kernel/l_sema.h"
 #include "store/h_database.h"
 #include "ui/t_menu.h"
@@ -67,6 +68,8 @@ U32 su32PreviousState = SR_VIEW_THUMBNAILS;
 THUMBNAIL_TYPE sePreviousStateThumbNail = THUMBNAIL_NONE;
 U32 su32PrevPlaybackSpeedMenu = 0;
 bool bInited = false;
+
+void vUpdateSnapshotMenuLocked(void);
 
 void vGoodClick(void) { L_SEMA_Signal(SEMA_KEYCLICK_GOOD); }
 void vBadClick(void) { L_SEMA_Signal(SEMA_KEYCLICK_BAD); }
@@ -269,7 +272,18 @@ void T_VIEW_vSRViewStateChanging(SR_VIEW_STATE eOld, SR_VIEW_STATE eNew)
 
 // ---- Hot menus ----
 
+// The view task (playback mode) and the menu task (its actions) both come
+// here: the menus are followed under the menu task's lock.
 void T_VIEW_vUpdateSnapshotMenu(void)
+{
+    L_MUTEX_LockWait(RES_MENU);
+    vUpdateSnapshotMenuLocked();
+    L_MUTEX_Unlock(RES_MENU);
+}
+
+namespace {
+
+void vUpdateSnapshotMenuLocked(void)
 {
     const SR_VIEW_STATE eState = T_VIEW_eGetSRViewState();
     if (eState == SR_VIEW_INIT) {
@@ -295,6 +309,8 @@ void T_VIEW_vUpdateSnapshotMenu(void)
     su32PrevPlaybackSpeedMenu = u32Variant;
     bInited = true;
 }
+
+} // namespace
 
 // ---- Playback mode ----
 

@@ -404,5 +404,5 @@ void T_N_HISTORY_vDrawVerticalScrollView(BITMAP* pBitmap, WINDOW_SPECIFICATION* 
     if (view == VIEW_SIDEVIEW && !bFVReadouts)
         vReadouts(pBitmap);
     if (s_bSweepingUsedAsSide)
-        T_N_HISTORY_vDrawFVKVMssIcon(pBitmap, g.originX + 2, static_cast<S32>(s_u32MSSIconYoffset) + 2 + g.originY);
+        T_N_HISTORY_vDrawFVKVMssIcon(pBitmap, g.originX + 2, static_cast<S32>(s_u32MSSIconYoffset.load()) + 2 + g.originY);
 }

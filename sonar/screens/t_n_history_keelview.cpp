@@ -115,7 +115,7 @@ void T_N_HISTORY_vDrawKeelview(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSp
     }
     T_N_HISTORY_bUpdateKvZoomWindow(psWindowSpec);
     if (s_bSweepingUsedAsSide)
-        T_N_HISTORY_vDrawFVKVMssIcon(pBitmap, 2, static_cast<S32>(s_u32MSSIconYoffset) + 107);
+        T_N_HISTORY_vDrawFVKVMssIcon(pBitmap, 2, static_cast<S32>(s_u32MSSIconYoffset.load()) + 107);
 }
 
 void T_N_HISTORY_vDrawKeelviewSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec)
@@ -153,7 +153,7 @@ void T_N_HISTORY_vDrawKeelviewSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWin
     T_N_HISTORY_bUpdateKvZoomWindow(psWindowSpec);
     if (s_bSweepingUsedAsSide)
         T_N_HISTORY_vDrawFVKVMssIcon(pBitmap, pane.s32ClipLeft + 2,
-                                     pane.s32ClipBottom + static_cast<S32>(s_u32MSSIconYoffset) + 107);
+                                     pane.s32ClipBottom + static_cast<S32>(s_u32MSSIconYoffset.load()) + 107);
 }
 
 void T_N_HISTORY_vDrawKeelviewSonarSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec)
@@ -235,5 +235,5 @@ void T_N_HISTORY_vDrawKeelviewSonarSplit(BITMAP* pBitmap, WINDOW_SPECIFICATION* 
 
     T_N_HISTORY_bUpdateKvZoomWindow(psWindowSpec);
     if (s_bSweepingUsedAsSide)
-        T_N_HISTORY_vDrawFVKVMssIcon(pBitmap, 2, static_cast<S32>(s_u32MSSIconYoffset) + 356);
+        T_N_HISTORY_vDrawFVKVMssIcon(pBitmap, 2, static_cast<S32>(s_u32MSSIconYoffset.load()) + 356);
 }

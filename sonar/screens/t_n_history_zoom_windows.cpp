@@ -451,7 +451,7 @@ void T_N_HISTORY_vBuildFvZoomRow(U32 u32Index, U8* u8ZoomRow, S32 s32LCPixel, S3
     std::memset(u8ZoomRow, 0, static_cast<size_t>(w) + 1);
     if (u32Index >= TSU_STORE_COLUMNS)
         return;
-    const FILTER_TYPE eFilter = static_cast<FILTER_TYPE>(s_u32SideScanFilter);
+    const FILTER_TYPE eFilter = static_cast<FILTER_TYPE>(s_u32SideScanFilter.load());
 
     FULL_SCREEN_TSU* pLeft = pStore(LEFT_BEAM);
     if (bLeftBeamActive && pLeft != nullptr && s32MaxDepthL > 0 && s32MaxDepthL - s32MinDepthL > 0) {
@@ -635,7 +635,7 @@ void t_n_history::vFilterKeelviewBeams(U8* u8Column)
     const SONAR_WINDOW* pWindow = s_sBeamInfo[KEELVIEW_BEAM].pMain;
     if (s_u32KeelviewFilter != 0 && pWindow != nullptr && pWindow->u32HistoryHeight <= KV_FILTER_LIMIT)
         S_FILTER_v2D_Flankview_Filter(s_u32KvFilterLength, u8Column, u8Column,
-                                      static_cast<FILTER_TYPE>(s_u32KeelviewFilter), &s32Line, su8Filter,
+                                      static_cast<FILTER_TYPE>(s_u32KeelviewFilter.load()), &s32Line, su8Filter,
                                       KV_FILTER_ROW);
 }
 

@@ -115,7 +115,7 @@ protected:
         bool shown = false;
         for (int i = 0; i < 12 && !shown; ++i) {
             tap(keypad_, DKEY_VIEW);
-            const auto until = Clock::now() + milliseconds(2000);
+            const auto until = Clock::now() + milliseconds(4000);
             while (!shown && Clock::now() < until) {
                 std::this_thread::sleep_for(milliseconds(250));
                 shown = showsThe360Outline(snapshot(root_));

@@ -22,6 +22,7 @@
 #include <memory>
 #include <set>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -215,11 +216,18 @@ TEST_F(PlaybackUnit, ARecordingMadeInSimulationPlaysBackThroughTheTwoDView)
         << "the playback did not start";
 
     ASSERT_TRUE(viewUntil(showsColourBar, &shot)) << "the 2D view never showed";
-    const gt::Rgb first = snapshot(root_, "first");
-    std::this_thread::sleep_for(milliseconds(1500));
-    const gt::Rgb second = snapshot(root_, "second");
-    ASSERT_TRUE(fullScreen(first) && fullScreen(second));
-    const auto [shift, share] = scroll(first, second);
+    // A depth range change between two looks redraws the whole history;
+    // the scroll shows in a pair of looks without one.
+    gt::Rgb second;
+    U32 shift = 0;
+    double share = 0.0;
+    for (int attempt = 0; attempt < 4 && (shift == 0 || share <= 0.9); ++attempt) {
+        const gt::Rgb first = snapshot(root_, "first");
+        std::this_thread::sleep_for(milliseconds(1500));
+        second = snapshot(root_, "second");
+        ASSERT_TRUE(fullScreen(first) && fullScreen(second));
+        std::tie(shift, share) = scroll(first, second);
+    }
     EXPECT_GT(shift, 0u) << "the history did not move";
     EXPECT_GT(share, 0.9) << "older columns moved left, at " << shift;
     EXPECT_GT(colours(second, 0, 50, 600, 400), 20u) << "no echoes in the history";
