@@ -1,5 +1,10 @@
 #include "nav/core/chart_menu_standins.h"
 
+#include "kernel/l_mutex.h"
+#include "nav/core/t_nav.h" // RES_AIS_DATA
+#include "nmea/t_nmea_ais_standin.h"
+#include "store/h_database.h"
+
 #include <mutex>
 
 namespace {
@@ -134,6 +139,21 @@ BOOLEAN T_NAV_EDIT_bSelectTWRPointSetup(void (*pfnCallback)(const void*), const 
     std::lock_guard<std::mutex> guard(st().lock);
     return st().bSelectorOpens;
 }
+
+BOOLEAN T_NAV_vAisTargetListSetup(void)
+{
+    vNote("ais-list");
+    BOOLEAN bShown = FALSE;
+    if (!H_DATABASE_bFetchBoolean(FCID("SAIS"), &bShown, nullptr, nullptr) || !bShown)
+        return FALSE;
+    L_MUTEX_LockWait(RES_AIS_DATA);
+    ais_DeviceInfo* pFirst = nullptr;
+    const BOOLEAN bAny = T_NMEA_bScanAisPoints(0, &pFirst);
+    L_MUTEX_Unlock(RES_AIS_DATA);
+    return bAny;
+}
+
+void T_NAV_EDIT_vAisLimitsSetUp(void) { vNote("ais-limits"); }
 
 void T_NAV_vCopyLakeListPoint(U32 u32Index, POINT* pPoint, S32* ps32Scale)
 {

@@ -48,6 +48,11 @@ BOOLEAN T_NAV_EDIT_bSelectLakeListSetup(void (*pfnCallback)(U32), const char* pc
 BOOLEAN T_NAV_EDIT_bSelectWaypointSetup(void (*pfnCallback)(U32), const char* pcTitle, BOOLEAN bNetwork);
 BOOLEAN T_NAV_EDIT_bSelectTWRPointSetup(void (*pfnCallback)(const void*), const char* pcTitle, BOOLEAN bNetwork,
                                         BOOLEAN bRouteEnds);
+// "ais-list"; opens when AIS is shown ("SAIS") and the pool holds a
+// target, as the list it stands for does.
+BOOLEAN T_NAV_vAisTargetListSetup(void);
+// "ais-limits"
+void T_NAV_EDIT_vAisLimitsSetUp(void);
 // The lake list's point and chart scale (scripted).
 void T_NAV_vCopyLakeListPoint(U32 u32Index, POINT* pPoint, S32* ps32Scale);
 // The trolling-motor link has seen a motor since power-up (scriptable,

@@ -243,18 +243,6 @@ NAV_STANDIN_AIS_CALLS s_aisCalls = {};
 
 } // namespace
 
-void T_NAV_vAisCPALimit(void)
-{
-    std::lock_guard<std::mutex> guard(s_aisLock);
-    ++s_aisCalls.u32CPALimit;
-}
-
-void T_NAV_vAisTargetList(void)
-{
-    std::lock_guard<std::mutex> guard(s_aisLock);
-    ++s_aisCalls.u32TargetList;
-}
-
 void T_CHART_INFO_vAddNearestTargetVessel(void)
 {
     std::lock_guard<std::mutex> guard(s_aisLock);

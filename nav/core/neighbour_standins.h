@@ -88,17 +88,12 @@ U32 NAV_STANDIN_u32ChartReRenders(void);
 
 // ---- AIS neighbours (counted; otherwise nothing) ----
 //
-// The AIS limits editor and target list of the navigation core's painters,
-// the chart-info task's nearest-target entry and the radar view's AIS
+// The chart-info task's nearest-target entry and the radar view's AIS
 // state.
 
-void T_NAV_vAisCPALimit(void);
-void T_NAV_vAisTargetList(void);
 void T_CHART_INFO_vAddNearestTargetVessel(void);
 void T_RADAR_vSetAisConnected(U32 u32Connected);
 typedef struct tag_NAV_STANDIN_AIS_CALLS {
-    U32 u32CPALimit;
-    U32 u32TargetList;
     U32 u32NearestTargetVessel;
     U32 u32RadarAisConnected;
     U32 u32LastRadarAisConnected;

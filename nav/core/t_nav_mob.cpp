@@ -13,6 +13,7 @@
 
 #include "nav/core/neighbour_standins.h"
 #include "nav/core/t_nav.h"
+#include "nav/core/t_nav_ais_menus.h"
 #include "nav/core/t_nav_alarm.h"
 #include "nav/core/t_nav_goto.h"
 #include "nav/core/t_nav_route.h"

@@ -57,7 +57,6 @@ namespace {
 constexpr U16 NO_ID = 0xFFFF;
 constexpr U32 CCST_POINT_OF_SALE = 6;
 constexpr U32 CCST_PLAYBACK = 11;
-constexpr U16 ROUTE_ID_BASE = 0x8800;
 
 } // namespace
 
@@ -764,65 +763,6 @@ void T_NAV_vSetRouteHasChanged(void)
     L_MUTEX_LockWait(RES_NAV_DATA);
     s_bCurrentRouteHasChanged = TRUE;
     L_MUTEX_Unlock(RES_NAV_DATA);
-}
-
-void T_NAV_vSaveCurrentRoute(void)
-{
-    L_MUTEX_LockWait(RES_NAV_DATA);
-    if (s_CurrentRoute.nCount < 2) {
-        L_MUTEX_Unlock(RES_NAV_DATA);
-        return;
-    }
-    ROUTE r = {};
-    r.bRtNotShared = s_CurrentRoute.bRtNotShared;
-    r.nCount = s_CurrentRoute.nCount - 1;
-    for (U32 i = 1; i < s_CurrentRoute.nCount; ++i)
-        r.anWaypoint[i - 1] = s_CurrentRoute.anWaypoint[i];
-    const BOOLEAN bUnified = s_s16UnifiedRouteSave != NO_ID;
-    if (bUnified) {
-        memcpy(r.sName, s_CurrentRoute.sName, sizeof r.sName);
-        r.u32DateTime = s_CurrentRoute.u32DateTime;
-    } else {
-        S32 s32Counter = 0;
-        H_DATABASE_bFetchS32(FCID("SRCN"), &s32Counter, nullptr, nullptr);
-        if (s32Counter < 1)
-            s32Counter = 1;
-        char ac[ROUTE_NAME_CHARS + 1];
-        snprintf(ac, sizeof ac, "RT%03d", (int)s32Counter % 1000);
-        memcpy(r.sName, ac, strlen(ac));
-        H_DATABASE_bUpdateValueS32(FCID("SRCN"), s32Counter + 1, P_NORMAL);
-    }
-    // The points become own, permanent waypoints before the route is stored.
-    for (U32 i = 0; i < r.nCount; ++i) {
-        const U16 u16Local = T_NAV_TWR_u16MakeLocal(r.anWaypoint[i]);
-        if (u16Local == NO_ID) {
-            T_NAV_vSetNavUIError(&No_Waypoints);
-            L_MUTEX_Unlock(RES_NAV_DATA);
-            vClick(FALSE);
-            return;
-        }
-        r.anWaypoint[i] = u16Local;
-        T_NAV_vMakeWaypointPermanent(u16Local);
-        s_CurrentRoute.anWaypoint[i + 1] = u16Local;
-    }
-    const S32 nSlot = T_NAV_nAddRoute(&r);
-    if (nSlot < 0 || nSlot >= NO_ID) {
-        T_NAV_vSetNavUIError(&No_Routes);
-        L_MUTEX_Unlock(RES_NAV_DATA);
-        vClick(FALSE);
-        return;
-    }
-    if (bUnified) {
-        T_NAV_bDeleteRoute(s_s16UnifiedRouteSave, TRUE);
-        s_s16UnifiedRouteSave = NO_ID;
-    } else {
-        T_NAV_GROUP_DATA_bAddLink(T_NAV_GROUP_DATA_nGetDefaultGroup(), (U16)(ROUTE_ID_BASE | (U16)nSlot));
-    }
-    char acName[ROUTE_NAME_CHARS + 1] = {};
-    memcpy(acName, r.sName, ROUTE_NAME_CHARS);
-    T_NAV_vSetNavUINote(&Route_Saved, acName, FALSE);
-    L_MUTEX_Unlock(RES_NAV_DATA);
-    vClick(TRUE);
 }
 
 // Route travel -----------------------------------------------------------------------

@@ -101,7 +101,7 @@ ROUTE* T_NAV_pGetCurrentRoute(void);
 void T_NAV_vSetRouteHasChanged(void);
 void T_NAV_vUpdateCurrentRouteArray(U16 uCheckWptIndex);
 void T_NAV_vUpdateCurrentRoute(ROUTE* pRoute);
-// Entries 1 onward become a stored route (see the file's comment).
+// Entries 1 onward become a stored route (see t_nav_route_save.cpp).
 void T_NAV_vSaveCurrentRoute(void);
 
 // Steps shared with travel, go-to and the link -----------------------------------

@@ -3,6 +3,9 @@
 
 #include "kernel/lm_log.h"
 #include "nav/data/t_nav_twr.h"
+#include "nav/data/t_nav_twr_route.h"
+
+#include <cstdio>
 
 #include <cstring>
 
@@ -31,4 +34,14 @@ w->u8Icon == pRecord->u8Icon && w->u16Depth == pRecord->u16Depth &&
             return (U16)s;
     }
     return NAV_ID_NONE;
+}
+
+char* T_NAV_GROUP_pGetDefaultRouteName(void)
+{
+    static char s_acRouteName[ROUTE_NAME_CHARS + 1];
+    const U16 u16Slot = T_NAV_u16FindAvailableRoute(FALSE);
+    if (u16Slot == NAV_ID_NONE)
+        return nullptr;
+    snprintf(s_acRouteName, sizeof s_acRouteName, "RT%03u", (unsigned)u16Slot + 1u);
+    return s_acRouteName;
 }

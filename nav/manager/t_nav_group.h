@@ -17,3 +17,8 @@ U16 T_NAV_GROUP_u16CopyContentForAddLink(BOOLEAN bDestNotShared, U16 u16DestGrou
 // the record in status, not-shared bit, icon, depth, date-time, position
 // and name; 0xFFFF when none.
 U16 T_NAV_GROUP_u16FindWaypoint(const WAYPOINT* pRecord);
+// The name a newly saved route gets by default: "RT" and the number of the
+// first free route slot plus one ("RT001" for slot 0), so it counts free
+// slots, not saves. Null when every slot is used. The text lives in one
+// buffer of the manager's, good until the next call.
+char* T_NAV_GROUP_pGetDefaultRouteName(void);
