@@ -120,7 +120,7 @@ typedef struct tag_BEAM_INFO {
     FULL_SCREEN_TSU* pTSUStore; // beams 0-3
     FISH_TARGET_LIST FishList;
     FISH_TARGET_HISTORY FishHistory;
-    S8 s8Gain;
+    std::atomic<S8> s8Gain; // set by the history task, read by the view task's redraws
 } BEAM_INFO;
 
 // The Flankview and Keelview zoom pictures over the cursor.

@@ -4,21 +4,30 @@
 // the quick-setup menu closed and VIEW pressed until the full-screen
 // Flankview view shows its centre line; then two of vondrel-view's
 // snapshots 3 s apart show the waterfall moved down under the boat band.
+// On that view a cursor key brings up the cursor readout, and ZOOM_IN the
+// magnifier about the cursor with "Zoom 2x" in the readout.
+#include "graphics/g_string.h"
 #include "graphics/tests/g_testing.h"
+#include "graphics/u_fonts.h"
 #include "sonar/tests/sonar_unit_driving.h"
 #include "store/h_nvram.h"
+#include "store/tests/nvr_format.h"
 #include "testing/t_keypad.h"
 #include "testing/t_proc.h"
 #include "testing/t_root.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <set>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -65,22 +74,129 @@ std::pair<U32, double> scrollDown(const gt::Rgb& earlier, const gt::Rgb& later)
     return best;
 }
 
+// A text as the readout's 11 x 14 font draws it in English: inked or not,
+// row by row from the top of its inked box.
+struct Ink {
+    U32 width = 0, height = 0;
+    std::vector<bool> on;
+};
+
+Ink inkOf(const char* text)
+{
+    gt::TestBitmap bmp(240, 40, 0);
+    POINT at = {4, 12};
+    G_STRING_vPut(bmp, 0xFFFF, &at, &vondrel_11x14_font_def, (const BYTE*)text);
+    const gt::Rgb drawn = gt::toRgb(bmp);
+    U32 x0 = drawn.width, y0 = drawn.height, x1 = 0, y1 = 0;
+    for (U32 y = 0; y < drawn.height; ++y)
+        for (U32 x = 0; x < drawn.width; ++x)
+            if (px(drawn, x, y)[0] != 0) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    Ink ink;
+    if (x0 > x1)
+        return ink;
+    ink.width = x1 - x0 + 1;
+    ink.height = y1 - y0 + 1;
+    for (U32 y = y0; y <= y1; ++y)
+        for (U32 x = x0; x <= x1; ++x)
+            ink.on.push_back(px(drawn, x, y)[0] != 0);
+    return ink;
+}
+
+// The text somewhere in the readout's rows: dark where the font inks and
+// nothing dark elsewhere in its box.
+bool showsText(const gt::Rgb& shot, const Ink& ink)
+{
+    if (shot.width != 800 || ink.on.empty())
+        return false;
+    for (U32 y = 0; y + ink.height <= 50; ++y)
+        for (U32 x = 0; x + ink.width <= shot.width; ++x) {
+            bool same = true;
+            for (U32 i = 0; i < ink.on.size() && same; ++i)
+                same = dark(px(shot, x + i % ink.width, y + i / ink.width)) == ink.on[i];
+            if (same)
+                return true;
+        }
+    return false;
+}
+
+bool red(const U8* p) { return p[0] > 200 && p[1] < 60 && p[2] < 60; }
+bool white(const U8* p) { return p[0] > 220 && p[1] > 220 && p[2] > 220; }
+
+// The red inner edge of the magnifier's frame, inclusive, y from the top.
+struct Frame {
+    U32 left, top, right, bottom;
+};
+
+// The longest run of red in a row, as [first, last].
+std::pair<U32, U32> redRun(const gt::Rgb& shot, U32 y)
+{
+    std::pair<U32, U32> best{1, 0};
+    for (U32 x = 0; x < shot.width;) {
+        U32 end = x;
+        while (end < shot.width && red(px(shot, end, y)))
+            ++end;
+        if (end > x && end - x > best.second + 1 - best.first)
+            best = {x, end - 1};
+        x = end + 1;
+    }
+    return best;
+}
+
+// A red frame over the pane with a white border around it: its top and
+// bottom rows are long red runs with white just outside.
+std::optional<Frame> magnifier(const gt::Rgb& shot)
+{
+    if (shot.width != 800 || shot.height != 600)
+        return std::nullopt;
+    std::optional<Frame> frame;
+    for (U32 y = 50; y < 500; ++y) {
+        const auto [l, r] = redRun(shot, y);
+        if (r < l || r - l < 200)
+            continue;
+        if (!frame) {
+            const U32 w = r - l + 1;
+            size_t border = 0;
+            for (U32 x = l; x <= r; ++x)
+                border += white(px(shot, x, y - 1)) && white(px(shot, x, y - 2));
+            if (border * 10 < w * 9)
+                continue;
+            frame = Frame{l, y, r, y};
+        } else if (l == frame->left && r == frame->right) {
+            frame->bottom = y;
+        }
+    }
+    if (frame && (frame->bottom - frame->top < 20 || !white(px(shot, frame->left - 1, frame->top + 10)) ||
+                  !white(px(shot, frame->right + 1, frame->top + 10))))
+        return std::nullopt;
+    return frame;
+}
+
+// How wide the centre line's black is in a row: the run of pure black
+// through the pane's middle column, between the white columns beside it.
+U32 centreLineWidth(const gt::Rgb& shot, U32 y)
+{
+    auto black = [&](U32 x) { const U8* p = px(shot, x, y); return p[0] == 0 && p[1] == 0 && p[2] == 0; };
+    if (!black(399))
+        return 0;
+    U32 l = 399, r = 399;
+    while (l > 380 && black(l - 1))
+        --l;
+    while (r < 420 && black(r + 1))
+        ++r;
+    return white(px(shot, l - 1, y)) && white(px(shot, r + 1, y)) ? r - l + 1 : 0;
+}
+
 // The settings files of a unit that ran before with the transducer chosen:
-// the layout version and the two transducer keys, nothing else.
+// the layout version and the two transducer keys, nothing else. Written as
+// files, not through this process's settings store, which stays with the
+// first root it was opened on.
 void rememberTransducer(const vt::TempRoot& root, U32 u32Transducer)
 {
-    root.exportEnv();
-    ASSERT_NE(H_NVRAM_eInit(), STATE_HARDWARE_FAILURE);
-    NVR_ENTRY version = {FCID("NVER"), {}};
-    version.data.RawData = NVR_VERSION;
-    ASSERT_TRUE(H_NVRAM_bWriteFCID(&version));
+    vt::makeDirs(root.cwd());
     // The choice and the transducer the simulation starts with.
-    for (FOURCHARID key : {FCID("SSTS"), FCID("SSTD")}) {
-        NVR_ENTRY transducer = {key, {}};
-        transducer.data.RawData = u32Transducer;
-        ASSERT_TRUE(H_NVRAM_bWriteFCID(&transducer));
-    }
-    H_NVRAM_vFlashWriteBack();
+    nvt::writeFiles(root.cwd(), nvt::encode({{"NVER", NVR_VERSION}, {"SSTS", u32Transducer}, {"SSTD", u32Transducer}}));
 }
 
 class ImagingUnit : public ::testing::Test {
@@ -91,12 +207,15 @@ class ImagingUnit : public ::testing::Test {
         ASSERT_NO_FATAL_FAILURE(sud::startUnit(root_, keypad_, &unit_));
     }
     void TearDown() override { sud::endUnit(unit_.get(), HasFailure()); }
+    // From the splash through the start-up menu's "Simulator" to the
+    // full-screen Flankview view.
+    void reachTheFlankview();
     vt::TempRoot root_;
     vt::Keypad keypad_{root_.path()};
     std::unique_ptr<vt::Child> unit_;
 };
 
-TEST_F(ImagingUnit, TheSimulatorsFlankviewWaterfallMovesDownUnderTheBoat)
+void ImagingUnit::reachTheFlankview()
 {
     ASSERT_NO_FATAL_FAILURE(sud::chooseSimulator(root_, keypad_));
 
@@ -110,6 +229,11 @@ TEST_F(ImagingUnit, TheSimulatorsFlankviewWaterfallMovesDownUnderTheBoat)
         }
     }
     ASSERT_TRUE(shown) << "the Flankview view never showed";
+}
+
+TEST_F(ImagingUnit, TheSimulatorsFlankviewWaterfallMovesDownUnderTheBoat)
+{
+    ASSERT_NO_FATAL_FAILURE(reachTheFlankview());
 
     // The recording's side pings fill the waterfall; look twice, 3 s apart.
     std::this_thread::sleep_for(seconds(3));
@@ -128,6 +252,48 @@ TEST_F(ImagingUnit, TheSimulatorsFlankviewWaterfallMovesDownUnderTheBoat)
         for (U32 x = 0; x < 800; x += 3, ++all)
             unchanged += memcmp(px(first, x, y), px(second, x, y), 3) == 0;
     EXPECT_LT((double)unchanged / (double)all, share) << "the picture stood still";
+    EXPECT_TRUE(unit_->running()) << unit_->err();
+}
+
+TEST_F(ImagingUnit, ACursorKeyAndZoomInShowTheMagnifierAndItsFactor)
+{
+    ASSERT_NO_FATAL_FAILURE(reachTheFlankview());
+    std::this_thread::sleep_for(seconds(3)); // pings under the cursor's spot
+    const Ink cursorLabel = inkOf("Cursor"), zoomTwice = inkOf("Zoom 2x");
+
+    tap(keypad_, DKEY_CURSOR_RIGHT);
+    gt::Rgb on;
+    ASSERT_TRUE(waitFor([&] { return showsText(on = snapshot(root_, "on"), cursorLabel); }, seconds(10)))
+        << "no cursor readout";
+    EXPECT_FALSE(magnifier(on)) << "a magnifier before ZOOM_IN";
+    EXPECT_FALSE(showsText(on, zoomTwice));
+
+    tap(keypad_, DKEY_ZOOM_IN);
+    gt::Rgb zoomed;
+    std::optional<Frame> frame;
+    ASSERT_TRUE(waitFor([&] { return (frame = magnifier(zoomed = snapshot(root_, "zoomed"))).has_value(); },
+                        seconds(10)))
+        << "no magnifier after ZOOM_IN";
+    EXPECT_TRUE(showsText(zoomed, zoomTwice)) << "the readout does not give the factor";
+
+    // Half the pane wide with its 5-pixel border (3 of them red), about the
+    // cursor at the pane's middle.
+    EXPECT_EQ(frame->right - frame->left + 1, 389u + 6u);
+    EXPECT_NEAR((frame->left + frame->right) / 2.0, 399.0, 1.5);
+    EXPECT_GT(frame->bottom - frame->top, 200u);
+    // Pings in it, not an empty fill, and the centre line under the cursor
+    // twice as wide as on the waterfall beside it.
+    std::set<U32> shades;
+    for (U32 y = frame->top + 3; y < frame->bottom - 2; y += 4)
+        for (U32 x = frame->left + 3; x < frame->right - 2; x += 3)
+            shades.insert((U32)px(zoomed, x, y)[0] << 16 | (U32)px(zoomed, x, y)[1] << 8 | px(zoomed, x, y)[2]);
+    EXPECT_GE(shades.size(), 6u) << "an empty picture";
+    ASSERT_GT(frame->top, 100u);
+    const U32 outside = centreLineWidth(zoomed, frame->top - 30);
+    const U32 inside = centreLineWidth(zoomed, (frame->top + frame->bottom) / 2);
+    EXPECT_EQ(outside, 2u);
+    EXPECT_GE(inside, 2 * outside);
+    EXPECT_LE(inside, 2 * outside + 1);
     EXPECT_TRUE(unit_->running()) << unit_->err();
 }
 

@@ -313,18 +313,41 @@ TEST_F(ZoomWindow, RebuiltOnlyWhenTheCursorTheLevelOrASettingChanges)
 
 TEST_F(ZoomWindow, WithoutImagingWindowsOrStoresThePictureIsEmptyButShown)
 {
-    layOut(VIEW_SIDEVIEW, SIDE_BEAM_BOTH);
     store(2, [](U32, U32) { return (U8)40; });
     store(3, [](U32, U32) { return (U8)40; });
-    SONAR_WINDOW* saved[2] = {s_sBeamInfo[2].pMain, s_sBeamInfo[3].pMain};
-    s_sBeamInfo[2].pMain = s_sBeamInfo[3].pMain = nullptr;
-    EXPECT_EQ(frame(true, spec(VIEW_SIDEVIEW, SPLIT_FULL_WINDOW, 0, 799)), 2);
-    s_sBeamInfo[2].pMain = saved[0];
-    s_sBeamInfo[3].pMain = saved[1];
-    for (S32 y = 0; y < FvZoomWin.s32ZoomHeight; y += 7)
-        for (S32 x = 0; x < FvZoomWin.s32ZoomWidth; x += 5)
-            ASSERT_EQ(pic(FvZoomWin, x, y), BACK) << x << "," << y;
-    EXPECT_EQ(screen.at(FvZoomWin.ptWindow.x + 10, FvZoomWin.ptWindow.y + 10), BACK);
+    struct Case {
+        const char* what;
+        bool bFv;
+        bool bNoWindows; // else no stores
+    } cases[] = {{"Flankview, no windows", true, true},
+                 {"Flankview, no stores", true, false},
+                 {"Keelview, no window", false, true},
+                 {"Keelview, no stores", false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const LAYER_ID view = c.bFv ? VIEW_SIDEVIEW : VIEW_KEELVIEW;
+        layOut(view, SIDE_BEAM_BOTH);
+        cursor(true, 400, 300, c.bFv ? 1 : 0, c.bFv ? 0 : 1);
+        (c.bFv ? FvZoomWin : KvZoomWin).bForceUpdate = TRUE;
+        SONAR_WINDOW* windows[3] = {s_sBeamInfo[2].pMain, s_sBeamInfo[3].pMain, s_sBeamInfo[5].pMain};
+        FULL_SCREEN_TSU* stores[2] = {s_sBeamInfo[2].pTSUStore, s_sBeamInfo[3].pTSUStore};
+        if (c.bNoWindows)
+            s_sBeamInfo[2].pMain = s_sBeamInfo[3].pMain = s_sBeamInfo[5].pMain = nullptr;
+        else
+            s_sBeamInfo[2].pTSUStore = s_sBeamInfo[3].pTSUStore = nullptr;
+        const S32 factor = frame(c.bFv, spec(view, SPLIT_FULL_WINDOW, 0, 799));
+        s_sBeamInfo[2].pMain = windows[0];
+        s_sBeamInfo[3].pMain = windows[1];
+        s_sBeamInfo[5].pMain = windows[2];
+        s_sBeamInfo[2].pTSUStore = stores[0];
+        s_sBeamInfo[3].pTSUStore = stores[1];
+        EXPECT_EQ(factor, 2);
+        const FV_ZOOM_WINDOW_TYPE& z = c.bFv ? FvZoomWin : KvZoomWin;
+        for (S32 y = 0; y < z.s32ZoomHeight; y += 7)
+            for (S32 x = 0; x < z.s32ZoomWidth; x += 5)
+                ASSERT_EQ(pic(z, x, y), BACK) << x << "," << y;
+        EXPECT_EQ(screen.at(z.ptWindow.x + 10, z.ptWindow.y + 10), BACK);
+    }
 }
 
 TEST_F(ZoomWindow, CursorMarksStraddleTheBorderAndStayInsideTheArea)
