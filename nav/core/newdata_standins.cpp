@@ -31,8 +31,6 @@ void T_NAV_GROUP_vHandleNewData(const MESSAGE_NEW_DATA* pMessage)
     vRecord("group " + std::string(reinterpret_cast<const char*>(&key), 4));
 }
 
-void T_NAV_vViewSnapshot(void) { vRecord("view-snapshot"); }
-
 void U_STEVRIN_vUpdateContourStr(const char* pcText)
 {
     vRecord(std::string("contour ") + (pcText != nullptr ? pcText : ""));

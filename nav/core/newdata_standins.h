@@ -1,7 +1,7 @@
 // STAND-INS for the navigation task's view and key bookkeeping that the
 // change handler calls before the modules owning them are built: the
-// pilot-book pane, the group manager's share of a change, the snapshot
-// viewer, and the trolling-motor link's contour text.
+// pilot-book pane, the group manager's share of a change, and the
+// trolling-motor link's contour text.
 //
 // Each keeps the name and arguments of the real call; delete the stand-in
 // when the real module arrives. Every call is recorded as a line of text
@@ -15,6 +15,7 @@
 // The real menus and cursor items that replaced stand-ins of this file.
 #include "nav/core/t_nav_cursor_items.h"
 #include "nav/core/t_nav_menus_chart.h"
+#include "nav/core/t_nav_snapshot.h"
 #include "nav/core/t_nav_wipe.h"
 
 #include <string>
@@ -25,8 +26,6 @@ void T_HTML_vDrawHtmlView(BITMAP* pBitmap, WINDOW_SPECIFICATION* psWindowSpec);
 
 // The group manager's share of a change mail: "group <key>".
 void T_NAV_GROUP_vHandleNewData(const MESSAGE_NEW_DATA* pMessage);
-// The cursor's info menu's snapshot viewer: "view-snapshot".
-void T_NAV_vViewSnapshot(void);
 // "contour <text>"
 void U_STEVRIN_vUpdateContourStr(const char* pcText);
 

@@ -13,6 +13,7 @@
 #include "nav/core/t_nav_newdata.h" // s_bCursorToWaypointMenuCreated
 #include "nav/core/t_nav_overlay.h"
 #include "nav/core/t_nav_route.h"
+#include "nav/core/t_nav_snapshot.h"
 #include "nav/core/t_nav_stevrin.h"
 #include "nav/core/t_nav_views.h"
 #include "nav/core/u_nav_stevrin_standin.h"
@@ -442,9 +443,7 @@ void T_NAV_vUpdateCursorWaypoint(U32 u32Id)
     SPLIT_WINDOW_TYPE split = SPLIT_FULL_WINDOW;
     vCursorPane(&view, &split);
     if (u32Id == NAV_ID_NONE) {
-        if (s_pSnapshotThumbnailPreview != nullptr)
-            U_VIEW_bUnRegisterLayer(SNAPSHOT_THUMBNAIL_LAYER);
-        s_pSnapshotThumbnailPreview = nullptr;
+        T_NAV_vUpdateSnapshotPreview(u32Id);
         U_MENU_bUnregisterHotMenuItem(&Cursor_Waypoint_Menu, view, split);
         T_NAV_vUnregister_Routes_Under_Cursor_Menu(view, split, -1);
         return;
@@ -466,6 +465,7 @@ void T_NAV_vUpdateCursorWaypoint(U32 u32Id)
                                       M_BASIC, view, split, FCID("ICWP"), l.abConfirm);
     if (bOwn)
         vRegisterRoutesThrough(view, split, u32Id);
+    T_NAV_vUpdateSnapshotPreview(u32Id);
 }
 
 void T_NAV_vUpdateCursorRumbrel(U32 u32Id)

@@ -46,7 +46,7 @@ TEXT_TABLE AIS_MMSI_Label = NAV_MOB_TEXT("MMSI Label");
 
 BOOLEAN s_bOnMarkedWaypoint = FALSE;
 BOOLEAN s_bAISMenusRegistered = FALSE;
-BOOLEAN s_bSnapshotPreviewImage = FALSE;
+std::atomic<BOOLEAN> s_bSnapshotPreviewImage{FALSE};
 BITMAP* s_pSnapshotPreviewImage = nullptr;
 
 // Constants ---------------------------------------------------------------
@@ -201,19 +201,6 @@ void T_NAV_vSetupAISMenuItems(void)
     T_CHART_INFO_vAddNearestTargetVessel();
     T_RADAR_vSetAisConnected(1);
     s_bAISMenusRegistered = TRUE;
-}
-
-void T_NAV_vUnRegisterSnapshotPreviewLayer(void)
-{
-    if (!s_bSnapshotPreviewImage)
-        return;
-    U_VIEW_bUnRegisterLayer(SNAPSHOT_PREVIEW_LAYER);
-    s_bSnapshotPreviewImage = FALSE;
-    if (s_pSnapshotPreviewImage != nullptr) {
-        H_DISPLAY_vFreeDisplayBuffer(s_pSnapshotPreviewImage->pBuffer);
-        G_BUFFERS_vFreeFullScreenBitmapHeader(s_pSnapshotPreviewImage);
-    }
-    s_pSnapshotPreviewImage = nullptr;
 }
 
 void T_NAV_vOnMarkedWaypoint(BOOLEAN bMarked)

@@ -16,6 +16,8 @@
 #include "store/lang.h"
 #include "ui/u_view.h"
 
+#include <atomic>
+
 // Constants ---------------------------------------------------------------
 
 constexpr LAYER_ID SNAPSHOT_PREVIEW_LAYER = 298;
@@ -46,8 +48,10 @@ extern BOOLEAN s_bProcessingData;     // the busy notice is up
 extern BOOLEAN s_bOnMarkedWaypoint;   // the user marked a waypoint
 extern BOOLEAN s_bAISMenusRegistered; // the AIS sub-menu exists
 // The snapshot preview in SNAPSHOT_PREVIEW_LAYER and the full-screen image
-// it shows (its header and display buffer are freed with the preview).
-extern BOOLEAN s_bSnapshotPreviewImage;
+// it shows (its header and display buffer are freed with the preview). The
+// image is set, drawn and taken under RES_NAV_DATA; the flag is also read
+// without it by the key handling.
+extern std::atomic<BOOLEAN> s_bSnapshotPreviewImage;
 extern BITMAP* s_pSnapshotPreviewImage;
 
 // Man overboard -------------------------------------------------------------
@@ -66,7 +70,8 @@ U16 T_NAV_u16GetMOBWaypoint(void);
 // The AIS sub-menu in the "Accessories" tab; the NMEA parser calls it once,
 // on the first AIS sentence.
 void T_NAV_vSetupAISMenuItems(void);
-// Removes the snapshot preview; nothing when none is shown.
+// Removes the snapshot preview; nothing when none is shown. Any task
+// (t_nav_snapshot.cpp).
 void T_NAV_vUnRegisterSnapshotPreviewLayer(void);
 void T_NAV_vOnMarkedWaypoint(BOOLEAN bMarked);
 BOOLEAN T_NAV_bIsBusyNotice(void);

@@ -625,7 +625,8 @@ void T_NAV_vDrawChartOverlay(NAV_VIEW_INFO* pNVI, BOOLEAN bRenderCursorWaypoint,
         vRenderOrientationLabel(pNVI);
     }
 
-    // 18.
+    // 18. The preview is set by the task that moves the cursor.
+    NavLock previewLock(RES_NAV_DATA);
     if (bRenderCursorWaypoint && s_pSnapshotThumbnailPreview != nullptr) {
         s_SnapshotNVI.RotContext = pNVI->RotContext;
         s_SnapshotNVI.CenterOffset = pNVI->CenterOffset;
