@@ -7,6 +7,8 @@
 #include "nav/core/t_nav_alarm.h"
 #include "nav/core/t_nav_draw.h"
 #include "nav/core/t_nav_goto.h"
+#include "nav/core/t_nav_gps_menus.h"
+#include "nav/core/t_nav_marks.h"
 #include "nav/core/t_nav_menus.h"
 #include "nav/core/t_nav_menus_chart.h"
 #include "nav/core/t_nav_mob.h" // s_bAISMenusRegistered
@@ -87,10 +89,6 @@ TEXT_TABLE Nearest_Target_Vessel = NAV_CURSOR_TEXT("Nearest Target Vessel");
 TEXT_TABLE Fix_Required_Text = NAV_CURSOR_TEXT("GPS Fix required for this operation");
 TEXT_TABLE Cannot_delete_used_waypoint = NAV_CURSOR_TEXT("Waypoint cannot be deleted because it is used in a route");
 TEXT_TABLE Rumbrel_Del_Canceled_By_Nav = NAV_CURSOR_TEXT("This Rumbrel is in use and cannot be deleted");
-TEXT_TABLE Waypoint_Already_Exists = NAV_CURSOR_TEXT("Waypoint {XXX} already exists at this location");
-TEXT_TABLE No_Waypoints_Text = NAV_CURSOR_TEXT("No more waypoints can be saved. Out of waypoint memory.");
-TEXT_TABLE Stayvane_Created = NAV_CURSOR_TEXT("Stayvane {XXX} Created");
-TEXT_TABLE Waypoint_Created = NAV_CURSOR_TEXT("Waypoint {XXX} Created");
 TEXT_TABLE Position_Cursor_First_Map_Offset = NAV_CURSOR_TEXT(
     "Exit menu mode and move the cursor to the position on the chart where you are currently located, then select "
     "\"Set Map Offset\" again.");
@@ -220,16 +218,6 @@ void vRecomputeCorners(RUMBREL* p)
         p->ptUpperRight.x = std::max(p->ptUpperRight.x, p->aTrackPoints[i].x);
         p->ptUpperRight.y = std::max(p->ptUpperRight.y, p->aTrackPoints[i].y);
     }
-}
-
-std::string sNameOf(U32 u32Id)
-{
-    const WAYPOINT* p = T_NAV_pGetWaypoint(u32Id);
-    if (p == nullptr)
-        return "";
-    char ac[WAYPOINT_NAME_CHARS + 1] = {};
-    memcpy(ac, p->sName, WAYPOINT_NAME_CHARS);
-    return ac;
 }
 
 void vDeleteWaypoint(U32 u32Id)
@@ -700,79 +688,7 @@ void T_NAV_vResetMoveCopyRumbrel(void)
 
 void T_NAV_vHandleNamedMarkWithIcon(const char* sWaypointName, U8 u8Icon)
 {
-    POINT pt = {0, 0};
-    float fDepth = 0.0f;
-    const bool bCursor = bTrue(FCID("ICAC"));
-    if (!bCursor) {
-        if (!bValidS32(FCID("ILAT"), &pt.y) || !bValidS32(FCID("ILON"), &pt.x)) {
-            T_NAV_vSetNavUIError(&Fix_Required_Text);
-            vClick(false);
-            return;
-        }
-        H_DATABASE_bFetchFloat(FCID("IDEP"), &fDepth, nullptr, nullptr);
-    } else {
-        const LAYER_ID view = U_VIEW_eCurrentView();
-        const SPLIT_WINDOW_TYPE split = U_VIEW_eCurrentSplit();
-        const bool bChart = T_NAV_bIsMyChartCursorView(view, split) || T_RADAR_bIsMyRadarView(view, split) ||
-                            T_INFO_bIsMssView();
-        const bool bSonar = !bChart && T_N_HISTORY_bIsMyCursorView(view, split) && bTrue(FCID("ICLV"));
-        if (!bChart && !bSonar) {
-            vClick(false);
-            return;
-        }
-        if (!H_DATABASE_bFetchS32(FCID("ICLT"), &pt.y, nullptr, nullptr) ||
-            !H_DATABASE_bFetchS32(FCID("ICLN"), &pt.x, nullptr, nullptr)) {
-            vClick(false);
-            return;
-        }
-        if (bSonar)
-            H_DATABASE_bFetchFloat(FCID("ICDP"), &fDepth, nullptr, nullptr);
-    }
-    U16 u16Depth = 0;
-    if (fDepth > 0.0f)
-        u16Depth = fDepth >= 655.35f ? (U16)65535 : (U16)(fDepth * 100.0f + 0.5f);
-
-    L_MUTEX_LockWait(RES_NAV_DATA);
-    const S32 nExisting = T_NAV_nFindWaypointAtPosition(pt, FALSE);
-    if (nExisting >= 0 && nExisting < (S32)NAV_ID_NONE) {
-        T_NAV_vSetNavUINote(&Waypoint_Already_Exists, sNameOf((U32)nExisting).c_str(), TRUE);
-        L_MUTEX_Unlock(RES_NAV_DATA);
-        vClick(true);
-        return;
-    }
-    WAYPOINT w = {};
-    w.u8Status = WP_STATUS_PERMANENT;
-    w.bWpNotShared = T_NAV_bIsNotSharedLinkEX(nullptr, T_NAV_GROUP_DATA_nGetDefaultGroup()) ? 1 : 0;
-    w.u8Icon = u8Icon;
-    w.u16Depth = u16Depth;
-    w.pt = pt;
-    if (sWaypointName != nullptr)
-        strncpy(w.sName, sWaypointName, std::min<size_t>(11, WAYPOINT_NAME_CHARS));
-    const S32 nId = T_NAV_nAddWaypoint(&w, FALSE);
-    if (nId < 0 || nId >= (S32)NAV_ID_NONE) {
-        L_MUTEX_Unlock(RES_NAV_DATA);
-        T_NAV_vSetNavUIError(&No_Waypoints_Text);
-        vClick(false);
-        return;
-    }
-    T_NAV_GROUP_DATA_bAddLink(T_NAV_GROUP_DATA_nGetDefaultGroup(), nId >= 3000 ? (U16)NAV_ID_NONE : (U16)nId);
-    T_NAV_vSetNavUINote(u8Icon == NAV_STAYVANE_ICON ? &Stayvane_Created : &Waypoint_Created,
-                        sNameOf((U32)nId).c_str(), TRUE);
-    L_MUTEX_Unlock(RES_NAV_DATA);
-    if (bCursor)
-        T_NAV_vUpdateCursorWaypoint((U32)nId);
-    L_SEMA_Signal(SEMA_VIEW_UPDATE);
-    vClick(true);
-}
-
-void T_NAV_vUpdateMapOffsetMenu(void)
-{
-    S32 s32Y = 0, s32X = 0;
-    const bool bOffset = H_DATABASE_bFetchS32(FCID("SCOT"), &s32Y, nullptr, nullptr) &&
-                         H_DATABASE_bFetchS32(FCID("SCON"), &s32X, nullptr, nullptr) && (s32X != 0 || s32Y != 0);
-    U_MENU_bUnregisterMainMenuItem(bOffset ? &Set_Map_Offset : &Clear_Map_Offset, &Chart_Tab);
-    U_MENU_bRegisterMainActionMenu(bOffset ? &Clear_Map_Offset : &Set_Map_Offset, &Chart_Tab, MENU_MAP_OFFSET,
-                                   bOffset ? T_NAV_vClearMapOffset : T_NAV_vSetMapOffset, TRUE, M_ADVANCED);
+    T_NAV_vHandleNamedMarkWithIcon(sWaypointName, u8Icon, nullptr, nullptr);
 }
 
 void T_NAV_vSetMapOffset(void)
@@ -804,7 +720,7 @@ void T_NAV_vSetMapOffset(void)
     H_DATABASE_bUpdateValueS32(FCID("SCOT"), (S32)((S64)s32CursorY - (S64)s32BoatY), P_NORMAL);
     H_DATABASE_bUpdateValueS32(FCID("SCON"), (S32)dx, P_NORMAL);
     T_NAV_vMakeCursorInactive();
-    T_NAV_vUpdateMapOffsetMenu();
+    T_NAV_vRegisterSetOrClearMapOffsetMenuItem();
     T_CHART_vReRenderAll();
     vClick(true);
 }
@@ -813,7 +729,7 @@ void T_NAV_vClearMapOffset(void)
 {
     H_DATABASE_bUpdateValueS32(FCID("SCOT"), 0, P_NORMAL);
     H_DATABASE_bUpdateValueS32(FCID("SCON"), 0, P_NORMAL);
-    T_NAV_vUpdateMapOffsetMenu();
+    T_NAV_vRegisterSetOrClearMapOffsetMenuItem();
     T_CHART_vReRenderAll();
     vClick(true);
 }

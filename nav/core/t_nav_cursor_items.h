@@ -87,11 +87,12 @@ void T_NAV_vDeleteCursorRumbrel(void);
 void T_NAV_vMoveCursorRumbrel(void);
 void T_NAV_vCopyCursorRumbrel(void);
 void T_NAV_vResetMoveCopyRumbrel(void);
+// A mark at the cursor or the boat (the general mark of the marks module).
 void T_NAV_vHandleNamedMarkWithIcon(const char* sWaypointName, U8 u8Icon);
+// Both leave "Set Map Offset" or "Clear Map Offset" on the Chart tab by the
+// offset in use (T_NAV_vRegisterSetOrClearMapOffsetMenuItem).
 void T_NAV_vSetMapOffset(void);
 void T_NAV_vClearMapOffset(void);
-// "Set Map Offset" or "Clear Map Offset" by the offset in use.
-void T_NAV_vUpdateMapOffsetMenu(void);
 
 // ---- Commands on the route, waypoint and track under the cursor ----
 

@@ -502,7 +502,11 @@ void vGoToWaypointUnderCursor(U32 u32Waypoint, LAYER_ID view, SPLIT_WINDOW_TYPE 
     }
     S32 s32Travelled = -1;
     H_DATABASE_bFetchS32(FCID("CCRT"), &s32Travelled, nullptr, nullptr);
-    T_NAV_vActivateGoToMenu(u32Routes, u32Routes == 1 && s32Travelled == s_aRoutesUnderCursor[0]);
+    S32 s32TravelledSlot = -1;
+    for (S32 s = 0; s < (S32)u32Routes && s32Travelled >= 0; ++s)
+        if (s_aRoutesUnderCursor[s] == s32Travelled)
+            s32TravelledSlot = s;
+    T_NAV_vActivateGoToMenu(u32Routes, s32TravelledSlot);
     vClick(true);
 }
 

@@ -19,6 +19,7 @@
 
 #include "ui/t_menu.h"
 #include <algorithm>
+#include <array>
 #include "ui/u_menu_client.h"
 
 #define NAV_MENU_TEXT(s) {s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s}
@@ -45,9 +46,19 @@ TEXT_TABLE Route_Slot1 = NAV_MENU_TEXT("Route");
 TEXT_TABLE Route_Slot2 = NAV_MENU_TEXT("Route");
 TEXT_TABLE Route_Slot3 = NAV_MENU_TEXT("Route");
 TEXT_TABLE Route_Slot4 = NAV_MENU_TEXT("Route");
+// The same slots while their route is the one travelled: only forward and
+// reverse from the point.
+TEXT_TABLE Route_Nav_Slot0 = NAV_MENU_TEXT("Route");
+TEXT_TABLE Route_Nav_Slot1 = NAV_MENU_TEXT("Route");
+TEXT_TABLE Route_Nav_Slot2 = NAV_MENU_TEXT("Route");
+TEXT_TABLE Route_Nav_Slot3 = NAV_MENU_TEXT("Route");
+TEXT_TABLE Route_Nav_Slot4 = NAV_MENU_TEXT("Route");
 
 const TEXT_TABLE* const s_apRouteSlots[NAV_GOTO_ROUTE_SLOTS] = {&Route_Slot0, &Route_Slot1, &Route_Slot2,
                                                                 &Route_Slot3, &Route_Slot4};
+const TEXT_TABLE* const s_apRouteNavSlots[NAV_GOTO_ROUTE_SLOTS] = {&Route_Nav_Slot0, &Route_Nav_Slot1,
+                                                                   &Route_Nav_Slot2, &Route_Nav_Slot3,
+                                                                   &Route_Nav_Slot4};
 const TEXT_TABLE* const s_apRouteChoices[] = {&Forward_From_Point, &Reverse_From_Point, &Travel_Forward,
                                               &Travel_Reverse};
 MENU_ACTION_FUNC* const s_apfnRouteActions[NAV_GOTO_ROUTE_SLOTS][4] = {
@@ -144,6 +155,12 @@ void T_NAV_vHandleRunSystem(void)
     for (U32 k = 0; k < NAV_GOTO_ROUTE_SLOTS; ++k)
         U_MENU_bRegisterInfoActionListMenu(s_apRouteSlots[k], &GoTo_Menu, (MENU_PRIORITY)(MENU_GOTO_ROUTE0 + k),
                                            s_apRouteChoices, s_apfnRouteActions[k], 4, M_BASIC, fcidRouteSlot(k),
+                                           nullptr);
+    // The first two choices and actions of a slot are the point's forward
+    // and reverse.
+    for (U32 k = 0; k < NAV_GOTO_ROUTE_SLOTS; ++k)
+        U_MENU_bRegisterInfoActionListMenu(s_apRouteNavSlots[k], &GoTo_Menu, (MENU_PRIORITY)(MENU_GOTO_ROUTE0 + k),
+                                           s_apRouteChoices, s_apfnRouteActions[k], 2, M_BASIC, fcidRouteSlot(k),
                                            nullptr);
 
     U_MENU_bRegisterMainActionMenu(&Format_Nav_Directories, T_MENU_pSetupTabName, MENU_WIPE_NAV_ALL, T_NAV_vWipeNav,
@@ -300,18 +317,29 @@ namespace {
 // the whole run.
 const TEXT_TABLE* const s_apOneRouteItems[] = {&Go_To_Point, &Forward_From_Point, &Reverse_From_Point,
                                                &Travel_Forward, &Travel_Reverse};
-const TEXT_TABLE* const s_apRoutesItems[1 + NAV_GOTO_ROUTE_SLOTS] = {&Go_To_Point,  &Route_Slot0, &Route_Slot1,
-                                                                     &Route_Slot2, &Route_Slot3, &Route_Slot4};
+typedef std::array<const TEXT_TABLE*, 1 + NAV_GOTO_ROUTE_SLOTS> ROUTES_ITEMS;
+ROUTES_ITEMS routesItems(S32 s32Travelled)
+{
+    ROUTES_ITEMS a{&Go_To_Point};
+    for (S32 k = 0; k < (S32)NAV_GOTO_ROUTE_SLOTS; ++k)
+        a[1 + k] = k == s32Travelled ? s_apRouteNavSlots[k] : s_apRouteSlots[k];
+    return a;
+}
+// Entry t + 1 for a travelled route in slot t, entry 0 for none.
+const ROUTES_ITEMS s_aRoutesItems[1 + NAV_GOTO_ROUTE_SLOTS] = {routesItems(-1), routesItems(0), routesItems(1),
+                                                               routesItems(2), routesItems(3), routesItems(4)};
 const TEXT_TABLE* const s_apWaypointInfoItems[] = {&Chart_Info, &View_Snapshot};
 
 } // namespace
 
-void T_NAV_vActivateGoToMenu(U32 u32Routes, BOOLEAN bTravelled)
+void T_NAV_vActivateGoToMenu(U32 u32Routes, S32 s32TravelledSlot)
 {
+    if (s32TravelledSlot < 0 || s32TravelledSlot >= (S32)NAV_GOTO_ROUTE_SLOTS)
+        s32TravelledSlot = -1;
     if (u32Routes == 1)
-        U_MENU_ActivateInfoMenu(&GoTo_Menu, s_apOneRouteItems, bTravelled ? 3 : 5);
+        U_MENU_ActivateInfoMenu(&GoTo_Menu, s_apOneRouteItems, s32TravelledSlot == 0 ? 3 : 5);
     else
-        U_MENU_ActivateInfoMenu(&GoTo_Menu, s_apRoutesItems,
+        U_MENU_ActivateInfoMenu(&GoTo_Menu, s_aRoutesItems[s32TravelledSlot + 1].data(),
                                 (U8)(1 + std::min<U32>(u32Routes, NAV_GOTO_ROUTE_SLOTS)));
 }
 

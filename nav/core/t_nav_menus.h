@@ -48,7 +48,9 @@ void T_NAV_MENUS_vReset(void);
 // (IRT0.. name them): with one route "Go To Point", "Forward from Point",
 // "Reverse from Point" and, unless it is the travelled one, "Travel
 // Forward" and "Travel Reverse"; with several "Go To Point" and one
-// "Route" item per route (five at most).
-void T_NAV_vActivateGoToMenu(U32 u32Routes, BOOLEAN bTravelled);
+// "Route" item per route (five at most), the travelled route's slot
+// offering only forward and reverse from the point. s32TravelledSlot is
+// the slot of the route being travelled, -1 when none is listed.
+void T_NAV_vActivateGoToMenu(U32 u32Routes, S32 s32TravelledSlot);
 // The waypoint info menu with "Chart Info" and "View Snapshot".
 void T_NAV_vActivateWaypointInfoMenu(void);

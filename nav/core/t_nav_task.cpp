@@ -1,5 +1,6 @@
 #include "nav/core/t_nav_task.h"
 
+#include "nav/core/g_nav_chart_resources.h"
 #include "nav/core/neighbour_standins.h"
 #include "nav/core/t_nav.h"
 #include "nav/core/t_nav_alarm.h"
@@ -168,7 +169,7 @@ void T_NAV_vInit(void)
                            FCID("CSD0"), FCID("CSD1")})
         vSubscribe(key, TRUE);
     H_DATABASE_bUpdateEverythingS32(FCID("CSDE"), -1, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
-
+    G_NAV_vRegisterChartResources();
 
     // The module services the rest of the navigation core relies on: the
     // heading the readouts show, the readout boxes, the derived tables and

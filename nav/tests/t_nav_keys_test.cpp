@@ -7,10 +7,13 @@
 #include "nav/core/newdata_standins.h"
 #include "nav/core/t_nav_keys.h"
 #include "nav/core/t_nav_marks.h"
+#include "nav/core/t_nav_menus.h"
 #include "nav/core/task_standins.h"
 #include "nav/data/t_nav_twr_declutter.h"
 #include "nav/data/t_nav_twr_route.h"
 #include "nav/data/t_nav_twr_waypoint.h"
+
+#include <map>
 
 namespace {
 
@@ -212,8 +215,11 @@ TEST_F(NavKeys, GoToDuringManOverboardIsRefused)
     key(KEY_GOTO);
     EXPECT_EQ(click(), BAD);
     EXPECT_EQ(s_CurrentRoute.nCount, 0u) << "no go-to started";
-    const auto mails = alarmMails();
-    ASSERT_FALSE(mails.empty());
+    std::vector<std::string> texts;
+    for (const AlarmMail& m : alarmMails())
+        if (m.cmd == CMD_ID_SET_ALARM)
+            texts.push_back(m.text);
+    EXPECT_EQ(texts, std::vector<std::string>{"MOB navigation is in progress"});
 }
 
 TEST_F(NavKeys, GoToOnAWaypointInSeveralRoutesListsAtMostFiveOfThem)
@@ -240,6 +246,72 @@ TEST_F(NavKeys, GoToOnAWaypointInSeveralRoutesListsAtMostFiveOfThem)
             if (m.cmd == CMD_ID_ACTIVATE_INFO_MENU)
                 items = m.as<MSG_ACTIVATE_INFO_MENU>().u8numActiveMenus;
         EXPECT_EQ(items, routes == 1 ? 5u : std::min(routes, 5u) + 1);
+    }
+}
+
+// The Go To menu's items as the menu task would list them: the title and,
+// for a route slot, the key it is bound to and how many choices it offers.
+TEST_F(NavKeys, GoToOnTheTravelledRouteOffersOnlyForwardAndReverseFromThePoint)
+{
+    T_NAV_vHandleRunSystem();
+    std::map<const TEXT_TABLE*, std::string> registered;
+    for (const Mail& m : drain(MENU_BOX)) {
+        if (m.cmd != CMD_ID_REGISTER_MENU_ITEM)
+            continue;
+        const MENU_DESCRIPTOR& d = m.as<MSG_ADD_MENU_ITEM>().descriptor;
+        std::string s = (*d.pMenuName)[0];
+        if (d.control == M_ACTION_LIST) {
+            const FOURCHARID k = d.parameters.actionList.FourCharId;
+            s += " " + std::string(reinterpret_cast<const char*>(&k), 4) + " x" +
+                 std::to_string(d.parameters.actionList.numberChoices);
+        }
+        registered[d.pMenuName] = s;
+    }
+    using V = std::vector<std::string>;
+    // Routes are made oldest first; the slots list them newest first.
+    struct Case {
+        U32 routes;
+        S32 travelled; // the route being travelled, by age; -1 none
+        V items;
+    } cases[] = {
+        {1, -1, {"Go To Point", "Forward from Point", "Reverse from Point", "Travel Forward", "Travel Reverse"}},
+        {1, 0, {"Go To Point", "Forward from Point", "Reverse from Point"}},
+        {3, -1, {"Go To Point", "Route IRT0 x4", "Route IRT1 x4", "Route IRT2 x4"}},
+        {3, 0, {"Go To Point", "Route IRT0 x4", "Route IRT1 x4", "Route IRT2 x2"}},
+        {3, 2, {"Go To Point", "Route IRT0 x2", "Route IRT1 x4", "Route IRT2 x4"}},
+        {7, 5, {"Go To Point", "Route IRT0 x4", "Route IRT1 x2", "Route IRT2 x4", "Route IRT3 x4", "Route IRT4 x4"}},
+        {7, 0, {"Go To Point", "Route IRT0 x4", "Route IRT1 x4", "Route IRT2 x4", "Route IRT3 x4", "Route IRT4 x4"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.routes << " routes, travelled " << c.travelled);
+        T_NAV_TWR_vClearTables();
+        const U16 a = addWaypoint(at(0, 8));
+        const U16 b2 = addWaypoint(at(0, 80));
+        S32 travelled = -1;
+        for (U32 r = 0; r < c.routes; ++r) {
+            ROUTE rt = navr::route({a, b2}, false, 5000 + r);
+            const U16 id = T_NAV_u16RouteAdd(&rt);
+            ASSERT_NE(id, NAV_ID_NONE);
+            if ((S32)r == c.travelled)
+                travelled = id;
+        }
+        setB("ICAC", true);
+        setS("ICLT", at(0, 8).y);
+        setS("ICLN", at(0, 8).x);
+        setU("ICWP", a);
+        setS("CCRT", travelled);
+        drain(MENU_BOX);
+        key(KEY_GOTO);
+        EXPECT_EQ(click(), GOOD);
+        V items;
+        for (const Mail& m : drain(MENU_BOX))
+            if (m.cmd == CMD_ID_ACTIVATE_INFO_MENU) {
+                const MSG_ACTIVATE_INFO_MENU& shown = m.as<MSG_ACTIVATE_INFO_MENU>();
+                for (U32 i = 0; i < shown.u8numActiveMenus; ++i)
+                    items.push_back(registered.count(shown.pActiveMenus[i]) ? registered[shown.pActiveMenus[i]]
+                                                                            : "?");
+            }
+        EXPECT_EQ(items, c.items);
     }
 }
 

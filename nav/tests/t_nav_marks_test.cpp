@@ -11,6 +11,7 @@
 #include "nav/data/t_nav_twr_waypoint.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -136,9 +137,13 @@ TEST_F(NavMarks, TheManOverboardNameUsesTheLocalTime)
 TEST_F(NavMarks, ManOverboardStoresOneWaypointAndNavigatesToIt)
 {
     setF("IDEP", 4.5f);
+    setU("IDTM", 1615313220); // 2021-03-09 18:07:00 UTC
+    setS("SLTZ", -300);
+    setB("SDST", true);
     T_NAV_vStartMOB();
     ASSERT_NE(s_u16MOBWaypoint, NAV_NO_MOB_WAYPOINT);
     const WAYPOINT* w = T_NAV_pGetWaypoint(s_u16MOBWaypoint);
+    EXPECT_EQ(std::string(w->sName, strnlen(w->sName, sizeof w->sName)), "MOB03091407") << "local time";
     EXPECT_EQ(w->u8Status, WP_STATUS_MOB);
     EXPECT_EQ(w->u8Icon, 30);
     EXPECT_EQ(w->u16Depth, 450);

@@ -73,6 +73,12 @@ TEST_F(RunSystem, RegistersTheCursorInfoMenusAndTheFormatAction)
                          "Route @ GoTo Menu 665 L1 list4 IRT2",
                          "Route @ GoTo Menu 666 L1 list4 IRT3",
                          "Route @ GoTo Menu 667 L1 list4 IRT4",
+                         // The same slots while their route is travelled.
+                         "Route @ GoTo Menu 663 L1 list2 IRT0",
+                         "Route @ GoTo Menu 664 L1 list2 IRT1",
+                         "Route @ GoTo Menu 665 L1 list2 IRT2",
+                         "Route @ GoTo Menu 666 L1 list2 IRT3",
+                         "Route @ GoTo Menu 667 L1 list2 IRT4",
                          "Format Nav Directories @ Setup 150 L2",
                      }));
 
@@ -85,17 +91,24 @@ TEST_F(RunSystem, RegistersTheCursorInfoMenusAndTheFormatAction)
         {T_NAV_vForwardFromPoint3, T_NAV_vReverseFromPoint3, T_NAV_vTravelForwardRoute3, T_NAV_vTravelReverseRoute3},
         {T_NAV_vForwardFromPoint4, T_NAV_vReverseFromPoint4, T_NAV_vTravelForwardRoute4, T_NAV_vTravelReverseRoute4},
     };
-    ASSERT_EQ(lists.size(), 5u);
+    ASSERT_EQ(lists.size(), 10u);
     for (size_t k = 0; k < 5; ++k) {
         const M_ACTION_LIST_PARAMETERS& p = lists[k]->descriptor.parameters.actionList;
         for (size_t c = 0; c < 4; ++c)
             EXPECT_EQ(p.pt2Function[c], expected[k][c]) << k << "/" << c;
         EXPECT_EQ(text(p.pActionListChoices[0]), "Forward from Point");
         EXPECT_EQ(text(p.pActionListChoices[3]), "Travel Reverse");
+        // The travelled route's variant: forward and reverse from the point.
+        const M_ACTION_LIST_PARAMETERS& nav = lists[5 + k]->descriptor.parameters.actionList;
+        for (size_t c = 0; c < 2; ++c)
+            EXPECT_EQ(nav.pt2Function[c], expected[k][c]) << k << "/" << c;
+        EXPECT_EQ(text(nav.pActionListChoices[0]), "Forward from Point");
+        EXPECT_EQ(text(nav.pActionListChoices[1]), "Reverse from Point");
     }
-    // The five slot items are distinct items of the one info menu.
-    for (size_t k = 1; k < 5; ++k)
-        EXPECT_NE(lists[k]->descriptor.pMenuName, lists[0]->descriptor.pMenuName);
+    // The ten slot items are distinct items of the one info menu.
+    for (size_t k = 0; k < 10; ++k)
+        for (size_t j = 0; j < k; ++j)
+            EXPECT_NE(lists[k]->descriptor.pMenuName, lists[j]->descriptor.pMenuName) << k << "/" << j;
 }
 
 // ---- A GPS detected ----

@@ -638,6 +638,30 @@ TEST_F(ContourOffset, ANewStandingOffsetGoesToTheMotorWithTheSideSign)
     EXPECT_EQ(s_nOffsetRumbrelTimeout, 3);
 }
 
+// Two changes a second apart: the motor gets the offset contour once,
+// three ticks after the second.
+TEST_F(ContourOffset, AnOffsetChangedTwiceWithinThreeSecondsReachesTheMotorOnce)
+{
+    const auto offsetSends = [] {
+        U32 n = 0;
+        for (U32 i = 0; i < U_STEVRIN_STANDIN_u32CallCount(); ++i)
+            n += std::string(U_STEVRIN_STANDIN_pcCall(i)).find("Offset") != std::string::npos;
+        return n;
+    };
+    U_STEVRIN_STANDIN_vClearCalls();
+    NAV_STANDIN_vQueueLakeAnswer(LAKE_ANSWER_NEW, lakeTrack(contour(6, 3)));
+    changeF("IPOT", stored(25.0f), false);
+    T_NAV_STEVRIN_vHandleNavTimer();
+    NAV_STANDIN_vQueueLakeAnswer(LAKE_ANSWER_NEW, lakeTrack(contour(6, 4)));
+    changeF("IPOT", stored(30.0f), false);
+    std::vector<U32> sends;
+    for (int tick = 0; tick < 6; ++tick) {
+        T_NAV_STEVRIN_vHandleNavTimer();
+        sends.push_back(offsetSends());
+    }
+    EXPECT_EQ(sends, (std::vector<U32>{0, 0, 1, 1, 1, 1}));
+}
+
 TEST_F(ContourOffset, ARefusedOffsetPutsTheOneInUseBack)
 {
     setF("IPFO", stored(25.0f));

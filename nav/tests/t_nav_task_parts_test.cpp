@@ -1,15 +1,19 @@
 // The navigation task's own handling, called as the task calls it: the
 // mailbox key owned by somebody else, the reset mail in and out of
 // simulation, shutdown, the group-visibility timer and the contour offset
-// countdown.
+// countdown, and the drawing resources the start lends the chart library.
 #include "nav/tests/nav_core_world.h"
 
 #include "nav/core/t_nav_stevrin.h"
 #include "nav/core/task_standins.h"
+#include "chart_sdk/graphics/gr_context.h"
 #include "kernel/l_mutex.h"
+#include "nav/core/t_nav_state.h"
+#include "nav/data/t_nav_twr.h"
 #include "kernel/l_utils.h"
 #include "trolling/u_stevrin_standin.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -56,12 +60,64 @@ TEST_F(NavTask, TheResetMailEmptiesTheTrackOnlyInSimulationAndPointOfSale)
 {
     for (U32 state : {3u, 4u, 6u}) {
         SCOPED_TRACE(state);
+        const bool simulated = state != 3;
         setU("CCST", state);
+        setS("SNCS", 12);
         s_CurrentTrack.u16Count = 5;
+        // A waypoint that is in the table but in no file: a reload drops it.
+        WAYPOINT* pUnsaved = T_NAV_pGetWaypoint(100);
+        pUnsaved->u8Status = WP_STATUS_PERMANENT;
+        s_u32IndexInAimpointList = 3;
         T_NAV_vHandleResetPos();
-        EXPECT_EQ(s_CurrentTrack.u16Count, state == 3 ? 5 : 0);
+        EXPECT_EQ(*s("SNCS"), 17) << "the settings are back in every state";
+        EXPECT_EQ(s_CurrentTrack.u16Count, simulated ? 0 : 5);
+        EXPECT_EQ(T_NAV_pGetWaypoint(100)->u8Status == WP_STATUS_PERMANENT, !simulated)
+            << "the tables are read again";
+        EXPECT_EQ(s_u32IndexInAimpointList, simulated ? 0u : 3u) << "the simulated course starts again";
         U_NAV_vClearTrack(&s_CurrentTrack);
+        T_NAV_TWR_vClearTables();
     }
+}
+
+TEST_F(NavTask, TheStartLendsTheChartLibraryThePatternSetAndTheNavigationBitmaps)
+{
+    T_NAV_vInit();
+    const PATTERN_TABLE& pattern = PatternInfo[49];
+    ASSERT_NE(pattern.ptr, nullptr);
+    EXPECT_EQ(pattern.width, 8);
+    EXPECT_EQ(pattern.height, 8);
+    EXPECT_EQ(pattern.size, 8);
+    // Pattern 0 dashes a line: some of its first eight pixels are drawn,
+    // some not.
+    EXPECT_NE(pattern.ptr[0], 0x00);
+    EXPECT_NE(pattern.ptr[0], 0xFF);
+
+    struct Case {
+        BMAPTYPE slot;
+        SINT width, height, bytes, frames;
+    } cases[] = {
+        {4, 3, 3, 6, 1},    {5, 3, 3, 6, 1},     {8, 21, 21, 231, 9}, {9, 16, 16, 128, 1},
+        {10, 25, 25, 325, 1}, {11, 20, 20, 200, 1}, {12, 20, 20, 200, 1},
+    };
+    std::vector<std::vector<UCHAR>> pictures;
+    for (const Case& c : cases) {
+        SCOPED_TRACE((int)c.slot);
+        const BITMAP_TABLE& t = BitmapInfo[c.slot];
+        ASSERT_NE(t.ptr, nullptr);
+        EXPECT_EQ(t.width, c.width);
+        EXPECT_EQ(t.height, c.height);
+        EXPECT_EQ(t.size, c.bytes);
+        EXPECT_EQ(t.rowsize, (c.width + 1) / 2);
+        for (SINT n = 0; n < c.frames; ++n) {
+            std::vector<UCHAR> frame(t.ptr + n * t.size, t.ptr + (n + 1) * t.size);
+            EXPECT_NE(std::count(frame.begin(), frame.end(), 0), (std::ptrdiff_t)frame.size()) << "frame " << n;
+            pictures.push_back(frame);
+        }
+    }
+    // Each boat heading has its own picture.
+    for (size_t i = 2; i < 11; ++i)
+        for (size_t j = 2; j < i; ++j)
+            EXPECT_NE(pictures[i], pictures[j]) << "boat frames " << i - 2 << " and " << j - 2;
 }
 
 TEST_F(NavTask, ShutdownClosesTheGroupManagerAndLaterMailsAreHandled)

@@ -1,12 +1,15 @@
 // The navigation task with real kernel timers: once a GPS receiver is
 // detected it runs the update once a second (in the simulation state with
-// the simulated boat); a key closes the track memory warning.
+// the simulated boat); a key closes the track memory warning; a shutdown is
+// acknowledged and the mails after it are still handled.
 #include "nav/tests/nav_core_world.h"
 
 #include "kernel/l_mutex.h"
+#include "nav/core/task_standins.h"
 #include "kernel/l_task.h"
 #include "nav/data/t_nav_nvram.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -127,6 +130,28 @@ TEST_F(NavCore, TaskInNormalRunBringsTheCurrentTrackBackBeforeRecording)
     }
     EXPECT_EQ(count, 6) << "the three logged points and the gap point of the first tick";
     EXPECT_EQ(std::filesystem::file_size(log), logged + 18) << "the log goes on: a gap, not a new base";
+}
+
+TEST_F(NavCore, TaskAcknowledgesShutdownAndStillHandlesLaterMails)
+{
+    constexpr SEMA ACK = 250;
+    setU("CCST", 4);
+    startNavTask();
+    GENERIC_MESSAGE shutdown{};
+    shutdown.Cmd = CMD_ID_SHUTDOWN;
+    ASSERT_EQ(L_MBOX_SendWaitSeconds(NAV_MAILBOX, &shutdown.msghdr, 3, ACK, 20), 0) << "acknowledged";
+    const std::vector<std::string> calls = NAV_TASK_STANDIN_vCalls();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "group-shutdown"), calls.end());
+
+    L_MUTEX_LockWait(RES_NAV_DATA);
+    s_CurrentTrack.u16Count = 5;
+    L_MUTEX_Unlock(RES_NAV_DATA);
+    GENERIC_MESSAGE reset{};
+    reset.Cmd = CMD_ID_RESET_POS;
+    ASSERT_EQ(L_MBOX_SendWaitSeconds(NAV_MAILBOX, &reset.msghdr, 3, ACK, 20), 0);
+    L_MUTEX_LockWait(RES_NAV_DATA);
+    EXPECT_EQ(s_CurrentTrack.u16Count, 0) << "the reset after the shutdown was handled";
+    L_MUTEX_Unlock(RES_NAV_DATA);
 }
 
 } // namespace
