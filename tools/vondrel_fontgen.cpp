@@ -52,8 +52,8 @@ enum class Glyphs {
 };
 
 // A readout font carries the characters of numbers, times, positions and
-// bearings; the degree sign has code 0x87 in font set 1.
-constexpr char READOUT_CHARACTERS[] = " +,-./0123456789:x\x87";
+// bearings; the degree sign has code 0xBA in both font sets.
+constexpr char READOUT_CHARACTERS[] = " +,-./0123456789:x\xBA";
 
 struct CatalogueEntry {
     const char* name;       // the font is <name>_font_def

@@ -78,7 +78,7 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 1517, 24}, // 0x39 U+0039
     {s_au8Bits + 1628, 14}, // 0x3A U+003A
     {s_au8Bits + 1702, 24}, // 0x78 U+0078
-    {s_au8Bits + 1813, 21}, // 0x87 U+00B0
+    {s_au8Bits + 1813, 21}, // 0xBA U+00B0
 };
 
 } // namespace
@@ -101,7 +101,6 @@ const CHAR_DESC* const a24x37_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     &s_aChars[17], nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &s_aChars[18],
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -109,6 +108,7 @@ const CHAR_DESC* const a24x37_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    nullptr, nullptr, &s_aChars[18], nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,

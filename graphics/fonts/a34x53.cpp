@@ -142,7 +142,7 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 3575, 34}, // 0x39 U+0039
     {s_au8Bits + 3850, 20}, // 0x3A U+003A
     {s_au8Bits + 4015, 34}, // 0x78 U+0078
-    {s_au8Bits + 4290, 30}, // 0x87 U+00B0
+    {s_au8Bits + 4290, 30}, // 0xBA U+00B0
 };
 
 } // namespace
@@ -165,7 +165,6 @@ const CHAR_DESC* const a34x53_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     &s_aChars[17], nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &s_aChars[18],
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -173,6 +172,7 @@ const CHAR_DESC* const a34x53_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    nullptr, nullptr, &s_aChars[18], nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,

@@ -163,7 +163,7 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 4030, 38}, // 0x39 U+0039
     {s_au8Bits + 4340, 23}, // 0x3A U+003A
     {s_au8Bits + 4526, 38}, // 0x78 U+0078
-    {s_au8Bits + 4836, 34}, // 0x87 U+00B0
+    {s_au8Bits + 4836, 34}, // 0xBA U+00B0
 };
 
 } // namespace
@@ -186,7 +186,6 @@ const CHAR_DESC* const a38x60_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     &s_aChars[17], nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &s_aChars[18],
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -194,6 +193,7 @@ const CHAR_DESC* const a38x60_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    nullptr, nullptr, &s_aChars[18], nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,

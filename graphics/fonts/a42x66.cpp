@@ -196,7 +196,7 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 5168, 42}, // 0x39 U+0039
     {s_au8Bits + 5576, 25}, // 0x3A U+003A
     {s_au8Bits + 5848, 42}, // 0x78 U+0078
-    {s_au8Bits + 6256, 37}, // 0x87 U+00B0
+    {s_au8Bits + 6256, 37}, // 0xBA U+00B0
 };
 
 } // namespace
@@ -219,7 +219,6 @@ const CHAR_DESC* const a42x66_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     &s_aChars[17], nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &s_aChars[18],
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -227,6 +226,7 @@ const CHAR_DESC* const a42x66_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    nullptr, nullptr, &s_aChars[18], nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,

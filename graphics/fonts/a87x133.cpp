@@ -681,7 +681,7 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 19738, 87}, // 0x39 U+0039
     {s_au8Bits + 21267, 52}, // 0x3A U+003A
     {s_au8Bits + 22240, 87}, // 0x78 U+0078
-    {s_au8Bits + 23769, 76}, // 0x87 U+00B0
+    {s_au8Bits + 23769, 76}, // 0xBA U+00B0
 };
 
 } // namespace
@@ -704,7 +704,6 @@ const CHAR_DESC* const a87x133_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     &s_aChars[17], nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &s_aChars[18],
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -712,6 +711,7 @@ const CHAR_DESC* const a87x133_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    nullptr, nullptr, &s_aChars[18], nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,

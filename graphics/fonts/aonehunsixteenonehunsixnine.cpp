@@ -1143,7 +1143,7 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 33984, 116}, // 0x39 U+0039
     {s_au8Bits + 36639, 69}, // 0x3A U+003A
     {s_au8Bits + 38232, 116}, // 0x78 U+0078
-    {s_au8Bits + 40887, 102}, // 0x87 U+00B0
+    {s_au8Bits + 40887, 102}, // 0xBA U+00B0
 };
 
 } // namespace
@@ -1166,7 +1166,6 @@ const CHAR_DESC* const aonehunsixteenonehunsixnine_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     &s_aChars[17], nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &s_aChars[18],
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -1174,6 +1173,7 @@ const CHAR_DESC* const aonehunsixteenonehunsixnine_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    nullptr, nullptr, &s_aChars[18], nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,

@@ -1251,7 +1251,7 @@ const CHAR_DESC s_aChars[] = {
     {s_au8Bits + 36764, 125}, // 0x39 U+0039
     {s_au8Bits + 39676, 75}, // 0x3A U+003A
     {s_au8Bits + 41496, 125}, // 0x78 U+0078
-    {s_au8Bits + 44408, 110}, // 0x87 U+00B0
+    {s_au8Bits + 44408, 110}, // 0xBA U+00B0
 };
 
 } // namespace
@@ -1274,7 +1274,6 @@ const CHAR_DESC* const aonehuntwentfiveonehuneightone_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     &s_aChars[17], nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &s_aChars[18],
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -1282,6 +1281,7 @@ const CHAR_DESC* const aonehuntwentfiveonehuneightone_glyphs[256] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    nullptr, nullptr, &s_aChars[18], nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
