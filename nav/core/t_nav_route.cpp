@@ -617,6 +617,7 @@ void T_NAV_vOnArrival(NAV_COMPLETION_FN* pComplete)
     U32 n = 0;
     const BOOLEAN bRead = bReadU32(FCID("INIP"), &n);
     if (bRead && n != 0 && n + 1 < s_CurrentRoute.nCount) {
+        log_me("T_NAV_vOnArrival: INIP %u -> %u of %u", (unsigned)n, (unsigned)n + 1, (unsigned)s_CurrentRoute.nCount);
         ++n;
         T_NAV_vNextTarget();
         vWriteU32(FCID("INIP"), n);
@@ -637,6 +638,7 @@ void T_NAV_vOnArrival(NAV_COMPLETION_FN* pComplete)
             pComplete();
         vWriteBoolean(FCID("IARO"), FALSE);
     } else if (!bReadTrue(FCID("IPNO"))) {
+        log_me("T_NAV_vOnArrival: INIP %u, the end of %u", (unsigned)n, (unsigned)s_CurrentRoute.nCount);
         T_NAV_vStopNavigating(TRUE, pComplete);
     }
     // Still navigating (an advance, the motor going on, or the question

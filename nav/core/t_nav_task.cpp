@@ -29,7 +29,11 @@
 #include "kernel/lm_log.h"
 #include "nav/data/t_nav_nvram.h"
 #include "nav/data/t_nav_twr_declutter.h"
+#include "nav/data/t_nav_twr.h"
 #include "nav/data/t_nav_twr_startup.h"
+#include "nav/data/t_nav_twr_track.h"
+#include "nav/data/t_nav_twr_waypoint.h"
+#include "nav/data/t_nav_twr_route.h"
 #include "store/h_database.h"
 #include "trolling/u_stevrin_standin.h"
 
@@ -90,6 +94,21 @@ void vCheckMinDepthAndSendOffsetRumbrel(void)
     L_MUTEX_LockWait(RES_NAV_DATA);
     U_STEVRIN_vOffsetFTContour(s_tFTCData.astCtrPoints, (U32)s_tFTCData.nCtrPoints);
     L_MUTEX_Unlock(RES_NAV_DATA);
+}
+
+// What the start-up found of the stored items, for whoever reads the log
+// after a restart.
+void vLogStoredItems(void)
+{
+    U32 u32Tracks = 0;
+    U16 au16Slots[NAV_TRACK_SLOTS];
+    T_NAV_vGetTracks(&u32Tracks, au16Slots);
+    L_MUTEX_LockWait(RES_NAV_DATA);
+    const U16 u16Points = s_CurrentTrack.u16Count;
+    L_MUTEX_Unlock(RES_NAV_DATA);
+    log_me("stored items: %d waypoints, %d routes, %u tracks; current track %u points",
+           (int)T_NAV_TWR_nGetWaypointCount(), (int)T_NAV_TWR_s16GetRouteCount(), (unsigned)u32Tracks,
+           (unsigned)u16Points);
 }
 
 } // namespace
@@ -202,6 +221,8 @@ void T_NAV_vHandleRunSystemMail(void)
     T_NAV_NVRAM_vScanCurrentTrack(&s_CurrentTrack);
     L_MUTEX_Unlock(RES_NAV_DATA);
     T_NAV_TWR_vInitialScan();
+    vLogStoredItems();
+    NAV_TASK_STANDIN_vTestWalkStart();
     if (s_pUpdateHideStatusTimer != nullptr)
         L_TIMER_Start(s_pUpdateHideStatusTimer, NAV_HIDE_STATUS_FIRST_MS, NAV_HIDE_STATUS_EVERY_MS,
                       SEMA_NAV_HIDE_STATUS);

@@ -21,6 +21,7 @@
 #include "nav/core/t_nav_alarm.h"
 #include "nav/core/t_nav_route.h"
 #include "nav/core/t_nav_state.h"
+#include "nav/core/task_standins.h"
 
 #include "chart_sdk/geodesy/nv_calc.h"
 #include "chart_sdk/geodesy/nv_distn.h"
@@ -498,6 +499,7 @@ void T_NAV_vHandleUpdateTimer(void)
         s_u32ZoomKeyDownTime = 0;
     }
 
+    NAV_TASK_STANDIN_vTestWalk();
     TICK t = {};
     if (!bBoatPosition(&t.boat))
         return;

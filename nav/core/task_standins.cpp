@@ -7,6 +7,8 @@
 #include "kernel/h_memory.h"
 #include "kernel/l_mbox.h"
 #include "kernel/lm_log.h"
+#include "kernel/l_sema.h"
+#include "store/h_database.h"
 
 #include <arpa/inet.h>
 
@@ -110,6 +112,52 @@ void NAV_TASK_STANDIN_vAnnounceNavPeers(void)
         else
             log_me("stand-in: announced the waypoint service of %s", one.c_str());
     }
+}
+
+namespace {
+
+constexpr U32 CCST_NORMAL_RUN = 3;
+
+bool bWalkNow(void)
+{
+    static const char* const pcWalk = getenv("VONDREL_NAV_TEST_WALK");
+    U32 u32State = 0;
+    return pcWalk != nullptr && H_DATABASE_bFetchU32(FCID("CCST"), &u32State, nullptr, nullptr) &&
+           u32State == CCST_NORMAL_RUN;
+}
+
+} // namespace
+
+void NAV_TASK_STANDIN_vTestWalkStart(void)
+{
+    constexpr SEMA SEMA_GPS_DETECTED = 111;
+    if (!bWalkNow())
+        return;
+    log_me("stand-in: test walk, a receiver is there");
+    L_SEMA_Signal(SEMA_GPS_DETECTED);
+}
+
+void NAV_TASK_STANDIN_vTestWalk(void)
+{
+    static U32 s_u32Step = 0; // the navigation task's alone
+    constexpr S32 START_X = -9346000;
+    constexpr S32 START_Y = 4070000;
+    if (!bWalkNow())
+        return;
+    const S32 s32Metres = atoi(getenv("VONDREL_NAV_TEST_WALK"));
+    S32 s32X = START_X;
+    S32 s32Y = START_Y;
+    BOOLEAN bValid = FALSE;
+    S32 s32Held = 0;
+    if (H_DATABASE_bFetchS32(FCID("ILAT"), &s32Held, &bValid, nullptr) && bValid && s32Held != 0) {
+        s32Y = s32Held;
+        H_DATABASE_bFetchS32(FCID("ILON"), &s32X, nullptr, nullptr);
+    }
+    s32Y += s32Metres;
+    H_DATABASE_bUpdateEverythingS32(FCID("ILAT"), s32Y, P_NORMAL, D_POSITION_LAT_MM, nullptr, DB_TIMEOUT_NEVER);
+    H_DATABASE_bUpdateEverythingS32(FCID("ILON"), s32X, P_NORMAL, D_POSITION_LON_MM, nullptr, DB_TIMEOUT_NEVER);
+    H_DATABASE_bUpdateEverythingU32(FCID("IPFI"), 2, P_NORMAL, D_UNKNOWN, nullptr, DB_TIMEOUT_NEVER);
+    log_me("stand-in: test walk step %u at %d, %d", (unsigned)++s_u32Step, (int)s32X, (int)s32Y);
 }
 
 std::vector<std::string> NAV_TASK_STANDIN_vCalls(void)

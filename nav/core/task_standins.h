@@ -69,5 +69,17 @@ void U_CHART_GENERIC_vDORRIMStevrinInit(void** ppContour, double dLatitude, doub
 // 50816} to mailbox 16, once per process. Tests only.
 void NAV_TASK_STANDIN_vAnnounceNavPeers(void);
 
+// ---- The GPS receiver in the normal-run state ----
+
+// With VONDREL_NAV_TEST_WALK set to a number of metres, each call in the
+// normal-run state ("CCST" 3) moves a fix of our own that many Mercator
+// metres north (from a fixed start, or from the position already held) and
+// writes "ILAT", "ILON" and "IPFI" as a receiver would; logs each step.
+// Called once per update tick before the position is read. Tests only.
+void NAV_TASK_STANDIN_vTestWalk(void);
+// With the walk set, in the normal-run state: the receiver is there
+// (semaphore 111, as the NMEA task signals it), so the update ticks run.
+void NAV_TASK_STANDIN_vTestWalkStart(void);
+
 std::vector<std::string> NAV_TASK_STANDIN_vCalls(void);
 void NAV_TASK_STANDIN_vForget(void);
