@@ -584,6 +584,11 @@ BOOLEAN T_N_PING_bHandleControlChangeRecieve(MBOX, GMSG_INFO* pMsgInfo, void*, v
     }
     H_DATABASE_bUpdateValueU32Except(fcidLocal, u32Value, P_NORMAL, PING_MAILBOX);
     vHandleNewData(fcidLocal, u32Value);
+    // Which setting another unit changed here: nothing else on this unit
+    // tells a changed sonar setting from one set by its own user.
+    const char acKey[5] = {(char)(fcidLocal & 0xFF), (char)(fcidLocal >> 8 & 0xFF), (char)(fcidLocal >> 16 & 0xFF),
+                           (char)(fcidLocal >> 24), '\0'};
+    log_me("[%d]%s: %s = %u from %08X\n", __LINE__, __func__, acKey, (unsigned)u32Value, (unsigned)u32Ip);
     T_N_PING_bControlChangeSend(fcidLocal, u32Value, pChange->advise, &sender);
     return TRUE;
 }

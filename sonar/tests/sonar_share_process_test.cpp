@@ -2,26 +2,34 @@
 // veth pair): unit A pings its simulated transducer and serves its sonar;
 // unit B, without a transducer, is pointed at A by ROOT/etc/sonar-server.
 // B registers on TCP 50688, hands A's pings to its processing task, keeps
-// its server past the end of its own start-up, and reports the lost server
-// when A goes.
-// On the wire: the registration 0x180001 and the 276 + n byte pings to
-// 239.0.c.d:50880. Beside it the waypoint service: B asks A (named in
+// its server past the end of its own start-up, shows A's pings scrolling in
+// its full-screen 2D view, sends a change of its noise filter made in its
+// main menu to A (which takes it and sends nothing back), and reports the
+// lost server when A goes.
+// On the wire: the registration 0x180001, the noise filter's change 0x180003
+// and the 276 + n byte pings to 239.0.c.d:50880. Beside it the waypoint service: B asks A (named in
 // ROOT/etc/nav-peer), A has no waypoints, answers "registered" and sends no
 // slice.
+#include "sonar/tests/sonar_unit_driving.h"
 #include "store/h_nvram.h"
 #include "store/tests/nvr_format.h"
+#include "testing/t_keypad.h"
 #include "testing/t_netns.h"
 #include "testing/t_proc.h"
 #include "testing/t_root.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <map>
 #include <cstdlib>
+#include <cstring>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -97,6 +105,199 @@ std::vector<std::string> frames(const std::string& tshark, const std::string& pc
         pos = end + 1;
     }
     return out;
+}
+
+// ---- B's screen ----
+
+using sud::px;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+constexpr U32 SHOT_WIDTH = 800, SHOT_HEIGHT = 600;
+// The history's columns, left of the depth scale's figures.
+constexpr U32 HISTORY_RIGHT = 640;
+
+U32 rgb(const U8* p) { return (U32)p[0] << 16 | (U32)p[1] << 8 | p[2]; }
+
+bool fullPage(const gt::Rgb& shot) { return shot.width == SHOT_WIDTH && shot.height == SHOT_HEIGHT; }
+
+// The full-screen 2D view: its colour bar, a column of many block colours
+// at the right edge.
+bool showsColourBar(const gt::Rgb& shot)
+{
+    if (!fullPage(shot))
+        return false;
+    std::set<U32> colours;
+    for (U32 y = 0; y < 500; ++y)
+        colours.insert(rgb(px(shot, 785, y)));
+    return colours.size() >= 20;
+}
+
+// The rows of the history that hold echoes: speckled, where the empty
+// water, the depth lines and the borders of the boxes are of one colour or
+// two.
+std::vector<U32> echoRows(const gt::Rgb& shot)
+{
+    std::vector<U32> rows;
+    for (U32 y = 0; y < SHOT_HEIGHT; ++y) {
+        std::set<U32> colours;
+        for (U32 x = 0; x < HISTORY_RIGHT; x += 2)
+            colours.insert(rgb(px(shot, x, y)));
+        if (colours.size() >= 4)
+            rows.push_back(y);
+    }
+    return rows;
+}
+
+// The share of the echo rows' pixels of `later` that `earlier` held
+// `shift` columns further right.
+double shiftedShare(const gt::Rgb& earlier, const gt::Rgb& later, const std::vector<U32>& rows, U32 shift)
+{
+    size_t same = 0, all = 0;
+    for (U32 y : rows)
+        for (U32 x = 0; x + shift < HISTORY_RIGHT; x += 2, ++all)
+            same += memcmp(px(earlier, x + shift, y), px(later, x, y), 3) == 0;
+    return all ? (double)same / (double)all : 0.0;
+}
+
+// Two pictures of the full-screen 2D view, one straight after the other:
+// whether the echoes moved left as a whole (new ones came in at the right).
+// The unit draws whenever it likes, so one pair may show no move yet, or
+// one too far to be matched; `why` says what the last pair showed.
+bool echoesScroll(const vt::TempRoot& root, std::string* why)
+{
+    const gt::Rgb earlier = sud::snapshot(root, "scroll1");
+    const gt::Rgb later = sud::snapshot(root, "scroll2");
+    if (!showsColourBar(earlier) || !showsColourBar(later)) {
+        *why = "the full-screen 2D view is not shown";
+        return false;
+    }
+    const std::vector<U32> rows = echoRows(later);
+    if (rows.size() < 3) {
+        *why = "no echoes in the view";
+        return false;
+    }
+    U32 best = 0;
+    double bestShare = 0.0;
+    for (U32 shift = 1; shift < HISTORY_RIGHT - 40; ++shift) {
+        const double share = shiftedShare(earlier, later, rows, shift);
+        if (share > bestShare) {
+            best = shift;
+            bestShare = share;
+        }
+    }
+    const double still = shiftedShare(earlier, later, rows, 0);
+    *why = "echoes in " + std::to_string(rows.size()) + " rows from " + std::to_string(rows.front()) +
+           "; unchanged " + std::to_string(still) + ", best " + std::to_string(bestShare) + " moved by " +
+           std::to_string(best);
+    return still < 0.9 && bestShare >= 0.9;
+}
+
+// The menus' pale blue, over most of a block of the picture.
+bool menuColourOver(const gt::Rgb& shot, U32 x0, U32 y0, U32 x1, U32 y1)
+{
+    if (!fullPage(shot))
+        return false;
+    size_t menu = 0, all = 0;
+    for (U32 y = y0; y < y1; y += 4)
+        for (U32 x = x0; x < x1; x += 4, ++all)
+            menu += rgb(px(shot, x, y)) == 0xD6DBFF;
+    return menu * 10 >= all * 7;
+}
+
+// The share of a block's pixels (every other one) in one colour.
+double shareOf(const gt::Rgb& shot, U32 colour, U32 x0, U32 y0, U32 x1, U32 y1)
+{
+    size_t in = 0, all = 0;
+    for (U32 y = y0; y < y1; y += 2)
+        for (U32 x = x0; x < x1; x += 2, ++all)
+            in += rgb(px(shot, x, y)) == colour;
+    return all ? (double)in / (double)all : 0.0;
+}
+
+// The view's hot menu, in the middle of the top; the main menu's tab bar
+// at the top left, its tabs pale blue but for the chosen one, white.
+bool showsHotMenu(const gt::Rgb& shot) { return menuColourOver(shot, 290, 60, 540, 200); }
+bool showsMainMenu(const gt::Rgb& shot)
+{
+    if (!fullPage(shot) || menuColourOver(shot, 400, 60, 540, 200))
+        return false;
+    const double tabs = shareOf(shot, 0xD6DBFF, 8, 6, 270, 10);
+    return tabs > 0.3 && tabs + shareOf(shot, 0xFFFFFF, 8, 6, 270, 10) > 0.85;
+}
+
+// The main menu's tab bar: the chosen tab is white and wider than the
+// others; the second one is the sonar tab.
+enum class Tab { NONE, FIRST, SONAR, LATER };
+Tab chosenTab(const gt::Rgb& shot)
+{
+    constexpr U32 WHITE = 0xFFFFFF, MENU = 0xD6DBFF;
+    if (!showsMainMenu(shot))
+        return Tab::NONE;
+    if (shareOf(shot, WHITE, 8, 6, 100, 10) > 0.9)
+        return Tab::FIRST;
+    if (shareOf(shot, MENU, 8, 6, 40, 10) > 0.9 && shareOf(shot, WHITE, 52, 6, 136, 10) > 0.9)
+        return Tab::SONAR;
+    return Tab::LATER;
+}
+
+// The main menu's nine visible rows, 54 pixels apart from y = 30; the
+// highlighted one is white where the others are pale blue; -1 for none.
+constexpr U32 ROW_TOP = 30, ROW_PITCH = 54, ROWS_SHOWN = 9;
+int highlightedRow(const gt::Rgb& shot)
+{
+    if (!showsMainMenu(shot))
+        return -1;
+    for (U32 r = 0; r < ROWS_SHOWN; ++r)
+        if (shareOf(shot, 0xFFFFFF, 10, ROW_TOP + ROW_PITCH * r + 30, 90, ROW_TOP + ROW_PITCH * r + 50) > 0.9)
+            return (int)r;
+    return -1;
+}
+
+// The share of a block's pixels two pictures have in common.
+double likenessOver(const gt::Rgb& a, const gt::Rgb& b, U32 x0, U32 y0, U32 x1, U32 y1)
+{
+    if (!fullPage(a) || !fullPage(b))
+        return 0.0;
+    size_t same = 0, all = 0;
+    for (U32 y = y0; y < y1; y += 2)
+        for (U32 x = x0; x < x1; x += 2, ++all)
+            same += memcmp(px(a, x, y), px(b, x, y), 3) == 0;
+    return all ? (double)same / (double)all : 0.0;
+}
+
+// Whether the rows of `later` are those of `earlier` moved up by one: its
+// first row shows what the second one of `earlier` showed.
+bool rowsMovedUp(const gt::Rgb& earlier, const gt::Rgb& later)
+{
+    if (!fullPage(earlier) || !fullPage(later))
+        return false;
+    size_t same = 0, all = 0;
+    for (U32 y = ROW_TOP + 2; y < ROW_TOP + ROW_PITCH - 4; y += 2)
+        for (U32 x = 6; x < 350; x += 2, ++all)
+            same += memcmp(px(earlier, x, y + ROW_PITCH), px(later, x, y), 3) == 0;
+    return same * 100 >= all * 98;
+}
+
+// The last picture of the unit's screen, kept beside the build for a
+// failed test to be looked at; its path.
+std::string keepPicture(const vt::TempRoot& root, const char* name)
+{
+    const std::string kept = vt::buildPath(std::string("sonar/share_") + name + ".png");
+    vt::writeFile(kept, vt::readFile(root.at(std::string("/tmp/") + name + ".png")));
+    return kept;
+}
+
+// One key, then until the screen shows what it should; false (and the
+// screen kept) when it never does.
+template <typename SHOWS>
+bool keyUntil(vt::Keypad& keypad, DKEY_ID key, const vt::TempRoot& root, const SHOWS& shows, std::string* kept)
+{
+    sud::tap(keypad, key);
+    if (sud::waitFor([&] { return shows(sud::snapshot(root, "menu")); }, seconds(30)))
+        return true;
+    *kept = keepPicture(root, "menu");
+    return false;
 }
 
 // On a failure, what both units said (their ends; the client is chatty).
@@ -175,19 +376,117 @@ TEST(SonarBetweenUnits, AClientTakesTheServersPings)
     ASSERT_NE(seen, std::string::npos) << "B's pings stopped:\n" << clientUnit.out().substr(again);
     ASSERT_EQ(clientUnit.out().find("lost its server"), std::string::npos) << clientUnit.out();
 
+    // B's screen. EXIT closes the quick-setup menu B shows (it never
+    // finished it), then VIEW steps to the full-screen 2D view. A slow unit
+    // may take seconds to switch views: a second VIEW before the first one
+    // shows would step past it.
+    vt::Keypad keypad(b.path());
+    ASSERT_TRUE(keypad.open(30000)) << "B's keypad";
+    sud::tap(keypad, DKEY_EXIT);
+    bool twoD = false;
+    for (int i = 0; i < 16 && !twoD; ++i) {
+        if (showsColourBar(sud::snapshot(b, "view"))) {
+            // A VIEW the unit took late would still step past it.
+            std::this_thread::sleep_for(seconds(4));
+            twoD = showsColourBar(sud::snapshot(b, "view"));
+            continue;
+        }
+        if (i % 4 == 3)
+            sud::tap(keypad, DKEY_EXIT); // whatever still holds the keys
+        sud::tap(keypad, DKEY_VIEW);
+        sud::waitFor([&] { return showsColourBar(sud::snapshot(b, "view")); }, seconds(8));
+    }
+    // B has no transducer of its own and does not replay the demo: the
+    // echoes that move through its history are A's.
+    std::string scrolling;
+    EXPECT_TRUE(sud::waitFor([&] { return echoesScroll(b, &scrolling); }, seconds(90), milliseconds(500)))
+        << "A's pings do not scroll through B's 2D view: " << scrolling << "; " << keepPicture(b, "scroll2");
+
+    // B's noise filter, from its main menu: MENU opens the view's hot menu,
+    // MENU again the main menu on its first tab, right the sonar tab, whose
+    // twelfth row is "Noise Filter"; right moves it from "Low" (25) to
+    // "Medium" (50). B shows its 2D source from A, so the change goes to A
+    // rather than into B's own saved setting.
+    const size_t beforeChange = clientUnit.out().size();
+    // A key that comes while a menu is being opened may be lost, so each
+    // key waits for the screen to show the one before it done.
+    std::string kept;
+    ASSERT_TRUE(keyUntil(keypad, DKEY_MENU, b, showsHotMenu, &kept)) << "no hot menu on B: " << kept;
+    ASSERT_TRUE(keyUntil(keypad, DKEY_MENU, b, showsMainMenu, &kept)) << "no main menu on B: " << kept;
+    bool sonarTab = false;
+    for (int i = 0; i < 6 && !sonarTab; ++i) {
+        const Tab now = chosenTab(sud::snapshot(b, "menu"));
+        ASSERT_NE(now, Tab::NONE) << "B's main menu closed: " << keepPicture(b, "menu");
+        sud::tap(keypad, now == Tab::LATER ? DKEY_CURSOR_LEFT : DKEY_CURSOR_RIGHT);
+        sonarTab = sud::waitFor([&] { return chosenTab(sud::snapshot(b, "menu")) == Tab::SONAR; }, seconds(8));
+    }
+    ASSERT_TRUE(sonarTab) << "B's main menu shows no sonar tab: " << keepPicture(b, "menu");
+    // Down to the twelfth row: the highlight goes down the nine rows shown,
+    // then the rows move up under it.
+    for (int row = 0; row < 12; ++row) {
+        const gt::Rgb before = sud::snapshot(b, "menu");
+        sud::tap(keypad, DKEY_CURSOR_DOWN);
+        const int want = row < (int)ROWS_SHOWN ? row : (int)ROWS_SHOWN - 1;
+        ASSERT_TRUE(sud::waitFor(
+            [&] {
+                const gt::Rgb now = sud::snapshot(b, "menu");
+                return highlightedRow(now) == want && (row < (int)ROWS_SHOWN || rowsMovedUp(before, now));
+            },
+            seconds(20)))
+            << "row " << row + 1 << " of B's sonar tab is not highlighted: " << keepPicture(b, "menu");
+    }
+    // The highlighted row's choice, from its value box to its end.
+    const gt::Rgb lowFilter = sud::snapshot(b, "menu");
+    const auto choiceChanged = [&](const gt::Rgb& now) {
+        const U32 top = ROW_TOP + ROW_PITCH * (ROWS_SHOWN - 1);
+        return highlightedRow(now) == (int)ROWS_SHOWN - 1 &&
+               1.0 - likenessOver(lowFilter, now, 90, top, 350, top + ROW_PITCH - 2) > 0.02;
+    };
+    // Right, straight after the rows moved, is at times not taken: it is
+    // pressed again until the choice shows another value.
+    bool choiceMoved = false;
+    for (int i = 0; i < 4 && !choiceMoved; ++i) {
+        std::this_thread::sleep_for(milliseconds(1500));
+        sud::tap(keypad, DKEY_CURSOR_RIGHT);
+        choiceMoved = sud::waitFor([&] { return choiceChanged(sud::snapshot(b, "menu")); }, seconds(8));
+    }
+    ASSERT_TRUE(choiceMoved) << "the noise filter's choice did not change: " << keepPicture(b, "menu");
+    EXPECT_NE(waitForAfter(clientUnit, "t_n_ping send data for index 0 to 0x140200C0", beforeChange, START_MS),
+              std::string::npos)
+        << "B sent no sonar setting to its server:\n"
+        << clientUnit.out().substr(beforeChange);
+    // A takes it as its saved setting (and, pinging 2D itself, as its
+    // control).
+    // ("Medium" 50; "High 1" 75 when the unit took a right pressed again.)
+    EXPECT_TRUE(sud::waitFor(
+        [&] {
+            const std::string out = serverUnit.out();
+            return out.find("SSNF = 50 from 150200C0") != std::string::npos ||
+                   out.find("SSNF = 75 from 150200C0") != std::string::npos;
+        },
+        milliseconds(START_MS)))
+        << "A did not take B's noise filter";
+    EXPECT_NE(serverUnit.out().find("t_n_ping - received update from client IP 150200C0"), std::string::npos);
+    const size_t changed = clientUnit.out().size();
+
     // Stopping A closes B's connection to it: B reports the lost server with
     // the lost-2D-source dialog, forgets it and empties the source.
     serverUnit.signal(SIGKILL);
     vt::ProcResult ignored;
     serverUnit.wait(ignored, 10000);
-    const size_t lost = waitForAfter(clientUnit, "sonar source 0 lost its server 140200C0, reason ", seen, START_MS);
-    ASSERT_NE(lost, std::string::npos) << clientUnit.out().substr(seen);
+    const size_t lost = waitForAfter(clientUnit, "sonar source 0 lost its server 140200C0, reason ", changed, START_MS);
+    ASSERT_NE(lost, std::string::npos) << clientUnit.out().substr(changed);
     const std::string report = clientUnit.out().substr(lost, 120);
     EXPECT_NE(report.find("reason 4, dialog 10"), std::string::npos)
         << "a dropped connection is reason 4 (a silent server, 3, takes a minute): " << report;
     EXPECT_NE(waitForAfter(clientUnit, "t_n_ping - ENPM = 0", lost, START_MS), std::string::npos)
         << "the source is no longer shown from the network:\n"
         << clientUnit.out().substr(lost);
+    // A sent its new setting to its other clients only: B, where it came
+    // from, never got it back.
+    EXPECT_EQ(clientUnit.out().find("YSNF = ", beforeChange), std::string::npos)
+        << "A echoed B's change:\n"
+        << clientUnit.out().substr(beforeChange);
     // The waypoint exchange has had its time by now.
     clientUnit.signal(SIGKILL);
     clientUnit.wait(ignored, 10000);
@@ -200,6 +499,12 @@ TEST(SonarBetweenUnits, AClientTakesTheServersPings)
     // The registration: a GMSG header with id 0x180001 to A's sonar port.
     EXPECT_FALSE(frames(tshark, pcap, "tcp.dstport == 50688 && tcp.payload[4:4] == 01:00:18:00", {"frame.number"})
                      .empty());
+    // B's noise filter: the control key on its way to A's sonar port (in a
+    // segment that may begin with another of B's messages, its depths).
+    EXPECT_FALSE(
+        frames(tshark, pcap, "ip.src == 192.0.2.21 && tcp.dstport == 50688 && tcp.payload contains 59:53:4e:46",
+               {"frame.number"})
+            .empty());
     // Pings: 276 bytes of descriptor and as many samples as it says.
     const std::vector<std::string> pings =
         frames(tshark, pcap, "ip.dst == 239.0.2.20 && udp.dstport == 50880", {"udp.length", "data.data"});
