@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 namespace {
 
@@ -38,6 +39,7 @@ std::atomic<U32> s_u32DroppedSlices{0};
 bool s_bServiceUp = false;
 U64 s_u64LastAsk = 0;
 bool s_bAsked = false;
+U32 s_u32NamedGained = 0; // the named unit once it has become a peer
 
 // ---- Little-endian helpers ----
 
@@ -177,6 +179,44 @@ void vAsk(U32 u32Ip, U32 u32Port, U32 u32Flag)
     U_GMSG_bRequest(NAV_MAILBOX, &peer, GMSG_ID_NAV_REQUEST_DATA, &DT_NAV_REQUEST_DATA, &request, 0);
 }
 
+// A dotted address for the log.
+std::string sDotted(U32 u32Ip)
+{
+    char ac[INET_ADDRSTRLEN] = {0};
+    struct in_addr a;
+    a.s_addr = u32Ip;
+    return inet_ntop(AF_INET, &a, ac, sizeof ac) != nullptr ? ac : "?";
+}
+
+// Waypoints a bank holds (records of status 1 to 3).
+S32 nHeldWaypoints(U32 u32Ip)
+{
+    const S32 s32Used = T_NAV_NETWORK_nGetMaxWaypointIndex(u32Ip);
+    if (s32Used <= 0)
+        return s32Used < 0 ? 0 : s32Used;
+    auto* pRecords = (WAYPOINT*)H_MEMORY_pvMallocNoWait((U32)(sizeof(WAYPOINT) * (size_t)s32Used));
+    if (pRecords == nullptr)
+        return -1;
+    S32 n = 0;
+    if (T_NAV_NETWORK_bFetchWaypointData(u32Ip, 0, (U16)s32Used, pRecords))
+        for (S32 i = 0; i < s32Used; ++i) {
+            const U8 u8Status = pRecords[i].u8Status;
+            n += u8Status >= WP_STATUS_PERMANENT && u8Status <= WP_STATUS_MOB;
+        }
+    H_MEMORY_vFree(pRecords);
+    return n;
+}
+
+// A peer leaves this unit, its bank emptied; the log says which and why,
+// so that another unit's operator can follow the sharing.
+void vForgetPeer(U32 u32Ip, const char* pcWhy)
+{
+    const S32 nBank = T_NAV_NETWORK_nDeletePeer(u32Ip);
+    if (nBank > 0)
+        log_me("waypoint peer %s left bank %d (%s); its waypoints are gone\n", sDotted(u32Ip).c_str(), (int)nBank,
+               pcWhy);
+}
+
 // The unit named in ROOT/etc/nav-peer; 0 for none.
 U32 u32NamedPeer(void)
 {
@@ -251,7 +291,7 @@ BOOLEAN T_NAV_bHandleNewDataRequest(MBOX Mailbox, GMSG_INFO* pMsgInfo, void*, vo
     const GMSG_ADDRESS sender = pMsgInfo->pMsgHeader->SrcAddress;
     const U32 u32Ip = sender.uAddr.Socket.u32Address;
     if (!bSharing()) {
-        T_NAV_NETWORK_nDeletePeer(u32Ip);
+        vForgetPeer(u32Ip, "this unit does not share");
         U_GMSG_bReplyWithStatus(Mailbox, pMsgInfo, NAV_STATUS_REFUSED);
         return TRUE;
     }
@@ -262,7 +302,7 @@ BOOLEAN T_NAV_bHandleNewDataRequest(MBOX Mailbox, GMSG_INFO* pMsgInfo, void*, vo
                                                   pRequest->source);
     }
     if (pRequest->registerFlag == 0) {
-        T_NAV_NETWORK_nDeletePeer(u32Ip);
+        vForgetPeer(u32Ip, "it stopped sharing with this unit");
         U_GMSG_bReplyWithStatus(Mailbox, pMsgInfo, NAV_STATUS_REFUSED);
         return TRUE;
     }
@@ -291,10 +331,16 @@ BOOLEAN T_NAV_bHandleStatus(MBOX, GMSG_INFO* pMsgInfo, void*, void*)
         return TRUE;
     const U32 u32Ip = u32SenderIp(pMsgInfo);
     if (pStatus->u32MsgStatus == NAV_STATUS_REGISTERED) {
-        if (T_NAV_NETWORK_nAddPeer(u32Ip) < 0)
-            log_me("[%d]%s: no free bank for %08X\n", __LINE__, __func__, (unsigned)u32Ip);
-    } else if (pStatus->u32MsgStatus == NAV_STATUS_REFUSED || pStatus->u32MsgStatus == GMSG_STATUS_TIMEOUT) {
-        T_NAV_NETWORK_nDeletePeer(u32Ip);
+        const bool bNew = T_NAV_NETWORK_nGetPeer(u32Ip) == -1;
+        const S32 nBank = T_NAV_NETWORK_nAddPeer(u32Ip);
+        if (nBank < 0)
+            log_me("[%d]%s: no free bank for %s\n", __LINE__, __func__, sDotted(u32Ip).c_str());
+        else if (bNew && nBank > 0)
+            log_me("waypoint peer %s shares into bank %d\n", sDotted(u32Ip).c_str(), (int)nBank);
+    } else if (pStatus->u32MsgStatus == NAV_STATUS_REFUSED) {
+        vForgetPeer(u32Ip, "refused");
+    } else if (pStatus->u32MsgStatus == GMSG_STATUS_TIMEOUT) {
+        vForgetPeer(u32Ip, "no answer");
     }
     return TRUE;
 }
@@ -317,7 +363,12 @@ BOOLEAN T_NAV_bHandleRecieveWaypointArraySlice(MBOX, GMSG_INFO* pMsgInfo, void*,
                (unsigned)u32Ip, (int)op, (int)start, (int)count, (int)records);
         return TRUE;
     }
-    T_NAV_NETWORK_bSetWaypointData(u32Ip, (U16)start, (U16)count, s->pRecords, (U32)records, (NAV_NETWORK_OP)op);
+    if (T_NAV_NETWORK_bSetWaypointData(u32Ip, (U16)start, (U16)count, s->pRecords, (U32)records,
+                                       (NAV_NETWORK_OP)op)) {
+        static const char* const apcOp[] = {"add", "edit", "delete"};
+        log_me("waypoint bank %d of %s: %s of %d slots from %d, %d waypoints held\n", (int)T_NAV_NETWORK_nGetPeer(u32Ip),
+               sDotted(u32Ip).c_str(), apcOp[op], (int)count, (int)start, (int)nHeldWaypoints(u32Ip));
+    }
     return TRUE;
 }
 
@@ -389,9 +440,17 @@ BOOLEAN T_NAV_SHARE_bPoll(void)
         if (!H_DATABASE_bFetchU32(FCID("TMSG"), &u32Fabric, nullptr, nullptr) || !T_NAV_SHARE_bJoin())
             return FALSE;
     }
+    // The named unit stands for one that service discovery found: it is
+    // announced until it has become a peer, once. A peer that withdraws
+    // later is not asked again, as discovery announces a unit only when it
+    // appears.
     const U32 u32Peer = u32NamedPeer();
+    if (u32Peer != s_u32NamedGained)
+        s_u32NamedGained = 0;
+    if (u32Peer != 0 && T_NAV_NETWORK_nGetPeer(u32Peer) > 0)
+        s_u32NamedGained = u32Peer;
     const U64 u64Now = L_CLOCK_qwGetTimeInTicks();
-    if (u32Peer != 0 && bSharing() && T_NAV_NETWORK_nGetPeer(u32Peer) == -1 &&
+    if (u32Peer != 0 && u32Peer != s_u32NamedGained && bSharing() && T_NAV_NETWORK_nGetPeer(u32Peer) == -1 &&
         (!s_bAsked || u64Now - s_u64LastAsk >= ASK_AGAIN_MS)) {
         s_bAsked = true;
         s_u64LastAsk = u64Now;
@@ -476,7 +535,7 @@ void T_NAV_vUnregisterForAllNetworkData(void)
             continue;
         NAVRequestDataType request{0, 0};
         U_GMSG_bRequest(NAV_MAILBOX, &to, GMSG_ID_NAV_REQUEST_DATA, &DT_NAV_REQUEST_DATA, &request, 0);
-        T_NAV_NETWORK_nDeletePeer(u32Ip);
+        vForgetPeer(u32Ip, "this unit stopped sharing");
     }
     U_NETWORKDEST_pvFree(pvOld);
 }

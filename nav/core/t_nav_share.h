@@ -65,7 +65,8 @@ void vWaypointCallback(U32 u32IpAddress, U16 u16Index, U16 u16Count, const WAYPO
 // In the navigation task, on every tick: once the message fabric runs and
 // the unit has an address, registers the service and the callback; asks the
 // unit named in ROOT/etc/nav-peer (a dotted address) for its waypoints until
-// it is a peer. TRUE once the service is up.
+// it has become a peer; one that withdraws after that is not asked again
+// while the file names it. TRUE once the service is up.
 BOOLEAN T_NAV_SHARE_bPoll(void);
 // Registers the service and the callback once the unit has an address (the
 // "IERD" change, or the first poll that finds the fabric running); TRUE
