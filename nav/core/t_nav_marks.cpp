@@ -135,11 +135,9 @@ void vLink(U16 u16Group, U16 u16Id)
 // Steps 3-7 of a mark, once the position is known.
 void vStoreMark(const char* sWaypointName, U8 u8Icon, POINT pt, U16 u16Depth, bool bCursor, bool bStayvaneNote)
 {
-    // The look-up and the add under one hold of the (recursive) navigation
-    // data lock: two tasks marking one spot at once store one waypoint.
-    L_MUTEX_LockWait(RES_NAV_DATA);
     const S32 nExisting = T_NAV_nFindWaypointAtPosition(pt, FALSE);
     if (nExisting >= 0 && nExisting < (S32)NAV_ID_NONE) {
+        L_MUTEX_LockWait(RES_NAV_DATA);
         const std::string name = sName((U32)nExisting);
         T_NAV_vSetNavUINote(&Waypoint_Exists, name.c_str(), TRUE);
         L_MUTEX_Unlock(RES_NAV_DATA);
@@ -156,7 +154,6 @@ void vStoreMark(const char* sWaypointName, U8 u8Icon, POINT pt, U16 u16Depth, bo
     if (sWaypointName != nullptr)
         strncpy(w.sName, sWaypointName, WAYPOINT_NAME_CHARS - 1);
     const S32 nId = T_NAV_nAddWaypoint(&w, FALSE);
-    L_MUTEX_Unlock(RES_NAV_DATA);
     if (nId < 0 || nId >= (S32)NAV_ID_NONE) {
         T_NAV_vSetNavUIError(&No_Waypoints);
         vClick(false);

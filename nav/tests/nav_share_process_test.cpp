@@ -190,7 +190,8 @@ TEST_F(NavBetweenUnits, APeersBankFollowsItsMarksAndDeletesAndEmptiesWhenItWithd
     // bank of A is emptied and stays so.
     ASSERT_TRUE(keys.press(DKEY_POWER));
     std::this_thread::sleep_for(sud::milliseconds(3500));
-    ASSERT_TRUE(keys.release(DKEY_POWER));
+    // A may have ended before the release reaches it.
+    (void)keys.release(DKEY_POWER);
     vt::ProcResult ended;
     ASSERT_TRUE(a_->wait(ended, START_MS)) << "A did not shut down";
     const std::string left = "waypoint peer " + A_ADDRESS + " left bank 1";
