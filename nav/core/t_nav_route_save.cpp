@@ -66,7 +66,9 @@ void T_NAV_vSaveCurrentRoute(void)
             vFail(&No_Routes);
             return;
         }
-        strncpy(r.sName, pcName, sizeof r.sName);
+        // NUL-padded, filling the whole field when the name does.
+        memset(r.sName, 0, sizeof r.sName);
+        memcpy(r.sName, pcName, strnlen(pcName, sizeof r.sName));
         memcpy(s_CurrentRoute.sName, r.sName, sizeof r.sName);
     }
 
