@@ -81,22 +81,6 @@ bool bTrue(FOURCHARID key)
     return H_DATABASE_bFetchBoolean(key, &b, &bValid, nullptr) && bValid && b;
 }
 
-LAYER_ID eView(void)
-{
-    LAYER_ID view = U_VIEW_eCurrentView();
-    if (view == UNKNOWN_VIEW)
-        view = U_VIEW_eCurrentView();
-    return view;
-}
-
-SPLIT_WINDOW_TYPE eSplit(void)
-{
-    SPLIT_WINDOW_TYPE split = U_VIEW_eCurrentSplit();
-    if (split == UNKNOWN_SPLIT)
-        split = U_VIEW_eCurrentSplit();
-    return split;
-}
-
 bool bBoat(POINT* p)
 {
     S32 y = 0, x = 0;
@@ -370,8 +354,8 @@ void vZoom(bool bIn, KEY_STATE state)
         T_CHART_vChartDeclutterHandleZoom();
         return;
     }
-    const LAYER_ID view = eView();
-    const SPLIT_WINDOW_TYPE split = eSplit();
+    const LAYER_ID view = T_NAV_eShownView();
+    const SPLIT_WINDOW_TYPE split = T_NAV_eShownSplit();
     FOURCHARID key = FCID("SNCS");
     if (T_NAV_bIsPerspectiveCursorPane(view, split))
         key = FCID("SNBS");
@@ -549,8 +533,8 @@ BOOLEAN T_NAV_bIsCursorPane(LAYER_ID view, SPLIT_WINDOW_TYPE split)
 
 void T_NAV_vHandleCursor(CURSOR_POSITION eCursor, U32 u32Count)
 {
-    const LAYER_ID view = eView();
-    const SPLIT_WINDOW_TYPE split = eSplit();
+    const LAYER_ID view = T_NAV_eShownView();
+    const SPLIT_WINDOW_TYPE split = T_NAV_eShownSplit();
     POINT boat = {0, 0};
     float fHeading = 0.0f;
     if (!T_NAV_bIsCursorPane(view, split) || !bBoat(&boat) ||
@@ -590,8 +574,8 @@ void T_NAV_vHandleGoTo(void)
         vClick(false);
         return;
     }
-    const LAYER_ID view = eView();
-    const SPLIT_WINDOW_TYPE split = eSplit();
+    const LAYER_ID view = T_NAV_eShownView();
+    const SPLIT_WINDOW_TYPE split = T_NAV_eShownSplit();
     s_bSonarCursorView = T_NAV_bIsSonarCursorView(view, split);
     const bool bCursorPane =
         T_NAV_bIsMyChartCursorView(view, split) || s_bSonarCursorView || T_RADAR_bIsMyRadarView(view, split);

@@ -3,6 +3,7 @@
 #include "nav/core/neighbour_standins.h"
 #include "nav/core/newdata_standins.h"
 #include "nav/core/t_nav.h"
+#include "nav/core/t_nav_views.h"
 #include "nav/core/t_nav_alarm.h"
 #include "nav/core/t_nav_goto.h"
 #include "nav/core/t_nav_keys.h"
@@ -76,28 +77,12 @@ U16 u16BoatDepth(void)
     return H_DATABASE_bFetchFloat(FCID("IDEP"), &f, nullptr, nullptr) ? u16DepthCm(f) : 0;
 }
 
-LAYER_ID eView(void)
-{
-    LAYER_ID view = U_VIEW_eCurrentView();
-    if (view == UNKNOWN_VIEW)
-        view = U_VIEW_eCurrentView();
-    return view;
-}
-
-SPLIT_WINDOW_TYPE eSplit(void)
-{
-    SPLIT_WINDOW_TYPE split = U_VIEW_eCurrentSplit();
-    if (split == UNKNOWN_SPLIT)
-        split = U_VIEW_eCurrentSplit();
-    return split;
-}
-
 // The cursor's position and depth; FALSE (bad click given) when the pane
 // takes no mark.
 bool bCursorMark(bool bWith360, POINT* pPoint, U16* pu16Depth)
 {
-    const LAYER_ID view = eView();
-    const SPLIT_WINDOW_TYPE split = eSplit();
+    const LAYER_ID view = T_NAV_eShownView();
+    const SPLIT_WINDOW_TYPE split = T_NAV_eShownSplit();
     S32 y = 0, x = 0;
     const bool bPosition = H_DATABASE_bFetchS32(FCID("ICLT"), &y, nullptr, nullptr) &&
                            H_DATABASE_bFetchS32(FCID("ICLN"), &x, nullptr, nullptr);

@@ -27,6 +27,7 @@
 #include "nav/core/g_nav_boat_icons.h"
 #include "nav/core/neighbour_standins.h"
 #include "nav/core/t_nav.h"
+#include "nav/core/t_nav_views.h"
 #include "nav/core/t_nav_alarm.h"
 #include "nav/core/t_nav_route.h"
 #include "nav/core/t_nav_state.h"
@@ -137,22 +138,6 @@ using namespace t_nav_overlay_util;
 
 namespace {
 
-LAYER_ID eView(void)
-{
-    LAYER_ID view = U_VIEW_eCurrentView();
-    if (view == UNKNOWN_VIEW)
-        view = U_VIEW_eCurrentView();
-    return view;
-}
-
-SPLIT_WINDOW_TYPE eSplit(void)
-{
-    SPLIT_WINDOW_TYPE split = U_VIEW_eCurrentSplit();
-    if (split == UNKNOWN_SPLIT)
-        split = U_VIEW_eCurrentSplit();
-    return split;
-}
-
 S32 nDeclutterEntry(const S32* pTable, U32 u32Index)
 {
     return pTable != nullptr && u32Index < NAV_WAYPOINT_ID_ENTRIES ? pTable[u32Index] : 0;
@@ -188,7 +173,7 @@ POINT ptHorizon(S32 H, S32 nDegrees)
 // right clip column.
 void vRender3DViewOutline(NAV_VIEW_INFO* pNVI, bool bCursorActive)
 {
-    const SPLIT_WINDOW_TYPE split = eSplit();
+    const SPLIT_WINDOW_TYPE split = T_NAV_eShownSplit();
     S32 C = 0;
     (void)bKeyS32("IBCR", &C);
     const bool b3DTask = bKeyTrue("IBP3");
@@ -548,7 +533,7 @@ void T_NAV_vDrawChartOverlay(NAV_VIEW_INFO* pNVI, BOOLEAN bRenderCursorWaypoint,
         r.pfnRenderWaypointGrid(pNVI, FALSE);
 
         // 4.
-        if (eView() == CHART_PLUS_BIRDS_EYE_VIEW_PRIORITY && bKeyTrue("SPVO"))
+        if (T_NAV_eShownView() == CHART_PLUS_BIRDS_EYE_VIEW_PRIORITY && bKeyTrue("SPVO"))
             vRender3DViewOutline(pNVI, bCursorActive);
 
         // 5. and 6.
@@ -635,7 +620,7 @@ void T_NAV_vDrawChartOverlay(NAV_VIEW_INFO* pNVI, BOOLEAN bRenderCursorWaypoint,
         s_SnapshotNVI.GrContext = pNVI->GrContext;
         if (s_bRegisterThumbnailLayer) {
             s_bRegisterThumbnailLayer = FALSE;
-            U_VIEW_bRegisterLayer(T_NAV_vDrawPreviewThumbnail, SNAPSHOT_THUMBNAIL_LAYER, eView(), 0, 0, TRUE,
+            U_VIEW_bRegisterLayer(T_NAV_vDrawPreviewThumbnail, SNAPSHOT_THUMBNAIL_LAYER, T_NAV_eShownView(), 0, 0, TRUE,
                                   nullptr, nullptr, nullptr);
         }
     }
@@ -724,8 +709,8 @@ BOOLEAN T_NAV_vGetPosBeforeMark(POINT* ptMark)
         L_SEMA_Signal(SEMA_KEYCLICK_BAD);
         return FALSE;
     }
-    const LAYER_ID view = eView();
-    const SPLIT_WINDOW_TYPE split = eSplit();
+    const LAYER_ID view = T_NAV_eShownView();
+    const SPLIT_WINDOW_TYPE split = T_NAV_eShownSplit();
     bool bTake = bChartCursorView(view, split);
     if (!bTake) {
         float fDepth = 0.0f;

@@ -119,3 +119,19 @@ BOOLEAN T_NAV_bIsMyChartPlusChartLeftView(LAYER_ID v, SPLIT_WINDOW_TYPE s)
 {
     return b(T_NAV_bIsMyChartPlusChartView(v) && pane(s) == SPLIT_LEFT_WINDOW);
 }
+
+LAYER_ID T_NAV_eShownView(void)
+{
+    LAYER_ID view = U_VIEW_eCurrentView();
+    if (view == UNKNOWN_VIEW)
+        view = U_VIEW_eCurrentView();
+    return view;
+}
+
+SPLIT_WINDOW_TYPE T_NAV_eShownSplit(void)
+{
+    SPLIT_WINDOW_TYPE split = U_VIEW_eCurrentSplit();
+    if (split == UNKNOWN_SPLIT)
+        split = U_VIEW_eCurrentSplit();
+    return split;
+}

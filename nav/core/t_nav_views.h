@@ -12,6 +12,11 @@ constexpr LAYER_ID UNKNOWN_VIEW = -3;
 
 // Any pane that carries navigation: 28, 23, 25, 26 in any pane; (29, 2),
 // (35, 3), (33, 3), (38, 3), (66, 2), (58, 2).
+// The view and split on the screen; asked twice when the first answer is
+// unknown (the view task may be between two views).
+LAYER_ID T_NAV_eShownView(void);
+SPLIT_WINDOW_TYPE T_NAV_eShownSplit(void);
+
 BOOLEAN T_NAV_bIsMyView(LAYER_ID view, SPLIT_WINDOW_TYPE split);
 // A view holding a flat chart: 28, 35, 33, 38, 25, 26, 29, 66; 58 only
 // while its left pane is the current one.
