@@ -171,12 +171,13 @@ bool bSendSlice(const GMSG_ADDRESS* pTo, DynamicWaypointArraySlice* pSlice)
                                   0) != FALSE;
 }
 
-void vAsk(U32 u32Ip, U32 u32Port, U32 u32Flag)
+// TRUE once the request went out.
+BOOLEAN bAsk(U32 u32Ip, U32 u32Port, U32 u32Flag)
 {
     GMSG_ADDRESS peer;
     GMSG_vMakeSocketAddress(&peer, u32Ip, u32Port);
     NAVRequestDataType request{u32Flag, 0};
-    U_GMSG_bRequest(NAV_MAILBOX, &peer, GMSG_ID_NAV_REQUEST_DATA, &DT_NAV_REQUEST_DATA, &request, 0);
+    return U_GMSG_bRequest(NAV_MAILBOX, &peer, GMSG_ID_NAV_REQUEST_DATA, &DT_NAV_REQUEST_DATA, &request, 0);
 }
 
 // A dotted address for the log.
@@ -320,7 +321,7 @@ BOOLEAN T_NAV_bHandleNewDataRequest(MBOX Mailbox, GMSG_INFO* pMsgInfo, void*, vo
         }
     }
     if (T_NAV_NETWORK_nGetPeer(u32Ip) == -1)
-        vAsk(u32Ip, sender.uAddr.Socket.u32Port, 1);
+        bAsk(u32Ip, sender.uAddr.Socket.u32Port, 1);
     return TRUE;
 }
 
@@ -454,7 +455,7 @@ BOOLEAN T_NAV_SHARE_bPoll(void)
         (!s_bAsked || u64Now - s_u64LastAsk >= ASK_AGAIN_MS)) {
         s_bAsked = true;
         s_u64LastAsk = u64Now;
-        vAsk(u32Peer, NAV_SERVICE_PORT, 1);
+        bAsk(u32Peer, NAV_SERVICE_PORT, 1);
     }
     return TRUE;
 }
@@ -486,8 +487,7 @@ BOOLEAN T_NAV_bHandlePeerDisconnect(const MSG_GMSG_DISCONNECT* pMsg)
 
 BOOLEAN T_NAV_bRegisterForNetworkData(U32 u32Address, U32 u32Port)
 {
-    vAsk(u32Address, u32Port, 1);
-    return TRUE;
+    return bAsk(u32Address, u32Port, 1);
 }
 
 BOOLEAN T_NAV_bUnregisterForNetworkData(U32 u32Address, U32 u32Port)

@@ -96,7 +96,9 @@ typedef struct tag_NAV_REGISTER_4DATA_MESSAGE {
 
 // Found: asks the unit for its waypoints when "SEND" is on and it is not a
 // peer yet. Lost: tells a peer to stop; address 0 stops every destination.
+// TRUE when a request or a stop went out (always for address 0).
 BOOLEAN T_NAV_bHandleServerConnection(const NAV_REGISTER_4DATA_MESSAGE* pMsg);
+// Each TRUE once its message went out.
 BOOLEAN T_NAV_bRegisterForNetworkData(U32 u32Address, U32 u32Port);
 BOOLEAN T_NAV_bUnregisterForNetworkData(U32 u32Address, U32 u32Port);
 // Every destination that is a known peer is asked to stop and loses its
