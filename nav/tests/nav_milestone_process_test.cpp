@@ -19,6 +19,10 @@
 #include "nav/tests/nav_test_util.h"
 #include "sonar/tests/sonar_unit_driving.h"
 
+#include "graphics/g_string.h"
+#include "graphics/tests/g_testing.h"
+#include "graphics/u_fonts.h"
+
 #include "nav/data/t_nav_nvram.h"
 #include "nav/data/t_nav_twr.h"
 
@@ -117,6 +121,65 @@ size_t pixelsOf(const gt::Rgb& shot, U8 r, U8 g, U8 b)
             n += p[0] == r && p[1] == g && p[2] == b;
         }
     return n;
+}
+
+// A menu row's text as the menu font inks it: its box, and which pixels
+// of the box are inked.
+struct Ink {
+    U32 width = 0, height = 0;
+    std::vector<bool> on;
+};
+
+Ink inkOf(const char* text)
+{
+    gt::TestBitmap bmp(400, 40, 0);
+    POINT at = {4, 12};
+    G_STRING_vPut(bmp, 0xFFFF, &at, &vondrel_16x17_font_def, (const BYTE*)text);
+    const gt::Rgb drawn = gt::toRgb(bmp);
+    U32 x0 = drawn.width, y0 = drawn.height, x1 = 0, y1 = 0;
+    for (U32 y = 0; y < drawn.height; ++y)
+        for (U32 x = 0; x < drawn.width; ++x)
+            if (px(drawn, x, y)[0] != 0) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    Ink ink;
+    if (x0 > x1)
+        return ink;
+    ink.width = x1 - x0 + 1;
+    ink.height = y1 - y0 + 1;
+    for (U32 y = y0; y <= y1; ++y)
+        for (U32 x = x0; x <= x1; ++x)
+            ink.on.push_back(px(drawn, x, y)[0] != 0);
+    return ink;
+}
+
+bool white(const U8* p) { return p[0] == 255 && p[1] == 255 && p[2] == 255; }
+
+// Whether the highlighted menu row (the white one) starts with the text:
+// inked where the font inks and white elsewhere in its box, with only
+// white between it and the row's left edge, a line taller than the text.
+bool highlightReads(const gt::Rgb& shot, const Ink& ink)
+{
+    constexpr U32 MARGIN = 12;
+    if (ink.on.empty())
+        return false;
+    for (U32 y = 4; y + ink.height + 4 <= shot.height; ++y) {
+        for (U32 x = MARGIN; x + ink.width <= shot.width; ++x) {
+            bool same = true;
+            for (U32 i = 0; i < ink.on.size() && same; ++i)
+                same = !white(px(shot, x + i % ink.width, y + i / ink.width)) == ink.on[i];
+            if (!same)
+                continue;
+            U32 edge = x - 1;
+            while (edge > x - MARGIN && white(px(shot, edge, y)))
+                --edge;
+            for (U32 row = y - 4; row < y + ink.height + 4 && same; ++row)
+                same = !white(px(shot, edge, row));
+            if (same)
+                return true;
+        }
+    }
+    return false;
 }
 
 // What the unit's item files hold, read as the unit's start-up reads them.
@@ -266,6 +329,25 @@ protected:
         FAIL() << "the hot menu did not open";
     }
 
+    // A menu takes a sideways key only half a second after the last move
+    // up or down.
+    static void settle() { std::this_thread::sleep_for(milliseconds(700)); }
+
+    // `key` (up or down) until the open menu's highlighted row reads `text`.
+    void selectItem(const char* text, DKEY_ID key = DKEY_CURSOR_DOWN)
+    {
+        const Ink ink = inkOf(text);
+        for (int i = 0; i < 14; ++i) {
+            if (waitFor([&] { return highlightReads(snapshot(root_), ink); }, milliseconds(1000),
+                        milliseconds(150))) {
+                settle();
+                return;
+            }
+            tap(keypad_, key);
+        }
+        FAIL() << "no highlighted \"" << text << "\" in the menu";
+    }
+
     // Ends the unit with a signal and waits for it to be gone.
     void stop(int sig)
     {
@@ -297,9 +379,7 @@ protected:
     std::string out_; // what storedLine() matched in
 };
 
-// Left out of the runs until its track-save menu step holds (the hot menu
-// after the route's end does not open where it expects).
-TEST_F(NavUnit, DISABLED_MarksBecomeARouteTheBoatTravelsAndAllIsBackAfterARestart)
+TEST_F(NavUnit, MarksBecomeARouteTheBoatTravelsAndAllIsBackAfterARestart)
 {
     ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_NO_FATAL_FAILURE(choose(1, 4));
@@ -333,7 +413,7 @@ TEST_F(NavUnit, DISABLED_MarksBecomeARouteTheBoatTravelsAndAllIsBackAfterARestar
     ASSERT_NO_FATAL_FAILURE(closeMenus());
     ASSERT_NO_FATAL_FAILURE(openMenu());
     keep("hot1");
-    ASSERT_NO_FATAL_FAILURE(taps(DKEY_CURSOR_DOWN, 7));
+    ASSERT_NO_FATAL_FAILURE(selectItem("Save Current Route"));
     keep("hot2");
     ASSERT_NO_FATAL_FAILURE(taps(DKEY_CURSOR_RIGHT));
     std::this_thread::sleep_for(milliseconds(500));
@@ -348,7 +428,7 @@ TEST_F(NavUnit, DISABLED_MarksBecomeARouteTheBoatTravelsAndAllIsBackAfterARestar
     keep("saved");
     ASSERT_NO_FATAL_FAILURE(openMenu());
     keep("route1");
-    ASSERT_NO_FATAL_FAILURE(taps(DKEY_CURSOR_DOWN, 3));
+    ASSERT_NO_FATAL_FAILURE(selectItem("Route"));
     keep("route2");
     ASSERT_NO_FATAL_FAILURE(taps(DKEY_CURSOR_RIGHT));
     std::this_thread::sleep_for(milliseconds(500));
@@ -402,13 +482,15 @@ TEST_F(NavUnit, DISABLED_MarksBecomeARouteTheBoatTravelsAndAllIsBackAfterARestar
     ASSERT_NO_FATAL_FAILURE(taps(DKEY_CURSOR_LEFT));
     ASSERT_NO_FATAL_FAILURE(closeMenus());
 
-    // The hot menu without navigation opens at "Route"; three up is "Save
-    // Current Track".
+    // The hot menu without navigation, the cursor still on the last
+    // waypoint: "Cursor To Waypoint", "Chart Declutter", "Save Current
+    // Track", "Clear Current Track", "Waypoint", "Route".
     ASSERT_NO_FATAL_FAILURE(openMenu());
-    ASSERT_NO_FATAL_FAILURE(taps(DKEY_CURSOR_UP, 3));
+    ASSERT_NO_FATAL_FAILURE(selectItem("Save Current Track", DKEY_CURSOR_UP));
     ASSERT_NO_FATAL_FAILURE(taps(DKEY_CURSOR_RIGHT));
     std::this_thread::sleep_for(milliseconds(500));
     ASSERT_NO_FATAL_FAILURE(taps(DKEY_CURSOR_RIGHT));
+    ASSERT_TRUE(saw("raised: \"Track ")) << "the track was not saved";
     ASSERT_TRUE(saw(" Saved\"", 2)) << "the track was not saved";
     ASSERT_NO_FATAL_FAILURE(closeMenus());
     keep("tracksaved");
@@ -475,11 +557,14 @@ TEST_P(NavUnitKill, MarksAndTracksLoggedBeforeAKillAreBack)
         }
         ASSERT_TRUE(first) << "MARK did nothing";
 
-        // The loop: two marks a little apart, then "Save Current Track" (the
-        // fifth line of the start view's hot menu the first time, where the
-        // menu opens again later) confirmed with Yes, then EXIT.
+        // The loop: two marks a little apart, then "Save Current Track" from
+        // the start view's hot menu (looked for the first time; the menu
+        // opens there again later) confirmed with Yes, then EXIT.
         std::atomic<bool> killed{false};
-        const auto killAfter = milliseconds(300 + rng() % 2500);
+        const Ink saveTrack = inkOf("Save Current Track");
+        // A pass takes some five to seven seconds: kills fall on marks, on the
+        // menu and on the track saves alike.
+        const auto killAfter = milliseconds(300 + rng() % 12000);
         std::thread killer([&] {
             std::this_thread::sleep_for(killAfter);
             unit_->signal(SIGKILL);
@@ -496,9 +581,11 @@ TEST_P(NavUnitKill, MarksAndTracksLoggedBeforeAKillAreBack)
         for (int pass = 0; !killed; ++pass) {
             key(DKEY_MARK, 600);
             key(DKEY_MARK, 600);
-            key(DKEY_MENU, 500);
-            for (int i = 0; pass == 0 && i < 4; ++i)
-                key(DKEY_CURSOR_DOWN, 200);
+            key(DKEY_MENU, 600);
+            for (int i = 0; pass == 0 && i < 12 && !killed && !highlightReads(snapshot(root_), saveTrack); ++i)
+                key(DKEY_CURSOR_DOWN, 300);
+            if (pass == 0)
+                settle();
             key(DKEY_CURSOR_RIGHT, 500);
             key(DKEY_CURSOR_RIGHT, 600);
             key(DKEY_EXIT, 400);
@@ -524,6 +611,7 @@ TEST_P(NavUnitKill, MarksAndTracksLoggedBeforeAKillAreBack)
     }
     // The rounds did what they are for.
     EXPECT_GE(marks, (size_t)rounds) << "too few marks before the kills";
+    std::cout << marks << " marks and " << savedTracks << " track saves logged before " << rounds << " kills\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(Rounds, NavUnitKill, ::testing::Range(0, 5));
