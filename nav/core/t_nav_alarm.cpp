@@ -105,11 +105,16 @@ struct ALARM_STATE {
 
 // Statics -------------------------------------------------------------------
 
-std::mutex s_lock; // s_state and both text buffers
+std::mutex s_lock; // s_state and the text buffers
 ALARM_STATE s_state;
-// The text of the note on show; the alarm mail points at it, so a later
-// note replaces the text of an earlier one.
-char s_sResult[NAV_NOTE_MAX_CHARS + 1];
+// The texts of the latest notes. The alarm mail points at its text and the
+// alarm task reads it when the mail comes up, which may be after the next
+// notes are composed: each note takes the next buffer of the ring, so a
+// quick run of notes leaves every text as it was sent. A later note still
+// replaces an earlier one on show, as its mail replaces the pending one.
+constexpr size_t NOTE_BUFFERS = 16;
+char s_asResult[NOTE_BUFFERS][NAV_NOTE_MAX_CHARS + 1];
+size_t s_nNextResult;
 // The text of the AIS alarm on show (the target's own field is too short).
 char s_sAisAlarm[AIS_TEXT_SIZE];
 
@@ -286,8 +291,10 @@ void vCompose(char* pcOut, size_t szOut, const char* pcText, const char* pcParam
 // Steps 2 and 3 of a note, with the lock held: TRUE when the mail went out.
 BOOLEAN bShowNoteLocked(const char* pcText)
 {
-    snprintf(s_sResult, sizeof s_sResult, "%s", pcText);
-    return bRaise(NAV_UI_ALARM, s_sResult, TONE_USE_CUSTOM, nullptr, nullptr, T_NAV_vUINoteCancelled);
+    char* pcResult = s_asResult[s_nNextResult];
+    s_nNextResult = (s_nNextResult + 1) % NOTE_BUFFERS;
+    snprintf(pcResult, sizeof s_asResult[0], "%s", pcText);
+    return bRaise(NAV_UI_ALARM, pcResult, TONE_USE_CUSTOM, nullptr, nullptr, T_NAV_vUINoteCancelled);
 }
 
 void vCountNoteLocked(S32 nCountdown)
@@ -304,7 +311,9 @@ void T_NAV_ALARM_vInit(void)
 {
     std::lock_guard<std::mutex> guard(s_lock);
     s_state = ALARM_STATE{};
-    s_sResult[0] = '\0';
+    for (char* pcResult : s_asResult)
+        pcResult[0] = '\0';
+    s_nNextResult = 0;
     s_sAisAlarm[0] = '\0';
 }
 

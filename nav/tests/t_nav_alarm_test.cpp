@@ -408,6 +408,24 @@ TEST_F(NavAlarms, NoteReplacesTheFirstBracesWithTheParameter)
     }
 }
 
+// The alarm task reads a note's text only when its mail comes up: notes
+// raised in a quick run must each still read as sent, not as the last one.
+TEST_F(NavAlarms, AQuickRunOfNotesKeepsEachText)
+{
+    static const char* const text = "Waypoint {XXX} Created";
+    const TEXT_TABLE table = {text, text, text, text, text, text, text, text, text, text, text,
+                              text, text, text, text, text, text, text, text, text, text, text};
+    const char* const names[] = {"WP001", "WP002", "WP003", "WP004"};
+    for (const char* name : names)
+        T_NAV_vSetNavUINote(&table, name, TRUE);
+    std::vector<std::string> shown;
+    for (const AlarmMail& m : alarmMails())
+        if (m.cmd == CMD_ID_SET_ALARM && m.priority == NAV_UI_ALARM)
+            shown.push_back(m.text);
+    EXPECT_EQ(shown, (std::vector<std::string>{"Waypoint WP001 Created", "Waypoint WP002 Created",
+                                               "Waypoint WP003 Created", "Waypoint WP004 Created"}));
+}
+
 TEST_F(NavAlarms, NoteLongerThanTheBufferIsCut)
 {
     const std::string head(200, 'h');
