@@ -43,7 +43,7 @@ void vBlankKeelviewWindows(void)
             continue;
         L_MUTEX_LockWait(w.ScreenHistory.Resource);
         G_BMP_vSet(w.ScreenHistory.pBmp, blank);
-        w.ScreenHistory.u16NextFreeColumn = 0;
+        __atomic_store_n(&w.ScreenHistory.u16NextFreeColumn, (U16)0, __ATOMIC_RELAXED); // read without the lock
         L_MUTEX_Unlock(w.ScreenHistory.Resource);
     }
 }

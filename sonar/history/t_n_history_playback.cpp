@@ -45,10 +45,13 @@ void vEmptyHistory(void)
             S_TSU_vResetColumn(&column);
         L_MUTEX_Unlock(RES_TSU);
     }
+    // The redraws read the free column without the window's lock.
     for (SONAR_WINDOW& w : SonarViewInfo.Window) {
+        L_MUTEX_LockWait(w.ScreenHistory.Resource);
         if (w.ScreenHistory.pBmp != nullptr)
             G_BMP_vSet(w.ScreenHistory.pBmp, BackGroundColor.load());
-        w.ScreenHistory.u16NextFreeColumn = 0;
+        __atomic_store_n(&w.ScreenHistory.u16NextFreeColumn, (U16)0, __ATOMIC_RELAXED);
+        L_MUTEX_Unlock(w.ScreenHistory.Resource);
     }
     for (BEAM_INFO& info : s_sBeamInfo)
         S_FISHID_vInitialiseHistory(&info.FishHistory);
