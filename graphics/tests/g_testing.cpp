@@ -3,12 +3,14 @@
 #include "graphics/g_bmp.h"
 #include "graphics/g_pixel.h"
 #include "graphics/g_png.h"
+#include "graphics/g_string.h"
 
 #include "testing/t_proc.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstring>
 #include <sstream>
 
@@ -137,6 +139,30 @@ void expectGolden(const BITMAP* bmp, const std::string& goldenFolder, const std:
         G_PNG_bWriteBitmap(bmp, actual.c_str());
         ADD_FAILURE() << differing << " pixels differ from " << golden << "; the picture drawn is in " << actual;
     }
+}
+
+Ink inkOf(const char* text, const FONT_DEF* font)
+{
+    TestBitmap bmp(400, 40, 0);
+    POINT at = {4, 12};
+    G_STRING_vPut(bmp, 0xFFFF, &at, font, (const BYTE*)text);
+    const Rgb drawn = toRgb(bmp);
+    auto inked = [&](U32 x, U32 y) { return drawn.data[((size_t)y * drawn.width + x) * 3] != 0; };
+    U32 x0 = drawn.width, y0 = drawn.height, x1 = 0, y1 = 0;
+    for (U32 y = 0; y < drawn.height; ++y)
+        for (U32 x = 0; x < drawn.width; ++x)
+            if (inked(x, y)) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    Ink ink;
+    if (x0 > x1)
+        return ink;
+    ink.width = x1 - x0 + 1;
+    ink.height = y1 - y0 + 1;
+    for (U32 y = y0; y <= y1; ++y)
+        for (U32 x = x0; x <= x1; ++x)
+            ink.on.push_back(inked(x, y));
+    return ink;
 }
 
 } // namespace gt

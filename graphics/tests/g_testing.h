@@ -4,6 +4,7 @@
 #pragma once
 
 #include "graphics/g_buffers.h"
+#include "graphics/g_fonts.h"
 
 #include <set>
 #include <string>
@@ -56,6 +57,15 @@ struct Rgb {
 Rgb readPng(const std::string& path);
 // The bitmap's surface as written to PNG.
 Rgb toRgb(const BITMAP* bmp);
+
+// A text as a font inks it, cut to the box of its inked pixels: the box's
+// size and, row by row from the top, whether each of its pixels is inked.
+// Empty for a text that inks nothing. Screen tests look for it in shots.
+struct Ink {
+    U32 width = 0, height = 0;
+    std::vector<bool> on;
+};
+Ink inkOf(const char* text, const FONT_DEF* font);
 
 // Compares the bitmap's surface pixel for pixel with the checked-in picture
 // goldenFolder/name.png (goldenFolder relative to the source tree). On a

@@ -19,7 +19,6 @@
 #include "nav/tests/nav_test_util.h"
 #include "sonar/tests/sonar_unit_driving.h"
 
-#include "graphics/g_string.h"
 #include "graphics/tests/g_testing.h"
 #include "graphics/u_fonts.h"
 
@@ -123,35 +122,10 @@ size_t pixelsOf(const gt::Rgb& shot, U8 r, U8 g, U8 b)
     return n;
 }
 
-// A menu row's text as the menu font inks it: its box, and which pixels
-// of the box are inked.
-struct Ink {
-    U32 width = 0, height = 0;
-    std::vector<bool> on;
-};
+using gt::Ink;
 
-Ink inkOf(const char* text)
-{
-    gt::TestBitmap bmp(400, 40, 0);
-    POINT at = {4, 12};
-    G_STRING_vPut(bmp, 0xFFFF, &at, &vondrel_16x17_font_def, (const BYTE*)text);
-    const gt::Rgb drawn = gt::toRgb(bmp);
-    U32 x0 = drawn.width, y0 = drawn.height, x1 = 0, y1 = 0;
-    for (U32 y = 0; y < drawn.height; ++y)
-        for (U32 x = 0; x < drawn.width; ++x)
-            if (px(drawn, x, y)[0] != 0) {
-                x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
-            }
-    Ink ink;
-    if (x0 > x1)
-        return ink;
-    ink.width = x1 - x0 + 1;
-    ink.height = y1 - y0 + 1;
-    for (U32 y = y0; y <= y1; ++y)
-        for (U32 x = x0; x <= x1; ++x)
-            ink.on.push_back(px(drawn, x, y)[0] != 0);
-    return ink;
-}
+// A menu row's text as the menu font inks it.
+Ink inkOf(const char* text) { return gt::inkOf(text, &vondrel_16x17_font_def); }
 
 bool white(const U8* p) { return p[0] == 255 && p[1] == 255 && p[2] == 255; }
 

@@ -8,6 +8,7 @@
 #include "nav/data/t_nav_twr_rumbrel.h"
 #include "nav/data/t_nav_twr_waypoint.h"
 #include "nav/data/t_nav_nvram.h"
+#include "nav/tests/nav_fabric_standin.h"
 #include "nav/tests/nav_stevrin_world.h"
 
 #include "gmsg/gsocket.h"
@@ -530,35 +531,13 @@ TEST_F(NewData, TheMoveWorkingCopyFollowsDirectionAndDistance)
 TEST_F(NewData, TheNetworkIsJoinedOnceWhenTheAddressIsReady)
 {
     GSOCKET_vSetInterface("lo");
-    // The message fabric runs (its task is the thread below).
-    H_DATABASE_bUpdateEverythingU32(FCID("TMSG"), GMSG_MBOX, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
-    std::mutex lock;
     std::vector<MSG_GMSG_REGISTER> seen;
-    std::atomic<bool> stop{false};
-    std::thread gmsg([&] {
-        while (!stop) {
-            MSGHEADER* p = L_MBOX_ReceiveWaitTicks(GMSG_MBOX, 20);
-            if (p == nullptr)
-                continue;
-            auto* g = reinterpret_cast<GENERIC_MESSAGE*>(p);
-            if (g->Cmd != CMD_ID_GMSG_REGISTER) {
-                H_MEMORY_vDumpMail(p);
-                continue;
-            }
-            // The sender frees its request once it is signalled.
-            auto* m = reinterpret_cast<MSG_GMSG_REGISTER*>(p);
-            {
-                std::lock_guard<std::mutex> guard(lock);
-                seen.push_back(*m);
-            }
-            m->bSuccess = TRUE;
-            L_SEMA_Signal(m->Sema);
-        }
-    });
-    changeU("IERD", 1);
-    changeU("IERD", 1);
-    stop = true;
-    gmsg.join();
+    {
+        navt::FabricStandIn fabric;
+        changeU("IERD", 1);
+        changeU("IERD", 1);
+        seen = fabric.registrations();
+    }
     GSOCKET_vSetInterface(nullptr);
 
     ASSERT_EQ(seen.size(), 1u) << "joined once";

@@ -11,6 +11,7 @@
 // travels on the same connection, so anything sent before it has arrived
 // when it does.
 #include "nav/tests/nav_core_world.h"
+#include "nav/tests/nav_fabric_standin.h"
 #include "nav/tests/nav_waypoint_util.h"
 
 #include "gmsg/gmsg_wire.h"
@@ -40,52 +41,6 @@ using namespace navw;
 constexpr TASK NAV_TASK = 16;
 constexpr SEMA ACK = 250;
 
-// Stands in for the GMSG task: grants every registration and keeps a copy.
-class FabricStandIn {
-public:
-    FabricStandIn()
-    {
-        H_DATABASE_bUpdateEverythingU32(FCID("TMSG"), GMSG_MBOX, P_NORMAL, D_MAILBOX, nullptr, DB_TIMEOUT_NEVER);
-        thread_ = std::thread([this] { run(); });
-    }
-    ~FabricStandIn()
-    {
-        stop_ = true;
-        thread_.join();
-    }
-    std::vector<MSG_GMSG_REGISTER> registrations()
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        return seen_;
-    }
-
-private:
-    void run()
-    {
-        while (!stop_) {
-            MSGHEADER* p = L_MBOX_ReceiveWaitTicks(GMSG_MBOX, 20);
-            if (p == nullptr)
-                continue;
-            if (reinterpret_cast<GENERIC_MESSAGE*>(p)->Cmd != CMD_ID_GMSG_REGISTER) {
-                H_MEMORY_vDumpMail(p);
-                continue;
-            }
-            // The sender frees its request once it is signalled.
-            auto* m = reinterpret_cast<MSG_GMSG_REGISTER*>(p);
-            {
-                std::lock_guard<std::mutex> guard(lock_);
-                seen_.push_back(*m);
-            }
-            m->bSuccess = TRUE;
-            L_SEMA_Signal(m->Sema);
-        }
-    }
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::mutex lock_;
-    std::vector<MSG_GMSG_REGISTER> seen_;
-};
-
 // A mail the task disposes of unread; returns once it was.
 void nudge()
 {
@@ -97,7 +52,7 @@ void nudge()
 TEST_F(NavCore, AnAddressThatComesLateRegistersTheServiceBeforeTheTaskWaitsAgain)
 {
     GSOCKET_vSetInterface("nosuchif0");
-    FabricStandIn fabric;
+    navt::FabricStandIn fabric;
     L_MBOX_DefineSema(NAV_MAILBOX, SEMA_NAV_MAILBOX);
     const TASK_PARAM p = {16384, 98, T_NAV_vMain};
     ASSERT_EQ(L_TASK_SetParams(NAV_TASK, &p), 0);

@@ -6,7 +6,6 @@
 // snapshots 3 s apart show the waterfall moved down under the boat band.
 // On that view a cursor key brings up the cursor readout, and ZOOM_IN the
 // magnifier about the cursor with "Zoom 2x" in the readout.
-#include "graphics/g_string.h"
 #include "graphics/tests/g_testing.h"
 #include "graphics/u_fonts.h"
 #include "sonar/tests/sonar_unit_driving.h"
@@ -74,35 +73,10 @@ std::pair<U32, double> scrollDown(const gt::Rgb& earlier, const gt::Rgb& later)
     return best;
 }
 
-// A text as the readout's 11 x 14 font draws it in English: inked or not,
-// row by row from the top of its inked box.
-struct Ink {
-    U32 width = 0, height = 0;
-    std::vector<bool> on;
-};
+using gt::Ink;
 
-Ink inkOf(const char* text)
-{
-    gt::TestBitmap bmp(240, 40, 0);
-    POINT at = {4, 12};
-    G_STRING_vPut(bmp, 0xFFFF, &at, &vondrel_11x14_font_def, (const BYTE*)text);
-    const gt::Rgb drawn = gt::toRgb(bmp);
-    U32 x0 = drawn.width, y0 = drawn.height, x1 = 0, y1 = 0;
-    for (U32 y = 0; y < drawn.height; ++y)
-        for (U32 x = 0; x < drawn.width; ++x)
-            if (px(drawn, x, y)[0] != 0) {
-                x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
-            }
-    Ink ink;
-    if (x0 > x1)
-        return ink;
-    ink.width = x1 - x0 + 1;
-    ink.height = y1 - y0 + 1;
-    for (U32 y = y0; y <= y1; ++y)
-        for (U32 x = x0; x <= x1; ++x)
-            ink.on.push_back(px(drawn, x, y)[0] != 0);
-    return ink;
-}
+// A text as the readout's 11 x 14 font draws it in English.
+Ink inkOf(const char* text) { return gt::inkOf(text, &vondrel_11x14_font_def); }
 
 // The text somewhere in the readout's rows: dark where the font inks and
 // nothing dark elsewhere in its box.
